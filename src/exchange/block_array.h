@@ -1,0 +1,79 @@
+// Growable record array that grows in blocks of 1000 elements.
+//
+// The drawing store keeps every entity kind, the input-order list and other
+// long lists in one of these. Storage is a list of fixed blocks of 1000
+// value-initialised (zero-filled) elements, so:
+//   - appending is amortised O(1) and never moves an existing element
+//     (no copy of millions of records when a large drawing grows);
+//   - Capacity() is always a multiple of 1000 once anything is stored:
+//     appending the 1000th element leaves it at 1000, the 1001st makes it
+//     2000 and leaves elements 0..999 where they were.
+//
+// Example:
+//   TBlockArray<TLineEnt> lines;
+//   TLineEnt& l = lines.Append();   // l is zero-filled, lines.Count() == 1
+//   lines[0].X1 = 5;
+#pragma once
+
+#include <cassert>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace rek {
+
+template <class T>
+class TBlockArray {
+ public:
+  static constexpr int32_t kBlock = 1000;
+
+  // Number of elements in use; elements 0..Count()-1 are valid.
+  int32_t Count() const { return count_; }
+  // Number of elements allocated: a multiple of kBlock.
+  int64_t Capacity() const { return static_cast<int64_t>(blocks_.size()) * kBlock; }
+
+  // Appends one zero-filled element and returns it. Throws std::bad_alloc
+  // when memory for a new block cannot be had; the array is then unchanged.
+  T& Append() {
+    if (count_ % kBlock == 0) {
+      blocks_.reserve(blocks_.size() + 1);
+      blocks_.push_back(std::unique_ptr<T[]>(new T[kBlock]()));
+    }
+    ++count_;
+    return (*this)[count_ - 1];
+  }
+
+  T& operator[](int32_t i) {
+    assert(i >= 0 && i < count_);
+    return blocks_[static_cast<size_t>(i / kBlock)][static_cast<size_t>(i % kBlock)];
+  }
+  const T& operator[](int32_t i) const {
+    assert(i >= 0 && i < count_);
+    return blocks_[static_cast<size_t>(i / kBlock)][static_cast<size_t>(i % kBlock)];
+  }
+
+  // Calls f(element) for elements 0..Count()-1 in order, block by block.
+  template <class F>
+  void ForEach(F&& f) {
+    int32_t left = count_;
+    for (auto& block : blocks_) {
+      const int32_t n = left < kBlock ? left : kBlock;
+      for (int32_t j = 0; j < n; ++j) f(block[static_cast<size_t>(j)]);
+      left -= n;
+      if (left == 0) break;
+    }
+  }
+
+  // Releases every block; Count() and Capacity() become 0.
+  void Clear() {
+    blocks_.clear();
+    blocks_.shrink_to_fit();
+    count_ = 0;
+  }
+
+ private:
+  std::vector<std::unique_ptr<T[]>> blocks_;
+  int32_t count_ = 0;
+};
+
+}  // namespace rek

@@ -1,0 +1,71 @@
+#include "exchange/out_buffer.h"
+
+#include <cstring>
+
+#include "exchange/store.h"
+
+namespace rek {
+
+void TOutBuffer::Append(const char* data, size_t size) {
+  while (size > 0) {
+    if (chunks_.empty() || used_ == kChunk) {
+      chunks_.reserve(chunks_.size() + 1);
+      chunks_.push_back(std::unique_ptr<char[]>(new char[kChunk]));
+      used_ = 0;
+    }
+    const size_t room = kChunk - used_;
+    const size_t n = size < room ? size : room;
+    std::memcpy(chunks_.back().get() + used_, data, n);
+    used_ += n;
+    data += n;
+    size -= n;
+  }
+}
+
+void TOutBuffer::AddEntry(std::string_view entry, bool header) {
+  entry = entry.substr(0, kOutLineMax);
+  Append(entry.data(), entry.size());
+  // The partner of a header ends the joined line, whatever it is.
+  if (join_next_ || !header) {
+    Append("\r\n", 2);
+    join_next_ = false;
+  } else {
+    join_next_ = true;
+  }
+  ++count_;
+}
+
+void TOutBuffer::AddLine(std::string_view line) { AddEntry(line, false); }
+
+void TOutBuffer::AddHeader(std::string_view header) { AddEntry(header, true); }
+
+void TOutBuffer::Clear() {
+  chunks_.clear();
+  chunks_.shrink_to_fit();
+  used_ = 0;
+  count_ = 0;
+  join_next_ = false;
+}
+
+std::string TOutBuffer::Bytes() const {
+  std::string out;
+  out.reserve(Size());
+  ForEachPiece([&](const char* p, size_t n) { out.append(p, n); });
+  return out;
+}
+
+void AddOutLine(std::string_view line) { Store.OutLines.AddLine(line); }
+
+void AddTextHeader(std::string_view header) { Store.OutLines.AddHeader(header); }
+
+void AddMessageLine(std::string_view msg) {
+  std::string line = "h#";
+  line.append(msg);
+  AddOutLine(line);
+}
+
+void ClearOutLines() { Store.OutLines.Clear(); }
+
+int32_t OutLineCount() { return Store.OutLines.Count(); }
+
+}  // namespace rek

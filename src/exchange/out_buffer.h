@@ -1,0 +1,80 @@
+// The output buffer: every line of the new exchange file, queued in memory
+// until the file is written in one pass.
+//
+// Lines are held compactly as the bytes they will have in the file (each
+// line followed by CR LF), in chunks that never move, so the buffer costs
+// about the size of the output. Two kinds of entry exist:
+//   - a plain line (AddOutLine): written followed by CR LF;
+//   - a text header (AddTextHeader, used only by the text and dimension
+//     writers): written without a line end, so that the entry queued after
+//     it (the text itself) continues the same file line and ends it.
+// A header that is the last entry leaves the file without a final CR LF.
+// Whatever its last byte, a plain line always gets its own CR LF: a font
+// name that ends in a double quote never swallows the next line.
+//
+// Every entry is cut to its first 255 bytes.
+//
+// Example: AddOutLine("hd"); AddTextHeader("ch 10 20 1 0 \""); AddOutLine("A");
+//   gives the bytes  hd\r\nch 10 20 1 0 "A\r\n
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rek {
+
+// Longest entry of the output buffer.
+inline constexpr size_t kOutLineMax = 255;
+
+class TOutBuffer {
+ public:
+  // Appends a plain line (cut to 255 bytes).
+  void AddLine(std::string_view line);
+  // Appends a text header (cut to 255 bytes); the next entry joins it.
+  void AddHeader(std::string_view header);
+  // Number of entries appended since the last Clear.
+  int32_t Count() const { return count_; }
+  // Empties the buffer and releases its storage.
+  void Clear();
+  // The bytes of the file as queued so far (without the "hq" of an empty
+  // buffer, which the file writer adds).
+  std::string Bytes() const;
+  // Calls f(const char* data, size_t size) for each stored piece in order.
+  template <class F>
+  void ForEachPiece(F&& f) const {
+    for (size_t i = 0; i < chunks_.size(); ++i) {
+      const size_t used = (i + 1 == chunks_.size()) ? used_ : kChunk;
+      if (used > 0) f(chunks_[i].get(), used);
+    }
+  }
+  // Total number of bytes queued.
+  size_t Size() const { return chunks_.empty() ? 0 : (chunks_.size() - 1) * kChunk + used_; }
+
+ private:
+  static constexpr size_t kChunk = 1 << 20;
+  void Append(const char* data, size_t size);
+  void AddEntry(std::string_view entry, bool header);
+
+  std::vector<std::unique_ptr<char[]>> chunks_;
+  size_t used_ = 0;         // bytes used in the last chunk
+  int32_t count_ = 0;       // entries appended
+  bool join_next_ = false;  // the previous entry was a header
+};
+
+// Appends Line to the store's output buffer as a plain line.
+void AddOutLine(std::string_view line);
+// Appends a text header to the store's output buffer (text and dimension
+// writers only).
+void AddTextHeader(std::string_view header);
+// Appends "h#" followed directly by Msg: a message addressed to the user.
+void AddMessageLine(std::string_view msg);
+// Empties the output buffer (user abort).
+void ClearOutLines();
+// Number of entries in the output buffer.
+int32_t OutLineCount();
+
+}  // namespace rek
