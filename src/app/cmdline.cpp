@@ -1,0 +1,52 @@
+#include "app/cmdline.h"
+
+#include "app/move_all.h"
+#include "app/two_point.h"
+#include "numeric/myfunc.h"
+
+namespace rek {
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  TCommandLine cl;
+  const size_t n = args.size();
+  if (n >= 1) cl.Scope = myfunc::StrToIntOrZero(args[0]);
+  if (n >= 2) cl.Operation = myfunc::StrToIntOrZero(args[1]);
+  double* const coords[4] = {&cl.DestX1, &cl.DestY1, &cl.DestX2, &cl.DestY2};
+  for (size_t i = 0; i < 4 && i + 2 < n; ++i) *coords[i] = myfunc::StrToFloatOrZero(args[i + 2]);
+  cl.AllEntities = cl.Scope == 1;
+  return cl;
+}
+
+std::vector<std::string> SplitCommandLine(std::string_view raw) {
+  std::vector<std::string> out;
+  size_t i = 0;
+  while (i < raw.size()) {
+    while (i < raw.size() && static_cast<unsigned char>(raw[i]) <= 32) ++i;
+    if (i == raw.size()) break;
+    std::string arg;
+    bool quoted = false;
+    for (; i < raw.size(); ++i) {
+      const char c = raw[i];
+      if (c == '"') {
+        quoted = !quoted;
+      } else if (!quoted && static_cast<unsigned char>(c) <= 32) {
+        break;
+      } else {
+        arg.push_back(c);
+      }
+    }
+    out.push_back(std::move(arg));
+  }
+  return out;
+}
+
+void DispatchCommandLine(const std::vector<std::string>& args) {
+  const TCommandLine cl = ParseCommandLine(args);
+  if (cl.IsTranslation()) {
+    MoveAll(cl.AllEntities, cl.DestX1, cl.DestY1);
+  } else {
+    TwoPointTransform(cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2);
+  }
+}
+
+}  // namespace rek

@@ -1,0 +1,206 @@
+#include "app/two_point.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "app/param_text.h"
+#include "exchange/emit.h"
+#include "exchange/number_forms.h"
+#include "exchange/out_buffer.h"
+#include "exchange/store.h"
+#include "numeric/myfunc.h"
+
+namespace rek {
+
+namespace {
+
+// Precision: every intermediate of the point map and of the angle
+// conversions (differences, products, sums, the degree/radian factors) is
+// formed in long double, as the x87 unit of the original 32-bit platform
+// did; only stored results and the arguments of the double-taking myfunc
+// routines are rounded to double. This makes the Linux and Windows builds
+// agree bit for bit.
+using ext = long double;
+constexpr ext kPi = 3.14159265358979323846L;
+
+// Indicated or destination points closer than this count as one point.
+constexpr double kSamePointTol = 1e-8;
+// A scale factor within this of 1 does not count as scaling.
+constexpr double kNoScaleTol = 1e-10;
+
+double Round(ext v) { return static_cast<double>(v); }
+
+// The derived values of one run and the elementary updates built on them.
+struct TSimilarity {
+  bool AllEntities;
+  int32_t Group;      // FirstGroup: the scope when not AllEntities
+  double BaseX, BaseY;  // S1, the centre of the rotation
+  double DestX, DestY;  // D1, where S1 lands
+  double Theta;       // rotation in degrees, not normalised
+  double S;           // scale factor
+  bool Scaling;       // |S - 1| > kNoScaleTol
+
+  bool Takes(const TEntHead& head) const { return AllEntities || head.Group == Group; }
+
+  // Turns the offset from S1 by Theta, scales it and adds D1.
+  void Point(double& x, double& y) const {
+    double rx = 0.0, ry = 0.0;
+    myfunc::RotateDeg(Round(ext{x} - BaseX), Round(ext{y} - BaseY), 0.0, 0.0, Theta, rx, ry);
+    x = Round(ext{rx} * S + DestX);
+    y = Round(ext{ry} * S + DestY);
+  }
+
+  // Turns a direction vector by Theta; its length stays.
+  void Vector(double& vx, double& vy) const {
+    double rx = 0.0, ry = 0.0;
+    myfunc::RotateDeg(vx, vy, 0.0, 0.0, Theta, rx, ry);
+    vx = rx;
+    vy = ry;
+  }
+
+  void Length(double& v) const { v = Round(ext{v} * S); }
+
+  // A degree angle becomes NormDeg(a + Theta), in [0, 360).
+  void Degrees(double& a) const { a = myfunc::NormDeg(Round(ext{a} + Theta)); }
+
+  // A radian angle is taken to degrees, turned and normalised there, and
+  // taken back.
+  void Radians(double& a) const {
+    const double turned = myfunc::NormDeg(Round(ext{a} * 180 / kPi + Theta));
+    a = Round(ext{turned} / 180 * kPi);
+  }
+};
+
+// Applies f to every selected record of arr.
+template <class T, class F>
+void ForSelected(TBlockArray<T>& arr, const TSimilarity& m, F&& f) {
+  arr.ForEach([&](T& e) {
+    if (m.Takes(e.Head)) f(e);
+  });
+}
+
+// A text whose size changes leaves its numbered kind for a free size.
+void ScaleTextSize(TTextEnt& t, const TSimilarity& m) {
+  t.Kind = 0;
+  m.Length(t.Width);
+  m.Length(t.Height);
+  m.Length(t.Spacing);
+}
+
+void TransformText(TTextEnt& t, const TSimilarity& m) {
+  m.Point(t.X, t.Y);
+  if (IsParamText(t.Text.View())) {
+    // The number list carries the size and angle; the text itself keeps
+    // its vector, kind and sizes.
+    if (auto rewritten = RewriteParamText(t.Text.View(), m.S, m.Theta)) {
+      t.Text = Store.TextPool.AddShort(*rewritten);
+    }
+    return;
+  }
+  m.Vector(t.Dx, t.Dy);
+  if (m.Scaling) ScaleTextSize(t, m);
+}
+
+// The text of a dimension is its measured length: re-measured when the
+// transform scales. It is never treated as a parameter text.
+void TransformDim(TDimEnt& d, const TSimilarity& m) {
+  TLineEnt& l = d.Line;
+  m.Point(l.X1, l.Y1);
+  m.Point(l.X2, l.Y2);
+  const double length = myfunc::Distance(l.X1, l.Y1, l.X2, l.Y2);
+  m.Point(d.Text.X, d.Text.Y);
+  m.Vector(d.Text.Dx, d.Text.Dy);
+  if (!m.Scaling) return;
+  ScaleTextSize(d.Text, m);
+  d.Text.Text = Store.TextPool.AddShort(RealForm(myfunc::RoundDigits(8, 2, length)));
+}
+
+void TurnSolidArc(TSolidArcEnt& e, const TSimilarity& m) {
+  m.Point(e.X, e.Y);
+  m.Length(e.R);
+  m.Radians(e.TiltRad);
+}
+
+void TurnSolidRing(TSolidRingEnt& e, const TSimilarity& m) {
+  m.Point(e.X, e.Y);
+  m.Length(e.R);
+  m.Length(e.R2);
+  m.Radians(e.TiltRad);
+}
+
+void TransformRecords(const TSimilarity& m) {
+  TDrawingStore& s = Store;
+  ForSelected(s.Lines, m, [&](TLineEnt& e) {
+    m.Point(e.X1, e.Y1);
+    m.Point(e.X2, e.Y2);
+  });
+  ForSelected(s.Circles, m, [&](TCircleEnt& e) {
+    m.Point(e.X, e.Y);
+    m.Length(e.R);
+  });
+  ForSelected(s.Arcs, m, [&](TArcEnt& e) {
+    m.Point(e.X, e.Y);
+    m.Length(e.R);
+    m.Degrees(e.TiltAngle);
+  });
+  ForSelected(s.Texts, m, [&](TTextEnt& e) { TransformText(e, m); });
+  ForSelected(s.Points, m, [&](TPointEnt& e) { m.Point(e.X, e.Y); });
+  ForSelected(s.Marks, m, [&](TMarkEnt& e) {
+    m.Point(e.X, e.Y);
+    m.Length(e.Size);
+    m.Degrees(e.Angle);
+  });
+  ForSelected(s.Dims, m, [&](TDimEnt& e) { TransformDim(e, m); });
+  ForSelected(s.Solids2, m, [&](TSolid2Ent& e) {
+    m.Point(e.X1, e.Y1);
+    m.Point(e.X2, e.Y2);
+  });
+  ForSelected(s.Solids3, m, [&](TSolid3Ent& e) {
+    m.Point(e.X1, e.Y1);
+    m.Point(e.X2, e.Y2);
+    m.Point(e.X3, e.Y3);
+  });
+  ForSelected(s.Solids4, m, [&](TSolid4Ent& e) {
+    m.Point(e.X1, e.Y1);
+    m.Point(e.X2, e.Y2);
+    m.Point(e.X3, e.Y3);
+    m.Point(e.X4, e.Y4);
+  });
+  ForSelected(s.ScEnts, m, [&](TSolidArcEnt& e) { TurnSolidArc(e, m); });
+  ForSelected(s.SeEnts, m, [&](TSolidArcEnt& e) { TurnSolidArc(e, m); });
+  ForSelected(s.SoEnts, m, [&](TSolidRingEnt& e) { TurnSolidRing(e, m); });
+  ForSelected(s.SgEnts, m, [&](TSolidRingEnt& e) { TurnSolidRing(e, m); });
+  // Blocks are not changed: the writer never emits them.
+}
+
+}  // namespace
+
+void TwoPointTransform(bool AllEntities, double DestX1, double DestY1, double DestX2,
+                       double DestY2) {
+  const THpPoint& s1 = Store.HpPoints[1];
+  const THpPoint& s2 = Store.HpPoints[2];
+  const double destAngle = myfunc::AngleDeg(Round(ext{DestX2} - DestX1), Round(ext{DestY2} - DestY1));
+  const double srcAngle = myfunc::AngleDeg(Round(ext{s2.X} - s1.X), Round(ext{s2.Y} - s1.Y));
+  const double srcLength = myfunc::Distance(s1.X, s1.Y, s2.X, s2.Y);
+  const double destLength = myfunc::Distance(DestX1, DestY1, DestX2, DestY2);
+  if (srcLength < kSamePointTol || destLength < kSamePointTol) {
+    AddMessageLine(kSamePointMessage);
+    return;
+  }
+
+  TSimilarity m;
+  m.AllEntities = AllEntities;
+  m.Group = Store.FirstGroup;
+  m.BaseX = s1.X;
+  m.BaseY = s1.Y;
+  m.DestX = DestX1;
+  m.DestY = DestY1;
+  m.Theta = Round(ext{destAngle} - srcAngle);
+  m.S = Round(ext{destLength} / srcLength);
+  m.Scaling = std::fabs(m.S - 1.0) > kNoScaleTol;
+  TransformRecords(m);
+  AddOutLine("hd");
+  EmitAll();
+}
+
+}  // namespace rek

@@ -1,0 +1,294 @@
+#include "exchange/entity_writers.h"
+
+#include <cassert>
+#include <cmath>
+#include <cstring>
+
+#include "exchange/number_forms.h"
+#include "exchange/out_buffer.h"
+#include "numeric/myfunc.h"
+
+namespace rek {
+
+namespace {
+
+// Builds one output line in a fixed stack buffer, so writing an entity
+// allocates nothing per line. Values are separated by one blank: a value
+// appended after a keyword that ends in its blank gets no extra one.
+//   TLineBuilder b; b.Word("ci "); b.Real(1); b.Real(2.5);  -> "ci 1 2.5"
+class TLineBuilder {
+ public:
+  // Appends bytes as they are.
+  void Word(std::string_view s) {
+    assert(len_ + s.size() <= sizeof(buf_));
+    std::memcpy(buf_ + len_, s.data(), s.size());
+    len_ += s.size();
+  }
+  // Appends a value in the real form.
+  void Real(double v) {
+    Separate();
+    len_ = static_cast<size_t>(AppendRealForm(buf_ + len_, v) - buf_);
+  }
+  // Appends a value in the integer form.
+  void Int(int32_t v) {
+    Separate();
+    len_ = static_cast<size_t>(AppendIntForm(buf_ + len_, v) - buf_);
+  }
+  std::string_view View() const { return std::string_view(buf_, len_); }
+
+ private:
+  void Separate() {
+    if (len_ > 0 && buf_[len_ - 1] != ' ') Word(" ");
+    assert(len_ + kNumberFormMax <= sizeof(buf_));
+  }
+  // The longest line, a four-point solid, is "sl " and eight values.
+  char buf_[3 + 8 * (kNumberFormMax + 1) + 8];
+  size_t len_ = 0;
+};
+
+// Every check below works on the exact difference of the stored doubles
+// (formed in long double) and compares with the tolerance as the double that
+// "1E-8" reads as, so a radius or ratio of exactly 1E-8 counts as too small.
+constexpr long double kTol = kWriteTolerance;
+
+// Two points coincide when both coordinate differences are below 1E-8.
+bool SamePoint(double x1, double y1, double x2, double y2) {
+  return std::fabs(static_cast<long double>(x1) - x2) < kTol &&
+         std::fabs(static_cast<long double>(y1) - y2) < kTol;
+}
+
+// A length, ratio or direction component counts as zero up to 1E-8.
+bool IsNearZero(double v) { return std::fabs(v) <= kWriteTolerance; }
+
+// A radius must exceed 1E-8; negative radii are too small as well.
+bool IsTooSmallRadius(double r) { return r <= kWriteTolerance; }
+
+// Text keyword by the text record's Cmd; 0 and unknown values give "ch".
+std::string_view TextKeyword(int32_t cmd) {
+  static constexpr std::string_view kKeywords[] = {"ch", "cv", "cs", "cr", "co",
+                                                   "cp", "ct", "ck", "cz", "c2"};
+  return (cmd >= 0 && cmd <= 9) ? kKeywords[cmd] : kKeywords[0];
+}
+
+// Appends a text header "<keyword> X Y Dx Dy \"" as a header entry, so that
+// the text queued after it continues the same file line.
+void AddHeaderLine(std::string_view keyword, double x, double y, double dx, double dy) {
+  TLineBuilder b;
+  b.Word(keyword);
+  b.Word(" ");
+  b.Real(x);
+  b.Real(y);
+  b.Real(dx);
+  b.Real(dy);
+  b.Word(" \"");
+  AddTextHeader(b.View());
+}
+
+// Length of the dimension line rounded to the nearest multiple of 1E-8,
+// halves upward; formed in extended precision, rounded once to a double.
+double RoundedLength(double x1, double y1, double x2, double y2) {
+  const long double d = myfunc::Distance(x1, y1, x2, y2);
+  return static_cast<double>(std::trunc(d / kTol + 0.5L) * kTol);
+}
+
+// Appends "<keyword> X Y R Ratio TiltRad ArcParam1 ArcParam2" of a solid
+// arc or ring; the caller adds the last value.
+void SolidArcValues(TLineBuilder& b, std::string_view keyword, double x, double y, double r,
+                    double ratio, double tiltRad, double arcParam1, double arcParam2) {
+  b.Word(keyword);
+  b.Real(x);
+  b.Real(y);
+  b.Real(r);
+  b.Real(ratio);
+  b.Real(tiltRad);
+  b.Real(arcParam1);
+  b.Real(arcParam2);
+}
+
+// A solid ring needs both radii above 1E-8, R2 below R - 1E-8 and a ratio.
+bool IsDrawableRing(double r, double ratio, double r2) {
+  if (IsTooSmallRadius(r) || IsTooSmallRadius(r2) || IsNearZero(ratio)) return false;
+  return static_cast<long double>(r2) < static_cast<long double>(r) - kTol;
+}
+
+void PutRing(std::string_view keyword, double x, double y, double r, double ratio, double tiltRad,
+             double arcParam1, double arcParam2, double r2) {
+  if (!IsDrawableRing(r, ratio, r2)) return;
+  TLineBuilder b;
+  SolidArcValues(b, keyword, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
+  b.Real(r2);
+  AddOutLine(b.View());
+}
+
+void PutSolidArc(std::string_view keyword, int32_t code, double x, double y, double r,
+                 double ratio, double tiltRad, double arcParam1, double arcParam2) {
+  TLineBuilder b;
+  SolidArcValues(b, keyword, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
+  b.Int(code);
+  AddOutLine(b.View());
+}
+
+}  // namespace
+
+void PutLine(double x1, double y1, double x2, double y2) {
+  if (SamePoint(x1, y1, x2, y2)) return;
+  TLineBuilder b;
+  b.Real(x1);
+  b.Real(y1);
+  b.Real(x2);
+  b.Real(y2);
+  AddOutLine(b.View());
+}
+
+void PutPlStart() { AddOutLine("pl"); }
+
+void PutPlEnd() { AddOutLine("#"); }
+
+void PutPoint(double x, double y) {
+  TLineBuilder b;
+  b.Word("pt ");
+  b.Real(x);
+  b.Real(y);
+  AddOutLine(b.View());
+}
+
+void PutMark(int32_t code, double x, double y, double size, double angle) {
+  // Marks are never dropped: an unknown code becomes mark -3 and a zero
+  // size becomes 1.
+  if (code < -7 || code > 11) code = -3;
+  if (IsNearZero(size)) size = 1.0;
+  TLineBuilder b;
+  b.Word("pt ");
+  b.Real(x);
+  b.Real(y);
+  b.Real(size);
+  b.Real(angle);
+  b.Int(code);
+  AddOutLine(b.View());
+}
+
+void PutCircle(double x, double y, double r) {
+  if (IsTooSmallRadius(r)) return;
+  TLineBuilder b;
+  b.Word("ci ");
+  b.Real(x);
+  b.Real(y);
+  b.Real(r);
+  AddOutLine(b.View());
+}
+
+void PutArc(double x, double y, double r, double arcParam1, double arcParam2, double ratio,
+            double tiltAngle) {
+  if (IsTooSmallRadius(r) || IsNearZero(ratio)) return;
+  TLineBuilder b;
+  b.Word("ci ");
+  b.Real(x);
+  b.Real(y);
+  b.Real(r);
+  b.Real(arcParam1);
+  b.Real(arcParam2);
+  b.Real(ratio);
+  b.Real(tiltAngle);
+  AddOutLine(b.View());
+}
+
+void PutText(int32_t cmd, std::string_view text, double x, double y, double dx, double dy) {
+  if (IsNearZero(dx) && IsNearZero(dy)) return;
+  if (myfunc::IsBlankText(text)) return;
+  AddHeaderLine(TextKeyword(cmd), x, y, dx, dy);
+  AddOutLine(text);
+}
+
+void PutDim(std::string_view text, double x1, double y1, double x2, double y2, double x, double y,
+            double dx, double dy) {
+  if (SamePoint(x1, y1, x2, y2)) return;
+  if (IsNearZero(dx) && IsNearZero(dy)) return;
+  // A blank dimension text is replaced by the measured length.
+  char lengthText[kNumberFormMax];
+  if (myfunc::IsBlankText(text)) {
+    const char* end = AppendRealForm(lengthText, RoundedLength(x1, y1, x2, y2));
+    text = std::string_view(lengthText, static_cast<size_t>(end - lengthText));
+  }
+  AddOutLine("msg");
+  TLineBuilder b;
+  b.Real(x1);
+  b.Real(y1);
+  b.Real(x2);
+  b.Real(y2);
+  AddOutLine(b.View());
+  AddHeaderLine("cs", x, y, dx, dy);
+  AddOutLine(text);
+}
+
+void PutSolid2(double x1, double y1, double x2, double y2) {
+  if (SamePoint(x1, y1, x2, y2)) return;
+  TLineBuilder b;
+  b.Word("sl ");
+  b.Real(x1);
+  b.Real(y1);
+  b.Real(x2);
+  b.Real(y2);
+  AddOutLine(b.View());
+}
+
+void PutSolid3(double x1, double y1, double x2, double y2, double x3, double y3) {
+  if (SamePoint(x1, y1, x2, y2) || SamePoint(x1, y1, x3, y3) || SamePoint(x2, y2, x3, y3)) return;
+  TLineBuilder b;
+  b.Word("sl ");
+  b.Real(x1);
+  b.Real(y1);
+  b.Real(x2);
+  b.Real(y2);
+  b.Real(x3);
+  b.Real(y3);
+  AddOutLine(b.View());
+}
+
+void PutSolid4(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+               double y4) {
+  // The first coinciding pair decides; P1=P3 and P2=P4 fold the quad onto a
+  // line and drop it. A reduced solid is checked again as three points.
+  if (SamePoint(x1, y1, x2, y2)) return PutSolid3(x1, y1, x3, y3, x4, y4);
+  if (SamePoint(x1, y1, x3, y3)) return;
+  if (SamePoint(x1, y1, x4, y4)) return PutSolid3(x1, y1, x2, y2, x3, y3);
+  if (SamePoint(x2, y2, x3, y3)) return PutSolid3(x1, y1, x2, y2, x4, y4);
+  if (SamePoint(x2, y2, x4, y4)) return;
+  if (SamePoint(x3, y3, x4, y4)) return PutSolid3(x1, y1, x2, y2, x3, y3);
+  TLineBuilder b;
+  b.Word("sl ");
+  b.Real(x1);
+  b.Real(y1);
+  b.Real(x2);
+  b.Real(y2);
+  b.Real(x3);
+  b.Real(y3);
+  b.Real(x4);
+  b.Real(y4);
+  AddOutLine(b.View());
+}
+
+void PutSc(int32_t code, double x, double y, double r, double ratio, double tiltRad,
+           double arcParam1, double arcParam2) {
+  if (IsTooSmallRadius(r) || IsNearZero(ratio)) return;
+  if (code != 100 && code != 5 && code != 0 && code != -1) return;
+  PutSolidArc("sc ", code, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
+}
+
+void PutSe(int32_t code, double x, double y, double r, double ratio, double tiltRad,
+           double arcParam1, double arcParam2) {
+  if (IsTooSmallRadius(r) || IsNearZero(ratio)) return;
+  if (code != 100 && code != 0) return;
+  PutSolidArc("se ", code, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
+}
+
+void PutSo(double x, double y, double r, double ratio, double tiltRad, double arcParam1,
+           double arcParam2, double r2) {
+  PutRing("so ", x, y, r, ratio, tiltRad, arcParam1, arcParam2, r2);
+}
+
+void PutSg(double x, double y, double r, double ratio, double tiltRad, double arcParam1,
+           double arcParam2, double r2) {
+  PutRing("sg ", x, y, r, ratio, tiltRad, arcParam1, arcParam2, r2);
+}
+
+}  // namespace rek
