@@ -33,6 +33,8 @@ int32_t StrToIntOrZero(std::string_view text);
 //   "12.5" -> 12.5   "5." -> 5   ".5" -> 0.5   "1e3" -> 1000
 //   "1e" -> 0   "1,5" -> 0   "-" -> 0   "1 " -> 0
 //   "1e999" -> 0 (overflow)   "1e-999" -> 0 (underflow to the nearest double)
+//   "-1e-999" -> -0.0   "4.9e-324" -> the smallest subnormal
+// Any length works (megabytes of digits in linear time); allocates nothing.
 double StrToFloatOrZero(std::string_view text);
 
 // Copy of text without half-width blanks, control bytes (< 0x20) and
@@ -66,12 +68,16 @@ double AngleRad(double dx, double dy);
 double AngleDeg(double dx, double dy);
 
 // The same angle in [0, 360).  370 -> 10   -10 -> 350   -1e-15 -> 0
+// A zero result is always +0 (-360 -> 0, not -0).
 double NormDeg(double degrees);
 
 // Rotates (x,y) about (cx,cy) counter-clockwise by theta radians.
 void RotateRad(double x, double y, double cx, double cy, double theta, double& outX, double& outY);
 
-// Rotates (x,y) about (cx,cy) counter-clockwise by d degrees.
+// Rotates (x,y) about (cx,cy) counter-clockwise by d degrees. A whole
+// number of quarter turns (d a multiple of 90) uses the exact sine and
+// cosine, so no residue appears: (2,1) about (1,1) by 90 -> exactly (1,2).
+// Any other d goes through RotateRad with d / 180 * pi.
 void RotateDeg(double x, double y, double cx, double cy, double d, double& outX, double& outY);
 
 // Sets the x87 unit to 64-bit precision, so long double intermediates are

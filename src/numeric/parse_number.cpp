@@ -1,0 +1,242 @@
+// Number parsing that never fails: StrToIntOrZero and StrToFloatOrZero.
+//
+// Both validate the literal grammar themselves (blanks, sign, digits,
+// separator, exponent) and only then compute the value, so the locale can
+// never change what a text means. They allocate nothing: the exchange-file
+// reader calls them for every number of every line.
+#include <algorithm>
+#include <cassert>
+#include <cfloat>
+#include <charconv>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <system_error>
+
+#include "numeric/myfunc.h"
+
+namespace myfunc {
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Value of a hexadecimal digit (0-9, A-F, a-f), or -1 for any other byte.
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// text without its leading blanks (code 32 only; a tab is not a blank here).
+std::string_view SkipBlanks(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  return text.substr(i);
+}
+
+// Strips one leading "+" or "-" from text; returns true for "-".
+bool TakeSign(std::string_view& text) {
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+    const bool negative = text[0] == '-';
+    text.remove_prefix(1);
+    return negative;
+  }
+  return false;
+}
+
+// Hex digits to the 32-bit pattern they spell; 0 when there are none, when a
+// byte is not a hex digit, or when the value needs more than 32 bits.
+// Leading zeros are free: "00000000F" is 15.
+int32_t HexDigitsToInt(std::string_view digits) {
+  if (digits.empty()) return 0;
+  uint32_t value = 0;
+  for (char c : digits) {
+    const int d = HexDigitValue(c);
+    if (d < 0) return 0;
+    if (value > 0x0FFFFFFFu) return 0;  // one more digit leaves 32 bits
+    value = value * 16 + static_cast<uint32_t>(d);
+  }
+  return static_cast<int32_t>(value);  // two's complement pattern
+}
+
+// Decimal digits with a sign to int32; 0 when there are none, when a byte is
+// not a digit, or when the value is outside the int32 range.
+int32_t DecimalDigitsToInt(std::string_view digits, bool negative) {
+  if (digits.empty()) return 0;
+  constexpr uint64_t kLimit = uint64_t{1} << 31;  // magnitude of INT32_MIN
+  uint64_t value = 0;
+  for (char c : digits) {
+    if (!IsDigit(c)) return 0;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+    if (value > kLimit) return 0;  // too large whatever follows
+  }
+  if (negative) return static_cast<int32_t>(-static_cast<int64_t>(value));
+  if (value == kLimit) return 0;
+  return static_cast<int32_t>(value);
+}
+
+// A real literal split by the grammar; the digits are not yet interpreted.
+struct TRealLiteral {
+  bool Negative = false;
+  std::string_view IntDigits;   // digits before the full stop
+  std::string_view FracDigits;  // digits after it
+  int64_t Exponent = 0;         // the exponent, saturated at +-kExponentCap
+};
+
+// Beyond this the exponent alone decides the value (no text that fits in
+// memory has enough digits to bring it back into range), so it stops
+// growing; the cap keeps every exponent sum far from int64 overflow.
+constexpr int64_t kExponentCap = 100'000'000'000'000'000;
+
+// Run of decimal digits at the start of text, removed from it.
+std::string_view TakeDigits(std::string_view& text) {
+  size_t n = 0;
+  while (n < text.size() && IsDigit(text[n])) ++n;
+  const std::string_view digits = text.substr(0, n);
+  text.remove_prefix(n);
+  return digits;
+}
+
+// Splits text by the real literal grammar; false when it does not match.
+bool ScanRealLiteral(std::string_view text, TRealLiteral& lit) {
+  text = SkipBlanks(text);
+  lit.Negative = TakeSign(text);
+  lit.IntDigits = TakeDigits(text);
+  if (!text.empty() && text[0] == '.') {
+    text.remove_prefix(1);
+    lit.FracDigits = TakeDigits(text);
+  }
+  if (lit.IntDigits.empty() && lit.FracDigits.empty()) return false;
+  if (!text.empty() && (text[0] == 'E' || text[0] == 'e')) {
+    text.remove_prefix(1);
+    const bool negative = TakeSign(text);
+    const std::string_view digits = TakeDigits(text);
+    if (digits.empty()) return false;
+    int64_t e = 0;
+    for (char c : digits) {
+      if (e < kExponentCap) e = e * 10 + (c - '0');
+    }
+    if (e > kExponentCap) e = kExponentCap;
+    lit.Exponent = negative ? -e : e;
+  }
+  return text.empty();
+}
+
+double SignedZero(bool negative) { return negative ? -0.0 : 0.0; }
+
+// Short literals: an integer mantissa of at most 2^53 and a power of ten up
+// to 1e22 are both exact doubles, so one IEEE multiplication or division
+// gives the correctly rounded value. Needs plain double arithmetic (no x87
+// excess precision), hence the guard. Returns false when it does not apply.
+bool TryShortReal(const TRealLiteral& lit, double& value) {
+#if FLT_EVAL_METHOD == 0
+  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const size_t digitCount = lit.IntDigits.size() + lit.FracDigits.size();
+  if (digitCount > 18) return false;  // up to 18 digits fit in int64
+  const int64_t scale = lit.Exponent - static_cast<int64_t>(lit.FracDigits.size());
+  if (scale < -22 || scale > 22) return false;
+  double m = 0;
+  if (digitCount <= 9) {
+    // Nine digits fit in int32, which is much cheaper on the 32-bit target.
+    int32_t m32 = 0;
+    for (char c : lit.IntDigits) m32 = m32 * 10 + (c - '0');
+    for (char c : lit.FracDigits) m32 = m32 * 10 + (c - '0');
+    m = static_cast<double>(m32);
+  } else {
+    int64_t m64 = 0;
+    for (char c : lit.IntDigits) m64 = m64 * 10 + (c - '0');
+    for (char c : lit.FracDigits) m64 = m64 * 10 + (c - '0');
+    if (m64 > (int64_t{1} << 53)) return false;
+    m = static_cast<double>(m64);
+  }
+  const double v = scale >= 0 ? m * kPow10[scale] : m / kPow10[-scale];
+  value = lit.Negative ? -v : v;
+  return true;
+#else
+  (void)lit;
+  (void)value;
+  return false;
+#endif
+}
+
+// Any literal. The significant digits (leading zeros dropped) are copied
+// into a fixed buffer as "<digits>e<exponent>" and handed to from_chars.
+// Correct rounding depends only on the first 769 significant digits and on
+// whether anything non-zero follows them, so longer mantissas keep their
+// first kKeptDigits digits and a final '1' standing in for a non-zero rest;
+// this bounds the buffer and keeps megabyte-long literals linear in time.
+double ParseLongReal(const TRealLiteral& lit) {
+  constexpr size_t kKeptDigits = 780;
+  // Decimal exponent of the first significant digit: the value lies in
+  // [10^lead, 10^(lead+1)).
+  std::string_view intPart = lit.IntDigits;
+  std::string_view fracPart = lit.FracDigits;
+  int64_t lead = 0;
+  const size_t intFirst = intPart.find_first_not_of('0');
+  if (intFirst != std::string_view::npos) {
+    intPart.remove_prefix(intFirst);
+    lead = static_cast<int64_t>(intPart.size()) - 1;
+  } else {
+    const size_t fracFirst = fracPart.find_first_not_of('0');
+    if (fracFirst == std::string_view::npos) return SignedZero(lit.Negative);
+    intPart = {};
+    fracPart.remove_prefix(fracFirst);
+    lead = -static_cast<int64_t>(fracFirst) - 1;
+  }
+  const int64_t magnitude = lead + lit.Exponent;
+  // Doubles end below 1.8e308; the smallest subnormal is 4.9e-324.
+  if (magnitude > 310) return 0.0;  // overflow reads as 0
+  if (magnitude < -330) return SignedZero(lit.Negative);
+
+  char buf[kKeptDigits + 1 + 32];
+  size_t n = 0;
+  bool nonZeroRest = false;
+  for (std::string_view part : {intPart, fracPart}) {
+    const size_t kept = std::min(part.size(), kKeptDigits - n);
+    if (kept > 0) std::memcpy(buf + n, part.data(), kept);
+    n += kept;
+    if (!nonZeroRest) nonZeroRest = part.find_first_not_of('0', kept) != std::string_view::npos;
+  }
+  if (nonZeroRest) buf[n++] = '1';
+  // buf[0..n) read as an integer times 10^scale gives the value.
+  const int64_t scale = magnitude + 1 - static_cast<int64_t>(n);
+  buf[n++] = 'e';
+  const auto exp = std::to_chars(buf + n, buf + sizeof buf, scale);
+  assert(exp.ec == std::errc());
+  double v = 0.0;
+  const auto res = std::from_chars(buf, exp.ptr, v);
+  if (res.ec == std::errc::result_out_of_range) {
+    // from_chars leaves v alone when the value is out of range.
+    return magnitude > 0 ? 0.0 : SignedZero(lit.Negative);
+  }
+  assert(res.ec == std::errc() && res.ptr == exp.ptr);
+  return lit.Negative ? -v : v;
+}
+
+}  // namespace
+
+int32_t StrToIntOrZero(std::string_view text) {
+  text = SkipBlanks(text);
+  const bool negative = TakeSign(text);
+  if (!text.empty() && (text[0] == '$' || text[0] == 'x' || text[0] == 'X')) {
+    return HexDigitsToInt(text.substr(1));
+  }
+  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    return HexDigitsToInt(text.substr(2));
+  }
+  return DecimalDigitsToInt(text, negative);
+}
+
+double StrToFloatOrZero(std::string_view text) {
+  TRealLiteral lit;
+  if (!ScanRealLiteral(text, lit)) return 0.0;
+  double value = 0.0;
+  if (TryShortReal(lit, value)) return value;
+  return ParseLongReal(lit);
+}
+
+}  // namespace myfunc

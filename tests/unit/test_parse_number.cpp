@@ -1,0 +1,260 @@
+// Number parsing: the literal grammar, range limits, correct rounding, long
+// inputs and independence from the locale.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <system_error>
+
+#include "numeric/myfunc.h"
+
+using myfunc::StrToFloatOrZero;
+using myfunc::StrToIntOrZero;
+
+namespace {
+
+// Bit-exact comparison, so 0.0 and -0.0 differ.
+bool SameBits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
+
+struct IntCase {
+  const char* Text;
+  int32_t Expected;
+};
+
+TEST(StrToIntOrZero, Grammar) {
+  const IntCase cases[] = {
+      {"", 0},
+      {"42", 42},
+      {"-7", -7},
+      {"+7", 7},
+      {"-0", 0},
+      {"   5", 5},
+      {"   -5", -5},
+      {"\t5", 0},  // only code 32 is skipped
+      {"5 ", 0},
+      {"1.0", 0},
+      {"1e3", 0},
+      {"+-5", 0},
+      {"--5", 0},
+      {"- 5", 0},
+      {"5-", 0},
+      {"-", 0},
+      {"\x82\x54", 0},  // full-width digit
+      {"2147483647", 2147483647},
+      {"2147483648", 0},
+      {"-2147483648", INT32_MIN},
+      {"-2147483649", 0},
+      {"99999999999999999999999", 0},
+      {"000000000042", 42},
+      {"-000000000042", -42},
+  };
+  for (const IntCase& c : cases) EXPECT_EQ(StrToIntOrZero(c.Text), c.Expected) << '"' << c.Text << '"';
+}
+
+TEST(StrToIntOrZero, Hex) {
+  const IntCase cases[] = {
+      {"$F", 15},
+      {"$f", 15},
+      {"$ff", 255},
+      {"x1A", 26},
+      {"X1a", 26},
+      {"0x10", 16},
+      {"0X10", 16},
+      {"  $A", 10},
+      {"$", 0},
+      {"x", 0},
+      {"0x", 0},
+      {"$G", 0},
+      {"$1 ", 0},
+      {"$-1", 0},
+      {"0x-1", 0},
+      {"00x10", 0},
+      {"$$1", 0},
+      {"-$10", 16},  // the sign before a hex number is ignored
+      {"+$10", 16},
+      {"$7FFFFFFF", 2147483647},
+      {"$80000000", INT32_MIN},
+      {"$FFFFFFFF", -1},
+      {"$100000000", 0},
+      {"$0000000001", 1},
+      {"$000000000FFFFFFFF", -1},
+  };
+  for (const IntCase& c : cases) EXPECT_EQ(StrToIntOrZero(c.Text), c.Expected) << '"' << c.Text << '"';
+}
+
+TEST(StrToIntOrZero, LongInputs) {
+  const std::string zeros(1 << 20, '0');
+  EXPECT_EQ(StrToIntOrZero(zeros + "7"), 7);
+  EXPECT_EQ(StrToIntOrZero("-" + zeros + "7"), -7);
+  EXPECT_EQ(StrToIntOrZero("$" + zeros + "1"), 1);
+  EXPECT_EQ(StrToIntOrZero(std::string(1 << 20, ' ') + "3"), 3);
+  EXPECT_EQ(StrToIntOrZero(std::string(1 << 20, '9')), 0);
+  EXPECT_EQ(StrToIntOrZero(zeros + "x"), 0);
+}
+
+struct FloatCase {
+  const char* Text;
+  double Expected;
+};
+
+TEST(StrToFloatOrZero, Grammar) {
+  const FloatCase cases[] = {
+      {"12.5", 12.5},
+      {"-0.25", -0.25},
+      {"+0.25", 0.25},
+      {"1e3", 1000},
+      {"1E-2", 0.01},
+      {"1e+2", 100},
+      {"5.", 5},
+      {".5", 0.5},
+      {"-.5", -0.5},
+      {"1.e1", 10},
+      {"   2.5", 2.5},
+      {"0.1", 0.1},
+      {"007.50", 7.5},
+      {"", 0},
+      {"1e", 0},
+      {"1e-", 0},
+      {"1e+", 0},
+      {"1,5", 0},
+      {"-", 0},
+      {"+", 0},
+      {".", 0},
+      {"-.", 0},
+      {".e1", 0},
+      {"e5", 0},
+      {"1 ", 0},
+      {"\t1", 0},
+      {"1.5.2", 0},
+      {"1..5", 0},
+      {"--1", 0},
+      {"1e5.0", 0},
+      {"0x10", 0},
+      {"$10", 0},
+      {"inf", 0},
+      {"nan", 0},
+      {"1d3", 0},
+  };
+  for (const FloatCase& c : cases) EXPECT_TRUE(SameBits(StrToFloatOrZero(c.Text), c.Expected)) << '"' << c.Text << '"';
+}
+
+TEST(StrToFloatOrZero, RangeAndRounding) {
+  const double minSub = std::numeric_limits<double>::denorm_min();
+  const double max = std::numeric_limits<double>::max();
+  const FloatCase cases[] = {
+      {"-0", -0.0},
+      {"-0.000e5", -0.0},
+      {"1e999", 0},
+      {"-1e999", 0},
+      {"1.7976931348623159e308", 0},  // rounds to infinity
+      {"1.7976931348623157e308", max},
+      {"1e-999", 0},
+      {"-1e-999", -0.0},
+      {"2e-324", 0},
+      {"-2e-324", -0.0},
+      {"2.4703282292062328e-324", minSub},
+      {"4.9e-324", minSub},
+      {"-4.9e-324", -minSub},
+      {"1e-310", 1e-310},
+      {"2.2250738585072011e-308", 2.2250738585072011e-308},
+      {"9007199254740993", 9007199254740992.0},  // tie to even
+      {"9007199254740995", 9007199254740996.0},
+      {"123456789012345678901234567890", 1.2345678901234568e29},
+      {"0.1e1", 1},
+      {"1e22", 1e22},
+      {"1e23", 1e23},
+      {"123.456", 123.456},
+      {"0e99999999999999999999", 0},
+      {"1e99999999999999999999", 0},
+      {"-1e-99999999999999999999", -0.0},
+  };
+  for (const FloatCase& c : cases) EXPECT_TRUE(SameBits(StrToFloatOrZero(c.Text), c.Expected)) << '"' << c.Text << '"';
+}
+
+TEST(StrToFloatOrZero, LongInputs) {
+  const std::string zeros(1 << 20, '0');
+  EXPECT_EQ(StrToFloatOrZero("0." + zeros + "1e1048577"), 1.0);
+  EXPECT_EQ(StrToFloatOrZero("1" + zeros + "e-1048576"), 1.0);
+  EXPECT_EQ(StrToFloatOrZero(zeros + "2.5" + zeros), 2.5);
+  EXPECT_EQ(StrToFloatOrZero(std::string(1 << 20, ' ') + "2.5"), 2.5);
+  EXPECT_EQ(StrToFloatOrZero("1" + zeros), 0.0);  // overflow
+  EXPECT_EQ(StrToFloatOrZero("0." + zeros + "1"), 0.0);
+  EXPECT_EQ(StrToFloatOrZero(zeros + ","), 0.0);
+  // Exactly halfway between two doubles, then a hair above it, with the
+  // deciding digit far behind the first 768.
+  EXPECT_EQ(StrToFloatOrZero("9007199254740993." + zeros), 9007199254740992.0);
+  EXPECT_EQ(StrToFloatOrZero("9007199254740993." + zeros + "1"), 9007199254740994.0);
+  EXPECT_EQ(StrToFloatOrZero("9007199254740992" + zeros + "e-1048576"), 9007199254740992.0);
+  // Exponents of any length.
+  const std::string nines(50, '9');
+  EXPECT_TRUE(SameBits(StrToFloatOrZero("1e" + nines), 0.0));
+  EXPECT_TRUE(SameBits(StrToFloatOrZero("-1e-" + nines), -0.0));
+  EXPECT_TRUE(SameBits(StrToFloatOrZero("-0e" + nines), -0.0));
+  EXPECT_EQ(StrToFloatOrZero("2.5e" + zeros + "1"), 25.0);
+}
+
+// Shortest and 17-digit forms of random doubles read back bit for bit; this
+// also crosses the short path / long path border many times.
+TEST(StrToFloatOrZero, RoundTripsRandomDoubles) {
+  std::mt19937_64 rng(20240601);
+  char buf[64];
+  for (int i = 0; i < 200000; ++i) {
+    double v = std::bit_cast<double>(rng());
+    if (!std::isfinite(v)) continue;
+    if (i % 2 == 1) v = std::ldexp(std::fabs(std::fmod(v, 1.0)) + 1.0, static_cast<int>(rng() % 120) - 60);
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    ASSERT_TRUE(SameBits(StrToFloatOrZero(std::string_view(buf, static_cast<size_t>(r.ptr - buf))), v))
+        << std::string_view(buf, static_cast<size_t>(r.ptr - buf));
+    r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 16);
+    ASSERT_TRUE(SameBits(StrToFloatOrZero(std::string_view(buf, static_cast<size_t>(r.ptr - buf))), v))
+        << std::string_view(buf, static_cast<size_t>(r.ptr - buf));
+  }
+}
+
+// Short random decimals as the exchange file holds them agree with from_chars
+// (which rounds correctly) whichever path reads them.
+TEST(StrToFloatOrZero, AgreesWithFromCharsOnRandomDecimals) {
+  std::mt19937_64 rng(7);
+  for (int i = 0; i < 200000; ++i) {
+    std::string s;
+    const int digits = 1 + static_cast<int>(rng() % 22);
+    const int point = static_cast<int>(rng() % static_cast<uint64_t>(digits + 1));
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) s += '.';
+      s += static_cast<char>('0' + rng() % 10);
+    }
+    if (rng() % 3 == 0) s += "e" + std::to_string(static_cast<int>(rng() % 80) - 40);
+    double expected = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), expected);
+    ASSERT_EQ(r.ec, std::errc());
+    ASSERT_TRUE(SameBits(StrToFloatOrZero(s), expected)) << s;
+    ASSERT_TRUE(SameBits(StrToFloatOrZero("-" + s), -expected)) << s;
+  }
+}
+
+TEST(StrToFloatOrZero, IgnoresCommaLocale) {
+  const char* const names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German_Germany.1252"};
+  const char* set = nullptr;
+  for (const char* name : names) {
+    if ((set = std::setlocale(LC_ALL, name)) != nullptr) break;
+  }
+  if (set == nullptr || std::localeconv()->decimal_point[0] != ',') {
+    std::setlocale(LC_ALL, "C");
+    GTEST_SKIP() << "no locale with a comma decimal separator";
+  }
+  const double dot = StrToFloatOrZero("1.5");
+  const double comma = StrToFloatOrZero("1,5");
+  const double big = StrToFloatOrZero("1234567890.1234567890123");
+  std::setlocale(LC_ALL, "C");
+  EXPECT_EQ(dot, 1.5);
+  EXPECT_EQ(comma, 0.0);
+  EXPECT_EQ(big, 1234567890.1234567890123);
+}
+
+}  // namespace
