@@ -27,11 +27,6 @@ std::string ReadAll(const fs::path& p) {
   return ss.str();
 }
 
-void WriteAll(const fs::path& p, const std::string& bytes) {
-  std::ofstream out(p, std::ios::binary);
-  out << bytes;
-}
-
 std::vector<std::string> ReadArgs(const fs::path& p) {
   std::vector<std::string> args;
   std::istringstream in(ReadAll(p));
