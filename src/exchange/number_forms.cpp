@@ -15,20 +15,19 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Writes the decimal digits of v (no sign, at least one digit) and returns the end.
-char* AppendUnsigned(char* out, uint64_t v) {
-  char tmp[20];
+// Writes the decimal digits of v (no sign, at least one digit); returns the end.
+char* AppendUnsigned(char* out, uint32_t v) {
+  char tmp[10];
   char* p = tmp + sizeof(tmp);
   while (v >= 100) {
-    const unsigned pair = static_cast<unsigned>(v % 100) * 2;
+    const uint32_t pair = (v % 100) * 2;
     v /= 100;
     *--p = kDigitPairs[pair + 1];
     *--p = kDigitPairs[pair];
   }
   if (v >= 10) {
-    const unsigned pair = static_cast<unsigned>(v) * 2;
-    *--p = kDigitPairs[pair + 1];
-    *--p = kDigitPairs[pair];
+    *--p = kDigitPairs[v * 2 + 1];
+    *--p = kDigitPairs[v * 2];
   } else {
     *--p = static_cast<char>('0' + v);
   }
@@ -37,88 +36,161 @@ char* AppendUnsigned(char* out, uint64_t v) {
   return out + n;
 }
 
-// Significant digits of a magnitude: d1..dn (n 1..15, d1 not '0', no
-// trailing '0') with the value 0.d1..dn x 10^E.
+// Writes the two decimal digits of v < 100 at out.
+inline void WritePair(char* out, uint32_t v) {
+  out[0] = kDigitPairs[v * 2];
+  out[1] = kDigitPairs[v * 2 + 1];
+}
+
+// Writes q < 10^15 as exactly 15 digits, leading zeros included, in 32-bit
+// steps (cheap on the 32-bit target too).
+void WriteFifteenDigits(char* out, uint64_t q) {
+  uint32_t hi = static_cast<uint32_t>(q / 100000000u);  // 7 digits
+  uint32_t lo = static_cast<uint32_t>(q % 100000000u);  // 8 digits
+  for (int i = 13; i >= 7; i -= 2) {
+    WritePair(out + i, lo % 100);
+    lo /= 100;
+  }
+  for (int i = 5; i >= 1; i -= 2) {
+    WritePair(out + i, hi % 100);
+    hi /= 100;
+  }
+  out[0] = static_cast<char>('0' + hi);
+}
+
+// The significant digits of a rounded magnitude: d1..dn (n 1..15, d1 not
+// '0', no trailing '0') with the value 0.d1..dn x 10^E.
 struct TDecimal {
-  char Digits[17];
+  char Digits[17];  // room for the 16 digits read while mending a tie
   int Count;
   int E;
 };
 
-// Exact powers of ten that a double holds (10^0 .. 10^22).
-constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// Most decimals the quick test below tries; drawing coordinates rarely have
-// more, and anything else goes the general way.
-constexpr int kQuickDecimals = 8;
-
-// Quick way for the common drawing value: a magnitude below 1e15 that some
-// N / 10^k (N below 10^15, k <= kQuickDecimals) rounds to. Such an N has at
-// most 15 significant digits, and any decimal of at most 15 significant
-// digits that rounds to a normal double lies closer to it than half a unit
-// of its 15th digit (a double carries more than 15.9 digits), so N / 10^k
-// IS the 15-digit rounding. The division of two exact doubles is correctly
-// rounded, so the test is exact. Writes the fixed form of the magnitude and
-// returns the end, or nullptr when the value needs the general way.
-char* AppendQuickFixed(char* out, double a) {
-  if (!(a < 1e15 && a >= 1e-3)) return nullptr;
-  for (int k = 0; k <= kQuickDecimals; ++k) {
-    const double scaled = a * kPow10[k];
-    if (scaled >= 1e15) return nullptr;
-    const uint64_t n = static_cast<uint64_t>(scaled + 0.5);
-    if (static_cast<double>(n) / kPow10[k] != a) continue;
-    if (k == 0) return AppendUnsigned(out, n);
-    const uint64_t ip = n / static_cast<uint64_t>(kPow10[k]);
-    uint64_t fp = n % static_cast<uint64_t>(kPow10[k]);
-    // The first k that works gives the shortest digits, so fp ends in a
-    // non-zero digit.
-    assert(fp % 10 != 0);
-    out = AppendUnsigned(out, ip);
-    *out++ = '.';
-    for (int i = k - 1; i >= 0; --i) {
-      out[i] = static_cast<char>('0' + fp % 10);
-      fp /= 10;
-    }
-    return out + k;
-  }
-  return nullptr;
+// Drops trailing zero digits (keeping at least one).
+void TrimZeros(TDecimal& d) {
+  while (d.Count > 1 && d.Digits[d.Count - 1] == '0') --d.Count;
 }
 
-// Reads "d.ddd...e+XX" as written by std::to_chars in scientific format into
-// digits and exponent, dropping the full stop and trailing zeros.
+// ---- Fixed-notation range: exact integer arithmetic ----
+
+// Exact product of two 64-bit numbers (portable: the 32-bit target has no
+// 128-bit integer type).
+struct TU128 {
+  uint64_t Hi, Lo;
+};
+
+TU128 Mul64(uint64_t a, uint64_t b) {
+  const uint64_t a0 = a & 0xFFFFFFFFu, a1 = a >> 32;
+  const uint64_t b0 = b & 0xFFFFFFFFu, b1 = b >> 32;
+  const uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
+  const uint64_t mid = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
+  return {p11 + (p01 >> 32) + (p10 >> 32) + (mid >> 32), (mid << 32) | (p00 & 0xFFFFFFFFu)};
+}
+
+// Bits n and up of p (0 < n < 128); the caller knows they fit in 64 bits.
+uint64_t ShiftRight(const TU128& p, int n) {
+  if (n >= 64) return p.Hi >> (n - 64);
+  return (p.Lo >> n) | (p.Hi << (64 - n));
+}
+
+// Bit n of p (0 <= n < 128).
+bool BitAt(const TU128& p, int n) {
+  return ((n >= 64 ? p.Hi >> (n - 64) : p.Lo >> n) & 1) != 0;
+}
+
+// Magnitudes written in fixed notation (0.0001 <= rounded value < 10^15).
+// Every such value is normal, 10^s below fits in 64 bits and a * 10^s in 128.
+constexpr double kFixedMin = 1e-4;
+constexpr double kFixedMax = 1e15;
+
+constexpr uint64_t kPow10[] = {1u,
+                               10u,
+                               100u,
+                               1000u,
+                               10000u,
+                               100000u,
+                               1000000u,
+                               10000000u,
+                               100000000u,
+                               1000000000u,
+                               10000000000u,
+                               100000000000u,
+                               1000000000000u,
+                               10000000000000u,
+                               100000000000000u,
+                               1000000000000000u,
+                               10000000000000000u,
+                               100000000000000000u,
+                               1000000000000000000u,
+                               10000000000000000000u};
+
+// The 15-digit rounding of a in [kFixedMin, kFixedMax), exactly. With
+// a = m * 2^-n (m < 2^53, 3 <= n <= 66) and s = 15 - E (0 <= s <= 19), the
+// 15 digits are floor(a * 10^s) = (m * 10^s) >> n, and bit n-1 of m * 10^s
+// tells whether the rest is at least one half: then the last digit goes up,
+// which rounds a tie away from zero.
+void FixedRangeDigits(double a, TDecimal& d) {
+  assert(a >= kFixedMin && a < kFixedMax);
+  // a is normal: the stored fraction with its hidden bit, and the exponent
+  // such that a lies in [2^(exp2-1), 2^exp2).
+  const uint64_t bits = std::bit_cast<uint64_t>(a);
+  const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+  const int exp2 = static_cast<int>(bits >> 52) - 1022;
+  const int n = 53 - exp2;
+  // E = floor(log10 a) + 1, guessed from the binary exponent: 78913 / 2^18
+  // is log10(2) closely enough for these exponents, and the shift floors.
+  // The guess is the true E or one short, which the digits tell.
+  int E = (((exp2 - 1) * 78913) >> 18) + 1;
+  assert(E >= -4 && E <= 15);
+  TU128 p = Mul64(m, kPow10[15 - E]);
+  uint64_t q = ShiftRight(p, n);
+  if (q >= kPow10[15]) {
+    ++E;
+    p = Mul64(m, kPow10[15 - E]);
+    q = ShiftRight(p, n);
+  }
+  assert(q >= kPow10[14] && q < kPow10[15]);
+  if (BitAt(p, n - 1) && ++q == kPow10[15]) {  // carries into a new digit
+    q = kPow10[14];
+    ++E;
+  }
+  WriteFifteenDigits(d.Digits, q);
+  d.Count = 15;
+  d.E = E;
+  TrimZeros(d);
+}
+
+// ---- Very large and very small magnitudes: library conversion ----
+
+// Reads "d.ddd...e+XX" as written by std::to_chars in scientific format.
 void ReadScientific(const char* p, const char* end, TDecimal& d) {
   int n = 0;
-  while (p < end && *p != 'e') {
+  for (; p < end && *p != 'e'; ++p) {
     if (*p != '.') d.Digits[n++] = *p;
-    ++p;
   }
   assert(p < end && n <= 16);
   int exp10 = 0;
   std::from_chars(p + (p[1] == '+' ? 2 : 1), end, exp10);
-  while (n > 1 && d.Digits[n - 1] == '0') --n;
   d.Count = n;
   d.E = exp10 + 1;
 }
 
 // True when the magnitude a lies exactly halfway between two 15-digit
-// decimals of its decade, taking E (a = 0.d1d2.. x 10^E) from the
-// ties-to-even rounding. With a = m * 2^k, m odd, and s = 15 - E, a tie
-// means a * 10^s is an odd multiple of 1/2:
+// decimals, E (a = 0.d1d2.. x 10^E) taken from the rounded digits. With
+// a = m * 2^k, m odd, and s = 15 - E, a tie means a * 10^s is an odd
+// multiple of 1/2:
 //   s >= 0: a * 2^(s+1) * 5^s is odd  <=>  k == -(s+1);
 //   s <  0: 2a / 10^-s is odd         <=>  k == -s-1 and 5^-s divides m.
-// Should the rounding have carried into a new decade (E one too big), the
-// value had more than 15 digits right below a power of ten, and neither
-// condition can hold, so E from the rounded text is safe to use.
+// Had the rounding carried into a new decade (E one too big), a would have
+// more than 15 digits just below a power of ten, and neither condition can
+// hold, so E from the rounded digits is safe to use.
 bool IsFifteenDigitTie(double a, int E) {
   int exp2 = 0;
   const double frac = std::frexp(a, &exp2);  // a = frac * 2^exp2, frac in [0.5, 1)
   uint64_t m = static_cast<uint64_t>(std::ldexp(frac, 53));  // exact: 53 bits
-  int k = exp2 - 53;
   const int tz = std::countr_zero(m);
   m >>= tz;
-  k += tz;
+  const int k = exp2 - 53 + tz;
   const int s = 15 - E;
   if (s >= 0) return k == -(s + 1);
   const int u = -s;
@@ -128,9 +200,8 @@ bool IsFifteenDigitTie(double a, int E) {
   return m % p5 == 0;
 }
 
-// Adds one unit in the last of 15 digits (rounding a tie away from zero).
+// Adds one unit in the 15th digit of d (d.Count <= 15).
 void RoundUpLastDigit(TDecimal& d) {
-  // Pad to 15 digits, increment, then trim trailing zeros again.
   for (int i = d.Count; i < 15; ++i) d.Digits[i] = '0';
   int i = 14;
   while (i >= 0 && d.Digits[i] == '9') d.Digits[i--] = '0';
@@ -140,31 +211,31 @@ void RoundUpLastDigit(TDecimal& d) {
   } else {
     ++d.Digits[i];
   }
-  int n = 15;
-  while (n > 1 && d.Digits[n - 1] == '0') --n;
-  d.Count = n;
+  d.Count = 15;
+  TrimZeros(d);
 }
 
-// The general way: 15 significant digits of the positive finite magnitude a,
-// rounded half away from zero.
-void FifteenDigits(double a, TDecimal& d) {
+// 15 significant digits of any positive finite magnitude, rounded half away
+// from zero. std::to_chars rounds correctly but sends ties to even, so an
+// exact tie that went down is mended.
+void LibraryDigits(double a, TDecimal& d) {
   char buf[40];
-  // Shortest round-trip digits; when there are at most 15 and the value is
-  // normal, they are the 15-digit rounding (see AppendQuickFixed).
-  auto r = std::to_chars(buf, buf + sizeof(buf), a, std::chars_format::scientific);
-  assert(r.ec == std::errc());
-  const char* e = static_cast<const char*>(std::memchr(buf, 'e', static_cast<size_t>(r.ptr - buf)));
-  const int shortDigits = static_cast<int>(e - buf) - (e - buf > 1 ? 1 : 0);
-  if (shortDigits <= 15 && a >= 2.2250738585072014e-308) {
-    ReadScientific(buf, r.ptr, d);
-    return;
-  }
-  // Correctly rounded to 15 digits, but ties go to even: mend exact ties.
-  r = std::to_chars(buf, buf + sizeof(buf), a, std::chars_format::scientific, 14);
+  auto r = std::to_chars(buf, buf + sizeof(buf), a, std::chars_format::scientific, 14);
   assert(r.ec == std::errc());
   ReadScientific(buf, r.ptr, d);
-  const char last = d.Count == 15 ? d.Digits[14] : '0';
-  if ((last - '0') % 2 == 0 && IsFifteenDigitTie(a, d.E)) RoundUpLastDigit(d);
+  // A tie rounded to even ends in an even digit; an odd one is no tie.
+  if ((d.Digits[14] - '0') % 2 != 0 || !IsFifteenDigitTie(a, d.E)) {
+    TrimZeros(d);
+    return;
+  }
+  // The exact value has 16 digits, the last a 5: take them unrounded, drop
+  // the 5 and round up.
+  r = std::to_chars(buf, buf + sizeof(buf), a, std::chars_format::scientific, 15);
+  assert(r.ec == std::errc());
+  ReadScientific(buf, r.ptr, d);
+  assert(d.Count == 16 && d.Digits[15] == '5');
+  d.Count = 15;
+  RoundUpLastDigit(d);
 }
 
 // Writes d in fixed notation (-3 <= E <= 15) or exponent notation.
@@ -203,19 +274,19 @@ char* AppendDecimal(char* out, const TDecimal& d) {
     *out++ = '-';
     x = -x;
   }
-  return AppendUnsigned(out, static_cast<uint64_t>(x));
+  return AppendUnsigned(out, static_cast<uint32_t>(x));
 }
 
 }  // namespace
 
 char* AppendIntForm(char* out, int32_t value) {
-  // Widen first: -2147483648 has no positive int32 counterpart.
-  int64_t v = value;
-  if (v < 0) {
+  // The magnitude as unsigned: -2147483648 has no positive int32.
+  uint32_t v = static_cast<uint32_t>(value);
+  if (value < 0) {
     *out++ = '-';
-    v = -v;
+    v = 0u - v;
   }
-  return AppendUnsigned(out, static_cast<uint64_t>(v));
+  return AppendUnsigned(out, v);
 }
 
 char* AppendHexForm(char* out, int32_t value) {
@@ -237,11 +308,11 @@ char* AppendRealForm(char* out, double value) {
     std::memcpy(out, "NAN", 3);
     return out + 3;
   }
-  if (value == 0) {
+  if (value == 0) {  // both zeros
     *out = '0';
     return out + 1;
   }
-  if (std::signbit(value)) {
+  if (value < 0) {
     *out++ = '-';
     value = -value;
   }
@@ -249,9 +320,12 @@ char* AppendRealForm(char* out, double value) {
     std::memcpy(out, "INF", 3);
     return out + 3;
   }
-  if (char* end = AppendQuickFixed(out, value)) return end;
   TDecimal d;
-  FifteenDigits(value, d);
+  if (value >= kFixedMin && value < kFixedMax) {
+    FixedRangeDigits(value, d);
+  } else {
+    LibraryDigits(value, d);
+  }
   return AppendDecimal(out, d);
 }
 

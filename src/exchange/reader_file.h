@@ -1,0 +1,88 @@
+// Cutting the bytes of the exchange file into lines.
+//
+// The file is read in large binary chunks; TLineAssembler finds the line
+// ends in each chunk and hands every complete line to a callback, carrying a
+// partial line over to the next chunk. Line rules:
+//   - a line ends at LF; the LF is not part of the line;
+//   - every CR is removed: the CR of a CR LF pair ends the line with the LF,
+//     and a CR not followed by LF neither ends a line nor stays in it;
+//   - a Ctrl+Z byte (0x1A) as the first byte of a line ends the file;
+//   - a last line without line end is still a line; lines have no length
+//     limit.
+//
+// Example: the bytes  "ab\r\ncd\re\nf"  give the lines "ab", "cde", "f";
+//          the bytes  "ab\n\x1A\ncd"     give the line "ab" only.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace rek {
+
+class TLineAssembler {
+ public:
+  // Feeds the next size bytes of the file. Calls onLine(std::string_view)
+  // for every line completed by them, in order; the view is valid only
+  // during the call. Returns false once a Ctrl+Z has ended the file (then
+  // nothing more may be fed). Copies only lines that cross a chunk boundary
+  // or hold a lone CR, so any line length costs linear time.
+  // Throws std::bad_alloc when a carried line cannot grow (or whatever
+  // onLine throws); the lines handed out before stay handed out.
+  template <class F>
+  bool Feed(const char* data, size_t size, F&& onLine) {
+    if (ended_) return false;
+    const char* end = data + size;
+    while (data < end) {
+      const void* lf = std::memchr(data, '\n', static_cast<size_t>(end - data));
+      if (lf == nullptr) {
+        carry_.append(data, static_cast<size_t>(end - data));
+        break;
+      }
+      const char* stop = static_cast<const char*>(lf);
+      std::string_view raw(data, static_cast<size_t>(stop - data));
+      data = stop + 1;
+      if (!carry_.empty()) {
+        carry_.append(raw);
+        const bool go = Deliver(carry_, onLine);
+        carry_.clear();
+        if (!go) return false;
+      } else if (!Deliver(raw, onLine)) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // Ends the file: hands out the last line when it had no line end.
+  template <class F>
+  void Finish(F&& onLine) {
+    if (!ended_ && !carry_.empty()) Deliver(carry_, onLine);
+    carry_.clear();
+    ended_ = true;
+  }
+
+ private:
+  // Hands one raw line (without its LF) to onLine; false when the line
+  // starts with Ctrl+Z and so ends the file.
+  template <class F>
+  bool Deliver(std::string_view raw, F&& onLine) {
+    if (!raw.empty() && raw.front() == '\x1A') {
+      ended_ = true;
+      return false;
+    }
+    onLine(StripCr(raw));
+    return true;
+  }
+
+  // raw without its CR bytes; a view of raw itself when the only CR is the
+  // last byte (the usual CR LF) or there is none.
+  std::string_view StripCr(std::string_view raw);
+
+  std::string carry_;    // partial line carried over to the next chunk
+  std::string noCr_;     // raw line with inner CR bytes removed
+  bool ended_ = false;
+};
+
+}  // namespace rek

@@ -1,0 +1,22 @@
+// Number readers shared by the line handlers of the exchange file reader.
+//
+// Tokens that are missing or malformed read as 0: a handler never has to
+// check a token before reading it.
+//   line `ci 1 2.5 x`:  Int(t, 1) -> 1   Real(t, 2) -> 2.5   Real(t, 3) -> 0
+//                       Real(t, 9) -> 0 (no such token)
+#pragma once
+
+#include <cstdint>
+
+#include "exchange/tokenizer.h"
+#include "numeric/myfunc.h"
+
+namespace rek::reading {
+
+// Token k read as a 32-bit integer (decimal or "$" hex), 0 when malformed.
+inline int32_t Int(const TTokenLine& t, int k) { return myfunc::StrToIntOrZero(t.Token(k)); }
+
+// Token k read as a real, 0.0 when malformed.
+inline double Real(const TTokenLine& t, int k) { return myfunc::StrToFloatOrZero(t.Token(k)); }
+
+}  // namespace rek::reading

@@ -1,0 +1,182 @@
+#include "exchange/file_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "exchange/file_ops.h"
+#include "exchange/out_buffer.h"
+#include "exchange/store.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace rek;
+
+std::string ReadBytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const fs::path& p, const std::string& bytes) {
+  std::ofstream out(p, std::ios::binary);
+  out << bytes;
+}
+
+// Names of everything in dir.
+std::vector<std::string> Listing(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class FileWriter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitStore();
+    dir_ = fs::temp_directory_path() /
+           ("fw_test_" + std::to_string(CurrentProcessId()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    file_ = dir_ / "ZPH_TEMP.TXT";
+  }
+  void TearDown() override {
+    FreeStore();
+#ifndef _WIN32
+    chmod(dir_.c_str(), 0755);
+#endif
+    fs::remove_all(dir_);
+  }
+  fs::path dir_;
+  fs::path file_;
+};
+
+// One queued entry: a plain line or a text header.
+struct Entry {
+  bool header;
+  std::string text;
+};
+
+TEST_F(FileWriter, FileBytesFromQueuedEntries) {
+  const std::string long300(300, 'x');
+  const struct {
+    const char* name;
+    std::vector<Entry> entries;
+    std::string want;
+  } cases[] = {
+      {"empty buffer", {}, "hq\r\n"},
+      {"plain lines", {{false, "hd"}, {false, "lg0"}}, "hd\r\nlg0\r\n"},
+      {"header joined with its text",
+       {{false, "hd"}, {true, "ch 10 20 1 0 \""}, {false, "A"}},
+       "hd\r\nch 10 20 1 0 \"A\r\n"},
+      {"header last: no final line end", {{false, "hd"}, {true, "ch 1 \""}}, "hd\r\nch 1 \""},
+      {"text ending in a quote ends its line",
+       {{true, "ch \""}, {false, "B\""}, {false, "lc1"}},
+       "ch \"B\"\r\nlc1\r\n"},
+      {"300-byte line cut to 255", {{false, long300}}, std::string(255, 'x') + "\r\n"},
+      {"font line ending in a quote stays apart",
+       {{false, "cn\"$Q\""}, {false, "lc1"}},
+       "cn\"$Q\"\r\nlc1\r\n"},
+      {"only an empty line", {{false, ""}}, "\r\n"},
+  };
+  for (const auto& c : cases) {
+    ClearOutLines();
+    for (const auto& e : c.entries) e.header ? AddTextHeader(e.text) : AddOutLine(e.text);
+    ASSERT_TRUE(WriteExchangeFile(file_.string())) << c.name;
+    EXPECT_EQ(ReadBytes(file_), c.want) << c.name;
+    EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"}) << c.name;
+  }
+}
+
+TEST_F(FileWriter, ReplacesLongerExistingFileWhole) {
+  WriteBytes(file_, std::string(5000, 'i') + "\r\n");
+  AddOutLine("hd");
+  ASSERT_TRUE(WriteExchangeFile(file_.string()));
+  EXPECT_EQ(ReadBytes(file_), "hd\r\n");
+  EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"});
+}
+
+TEST_F(FileWriter, WritesOutputLargerThanOnePiece) {
+  for (int i = 0; i < 12000; ++i) AddOutLine(std::to_string(i) + std::string(200, 'a'));
+  const std::string want = Store.OutLines.Bytes();
+  ASSERT_GT(want.size(), size_t{2} << 20);
+  ASSERT_TRUE(WriteExchangeFile(file_.string()));
+  EXPECT_EQ(ReadBytes(file_), want);
+}
+
+TEST_F(FileWriter, StaleTemporaryFileOfSameNameIsLeftAlone) {
+  const std::string stale = file_.string() + ".tmp" + std::to_string(CurrentProcessId());
+  WriteBytes(stale, "old");
+  AddOutLine("hd");
+  ASSERT_TRUE(WriteExchangeFile(file_.string()));
+  EXPECT_EQ(ReadBytes(file_), "hd\r\n");
+  EXPECT_EQ(ReadBytes(stale), "old");
+}
+
+TEST_F(FileWriter, PathIsDirectory) {
+  fs::create_directory(file_);
+  WriteBytes(file_ / "inside.txt", "keep");
+  AddOutLine("hd");
+  EXPECT_FALSE(WriteExchangeFile(file_.string()));
+  ASSERT_TRUE(fs::is_directory(file_));
+  EXPECT_EQ(ReadBytes(file_ / "inside.txt"), "keep");
+  EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"});  // no temporary left
+}
+
+TEST_F(FileWriter, MissingFolder) {
+  AddOutLine("hd");
+  EXPECT_FALSE(WriteExchangeFile((dir_ / "no_such_folder" / "ZPH_TEMP.TXT").string()));
+  EXPECT_TRUE(Listing(dir_).empty());
+}
+
+#ifndef _WIN32
+TEST_F(FileWriter, UnwritableFolderKeepsInput) {
+  WriteBytes(file_, "input\r\n");
+  ASSERT_EQ(chmod(dir_.c_str(), 0555), 0);
+  // Only meaningful where permissions bite (not for root).
+  const fs::path probe = dir_ / "probe";
+  if (std::ofstream(probe).good()) {
+    fs::remove(probe);
+    GTEST_SKIP() << "folder permissions are not enforced for this user";
+  }
+  AddOutLine("hd");
+  EXPECT_FALSE(WriteExchangeFile(file_.string()));
+  EXPECT_EQ(ReadBytes(file_), "input\r\n");
+  EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"});
+}
+
+// A write that fails half-way (here: the file size limit) leaves neither the
+// partial output nor the input, which the host would take for the result.
+TEST_F(FileWriter, FailedWriteRemovesBothFiles) {
+  WriteBytes(file_, "input\r\n");
+  for (int i = 0; i < 1000; ++i) AddOutLine(std::string(200, 'w'));
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit small = old;
+  small.rlim_cur = 4096;
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool ok = WriteExchangeFile(file_.string());
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(ok);
+  EXPECT_TRUE(Listing(dir_).empty());
+}
+#endif
+
+}  // namespace

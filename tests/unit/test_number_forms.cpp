@@ -1,0 +1,292 @@
+#include "exchange/number_forms.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "numeric/myfunc.h"
+
+namespace {
+
+using rek::HexForm;
+using rek::IntForm;
+using rek::RealForm;
+
+// A second, plain way to the real form: all exact decimal digits of the
+// double, rounded half away from zero by hand at the 15th digit.
+std::string ReferenceRealForm(double v) {
+  if (v == 0) return "0";
+  std::string sign = std::signbit(v) ? "-" : "";
+  const double a = std::fabs(v);
+  static char buf[1200];
+  // A double has at most 767 significant digits: 800 keeps every one.
+  auto r = std::to_chars(buf, buf + sizeof(buf), a, std::chars_format::scientific, 800);
+  std::string text(buf, r.ptr);
+  const size_t e = text.find('e');
+  std::string digits = text.substr(0, 1) + text.substr(2, e - 2);
+  int E = std::stoi(text.substr(e + 1)) + 1;
+  std::string d15 = digits.substr(0, 15);
+  if (digits[15] >= '5') {
+    int i = 14;
+    while (i >= 0 && d15[static_cast<size_t>(i)] == '9') d15[static_cast<size_t>(i--)] = '0';
+    if (i < 0) {
+      d15.insert(0, 1, '1');
+      d15.pop_back();
+      ++E;
+    } else {
+      ++d15[static_cast<size_t>(i)];
+    }
+  }
+  while (d15.size() > 1 && d15.back() == '0') d15.pop_back();
+  const int n = static_cast<int>(d15.size());
+  // Built by appending only (GCC 12 warns falsely on "." + string here).
+  std::string out = sign;
+  if (E >= -3 && E <= 15) {
+    if (E > 0) {
+      out.append(d15, 0, static_cast<size_t>(std::min(n, E)));
+      if (n < E) out.append(static_cast<size_t>(E - n), '0');
+      if (n > E) out.append(".").append(d15, static_cast<size_t>(E));
+    } else {
+      out.append("0.").append(static_cast<size_t>(-E), '0').append(d15);
+    }
+  } else {
+    out.append(d15, 0, 1);
+    if (n > 1) out.append(".").append(d15, 1);
+    out.append("E").append(std::to_string(E - 1));
+  }
+  return out;
+}
+
+// The reader's own number parsing.
+double Parse(const std::string& s) { return myfunc::StrToFloatOrZero(s); }
+
+TEST(IntForm, Values) {
+  const struct {
+    int32_t v;
+    const char* want;
+  } cases[] = {{0, "0"},           {15, "15"},
+               {-3, "-3"},         {100, "100"},
+               {2147483647, "2147483647"}, {-2147483647 - 1, "-2147483648"}};
+  for (const auto& c : cases) EXPECT_EQ(IntForm(c.v), c.want) << c.v;
+}
+
+TEST(HexForm, Values) {
+  const struct {
+    int32_t v;
+    const char* want;
+  } cases[] = {{0, "0"}, {10, "A"}, {11, "B"}, {15, "F"}, {16, "10"}, {255, "FF"},
+               {-1, "FFFFFFFF"}, {-2147483647 - 1, "80000000"}, {0x7ABCDEF0, "7ABCDEF0"}};
+  for (const auto& c : cases) EXPECT_EQ(HexForm(c.v), c.want) << c.v;
+}
+
+TEST(RealForm, Examples) {
+  const struct {
+    double v;
+    const char* want;
+  } cases[] = {
+      {12.5, "12.5"},
+      {1200, "1200"},
+      {0.001234, "0.001234"},
+      {0.0001, "0.0001"},
+      {123456789012345, "123456789012345"},
+      {-0.5, "-0.5"},
+      {1E-5, "1E-5"},
+      {0.00001234, "1.234E-5"},
+      {1.234E-5, "1.234E-5"},
+      {1E15, "1E15"},
+      {2.5E20, "2.5E20"},
+      {999999999999999, "999999999999999"},
+      {0.1, "0.1"},
+      {1.0 / 3, "0.333333333333333"},
+      {2.0 / 3, "0.666666666666667"},
+      {-0.0, "0"},
+      {0.0, "0"},
+      {1, "1"},
+      {-1, "-1"},
+      {123.456, "123.456"},
+      {-123.456, "-123.456"},
+      {1000, "1000"},
+      {0.30000000000000004, "0.3"},
+      {100.5, "100.5"},
+      {-2147483648.0, "-2147483648"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RealForm(c.v), c.want) << c.want;
+}
+
+TEST(RealForm, NotationBoundaries) {
+  const struct {
+    double v;
+    const char* want;
+  } cases[] = {
+      // E = -3 is fixed, E = -4 is exponent.
+      {0.0001, "0.0001"},
+      {0.00012345, "0.00012345"},
+      {0.000099999, "9.9999E-5"},
+      {-0.00001, "-1E-5"},
+      // Rounding at the 15th digit carries into E = -3.
+      {std::nextafter(0.0001, 0.0), "0.0001"},
+      {0.0000999999999999996, "9.99999999999996E-5"},
+      {0.0000999999999999994, "9.99999999999994E-5"},
+      // E = 15 is fixed, E = 16 is exponent.
+      {999999999999999.0, "999999999999999"},
+      {100000000000000.0, "100000000000000"},
+      {1E15, "1E15"},
+      {1234567890123456.0, "1.23456789012346E15"},
+      // Rounding carries into a new digit.
+      {9999999999999999.0, "1E16"},
+      {999999999999999.9, "1E15"},
+      {99999999999999.99, "100000000000000"},
+      {0.99999999999999999, "1"},
+      {9.9999999999999995, "10"},
+      {9.999999999999995, "9.99999999999999"},  // below the half: 9.99999999999999466..
+      {1E16, "1E16"},
+      {1E100, "1E100"},
+      {1E-100, "1E-100"},
+      {1.5E-300, "1.5E-300"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RealForm(c.v), c.want) << c.want;
+}
+
+TEST(RealForm, FullDigitsAndExtremes) {
+  const struct {
+    double v;
+    const char* want;
+  } cases[] = {
+      {123456.789012345, "123456.789012345"},
+      {1.23456789012345, "1.23456789012345"},
+      {0.00123456789012345, "0.00123456789012345"},
+      {-0.00123456789012345, "-0.00123456789012345"},
+      {3.14159265358979323846, "3.14159265358979"},
+      {-3.14159265358979323846, "-3.14159265358979"},
+      {DBL_MAX, "1.79769313486232E308"},
+      {-DBL_MAX, "-1.79769313486232E308"},
+      {DBL_MIN, "2.2250738585072E-308"},
+      {std::numeric_limits<double>::denorm_min(), "4.94065645841247E-324"},
+      {-std::numeric_limits<double>::denorm_min(), "-4.94065645841247E-324"},
+      {1e-310, "9.99999999999997E-311"},
+      {std::numeric_limits<double>::infinity(), "INF"},
+      {-std::numeric_limits<double>::infinity(), "-INF"},
+      {std::numeric_limits<double>::quiet_NaN(), "NAN"},
+      {-std::numeric_limits<double>::quiet_NaN(), "-NAN"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RealForm(c.v), c.want) << c.want;
+}
+
+// Exact halves at the 16th digit round away from zero, not to even.
+TEST(RealForm, TiesRoundAwayFromZero) {
+  const struct {
+    double v;
+    const char* want;
+  } cases[] = {
+      {1000000000000005.0, "1.00000000000001E15"},
+      {1000000000000025.0, "1.00000000000003E15"},
+      {-1000000000000005.0, "-1.00000000000001E15"},
+      {123456789012345.5, "123456789012346"},
+      {100000000000002.5, "100000000000003"},
+      {100000000000000.5, "100000000000001"},
+      {-100000000000002.5, "-100000000000003"},
+      {1234567890123.125, "1234567890123.13"},
+      {6557.0 / 65536, "0.100051879882813"},
+      {12345678901234.25, "12345678901234.3"},
+      {2.5E16, "2.5E16"},
+      // 10^15 + 10 - 5: not a tie at the 16th digit beyond 10^16.
+      {10000000000000050.0, "1.00000000000001E16"},
+      // Just beside a tie: the usual nearest rounding.
+      {100000000000002.484375, "100000000000002"},
+      {914546213195413.5, "914546213195414"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RealForm(c.v), c.want) << c.want;
+}
+
+// The reference agrees on the hand-written cases above (guards the oracle).
+TEST(RealForm, ReferenceAgreesOnKnownCases) {
+  EXPECT_EQ(ReferenceRealForm(1000000000000005.0), "1.00000000000001E15");
+  EXPECT_EQ(ReferenceRealForm(0.0001), "0.0001");
+  EXPECT_EQ(ReferenceRealForm(9999999999999999.0), "1E16");
+  EXPECT_EQ(ReferenceRealForm(std::numeric_limits<double>::denorm_min()),
+            "4.94065645841247E-324");
+}
+
+TEST(RealForm, MatchesExactReferenceOnManyValues) {
+  std::mt19937_64 rng(12345);
+  std::uniform_real_distribution<double> coord(-100000.0, 100000.0);
+  std::uniform_int_distribution<int> exp2(-1074, 1023);
+  int checked = 0;
+  auto check = [&](double v) {
+    ASSERT_EQ(RealForm(v), ReferenceRealForm(v)) << std::hexfloat << v;
+    ++checked;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    // Any bit pattern that is a finite number.
+    uint64_t bits = rng();
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    if (std::isfinite(v)) check(v);
+    check(coord(rng));
+    check(std::ldexp(static_cast<double>(rng() >> 11), exp2(rng) / 4));
+    // Short decimals such as a drawing holds.
+    check(static_cast<double>(static_cast<int64_t>(rng() % 2000000001) - 1000000000) / 1000.0);
+    check(static_cast<double>(rng() % 100000000) / 10000.0 + 1e9);
+  }
+  for (int s = -1; s <= 40; ++s) {
+    // Exact ties: odd multiples of 2^-(s+1) of 16 digits, and odd multiples
+    // of 5^u * 2^(u-1) above 10^16.
+    for (int i = 0; i < 200; ++i) {
+      const uint64_t m = (rng() >> 11) | 1;
+      check(std::ldexp(static_cast<double>(m), -(s + 1)));
+    }
+  }
+  for (int u = 1; u <= 22; ++u) {
+    uint64_t p5 = 1;
+    for (int i = 0; i < u; ++i) p5 *= 5;
+    const uint64_t maxQ = (uint64_t{1} << 53) / p5;
+    for (int i = 0; i < 50 && maxQ > 0; ++i) {
+      const uint64_t q = (rng() % maxQ) | 1;
+      check(std::ldexp(static_cast<double>(q * p5), u - 1));
+    }
+  }
+  EXPECT_GT(checked, 100000);
+}
+
+// Reading the text back gives the value within the 15-digit rounding, and
+// exactly for values of at most 15 significant digits.
+TEST(RealForm, RoundTrip) {
+  std::mt19937_64 rng(777);
+  for (int i = 0; i < 100000; ++i) {
+    uint64_t bits = rng();
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    if (!std::isfinite(v)) continue;
+    const double back = Parse(RealForm(v));
+    // Half a unit of the 15th digit is at most 5e-15 of the value.
+    EXPECT_LE(std::fabs(back - v), std::fabs(v) * 5.000001e-15) << std::hexfloat << v;
+  }
+  std::uniform_int_distribution<int64_t> mant(-999999999999999, 999999999999999);
+  std::uniform_int_distribution<int> exp10(-30, 30);
+  for (int i = 0; i < 100000; ++i) {
+    const std::string text = std::to_string(mant(rng)) + "e" + std::to_string(exp10(rng));
+    const double v = Parse(text);
+    EXPECT_EQ(Parse(RealForm(v)), v) << text;
+  }
+}
+
+TEST(RealForm, AppendWritesWithinBoundAndReturnsEnd) {
+  const double values[] = {-std::numeric_limits<double>::denorm_min(), -DBL_MAX, -0.00123456789012345,
+                           -999999999999999.0, -1.23456789012345E-100};
+  for (double v : values) {
+    char buf[rek::kNumberFormMax + 8];
+    std::memset(buf, 'x', sizeof buf);
+    char* end = rek::AppendRealForm(buf, v);
+    EXPECT_LE(end - buf, rek::kNumberFormMax);
+    EXPECT_EQ(buf[end - buf], 'x');
+    EXPECT_EQ(std::string(buf, end), RealForm(v));
+  }
+}
+
+}  // namespace

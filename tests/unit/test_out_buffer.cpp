@@ -1,0 +1,109 @@
+#include "exchange/out_buffer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "exchange/store.h"
+
+namespace {
+
+using rek::TOutBuffer;
+
+// One appended entry: a plain line or a text header.
+struct Entry {
+  bool header;
+  std::string text;
+};
+
+std::string BytesOf(const std::vector<Entry>& entries) {
+  TOutBuffer buf;
+  for (const auto& e : entries) e.header ? buf.AddHeader(e.text) : buf.AddLine(e.text);
+  EXPECT_EQ(buf.Count(), static_cast<int32_t>(entries.size()));
+  EXPECT_EQ(buf.Size(), buf.Bytes().size());
+  return buf.Bytes();
+}
+
+TEST(OutBuffer, EntriesToFileBytes) {
+  const std::string s300(300, 'y');
+  const struct {
+    const char* name;
+    std::vector<Entry> entries;
+    std::string want;
+  } cases[] = {
+      {"nothing", {}, ""},
+      {"plain lines", {{false, "hd"}, {false, "lg0"}}, "hd\r\nlg0\r\n"},
+      {"header joins the next entry",
+       {{false, "hd"}, {true, "ch 10 20 1 0 \""}, {false, "A"}, {false, "lc1"}},
+       "hd\r\nch 10 20 1 0 \"A\r\nlc1\r\n"},
+      {"header last has no line end", {{true, "ch \""}}, "ch \""},
+      {"partner ending in a quote is not a header",
+       {{true, "ch \""}, {false, "x\""}, {false, "y"}},
+       "ch \"x\"\r\ny\r\n"},
+      {"a header's partner ends the line even if a header",
+       {{true, "ch \""}, {true, "cs \""}, {false, "z"}},
+       "ch \"cs \"\r\nz\r\n"},
+      {"plain line ending in a quote keeps its own line",
+       {{false, "cn\"$Q\""}, {false, "lc1"}},
+       "cn\"$Q\"\r\nlc1\r\n"},
+      {"plain line cut to 255", {{false, s300}}, std::string(255, 'y') + "\r\n"},
+      {"header cut to 255, text whole",
+       {{true, s300}, {false, "T"}},
+       std::string(255, 'y') + "T\r\n"},
+      {"empty entries", {{false, ""}, {true, ""}, {false, ""}}, "\r\n\r\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(BytesOf(c.entries), c.want) << c.name;
+}
+
+TEST(OutBuffer, ClearForgetsPendingHeader) {
+  TOutBuffer buf;
+  buf.AddLine("hd");
+  buf.AddHeader("ch \"");
+  buf.Clear();
+  EXPECT_EQ(buf.Count(), 0);
+  EXPECT_EQ(buf.Size(), 0u);
+  buf.AddLine("a");
+  EXPECT_EQ(buf.Bytes(), "a\r\n");
+}
+
+// Pieces hold the bytes in order across chunk boundaries; a line may span
+// two pieces.
+TEST(OutBuffer, LargeBufferPiecesConcatenate) {
+  TOutBuffer buf;
+  std::string want;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string line = std::to_string(i) + std::string(100 + i % 150, 'a' + i % 26);
+    buf.AddLine(line);
+    want += line + "\r\n";
+  }
+  EXPECT_EQ(buf.Count(), 20000);
+  EXPECT_EQ(buf.Size(), want.size());
+  std::string pieces;
+  int count = 0;
+  buf.ForEachPiece([&](const char* p, size_t n) {
+    pieces.append(p, n);
+    ++count;
+  });
+  EXPECT_GT(count, 1);
+  EXPECT_EQ(pieces, want);
+  EXPECT_EQ(buf.Bytes(), want);
+}
+
+TEST(OutBuffer, StoreBufferHelpers) {
+  rek::InitStore();
+  rek::AddOutLine("hd");
+  rek::AddMessageLine("\x93\x5F\x82\xAA\x8F\x64\x82\xC8\x82\xE8\x82\xDC\x82\xB7");  // 点が重なります
+  rek::AddTextHeader("ch 0 0 1 0 \"");
+  rek::AddOutLine("T");
+  EXPECT_EQ(rek::OutLineCount(), 4);
+  EXPECT_EQ(rek::Store.OutLines.Bytes(),
+            "hd\r\nh#\x93\x5F\x82\xAA\x8F\x64\x82\xC8\x82\xE8\x82\xDC\x82\xB7\r\n"
+            "ch 0 0 1 0 \"T\r\n");
+  rek::ClearOutLines();
+  EXPECT_EQ(rek::OutLineCount(), 0);
+  EXPECT_EQ(rek::Store.OutLines.Size(), 0u);
+  rek::FreeStore();
+}
+
+}  // namespace
