@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# Whole-run benchmark of cadxform on generated drawings, then the
+# micro-benchmarks.
+#
+#   bench/run.sh
+#
+# 1. Builds the release binaries with the benchmarks in build/bench
+#    (CMake, Ninja, -DCADXFORM_BENCH=ON).
+# 2. Generates drawings of 10 thousand, 100 thousand, 1 million and 4 million
+#    entities (about 40 bytes each, code page 932, CR LF) with cadxform_gen
+#    into $BENCH_DATA (default /tmp/cadxform_bench). Drawings are kept and
+#    reused while the generator's sources are unchanged.
+# 3. For each size runs the translation (arguments 1 1 110 220) and the
+#    two-point transform (1 3 0 0 10 50) several times (5; 3 from 4 million
+#    entities up), each run on a fresh copy of the input named ZPH_TEMP.TXT
+#    beside a copy of the executable, and times each with cadxform_runstat
+#    (wall and CPU time, peak resident memory of the child from wait4).
+#    Before each run it times `cp` of the same input to a new file in the
+#    same folder, and the same copy by `dd conv=fsync`, because the tool
+#    flushes the file it writes to disk and cp does not.
+#    Prints a table per run kind: median wall and CPU time, input MB/s,
+#    entities per second, peak resident memory, peak memory / input size,
+#    our median time / the median time of cp and of the flushed copy; then
+#    time(4M) / time(1M), which is 4 for linear growth.
+# 4. Runs the micro-benchmarks (cadxform_micro, Google Benchmark).
+#
+# MB means 10^6 bytes. Timings depend on the machine and its load; nothing
+# in the test suite depends on them.
+#
+# Environment (all optional):
+#   BENCH_SIZES     entity counts, default "10000 100000 1000000 4000000"
+#   BENCH_REPS      runs per size and kind, default 5 (3 from 4M entities up)
+#   BENCH_SEED      generator seed, default 1
+#   BENCH_DATA      folder for the drawings and the runs
+#   BENCH_MICRO     0 skips the micro-benchmarks, default 1
+#   BENCH_MICRO_MIN_TIME  seconds per micro-benchmark, default 0.5
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+sizes=${BENCH_SIZES:-"10000 100000 1000000 4000000"}
+seed=${BENCH_SEED:-1}
+data=${BENCH_DATA:-${TMPDIR:-/tmp}/cadxform_bench}
+build=$root/build/bench
+
+# --- 1. build ----------------------------------------------------------------
+echo "=== building release binaries in build/bench"
+mkdir -p "$build"
+buildlog=$build/bench_build.log
+# Shows the build output only when a step fails.
+quiet() { "$@" >"$buildlog" 2>&1 || { cat "$buildlog"; exit 1; }; }
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  quiet cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCADXFORM_BENCH=ON -DCADXFORM_TESTS=OFF
+fi
+quiet cmake --build "$build" --target cadxform cadxform_gen cadxform_runstat cadxform_micro
+tool=$build/cadxform
+gen=$build/bench/cadxform_gen
+runstat=$build/bench/cadxform_runstat
+micro=$build/bench/cadxform_micro
+
+# --- 2. drawings ---------------------------------------------------------------
+mkdir -p "$data"
+# Drawings made by other generator sources are not reused.
+genkey=$(cat bench/gen/*.h bench/gen/*.cpp | md5sum | cut -c1-8)
+drawing() { echo "$data/drawing_$1_s${seed}_$genkey.txt"; }
+for n in $sizes; do
+  f=$(drawing "$n")
+  if [ ! -s "$f" ]; then
+    echo "=== generating $n entities -> $f"
+    "$gen" "$n" "$seed" > "$f.part"
+    mv "$f.part" "$f"
+  fi
+done
+
+# --- 3. whole runs ---------------------------------------------------------------
+work=$data/run
+rm -rf "$work"
+mkdir -p "$work"
+cp "$tool" "$work/cadxform"
+
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+maximum() { sort -g | tail -n 1; }
+
+# time_tool N ARGS...: prints "median_s peak_kib median_cp_s out_bytes
+# median_cpu_s median_synced_copy_s" for the runs of one size and kind.
+time_tool() {
+  local n=$1; shift
+  local input reps times="" rsss="" cps="" dds="" cpus="" t rss st cpu out
+  input=$(drawing "$n")
+  reps=${BENCH_REPS:-$([ "$n" -ge 4000000 ] && echo 3 || echo 5)}
+  for ((i = 0; i < reps; i++)); do
+    rm -f "$work/cp_copy.txt"
+    read -r t rss st cpu < <("$runstat" cp "$input" "$work/cp_copy.txt")
+    cps+="$t"$'\n'
+    rm -f "$work/cp_copy.txt"
+    read -r t rss st cpu < <("$runstat" dd if="$input" of="$work/cp_copy.txt" bs=1M conv=fsync status=none)
+    dds+="$t"$'\n'
+    rm -f "$work/cp_copy.txt" "$work/ZPH_TEMP.TXT"
+    cp "$input" "$work/ZPH_TEMP.TXT"
+    read -r t rss st cpu < <("$runstat" "$work/cadxform" "$@")
+    out=$(head -c 2 "$work/ZPH_TEMP.TXT")
+    if [ "$st" != 0 ] || [ "$out" != "hd" ]; then
+      echo "cadxform $* on $n entities: exit status $st, output starts with '$out'" >&2
+      exit 1
+    fi
+    times+="$t"$'\n'
+    rsss+="$rss"$'\n'
+    cpus+="$cpu"$'\n'
+  done
+  echo "$(printf %s "$times" | median) $(printf %s "$rsss" | maximum) $(printf %s "$cps" | median)" \
+    "$(stat -c %s "$work/ZPH_TEMP.TXT") $(printf %s "$cpus" | median) $(printf %s "$dds" | median)"
+}
+
+run_kind() {
+  local title=$1; shift
+  local t1m="" t4m=""
+  echo
+  echo "=== $title: cadxform $*"
+  printf '%9s %8s %8s %8s %7s %7s %8s %7s %8s %7s %8s %7s %7s\n' \
+    entities "in MB" "wall s" "cpu s" "MB/s" "Ment/s" "peak MB" "peak/in" \
+    "cp s" "/cp" "sync s" "/sync" "out MB"
+  for n in $sizes; do
+    local bytes result t rss cp outb cpu dd
+    bytes=$(stat -c %s "$(drawing "$n")")
+    result=$(time_tool "$n" "$@")
+    read -r t rss cp outb cpu dd <<<"$result"
+    awk -v n="$n" -v b="$bytes" -v t="$t" -v rss="$rss" -v cp="$cp" -v o="$outb" -v c="$cpu" -v dd="$dd" 'BEGIN {
+      printf "%9d %8.1f %8.4f %8.4f %7.1f %7.2f %8.1f %7.2f %8.4f %7.1f %8.4f %7.1f %7.1f\n",
+        n, b / 1e6, t, c, b / 1e6 / t, n / t / 1e6, rss * 1024 / 1e6, rss * 1024 / b,
+        cp, t / cp, dd, t / dd, o / 1e6 }'
+    [ "$n" = 1000000 ] && t1m=$t
+    [ "$n" = 4000000 ] && t4m=$t
+  done
+  if [ -n "$t1m" ] && [ -n "$t4m" ]; then
+    awk -v a="$t1m" -v b="$t4m" 'BEGIN { printf "linear growth: time(4M) / time(1M) = %.2f (4.00 is linear)\n", b / a }'
+  fi
+}
+
+echo
+echo "wall s: median wall time; cpu s: median user + system time of the tool."
+echo "MB/s and Ment/s: input megabytes and million entities per wall second."
+echo "peak MB: the tool's peak resident memory (largest of the runs); peak/in: that"
+echo "over the input size. cp s, sync s: median time of cp, and of a copy flushed"
+echo "to disk (dd conv=fsync; the tool flushes its output too), of the same input;"
+echo "/cp, /sync: our wall time over theirs. out MB: size of the rewritten file."
+run_kind "translation" 1 1 110 220
+run_kind "two-point transform" 1 3 0 0 10 50
+rm -rf "$work"
+
+# --- 4. micro-benchmarks ---------------------------------------------------------
+if [ "${BENCH_MICRO:-1}" != 0 ]; then
+  echo
+  echo "=== micro-benchmarks (items_per_second: tokens, values or lines per second)"
+  "$micro" --benchmark_min_time="${BENCH_MICRO_MIN_TIME:-0.5}"
+fi
