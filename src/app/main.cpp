@@ -3,6 +3,8 @@
 // The host writes ZPH_TEMP.TXT beside this executable and starts it with up
 // to six numeric arguments; the tool moves (or rotates, scales and moves)
 // the entities in that file and rewrites it.
+#include <cstdio>
+
 #include "app/platform.h"
 #include "app/run.h"
 #include "exchange/emit.h"
@@ -11,6 +13,13 @@
 int main(int argc, char** argv) {
   myfunc::EnsureExtendedPrecision();
   rek::SetEscapeKeySource(platform::EscapeKeyDown);
-  const std::string exeDir = platform::ExeDirOf(platform::ExecutablePath());
-  return rek::RunTool(platform::CommandLineArgs(argc, argv), exeDir);
+  const std::string exePath = platform::ExecutablePath();
+  if (exePath.empty()) {
+    // Without its own folder the tool cannot find the host's file; reading
+    // or writing one in the working directory instead would be wrong.
+    std::fprintf(stderr, "cadxform: cannot find the folder of the executable\n");
+    return 1;
+  }
+  const std::string exeDir = platform::ExeDirOf(exePath);
+  return rek::RunTool(platform::CommandLineArgs(argc, argv), exeDir, stderr);
 }

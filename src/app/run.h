@@ -2,7 +2,9 @@
 // executable, run one transformation, rewrite the file.
 #pragma once
 
+#include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace rek {
@@ -10,12 +12,22 @@ namespace rek {
 // Name of the exchange file in the executable's folder.
 inline constexpr const char* kExchangeFileName = "ZPH_TEMP.TXT";
 
+// Message for the user when the exchange file exists but could not be read
+// whole: "交換ファイルを読み込めませんでした" in code page 932.
+inline constexpr std::string_view kReadFailedMessage =
+    "\x8C\xF0\x8A\xB7\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x93\xC7\x82\xDD\x8D\x9E\x82\xDF"
+    "\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD";
+
 // Runs the whole sequence for the arguments (program name excluded) with the
-// exchange file in exeDir (which ends in its path delimiter, or is empty for
-// the current folder):
+// exchange file in exeDir (which ends in its path delimiter):
 //   InitStore; ReadExchangeFile; ResetAttrState; DispatchCommandLine;
 //   WriteExchangeFile; FreeStore.
-// Returns the process exit status.
-int RunTool(const std::vector<std::string>& args, const std::string& exeDir);
+// A missing exchange file leaves the store empty and the run goes on. When
+// the file exists but cannot be read whole, no transformation runs: the
+// output is the single message line "h#" + kReadFailedMessage, so the host
+// changes nothing and tells the user. Failures are reported on `errors`
+// as one plain line each.
+// Returns the exit status: 0, or 1 when reading or writing failed.
+int RunTool(const std::vector<std::string>& args, const std::string& exeDir, std::FILE* errors);
 
 }  // namespace rek

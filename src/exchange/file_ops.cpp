@@ -46,6 +46,10 @@ bool MoveFileOver(const std::string& from, const std::string& to) {
 
 bool DeleteFileAt(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
+bool PathExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 uint32_t CurrentProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }
 
 #else
@@ -90,6 +94,11 @@ bool MoveFileOver(const std::string& from, const std::string& to) {
 bool DeleteFileAt(const std::string& path) {
   // unlink, unlike remove, leaves directories alone.
   return unlink(path.c_str()) == 0;
+}
+
+bool PathExists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
 }
 
 uint32_t CurrentProcessId() { return static_cast<uint32_t>(getpid()); }

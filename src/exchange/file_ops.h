@@ -41,6 +41,9 @@ bool MoveFileOver(const std::string& from, const std::string& to);
 // was deleted.
 bool DeleteFileAt(const std::string& path);
 
+// True when anything (a file, a folder) exists at path.
+bool PathExists(const std::string& path);
+
 // Id of the running process (to name temporary files uniquely).
 uint32_t CurrentProcessId();
 
