@@ -2,6 +2,11 @@
 // of a generated drawing.
 #include <benchmark/benchmark.h>
 
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "micro/sample_data.h"
 #include "numeric/myfunc.h"
 
@@ -18,6 +23,30 @@ void BM_StrToFloatOrZero(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
 }
 BENCHMARK(BM_StrToFloatOrZero);
+
+// The reader's variant: the same tokens, each followed by a blank and
+// padding in one buffer, as the token buffer of the reader holds them.
+void BM_StrToFloatOrZeroPadded(benchmark::State& state) {
+  const std::vector<std::string>& tokens = bench::SampleRealTokens();
+  std::string buffer;
+  std::vector<std::pair<size_t, size_t>> spans;
+  for (const std::string& t : tokens) {
+    spans.emplace_back(buffer.size(), t.size());
+    buffer += t;
+    buffer += ' ';
+  }
+  buffer += std::string(16, ' ');
+  size_t bytes = 0;
+  for (const std::string& t : tokens) bytes += t.size();
+  for (auto _ : state) {
+    for (const auto& [at, size] : spans) {
+      benchmark::DoNotOptimize(myfunc::StrToFloatOrZeroPadded(std::string_view(buffer.data() + at, size)));
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(tokens.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
+}
+BENCHMARK(BM_StrToFloatOrZeroPadded);
 
 void BM_StrToIntOrZero(benchmark::State& state) {
   const std::vector<std::string>& tokens = bench::SampleIntTokens();

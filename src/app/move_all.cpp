@@ -28,7 +28,7 @@ struct TMove {
 template <class T, class F>
 void ForSelected(TBlockArray<T>& arr, const TMove& m, F&& f) {
   arr.ForEach([&](T& e) {
-    if (m.Takes(e.Head)) f(e);
+    if (m.Takes(*e.Head)) f(e);
   });
 }
 

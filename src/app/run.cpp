@@ -1,6 +1,7 @@
 #include "app/run.h"
 
 #include <cstdio>
+#include <new>
 
 #include "app/cmdline.h"
 #include "exchange/file_ops.h"
@@ -20,25 +21,66 @@ bool ReadInput(const std::string& path) {
   return ReadExchangeFile(path);
 }
 
+// Writes the queued output over the exchange file; false (reported) when
+// that failed.
+bool WriteOutput(const std::string& path, std::FILE* errors) {
+  const bool ok = WriteExchangeFile(path);
+  if (!ok) std::fprintf(errors, "cadxform: cannot write the exchange file %s\n", path.c_str());
+  return ok;
+}
+
+// Runs the transformation and writes its output; false when writing failed.
+bool TransformAndWrite(const std::vector<std::string>& args, const std::string& path,
+                       std::FILE* errors) {
+  ResetAttrState();
+  // The output goes to its temporary file while it is produced; should the
+  // file not be creatable now, the output is held in memory and the write
+  // below tries again.
+  BeginExchangeFile(path);
+  DispatchCommandLine(args);
+  return WriteOutput(path, errors);
+}
+
+// Replaces whatever the store holds by an empty drawing whose output is the
+// single message line "h#" + message, and writes it. The drawing read so far
+// is released first, so the line fits even when memory has run out.
+bool WriteMessageOnly(std::string_view message, const std::string& path, std::FILE* errors) {
+  FreeStore();
+  InitStore();
+  try {
+    AddMessageLine(message);
+    return WriteOutput(path, errors);
+  } catch (const std::bad_alloc&) {
+    AbandonExchangeFile();
+    std::fprintf(errors, "cadxform: out of memory while writing %s\n", path.c_str());
+    return false;
+  }
+}
+
 }  // namespace
 
 int RunTool(const std::vector<std::string>& args, const std::string& exeDir, std::FILE* errors) {
   InitStore();
   const std::string path = exeDir + kExchangeFileName;
-  const bool readOk = ReadInput(path);
-  ResetAttrState();
-  if (readOk) {
-    DispatchCommandLine(args);
-  } else {
+  bool ok = false;
+  if (!ReadInput(path)) {
     // A partial drawing must never come back as a full "hd" output: the host
     // would replace the user's entities with what was read so far.
-    AddMessageLine(kReadFailedMessage);
     std::fprintf(errors, "cadxform: cannot read the exchange file %s\n", path.c_str());
+    WriteMessageOnly(kReadFailedMessage, path, errors);
+  } else {
+    try {
+      ok = TransformAndWrite(args, path, errors);
+    } catch (const std::bad_alloc&) {
+      // The output begun is incomplete: its temporary file goes, and the
+      // user is told instead.
+      AbandonExchangeFile();
+      std::fprintf(errors, "cadxform: out of memory while transforming %s\n", path.c_str());
+      WriteMessageOnly(kOutOfMemoryMessage, path, errors);
+    }
   }
-  const bool writeOk = WriteExchangeFile(path);
-  if (!writeOk) std::fprintf(errors, "cadxform: cannot write the exchange file %s\n", path.c_str());
   FreeStore();
-  return readOk && writeOk ? 0 : 1;
+  return ok ? 0 : 1;
 }
 
 }  // namespace rek

@@ -18,15 +18,23 @@ inline constexpr std::string_view kReadFailedMessage =
     "\x8C\xF0\x8A\xB7\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x93\xC7\x82\xDD\x8D\x9E\x82\xDF"
     "\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD";
 
+// Message for the user when memory ran out before the output was complete:
+// "メモリが不足したため変換できませんでした" in code page 932.
+inline constexpr std::string_view kOutOfMemoryMessage =
+    "\x83\x81\x83\x82\x83\x8A\x82\xAA\x95\x73\x91\xAB\x82\xB5\x82\xBD\x82\xBD\x82\xDF"
+    "\x95\xCF\x8A\xB7\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD";
+
 // Runs the whole sequence for the arguments (program name excluded) with the
 // exchange file in exeDir (which ends in its path delimiter):
-//   InitStore; ReadExchangeFile; ResetAttrState; DispatchCommandLine;
-//   WriteExchangeFile; FreeStore.
+//   InitStore; ReadExchangeFile; ResetAttrState; BeginExchangeFile;
+//   DispatchCommandLine; WriteExchangeFile; FreeStore.
 // A missing exchange file leaves the store empty and the run goes on. When
 // the file exists but cannot be read whole, no transformation runs: the
 // output is the single message line "h#" + kReadFailedMessage, so the host
-// changes nothing and tells the user. Failures are reported on `errors`
-// as one plain line each.
+// changes nothing and tells the user. Should memory run out after reading,
+// the output begun is given up, the drawing released, and the output is the
+// single message line "h#" + kOutOfMemoryMessage instead.
+// Failures are reported on `errors` as one plain line each.
 // Returns the exit status: 0, or 1 when reading or writing failed.
 int RunTool(const std::vector<std::string>& args, const std::string& exeDir, std::FILE* errors);
 

@@ -37,15 +37,17 @@ struct TSimilarity {
   double BaseX, BaseY;  // S1, the centre of the rotation
   double DestX, DestY;  // D1, where S1 lands
   double Theta;       // rotation in degrees, not normalised
+  myfunc::TRotation Turn{0.0};  // the turn by Theta
   double S;           // scale factor
   bool Scaling;       // |S - 1| > kNoScaleTol
 
   bool Takes(const TEntHead& head) const { return AllEntities || head.Group == Group; }
 
-  // Turns the offset from S1 by Theta, scales it and adds D1.
+  // Turns the offset from S1 by Theta, scales it and adds D1 (RotateDeg by
+  // Theta about the origin, its sine and cosine worked out once).
   void Point(double& x, double& y) const {
     double rx = 0.0, ry = 0.0;
-    myfunc::RotateDeg(Round(ext{x} - BaseX), Round(ext{y} - BaseY), 0.0, 0.0, Theta, rx, ry);
+    Turn.Apply(Round(ext{x} - BaseX), Round(ext{y} - BaseY), 0.0, 0.0, rx, ry);
     x = Round(ext{rx} * S + DestX);
     y = Round(ext{ry} * S + DestY);
   }
@@ -53,7 +55,7 @@ struct TSimilarity {
   // Turns a direction vector by Theta; its length stays.
   void Vector(double& vx, double& vy) const {
     double rx = 0.0, ry = 0.0;
-    myfunc::RotateDeg(vx, vy, 0.0, 0.0, Theta, rx, ry);
+    Turn.Apply(vx, vy, 0.0, 0.0, rx, ry);
     vx = rx;
     vy = ry;
   }
@@ -75,7 +77,7 @@ struct TSimilarity {
 template <class T, class F>
 void ForSelected(TBlockArray<T>& arr, const TSimilarity& m, F&& f) {
   arr.ForEach([&](T& e) {
-    if (m.Takes(e.Head)) f(e);
+    if (m.Takes(*e.Head)) f(e);
   });
 }
 
@@ -196,6 +198,7 @@ void TwoPointTransform(bool AllEntities, double DestX1, double DestY1, double De
   m.DestX = DestX1;
   m.DestY = DestY1;
   m.Theta = Round(ext{destAngle} - srcAngle);
+  m.Turn = myfunc::TRotation(m.Theta);
   m.S = Round(ext{destLength} / srcLength);
   m.Scaling = std::fabs(m.S - 1.0) > kNoScaleTol;
   TransformRecords(m);

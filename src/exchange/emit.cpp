@@ -49,7 +49,7 @@ void PutLineStyle(const TEntHead& head, const TEmitOverrides& o) {
 // override turns the style into a free size with the text's own sizes.
 void PutTextStyle(const TTextEnt& t, const TEmitOverrides& o) {
   if (o.TextColorOverride == -1) {
-    PutTextKind(t.Kind, t.Head.Color, kNoConversion, t.Width, t.Height, t.Spacing);
+    PutTextKind(t.Kind, t.Head->Color, kNoConversion, t.Width, t.Height, t.Spacing);
   } else {
     PutTextKind(0, o.TextColorOverride, kNoConversion, t.Width, t.Height, t.Spacing);
   }
@@ -81,13 +81,13 @@ bool PolylineContinues(int32_t pos, int32_t openPl) {
 // polyline left open by the previous entity, 0 for none.
 void EmitLine(int32_t index, const TEmitOverrides& o, int32_t pos, int32_t& openPl) {
   const TLineEnt& e = Store.Lines[index];
-  PutGroupAndLayer(e.Head, o);
-  PutLineStyle(e.Head, o);
+  PutGroupAndLayer(*e.Head, o);
+  PutLineStyle(*e.Head, o);
   if (e.PlNo > 0 && e.PlNo != openPl) {
     PutPlStart();
     openPl = e.PlNo;
   }
-  PutZFlags(e.Head.ZFlags);
+  PutZFlags(e.Head->ZFlags);
   PutLine(e.X1, e.Y1, e.X2, e.Y2);
   if (!PolylineContinues(pos, openPl)) {
     if (openPl > 0) PutPlEnd();
@@ -97,25 +97,25 @@ void EmitLine(int32_t index, const TEmitOverrides& o, int32_t pos, int32_t& open
 
 void EmitCircle(int32_t index, const TEmitOverrides& o) {
   const TCircleEnt& e = Store.Circles[index];
-  PutGroupAndLayer(e.Head, o);
-  PutLineStyle(e.Head, o);
-  PutZFlags(e.Head.ZFlags);
+  PutGroupAndLayer(*e.Head, o);
+  PutLineStyle(*e.Head, o);
+  PutZFlags(e.Head->ZFlags);
   PutCircle(e.X, e.Y, e.R);
 }
 
 void EmitArc(int32_t index, const TEmitOverrides& o) {
   const TArcEnt& e = Store.Arcs[index];
-  PutGroupAndLayer(e.Head, o);
-  PutLineStyle(e.Head, o);
-  PutZFlags(e.Head.ZFlags);
+  PutGroupAndLayer(*e.Head, o);
+  PutLineStyle(*e.Head, o);
+  PutZFlags(e.Head->ZFlags);
   PutArc(e.X, e.Y, e.R, e.ArcParam1, e.ArcParam2, e.Ratio, e.TiltAngle);
 }
 
 void EmitText(int32_t index, const TEmitOverrides& o) {
   const TTextEnt& e = Store.Texts[index];
-  PutGroupAndLayer(e.Head, o);
+  PutGroupAndLayer(*e.Head, o);
   PutTextStyle(e, o);
-  PutZFlags(e.Head.ZFlags);
+  PutZFlags(e.Head->ZFlags);
   PutText(e.Cmd, e.Text.View(), e.X, e.Y, e.Dx, e.Dy);
 }
 
@@ -127,17 +127,17 @@ void PutPointStyle(const TEntHead& head, const TEmitOverrides& o) {
 
 void EmitPoint(int32_t index, const TEmitOverrides& o) {
   const TPointEnt& e = Store.Points[index];
-  PutGroupAndLayer(e.Head, o);
-  PutPointStyle(e.Head, o);
-  PutZFlags(e.Head.ZFlags);
+  PutGroupAndLayer(*e.Head, o);
+  PutPointStyle(*e.Head, o);
+  PutZFlags(e.Head->ZFlags);
   PutPoint(e.X, e.Y);
 }
 
 void EmitMark(int32_t index, const TEmitOverrides& o) {
   const TMarkEnt& e = Store.Marks[index];
-  PutGroupAndLayer(e.Head, o);
-  PutPointStyle(e.Head, o);
-  PutZFlags(e.Head.ZFlags);
+  PutGroupAndLayer(*e.Head, o);
+  PutPointStyle(*e.Head, o);
+  PutZFlags(e.Head->ZFlags);
   PutMark(e.Code, e.X, e.Y, e.Size, e.Angle);
 }
 
@@ -145,69 +145,69 @@ void EmitMark(int32_t index, const TEmitOverrides& o) {
 // from its line, the text style from its text.
 void EmitDim(int32_t index, const TEmitOverrides& o) {
   const TDimEnt& e = Store.Dims[index];
-  PutGroupAndLayer(e.Head, o);
-  PutLineStyle(e.Line.Head, o);
+  PutGroupAndLayer(*e.Head, o);
+  PutLineStyle(*e.Line.Head, o);
   PutTextStyle(e.Text, o);
-  PutZFlags(e.Head.ZFlags);
+  PutZFlags(e.Head->ZFlags);
   PutDim(e.Text.Text.View(), e.Line.X1, e.Line.Y1, e.Line.X2, e.Line.Y2, e.Text.X, e.Text.Y,
          e.Text.Dx, e.Text.Dy);
 }
 
 void EmitSolid2(int32_t index, const TEmitOverrides& o) {
   const TSolid2Ent& e = Store.Solids2[index];
-  PutGroupAndLayer(e.Head, o);
-  PutSolidStyle(e.Head, e.SolidColor, o);
-  PutLineWidth(Pick(o.LineWidthOverride, e.Head.LineWidth));
-  PutZFlags(e.Head.ZFlags);
+  PutGroupAndLayer(*e.Head, o);
+  PutSolidStyle(*e.Head, e.SolidColor, o);
+  PutLineWidth(Pick(o.LineWidthOverride, e.Head->LineWidth));
+  PutZFlags(e.Head->ZFlags);
   PutSolid2(e.X1, e.Y1, e.X2, e.Y2);
 }
 
 void EmitSolid3(int32_t index, const TEmitOverrides& o) {
   const TSolid3Ent& e = Store.Solids3[index];
-  PutGroupAndLayer(e.Head, o);
-  PutSolidStyle(e.Head, e.SolidColor, o);
-  PutZFlags(e.Head.ZFlags);
+  PutGroupAndLayer(*e.Head, o);
+  PutSolidStyle(*e.Head, e.SolidColor, o);
+  PutZFlags(e.Head->ZFlags);
   PutSolid3(e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3);
 }
 
 void EmitSolid4(int32_t index, const TEmitOverrides& o) {
   const TSolid4Ent& e = Store.Solids4[index];
-  PutGroupAndLayer(e.Head, o);
-  PutSolidStyle(e.Head, e.SolidColor, o);
-  PutZFlags(e.Head.ZFlags);
+  PutGroupAndLayer(*e.Head, o);
+  PutSolidStyle(*e.Head, e.SolidColor, o);
+  PutZFlags(e.Head->ZFlags);
   PutSolid4(e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3, e.X4, e.Y4);
 }
 
 void EmitSc(int32_t index, const TEmitOverrides& o) {
   const TSolidArcEnt& e = Store.ScEnts[index];
-  PutGroupAndLayer(e.Head, o);
-  PutSolidStyle(e.Head, e.SolidColor, o);
-  PutZFlags(e.Head.ZFlags);
+  PutGroupAndLayer(*e.Head, o);
+  PutSolidStyle(*e.Head, e.SolidColor, o);
+  PutZFlags(e.Head->ZFlags);
   PutSc(e.Code, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2);
 }
 
 void EmitSe(int32_t index, const TEmitOverrides& o) {
   const TSolidArcEnt& e = Store.SeEnts[index];
-  PutGroupAndLayer(e.Head, o);
-  PutSolidStyle(e.Head, e.SolidColor, o);
-  PutLineWidth(Pick(o.LineWidthOverride, e.Head.LineWidth));
-  PutZFlags(e.Head.ZFlags);
+  PutGroupAndLayer(*e.Head, o);
+  PutSolidStyle(*e.Head, e.SolidColor, o);
+  PutLineWidth(Pick(o.LineWidthOverride, e.Head->LineWidth));
+  PutZFlags(e.Head->ZFlags);
   PutSe(e.Code, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2);
 }
 
 void EmitSo(int32_t index, const TEmitOverrides& o) {
   const TSolidRingEnt& e = Store.SoEnts[index];
-  PutGroupAndLayer(e.Head, o);
-  PutSolidStyle(e.Head, e.SolidColor, o);
-  PutZFlags(e.Head.ZFlags);
+  PutGroupAndLayer(*e.Head, o);
+  PutSolidStyle(*e.Head, e.SolidColor, o);
+  PutZFlags(e.Head->ZFlags);
   PutSo(e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2, e.R2);
 }
 
 void EmitSg(int32_t index, const TEmitOverrides& o) {
   const TSolidRingEnt& e = Store.SgEnts[index];
-  PutGroupAndLayer(e.Head, o);
-  PutSolidStyle(e.Head, e.SolidColor, o);
-  PutZFlags(e.Head.ZFlags);
+  PutGroupAndLayer(*e.Head, o);
+  PutSolidStyle(*e.Head, e.SolidColor, o);
+  PutZFlags(e.Head->ZFlags);
   PutSg(e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2, e.R2);
 }
 

@@ -36,6 +36,12 @@ bool WriteToFile(TFileHandle file, const char* data, size_t size) {
   return true;
 }
 
+bool TruncateFile(TFileHandle file) {
+  LARGE_INTEGER zero{};
+  return SetFilePointerEx(ToHandle(file), zero, nullptr, FILE_BEGIN) != 0 &&
+         SetEndOfFile(ToHandle(file)) != 0;
+}
+
 bool FlushFileToDisk(TFileHandle file) { return FlushFileBuffers(ToHandle(file)) != 0; }
 
 bool CloseFile(TFileHandle file) { return CloseHandle(ToHandle(file)) != 0; }
@@ -71,6 +77,11 @@ bool WriteToFile(TFileHandle file, const char* data, size_t size) {
     size -= static_cast<size_t>(n);
   }
   return true;
+}
+
+bool TruncateFile(TFileHandle file) {
+  const int fd = static_cast<int>(file);
+  return ftruncate(fd, 0) == 0 && lseek(fd, 0, SEEK_SET) == 0;
 }
 
 bool FlushFileToDisk(TFileHandle file) { return fsync(static_cast<int>(file)) == 0; }

@@ -26,6 +26,10 @@ TFileHandle CreateNewFile(const std::string& path);
 // Writes all size bytes (repeating on partial writes); false on any error.
 bool WriteToFile(TFileHandle file, const char* data, size_t size);
 
+// Empties the file and moves its write position to the start; false on
+// error.
+bool TruncateFile(TFileHandle file);
+
 // Makes the bytes written so far durable on disk; false on error.
 bool FlushFileToDisk(TFileHandle file);
 

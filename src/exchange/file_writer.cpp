@@ -1,6 +1,8 @@
 #include "exchange/file_writer.h"
 
+#include <cassert>
 #include <string>
+#include <utility>
 
 #include "exchange/file_ops.h"
 #include "exchange/out_buffer.h"
@@ -26,8 +28,59 @@ TFileHandle CreateTempBeside(const std::string& path, std::string& tempPath) {
   return kNoFile;
 }
 
-// Writes the queued lines, or "hq" when nothing was queued, in the buffer's
-// large pieces.
+// The temporary file that the output buffer writes its full chunks into
+// while the transform runs. A failed write is remembered and reported by
+// WriteExchangeFile; discarding (the user's abort) empties the file, which
+// makes it consistent with the empty buffer again.
+class TTempFileSink : public TOutSink {
+ public:
+  void Take(const char* data, size_t size) override {
+    if (!failed_ && !WriteToFile(file_, data, size)) failed_ = true;
+  }
+  void Discard() override { failed_ = !TruncateFile(file_); }
+
+  bool IsOpen() const { return file_ != kNoFile; }
+  bool Failed() const { return failed_; }
+  const std::string& Path() const { return path_; }
+  // The temporary file's name, moved out (no allocation).
+  std::string TakeTempPath() { return std::move(tempPath_); }
+  TFileHandle File() const { return file_; }
+
+  void Open(std::string path, std::string tempPath, TFileHandle file) {
+    path_ = std::move(path);
+    tempPath_ = std::move(tempPath);
+    file_ = file;
+    failed_ = false;
+  }
+  // Forgets the file without closing it (its handle has been taken over).
+  void Release() {
+    path_.clear();
+    tempPath_.clear();
+    file_ = kNoFile;
+    failed_ = false;
+  }
+  // Closes and deletes a file that will never be written whole.
+  void Abandon() {
+    if (!IsOpen()) return;
+    CloseFile(file_);
+    DeleteFileAt(tempPath_);
+    Release();
+  }
+
+ private:
+  std::string path_;      // the exchange file the output is for
+  std::string tempPath_;  // the temporary file
+  TFileHandle file_ = kNoFile;
+  bool failed_ = false;
+};
+
+TTempFileSink& Spill() {
+  static TTempFileSink sink;
+  return sink;
+}
+
+// Writes what the buffer still holds in memory, or "hq" when nothing was
+// queued, in the buffer's large pieces.
 bool WriteOutLines(TFileHandle file) {
   const TOutBuffer& lines = Store.OutLines;
   if (lines.Count() == 0) return WriteToFile(file, "hq\r\n", 4);
@@ -40,16 +93,51 @@ bool WriteOutLines(TFileHandle file) {
 
 }  // namespace
 
-// The new content goes to a temporary file in the same folder, is flushed
-// to disk, and only then renamed over the exchange file, so the path holds
-// either the host's input or the complete output at every moment. Should
-// writing fail after the temporary file exists, both files are deleted: the
-// host then finds no file rather than its own input taken for the result.
-bool WriteExchangeFile(const std::string& path) {
+void AbandonExchangeFile() {
+  TTempFileSink& spill = Spill();
+  if (Store.OutLines.Sink() == &spill) Store.OutLines.SetSink(nullptr);
+  spill.Abandon();
+}
+
+bool BeginExchangeFile(const std::string& path) {
+  AbandonExchangeFile();
+  // Every allocation happens before the file exists, so running out of
+  // memory here leaves nothing behind.
+  std::string forPath = path;
   std::string tempPath;
   const TFileHandle file = CreateTempBeside(path, tempPath);
-  if (file == kNoFile) return false;  // nothing written, nothing deleted
-  bool ok = WriteOutLines(file) && FlushFileToDisk(file);
+  if (file == kNoFile) return false;  // the buffer stays in memory
+  TTempFileSink& spill = Spill();
+  spill.Open(std::move(forPath), std::move(tempPath), file);
+  Store.OutLines.SetSink(&spill);
+  return true;
+}
+
+// The content is flushed to disk before the rename, so a crash of the
+// machine right after it cannot leave an empty or partial exchange file.
+bool WriteExchangeFile(const std::string& path) {
+  TTempFileSink& spill = Spill();
+  std::string tempPath;
+  TFileHandle file = kNoFile;
+  bool ok = true;
+  if (Store.OutLines.Sink() == &spill && spill.IsOpen()) {
+    Store.OutLines.SetSink(nullptr);
+    assert(spill.Path() == path);
+    if (spill.Path() != path) {
+      // Part of the output went to a file meant for another path.
+      spill.Abandon();
+      return false;
+    }
+    file = spill.File();
+    tempPath = spill.TakeTempPath();
+    ok = !spill.Failed();
+    spill.Release();
+  } else {
+    spill.Abandon();  // left by a run that never wrote it
+    file = CreateTempBeside(path, tempPath);
+    if (file == kNoFile) return false;  // nothing written, nothing deleted
+  }
+  ok = ok && WriteOutLines(file) && FlushFileToDisk(file);
   ok = CloseFile(file) && ok;
   if (ok && MoveFileOver(tempPath, path)) return true;
   DeleteFileAt(tempPath);

@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cassert>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -36,28 +37,6 @@ char* AppendUnsigned(char* out, uint32_t v) {
   return out + n;
 }
 
-// Writes the two decimal digits of v < 100 at out.
-inline void WritePair(char* out, uint32_t v) {
-  out[0] = kDigitPairs[v * 2];
-  out[1] = kDigitPairs[v * 2 + 1];
-}
-
-// Writes q < 10^15 as exactly 15 digits, leading zeros included, in 32-bit
-// steps (cheap on the 32-bit target too).
-void WriteFifteenDigits(char* out, uint64_t q) {
-  uint32_t hi = static_cast<uint32_t>(q / 100000000u);  // 7 digits
-  uint32_t lo = static_cast<uint32_t>(q % 100000000u);  // 8 digits
-  for (int i = 13; i >= 7; i -= 2) {
-    WritePair(out + i, lo % 100);
-    lo /= 100;
-  }
-  for (int i = 5; i >= 1; i -= 2) {
-    WritePair(out + i, hi % 100);
-    hi /= 100;
-  }
-  out[0] = static_cast<char>('0' + hi);
-}
-
 // The significant digits of a rounded magnitude: d1..dn (n 1..15, d1 not
 // '0', no trailing '0') with the value 0.d1..dn x 10^E.
 struct TDecimal {
@@ -72,31 +51,6 @@ void TrimZeros(TDecimal& d) {
 }
 
 // ---- Fixed-notation range: exact integer arithmetic ----
-
-// Exact product of two 64-bit numbers (portable: the 32-bit target has no
-// 128-bit integer type).
-struct TU128 {
-  uint64_t Hi, Lo;
-};
-
-TU128 Mul64(uint64_t a, uint64_t b) {
-  const uint64_t a0 = a & 0xFFFFFFFFu, a1 = a >> 32;
-  const uint64_t b0 = b & 0xFFFFFFFFu, b1 = b >> 32;
-  const uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
-  const uint64_t mid = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
-  return {p11 + (p01 >> 32) + (p10 >> 32) + (mid >> 32), (mid << 32) | (p00 & 0xFFFFFFFFu)};
-}
-
-// Bits n and up of p (0 < n < 128); the caller knows they fit in 64 bits.
-uint64_t ShiftRight(const TU128& p, int n) {
-  if (n >= 64) return p.Hi >> (n - 64);
-  return (p.Lo >> n) | (p.Hi << (64 - n));
-}
-
-// Bit n of p (0 <= n < 128).
-bool BitAt(const TU128& p, int n) {
-  return ((n >= 64 ? p.Hi >> (n - 64) : p.Lo >> n) & 1) != 0;
-}
 
 // Magnitudes written in fixed notation (0.0001 <= rounded value < 10^15).
 // Every such value is normal, 10^s below fits in 64 bits and a * 10^s in 128.
@@ -124,40 +78,189 @@ constexpr uint64_t kPow10[] = {1u,
                                1000000000000000000u,
                                10000000000000000000u};
 
-// The 15-digit rounding of a in [kFixedMin, kFixedMax), exactly. With
-// a = m * 2^-n (m < 2^53, 3 <= n <= 66) and s = 15 - E (0 <= s <= 19), the
-// 15 digits are floor(a * 10^s) = (m * 10^s) >> n, and bit n-1 of m * 10^s
-// tells whether the rest is at least one half: then the last digit goes up,
-// which rounds a tie away from zero.
-void FixedRangeDigits(double a, TDecimal& d) {
+// 10^e as doubles for e = -4..15 (index e + 4). For e < 0 the double lies
+// just above 10^e, so for any double a, a >= kDecade[e + 4] exactly when
+// a >= 10^e.
+constexpr double kDecade[] = {1e-4, 1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
+                              1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// m * 10^s (m < 2^53, s <= 19) shifted right by n (3 <= n <= 65): returns
+// the bits from n up (they fit in 64 bits) and sets `half` to bit n - 1.
+#if defined(__SIZEOF_INT128__)
+// GCC's 128-bit integer (64-bit targets): one multiplication.
+__extension__ typedef unsigned __int128 TU128;
+
+uint64_t ScaledBits(uint64_t m, int s, int n, bool& half) {
+  const TU128 p = static_cast<TU128>(m) * kPow10[s];
+  half = ((p >> (n - 1)) & 1) != 0;
+  return static_cast<uint64_t>(p >> n);
+}
+#else
+// Exact product of two 64-bit numbers, in 32-bit pieces (the 32-bit target
+// has no 128-bit integer type).
+uint64_t ScaledBits(uint64_t m, int s, int n, bool& half) {
+  const uint64_t b = kPow10[s];
+  const uint64_t a0 = m & 0xFFFFFFFFu, a1 = m >> 32;
+  const uint64_t b0 = b & 0xFFFFFFFFu, b1 = b >> 32;
+  const uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
+  const uint64_t mid = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
+  const uint64_t hi = p11 + (p01 >> 32) + (p10 >> 32) + (mid >> 32);
+  const uint64_t lo = (mid << 32) | (p00 & 0xFFFFFFFFu);
+  const int h = n - 1;
+  half = ((h >= 64 ? hi >> (h - 64) : lo >> h) & 1) != 0;
+  return n >= 64 ? hi >> (n - 64) : (lo >> n) | (hi << (64 - n));
+}
+#endif
+
+// The 15-digit rounding of a in [kFixedMin, kFixedMax), exactly: q with
+// 10^14 <= q < 10^15 and E such that the rounded value is q * 10^(E-15).
+// With a = m * 2^-n (m < 2^53, 3 <= n <= 65) and s = 15 - E (0 <= s <= 19),
+// q = floor(a * 10^s) = (m * 10^s) >> n, and bit n-1 of m * 10^s tells
+// whether the rest is at least one half: then q goes up, which rounds a tie
+// away from zero.
+uint64_t FixedRangeDigits(double a, int& E) {
   assert(a >= kFixedMin && a < kFixedMax);
   // a is normal: the stored fraction with its hidden bit, and the exponent
   // such that a lies in [2^(exp2-1), 2^exp2).
   const uint64_t bits = std::bit_cast<uint64_t>(a);
   const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
   const int exp2 = static_cast<int>(bits >> 52) - 1022;
-  const int n = 53 - exp2;
   // E = floor(log10 a) + 1, guessed from the binary exponent: 78913 / 2^18
   // is log10(2) closely enough for these exponents, and the shift floors.
-  // The guess is the true E or one short, which the digits tell.
-  int E = (((exp2 - 1) * 78913) >> 18) + 1;
+  // The guess is the true E or one short, which one comparison settles.
+  E = (((exp2 - 1) * 78913) >> 18) + 1;
   assert(E >= -4 && E <= 15);
-  TU128 p = Mul64(m, kPow10[15 - E]);
-  uint64_t q = ShiftRight(p, n);
-  if (q >= kPow10[15]) {
-    ++E;
-    p = Mul64(m, kPow10[15 - E]);
-    q = ShiftRight(p, n);
-  }
+  // Positive doubles order like their bit patterns; an integer comparison
+  // adds the 1 without a branch (the outcome is unpredictable).
+  E += static_cast<int>(bits >= std::bit_cast<uint64_t>(kDecade[E + 4]));
+  bool half = false;
+  uint64_t q = ScaledBits(m, 15 - E, 53 - exp2, half);
   assert(q >= kPow10[14] && q < kPow10[15]);
-  if (BitAt(p, n - 1) && ++q == kPow10[15]) {  // carries into a new digit
+  q += half ? 1 : 0;  // the rounding bit is random: added, not branched on
+  if (q == kPow10[15]) {  // carries into a new digit
     q = kPow10[14];
     ++E;
   }
-  WriteFifteenDigits(d.Digits, q);
-  d.Count = 15;
-  d.E = E;
-  TrimZeros(d);
+  return q;
+}
+
+// The eight decimal digits of v < 10^8 (leading zeros included) as ASCII
+// bytes in one 64-bit word, the first digit in the lowest byte, so that
+// storing the word little-endian writes them in reading order. Splits into
+// halves, quarters and single digits in parallel lanes of the word; each
+// multiply-and-shift below is an exact division for its lane's range.
+uint64_t EightDigits(uint32_t v) {
+  // Two 4-digit lanes of 32 bits: x / 100 == (x * 10486) >> 20 for x < 10^4.
+  uint64_t w = (v / 10000u) | (static_cast<uint64_t>(v % 10000u) << 32);
+  const uint64_t hundreds = ((w * 10486u) >> 20) & 0x0000007F0000007Fu;
+  w = hundreds | ((w - hundreds * 100u) << 16);
+  // Four 2-digit lanes of 16 bits: x / 10 == (x * 103) >> 10 for x < 100.
+  const uint64_t tens = ((w * 103u) >> 10) & 0x000F000F000F000Fu;
+  w = tens | ((w - tens * 10u) << 8);
+  return w + 0x3030303030303030u;  // '0' in every byte
+}
+
+// Stores the 8 bytes of w at p, lowest byte first, on any host.
+inline void StoreWord(char* p, uint64_t w) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &w, 8);
+  } else {
+    for (int i = 0; i < 8; ++i) p[i] = static_cast<char>(w >> (8 * i));
+  }
+}
+
+// Number of '0' bytes at the high end of a word of ASCII digits.
+inline int HighZeroDigits(uint64_t digits) {
+  const uint64_t other = digits ^ 0x3030303030303030u;  // 0 where a '0' is
+  return std::countl_zero(other) / 8;  // 64 / 8 when all are '0'
+}
+
+// Short decimals, the most common values of a drawing: magnitudes below
+// 10^8 with at most four decimals. When the double nearest to N / 10^4 is a
+// itself, a lies within half a unit in the last place of that decimal, far
+// closer than half a unit of the 15th digit, so N / 10^4 is the 15-digit
+// rounding of a. This needs exactly rounded double arithmetic (no x87
+// excess precision), hence the guard.
+constexpr double kShortMax = 1e8;
+constexpr double kShortScale = 1e4;
+
+// Writes a in the real form and returns the end, or nullptr when a is no
+// short decimal (nothing useful is written then).
+char* TryShortDecimal(char* out, double a) {
+#if FLT_EVAL_METHOD == 0
+  if (!(a < kShortMax)) return nullptr;
+  const double scaled = a * kShortScale;
+  const auto n = static_cast<uint64_t>(scaled + 0.5);
+  // A short decimal scales to within a rounding error of a whole number;
+  // most other values are far from one, which this rules out without the
+  // division that decides.
+  const double off = scaled - static_cast<double>(n);
+  if (off > scaled * 1e-12 || off < scaled * -1e-12) return nullptr;
+  if (static_cast<double>(n) / kShortScale != a) return nullptr;
+  const auto whole = static_cast<uint32_t>(n / 10000u);
+  const auto fraction = static_cast<uint32_t>(n % 10000u);
+  // The whole part without its leading zeros ("0" stays).
+  const uint64_t wholeDigits = EightDigits(whole);
+  int lead = std::countr_zero(wholeDigits ^ 0x3030303030303030u) / 8;
+  if (lead > 7) lead = 7;
+  StoreWord(out, wholeDigits >> (8 * lead));
+  out += 8 - lead;
+  // "." and the four decimals without their trailing zeros; both are
+  // written for a whole number too, which then ends before the point
+  // (whole numbers and decimals alternate unpredictably).
+  const uint64_t decimals = EightDigits(fraction) >> 32;
+  const int digits = 8 - HighZeroDigits(decimals | (uint64_t{0x30303030} << 32));
+  *out = '.';
+  StoreWord(out + 1, decimals);
+  return out + digits + (digits > 0 ? 1 : 0);
+#else
+  (void)out;
+  (void)a;
+  return nullptr;
+#endif
+}
+
+// Writes a magnitude in [kFixedMin, kFixedMax) in the real form, straight
+// from the 15 rounded digits; only a value that rounds up to 10^15 leaves
+// the fixed notation. The digits are built two words at a time and stored
+// in fixed-size pieces: bytes after the form, up to kNumberFormMax from
+// out, may be overwritten.
+char* AppendFixedRange(char* out, double a) {
+  static_assert(kNumberFormMax >= 32, "the fixed-size stores need 32 bytes of room");
+  int E = 0;
+  const uint64_t q = FixedRangeDigits(a, E);
+  if (E > 15) {  // 999999999999999.5 and up: "1E15"
+    std::memcpy(out, "1E15", 4);
+    return out + 4;
+  }
+  // The 15 digits as 16 bytes lo, hi (the last byte 0): d1..d7 from the
+  // first word without its leading '0', then d8..d15.
+  const uint64_t first = EightDigits(static_cast<uint32_t>(q / 100000000u)) >> 8;
+  const uint64_t last = EightDigits(static_cast<uint32_t>(q % 100000000u));
+  const uint64_t lo = first | (last << 56);
+  const uint64_t hi = last >> 8;
+  // Significant digits: 15 less the trailing zeros (d1 is never '0').
+  const int zerosInLast = HighZeroDigits(last);
+  const int count = zerosInLast < 8 ? 15 - zerosInLast : 8 - HighZeroDigits(first | (uint64_t{0x30} << 56));
+  if (E <= 0) {
+    // "0.", -E zeros (at most 3), then the digits.
+    StoreWord(out, 0x3030303030302E30u);  // "0.000000"
+    out += 2 - E;
+    StoreWord(out, lo);
+    StoreWord(out + 8, hi);
+    return out + count;
+  }
+  StoreWord(out, lo);
+  StoreWord(out + 8, hi);
+  if (count <= E) return out + E;  // a whole number: zeros up to E digits
+  // The digits from d(E+1) on, moved one place right for the point.
+  const int shift = 8 * E;
+  const uint64_t rest1 = shift < 64 ? (lo >> shift) | (hi << (64 - shift)) : hi >> (shift - 64);
+  const uint64_t rest2 = shift < 64 ? hi >> shift : 0;
+  out[E] = '.';
+  StoreWord(out + E + 1, rest1);
+  StoreWord(out + E + 9, rest2);
+  return out + count + 1;
 }
 
 // ---- Very large and very small magnitudes: library conversion ----
@@ -277,6 +380,30 @@ char* AppendDecimal(char* out, const TDecimal& d) {
   return AppendUnsigned(out, static_cast<uint32_t>(x));
 }
 
+// Zeros, infinities, not-a-numbers and magnitudes outside the fixed range.
+char* AppendOtherReal(char* out, double value) {
+  if (std::isnan(value)) {
+    if (std::signbit(value)) *out++ = '-';
+    std::memcpy(out, "NAN", 3);
+    return out + 3;
+  }
+  if (value == 0) {  // both zeros
+    *out = '0';
+    return out + 1;
+  }
+  if (value < 0) {
+    *out++ = '-';
+    value = -value;
+  }
+  if (std::isinf(value)) {
+    std::memcpy(out, "INF", 3);
+    return out + 3;
+  }
+  TDecimal d;
+  LibraryDigits(value, d);
+  return AppendDecimal(out, d);
+}
+
 }  // namespace
 
 char* AppendIntForm(char* out, int32_t value) {
@@ -303,30 +430,15 @@ char* AppendHexForm(char* out, int32_t value) {
 }
 
 char* AppendRealForm(char* out, double value) {
-  if (std::isnan(value)) {
-    if (std::signbit(value)) *out++ = '-';
-    std::memcpy(out, "NAN", 3);
-    return out + 3;
+  const double a = std::fabs(value);
+  if (a >= kFixedMin && a < kFixedMax) {  // never true for zero, INF or NAN
+    // The sign without a branch: signs of coordinates are unpredictable.
+    *out = '-';
+    out += std::signbit(value) ? 1 : 0;
+    if (char* end = TryShortDecimal(out, a)) return end;
+    return AppendFixedRange(out, a);
   }
-  if (value == 0) {  // both zeros
-    *out = '0';
-    return out + 1;
-  }
-  if (value < 0) {
-    *out++ = '-';
-    value = -value;
-  }
-  if (std::isinf(value)) {
-    std::memcpy(out, "INF", 3);
-    return out + 3;
-  }
-  TDecimal d;
-  if (value >= kFixedMin && value < kFixedMax) {
-    FixedRangeDigits(value, d);
-  } else {
-    LibraryDigits(value, d);
-  }
-  return AppendDecimal(out, d);
+  return AppendOtherReal(out, value);
 }
 
 std::string IntForm(int32_t value) {

@@ -23,7 +23,9 @@ namespace rek {
 inline constexpr int kNumberFormMax = 32;
 
 // Each Append* writes the form to `out` (which must have room for
-// kNumberFormMax bytes) and returns the end of what it wrote.
+// kNumberFormMax bytes) and returns the end of the form. AppendRealForm
+// uses the whole room as scratch: bytes after the form, up to
+// kNumberFormMax from `out`, may be overwritten.
 char* AppendIntForm(char* out, int32_t value);
 char* AppendHexForm(char* out, int32_t value);
 char* AppendRealForm(char* out, double value);

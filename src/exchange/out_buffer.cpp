@@ -1,14 +1,23 @@
 #include "exchange/out_buffer.h"
 
 #include <cstring>
+#include <utility>
 
 #include "exchange/store.h"
 
 namespace rek {
 
-void TOutBuffer::Append(const char* data, size_t size) {
+void TOutBuffer::SetSink(TOutSink* sink) { sink_ = sink; }
+
+void TOutBuffer::AppendSlow(const char* data, size_t size) {
   while (size > 0) {
-    if (chunks_.empty() || used_ == kChunk) {
+    if (!chunks_.empty() && used_ == kChunk && sink_ != nullptr) {
+      // Every chunk is full: hand them to the sink and reuse the last one.
+      for (const auto& chunk : chunks_) sink_->Take(chunk.get(), kChunk);
+      std::swap(chunks_.front(), chunks_.back());
+      chunks_.resize(1);
+      used_ = 0;
+    } else if (chunks_.empty() || used_ == kChunk) {
       chunks_.reserve(chunks_.size() + 1);
       chunks_.push_back(std::unique_ptr<char[]>(new char[kChunk]));
       used_ = 0;
@@ -40,6 +49,7 @@ void TOutBuffer::AddLine(std::string_view line) { AddEntry(line, false); }
 void TOutBuffer::AddHeader(std::string_view header) { AddEntry(header, true); }
 
 void TOutBuffer::Clear() {
+  if (sink_ != nullptr) sink_->Discard();
   chunks_.clear();
   chunks_.shrink_to_fit();
   used_ = 0;

@@ -1,9 +1,12 @@
-// The output buffer: every line of the new exchange file, queued in memory
-// until the file is written in one pass.
+// The output buffer: every line of the new exchange file, queued until the
+// file is written.
 //
 // Lines are held compactly as the bytes they will have in the file (each
-// line followed by CR LF), in chunks that never move, so the buffer costs
-// about the size of the output. Two kinds of entry exist:
+// line followed by CR LF), in chunks of 1 MiB that never move. Without a
+// sink the buffer holds the whole output (about its size in memory). With a
+// sink (the temporary file of the file writer, see SetSink) every chunk that
+// fills up is handed to the sink and its memory reused, so a huge output
+// costs one chunk of memory. Two kinds of entry exist:
 //   - a plain line (AddOutLine): written followed by CR LF;
 //   - a text header (AddTextHeader, used only by the text and dimension
 //     writers): written without a line end, so that the entry queued after
@@ -14,12 +17,16 @@
 //
 // Every entry is cut to its first 255 bytes.
 //
+// With a sink, Clear also tells the sink to discard what it was given, so
+// an abandoned output leaves nothing behind in either place.
+//
 // Example: AddOutLine("hd"); AddTextHeader("ch 10 20 1 0 \""); AddOutLine("A");
 //   gives the bytes  hd\r\nch 10 20 1 0 "A\r\n
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,20 +37,37 @@ namespace rek {
 // Longest entry of the output buffer.
 inline constexpr size_t kOutLineMax = 255;
 
+// Where a buffer with a sink sends its complete chunks, in order.
+class TOutSink {
+ public:
+  virtual ~TOutSink() = default;
+  // Takes the next size bytes of the output. A failure is the sink's to
+  // remember and report; the buffer drops the bytes either way.
+  virtual void Take(const char* data, size_t size) = 0;
+  // Forgets every byte taken so far (the output was abandoned).
+  virtual void Discard() = 0;
+};
+
 class TOutBuffer {
  public:
+  // Sends full chunks to sink from now on, those already held first
+  // (nullptr: keep everything in memory). The buffer does not own it.
+  void SetSink(TOutSink* sink);
+  TOutSink* Sink() const { return sink_; }
   // Appends a plain line (cut to 255 bytes).
   void AddLine(std::string_view line);
   // Appends a text header (cut to 255 bytes); the next entry joins it.
   void AddHeader(std::string_view header);
   // Number of entries appended since the last Clear.
   int32_t Count() const { return count_; }
-  // Empties the buffer and releases its storage.
+  // Empties the buffer and releases its storage; a sink is told to discard
+  // what it took and stays set.
   void Clear();
-  // The bytes of the file as queued so far (without the "hq" of an empty
-  // buffer, which the file writer adds).
+  // The bytes of the file as held in memory (without the "hq" of an empty
+  // buffer, which the file writer adds, and without what went to a sink).
   std::string Bytes() const;
-  // Calls f(const char* data, size_t size) for each stored piece in order.
+  // Calls f(const char* data, size_t size) for each piece held in memory,
+  // in order.
   template <class F>
   void ForEachPiece(F&& f) const {
     for (size_t i = 0; i < chunks_.size(); ++i) {
@@ -51,18 +75,30 @@ class TOutBuffer {
       if (used > 0) f(chunks_[i].get(), used);
     }
   }
-  // Total number of bytes queued.
+  // Number of bytes held in memory.
   size_t Size() const { return chunks_.empty() ? 0 : (chunks_.size() - 1) * kChunk + used_; }
 
- private:
+  // Bytes per chunk: also the size of each piece a sink takes.
   static constexpr size_t kChunk = 1 << 20;
-  void Append(const char* data, size_t size);
+
+ private:
+  // Appends bytes; the slow path starts a new chunk or spills a full one.
+  void Append(const char* data, size_t size) {
+    if (size <= kChunk - used_ && !chunks_.empty()) {
+      std::memcpy(chunks_.back().get() + used_, data, size);
+      used_ += size;
+      return;
+    }
+    AppendSlow(data, size);
+  }
+  void AppendSlow(const char* data, size_t size);
   void AddEntry(std::string_view entry, bool header);
 
   std::vector<std::unique_ptr<char[]>> chunks_;
   size_t used_ = 0;         // bytes used in the last chunk
   int32_t count_ = 0;       // entries appended
   bool join_next_ = false;  // the previous entry was a header
+  TOutSink* sink_ = nullptr;
 };
 
 // Appends Line to the store's output buffer as a plain line.

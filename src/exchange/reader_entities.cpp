@@ -8,16 +8,41 @@ namespace rek::reading {
 
 namespace {
 
-// Appends one record of kind `code` to arr, gives it the current head, fills
-// its own fields with fill(record) and only then lists it in Order, so that
-// an allocation failure on the way never leaves an Order entry without its
-// record.
+// The head of a new record: the current attributes.
+TEntHead CurrentHead() {
+  TEntHead h;
+  SetEntHead(h);
+  return h;
+}
+
+// The current head with another colour (points, texts).
+TEntHead CurrentHeadColored(int32_t color) {
+  TEntHead h = CurrentHead();
+  h.Color = color;
+  return h;
+}
+
+// Recent-head slots of the head table (THeadTable::Intern), one per kind
+// of head: entities in the current attributes, texts, points and marks
+// (their own colours), and dimension texts.
+enum THeadSlot : int { hsPlain = 0, hsText = 1, hsPoint = 2, hsDimText = 3 };
+
+// Appends one record of kind `code` with `head` to arr, fills its own fields
+// with fill(record) and only then lists it in Order, so that an allocation
+// failure on the way never leaves an Order entry without its record.
 template <class T, class Fill>
-void Append(TBlockArray<T>& arr, TEntKind code, Fill&& fill) {
+void Append(TBlockArray<T>& arr, TEntKind code, const TEntHead& head, THeadSlot slot, Fill&& fill) {
+  const THeadRef ref = InternHead(head, slot);
   T& rec = arr.Append();
-  SetEntHead(rec.Head);
+  rec.Head = ref;
   fill(rec);
   AddOrder(code, arr.Count() - 1);
+}
+
+// The same with the current head.
+template <class T, class Fill>
+void Append(TBlockArray<T>& arr, TEntKind code, Fill&& fill) {
+  Append(arr, code, CurrentHead(), hsPlain, fill);
 }
 
 // After an entity line (other than a four-number line) the collected
@@ -85,20 +110,30 @@ TTextRef CurrentFontRef() {
   return Store.TextPool.Add(want);
 }
 
+// True when the current text kind is one of the ten standard kinds.
+bool IsStandardTextKind() { return Store.CurTextKind >= 1 && Store.CurTextKind <= 10; }
+
+// The head of a new text: the current attributes with the colour of the
+// current text kind (a standard kind's own, else the free text colour).
+TEntHead CurrentTextHead() {
+  const TDrawingStore& s = Store;
+  return CurrentHeadColored(IsStandardTextKind()
+                                ? s.TextKinds[static_cast<size_t>(s.CurTextKind)].Color
+                                : s.CurTextColor);
+}
+
 // Fills a text record whose head is set: command, the current "cc" value,
-// text kind and size, the kind's colour, position, direction and bytes.
+// text kind and size, position, direction and bytes.
 void FillText(TTextEnt& e, int32_t cmd, const TTokenLine& t, TTextRef font, TTextRef text) {
   const TDrawingStore& s = Store;
   e.Cmd = cmd;
   e.Cc = s.CurCc;
   e.Kind = s.CurTextKind;
-  if (e.Kind >= 1 && e.Kind <= 10) {
+  if (IsStandardTextKind()) {
     const TTextKind& k = s.TextKinds[static_cast<size_t>(e.Kind)];
     e.Width = k.Width, e.Height = k.Height, e.Spacing = k.Spacing;
-    e.Head.Color = k.Color;
   } else {
     e.Width = s.CurTextWidth, e.Height = s.CurTextHeight, e.Spacing = s.CurTextSpacing;
-    e.Head.Color = s.CurTextColor;
   }
   e.X = Real(t, 1), e.Y = Real(t, 2), e.Dx = Real(t, 3), e.Dy = Real(t, 4);
   e.FontName = font;
@@ -108,10 +143,11 @@ void FillText(TTextEnt& e, int32_t cmd, const TTokenLine& t, TTextRef font, TTex
 // "cs" inside a dimension block: the dimension of the pending line and this
 // text.
 void AddDimension(const TTokenLine& t, TTextRef font, TTextRef text) {
+  const THeadRef textHead = InternHead(CurrentTextHead(), hsDimText);
   Append(Store.Dims, ekDim, [&](TDimEnt& d) {
     d.Line = Store.PendingDimLine;
     d.Line.PlNo = 0;
-    SetEntHead(d.Text.Head);
+    d.Text.Head = textHead;
     FillText(d.Text, 2, t, font, text);
   });
 }
@@ -143,22 +179,23 @@ void AddTextLine(const TTokenLine& t, int32_t cmd) {
   if (Store.InDim && cmd == 2) {
     AddDimension(t, font, text);
   } else {
-    Append(Store.Texts, ekText, [&](TTextEnt& e) { FillText(e, cmd, t, font, text); });
+    Append(Store.Texts, ekText, CurrentTextHead(), hsText,
+           [&](TTextEnt& e) { FillText(e, cmd, t, font, text); });
   }
   EndEntity();
 }
 
 void AddPoint(const TTokenLine& t) {
-  Append(Store.Points, ekPoint, [&](TPointEnt& e) {
-    e.Head.Color = Store.CurPointColor;
+  const TEntHead head = CurrentHeadColored(Store.CurPointColor);
+  Append(Store.Points, ekPoint, head, hsPoint, [&](TPointEnt& e) {
     e.X = Real(t, 1), e.Y = Real(t, 2);
   });
   EndEntity();
 }
 
 void AddMark(const TTokenLine& t) {
-  Append(Store.Marks, ekMark, [&](TMarkEnt& e) {
-    e.Head.Color = Store.CurPointColor;
+  const TEntHead head = CurrentHeadColored(Store.CurPointColor);
+  Append(Store.Marks, ekMark, head, hsPoint, [&](TMarkEnt& e) {
     e.X = Real(t, 1), e.Y = Real(t, 2), e.Size = Real(t, 3), e.Angle = Real(t, 4);
     e.Code = Int(t, 5);
   });

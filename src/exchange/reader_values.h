@@ -16,7 +16,8 @@ namespace rek::reading {
 // Token k read as a 32-bit integer (decimal or "$" hex), 0 when malformed.
 inline int32_t Int(const TTokenLine& t, int k) { return myfunc::StrToIntOrZero(t.Token(k)); }
 
-// Token k read as a real, 0.0 when malformed.
-inline double Real(const TTokenLine& t, int k) { return myfunc::StrToFloatOrZero(t.Token(k)); }
+// Token k read as a real, 0.0 when malformed. (The token buffer pads every
+// token, which lets short decimals be read a word at a time.)
+inline double Real(const TTokenLine& t, int k) { return myfunc::StrToFloatOrZeroPadded(t.Token(k)); }
 
 }  // namespace rek::reading

@@ -23,7 +23,11 @@ void ClearArrays(TDrawingStore& s) {
   s.SoEnts.Clear();
   s.SgEnts.Clear();
   s.Order.Clear();
+  s.Heads.Clear();
   s.TextPool.Clear();
+  // The buffer forgets its sink first: a temporary file the writer left
+  // behind belongs to the writer, and clearing must not touch it.
+  s.OutLines.SetSink(nullptr);
   s.OutLines.Clear();
 }
 
@@ -83,8 +87,7 @@ void InitReaderState(TDrawingStore& s) {
   s.InPl = false;
   s.InDim = false;
   s.PendingDimLine = TLineEnt{};
-  s.PendingDimLine.Head.Color = 1;
-  s.PendingDimLine.Head.LineType = 1;
+  s.PendingDimLine.Head = InternHead(TEntHead{0, 0, 0, 1, 1, 0, 0});
   s.PendingDimLine.X2 = 1.0;
 }
 
@@ -116,6 +119,12 @@ void SetEntHead(TEntHead& head) {
   head.LineType = s.CurLineType;
   head.LineWidth = s.CurLineWidth;
   head.ZFlags = s.CurZFlags;
+}
+
+void SetEntHead(THeadRef& head) {
+  TEntHead h;
+  SetEntHead(h);
+  head = InternHead(h);
 }
 
 void AddOrder(int32_t kind, int32_t index) {

@@ -8,6 +8,9 @@
 // converted. Coordinates, radii and sizes are doubles in drawing units;
 // angles are degrees except the `TiltRad` of the sc/se/so/sg solids.
 //
+// Records hold their head as a THeadRef into the head table Heads (see
+// head_table.h): `rec.Head->Group`, `*rec.Head`.
+//
 // Lifecycle: InitStore -> reader -> ResetAttrState -> transform -> writer
 // -> FreeStore.
 #pragma once
@@ -17,22 +20,11 @@
 #include <string>
 
 #include "exchange/block_array.h"
+#include "exchange/head_table.h"
 #include "exchange/out_buffer.h"
 #include "exchange/text_pool.h"
 
 namespace rek {
-
-// Head of every entity record, copied from the current attributes by
-// SetEntHead when the record is created.
-struct TEntHead {
-  int32_t HhpNo;      // number of the last "hhp" line before the entity
-  int32_t Group;      // layer group 0..15
-  int32_t Layer;      // layer 0..15 within the group
-  int32_t Color;      // points: point colour; texts: colour of their text kind
-  int32_t LineType;
-  int32_t LineWidth;
-  int32_t ZFlags;     // bits of the "z1".."z5" lines read before the entity
-};
 
 // Kind codes of the input-order list.
 enum TEntKind : int32_t {
@@ -54,18 +46,18 @@ enum TEntKind : int32_t {
 };
 
 struct TLineEnt {
-  TEntHead Head;
+  THeadRef Head;
   int32_t PlNo;  // number of the "pl" block the line belongs to, 0 for none
   double X1, Y1, X2, Y2;
 };
 
 struct TCircleEnt {
-  TEntHead Head;
+  THeadRef Head;
   double X, Y, R;
 };
 
 struct TArcEnt {
-  TEntHead Head;
+  THeadRef Head;
   double X, Y, R;
   double ArcParam1, ArcParam2;  // carried unchanged by every transform
   double Ratio;                 // never changed by transforms
@@ -73,7 +65,7 @@ struct TArcEnt {
 };
 
 struct TTextEnt {
-  TEntHead Head;
+  THeadRef Head;
   int32_t Cmd;   // 0 ch, 1 cv, 2 cs, 3 cr, 4 co, 5 cp, 6 ct, 7 ck, 8 cz, 9 c2
   int32_t Cc;    // value of the last "cc" line, 0..8
   int32_t Kind;  // 1..10 standard text kinds, anything else a free size
@@ -85,12 +77,12 @@ struct TTextEnt {
 };
 
 struct TPointEnt {
-  TEntHead Head;
+  THeadRef Head;
   double X, Y;
 };
 
 struct TMarkEnt {
-  TEntHead Head;
+  THeadRef Head;
   double X, Y;
   double Size;   // scaled by transforms
   double Angle;  // degrees
@@ -98,37 +90,37 @@ struct TMarkEnt {
 };
 
 struct TDimEnt {
-  TEntHead Head;
+  THeadRef Head;
   TLineEnt Line;  // its own head; PlNo always 0
   TTextEnt Text;  // its own head; Cmd always 2
 };
 
 struct TRekEntBlk {
-  TEntHead Head;
+  THeadRef Head;
   double X, Y;
   TTextRef Name;  // any length
 };
 
 struct TSolid2Ent {
-  TEntHead Head;
+  THeadRef Head;
   int32_t SolidColor;
   double X1, Y1, X2, Y2;
 };
 
 struct TSolid3Ent {
-  TEntHead Head;
+  THeadRef Head;
   int32_t SolidColor;
   double X1, Y1, X2, Y2, X3, Y3;
 };
 
 struct TSolid4Ent {
-  TEntHead Head;
+  THeadRef Head;
   int32_t SolidColor;
   double X1, Y1, X2, Y2, X3, Y3, X4, Y4;
 };
 
 struct TSolidArcEnt {
-  TEntHead Head;
+  THeadRef Head;
   int32_t SolidColor;
   double X, Y, R, Ratio;
   double TiltRad;  // radians
@@ -137,7 +129,7 @@ struct TSolidArcEnt {
 };
 
 struct TSolidRingEnt {
-  TEntHead Head;
+  THeadRef Head;
   int32_t SolidColor;
   double X, Y, R, Ratio;
   double TiltRad;  // radians
@@ -240,6 +232,9 @@ struct TDrawingStore {
   TBlockArray<TSolidRingEnt> SoEnts;    // ekSo
   TBlockArray<TSolidRingEnt> SgEnts;    // ekSg
 
+  // The distinct heads of the records (THeadRef ids).
+  THeadTable Heads;
+
   // All stored entities in the order of the file.
   TBlockArray<TOrderEntry> Order;
 
@@ -252,12 +247,21 @@ struct TDrawingStore {
 
 extern TDrawingStore Store;
 
+inline const TEntHead& THeadRef::operator*() const { return Store.Heads[Id]; }
+
+// The reference to a head equal to `head` in the store's head table (see
+// THeadTable::Intern for `slot`). Throws std::bad_alloc when a new head
+// cannot be added.
+inline THeadRef InternHead(const TEntHead& head, int slot = 0) {
+  return THeadRef{Store.Heads.Intern(head, slot)};
+}
+
 // Default font name: "<ＭＳ ゴシック>" in code page 932.
 inline constexpr std::string_view kDefaultFontName =
     "<\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E>";
 
 // Gives every variable of the store its default; empties every array, the
-// text pool and the output buffer. PendingAttr 0..5 become true, 6..9 false.
+// head table, the text pool and the output buffer. PendingAttr 0..5 become true, 6..9 false.
 void InitStore();
 
 // Prepares the attribute state for writing: all ten PendingAttr flags true
@@ -266,12 +270,14 @@ void InitStore();
 // values.
 void ResetAttrState();
 
-// Releases every array, the text pool and the output buffer.
+// Releases every array, the head table, the text pool and the output buffer.
 void FreeStore();
 
 // Copies CurHhpNo, CurGroup, CurLayer, CurColor, CurLineType, CurLineWidth
 // and CurZFlags into head.
 void SetEntHead(TEntHead& head);
+// The same for a record's head: refers it to the head of these values.
+void SetEntHead(THeadRef& head);
 
 // Appends (kind, index) to Order.
 void AddOrder(int32_t kind, int32_t index);

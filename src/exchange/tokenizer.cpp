@@ -1,7 +1,9 @@
 #include "exchange/tokenizer.h"
 
+#include <bit>
 #include <cassert>
 #include <cstdint>
+#include <cstring>
 
 namespace rek {
 
@@ -33,6 +35,59 @@ constexpr std::array<TByteClass, 256> MakeClassTable() {
 
 constexpr std::array<TByteClass, 256> kClass = MakeClassTable();
 
+// Words of eight bytes, the first byte of the text in the lowest byte.
+constexpr uint64_t kOnes = 0x0101010101010101u;
+constexpr uint64_t kHighBits = 0x8080808080808080u;
+
+uint64_t LoadWord(const char* p) {
+  uint64_t w = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&w, p, 8);
+  } else {
+    for (int i = 7; i >= 0; --i) w = (w << 8) | static_cast<unsigned char>(p[i]);
+  }
+  return w;
+}
+
+// High bit set in every byte of w below n (n <= 0x80), possibly also in
+// bytes above the lowest such byte; the test "any byte below n" and the
+// position of the lowest one are exact. Valid for bytes below 0x80.
+constexpr uint64_t BytesBelow(uint64_t w, uint8_t n) { return (w - kOnes * n) & ~w & kHighBits; }
+
+// High bit set in bytes of w equal to b (exact for the lowest one).
+constexpr uint64_t BytesEqual(uint64_t w, uint8_t b) { return BytesBelow(w ^ (kOnes * b), 1); }
+
+// High bit set in the bytes of w that are neither a blank nor a plain token
+// byte (0x21..0x7F less '"' and '='): control bytes and tabs, quotes,
+// equals signs and bytes from 0x80 up. Exact for the lowest such byte.
+constexpr uint64_t SpecialBytes(uint64_t w) {
+  return BytesBelow(w, 0x20) | BytesEqual(w, '"') | BytesEqual(w, '=') | (w & kHighBits);
+}
+
+// The rest of a line after splitting has ended: line[from..size) goes to
+// the token being built, written to out from `pos` on (out may be the line
+// itself: pos never passes the byte read): double-byte characters whole,
+// other bytes from 0x20 to 0xFD kept, everything else (control bytes, tabs,
+// 0xFE, 0xFF) and a lead byte that is the last byte of the line dropped.
+// Returns the end of the token.
+size_t AppendRestOfLine(const char* line, size_t from, size_t size, char* out, size_t pos) {
+  const auto* p = reinterpret_cast<const unsigned char*>(line);
+  size_t i = from;
+  while (i < size) {
+    const unsigned char b = p[i];
+    if (kClass[b] == bcLead) {
+      if (i + 1 == size) break;  // lone lead byte at the end: dropped
+      out[pos++] = static_cast<char>(b);
+      out[pos++] = static_cast<char>(p[i + 1]);
+      i += 2;
+    } else {
+      if (b >= 0x20 && b <= 0xFD) out[pos++] = static_cast<char>(b);
+      ++i;
+    }
+  }
+  return pos;
+}
+
 }  // namespace
 
 size_t FindOnBoundary(std::string_view text, std::string_view pat) {
@@ -58,10 +113,73 @@ void TTokenLine::Reserve(size_t size) {
 }
 
 int TTokenLine::Split(std::string_view line) {
+  Reserve(line.size() + kPad);
+  if (!SplitPlain(line)) SplitGeneral(line);
+  return count_;
+}
+
+// Most lines hold only plain bytes and blanks. Their tokens are the runs
+// between blanks, found eight bytes at a time in a copy of the line and
+// left in place there.
+bool TTokenLine::SplitPlain(std::string_view line) {
+  char* const b = bytes_.get();
+  const size_t n = line.size();
+  std::memcpy(b, line.data(), n);
+  // Blanks after the end stop every scan at the end and are no special
+  // bytes; the words read below end within them.
+  static_assert(kPad == 16, "two words of blanks");
+  const uint64_t padding = kOnes * ' ';
+  std::memcpy(b + n, &padding, 8);
+  std::memcpy(b + n + 8, &padding, 8);
+  // Each token ends at the first blank or special byte of the words read
+  // from its start on, so every byte of a token is checked; bytes between
+  // tokens are blanks.
+  int index = 0;  // token being built
+  size_t i = 0;
+  while (i < n && b[i] == ' ') ++i;  // leading blanks
+  while (i < n) {
+    // Token `index` starts at i and ends at the next blank.
+    size_t j = i;
+    for (;;) {
+      const uint64_t w = LoadWord(b + j);
+      const uint64_t stops = SpecialBytes(w) | BytesEqual(w, ' ');
+      if (stops != 0) {
+        j += static_cast<size_t>(std::countr_zero(stops) / 8);
+        break;
+      }
+      j += 8;
+    }
+    if (index < kMaxTokens) {
+      begin_[static_cast<size_t>(index)] = i;
+      end_[static_cast<size_t>(index)] = j;
+    }
+    if (j < n && b[j] != ' ') {
+      // A special byte. The first double quote ends splitting (a text line
+      // carries its string after one); anything else takes the general way.
+      if (b[j] != '"') return false;
+      const size_t end = AppendRestOfLine(b, j + 1, n, b, j);
+      if (index < kMaxTokens) end_[static_cast<size_t>(index)] = end;
+      break;
+    }
+    if (j >= n) break;
+    // Blanks after a token start the next one, which stays empty when the
+    // line ends in them.
+    ++index;
+    i = j + 1;
+    while (i < n && b[i] == ' ') ++i;
+    if (index < kMaxTokens) begin_[static_cast<size_t>(index)] = end_[static_cast<size_t>(index)] = i;
+  }
+  count_ = index + 1;
+  stored_ = count_ < kMaxTokens ? count_ : kMaxTokens;
+  if (index == 0 && i >= n) begin_[0] = end_[0] = 0;  // nothing but blanks
+  return true;
+}
+
+// Every other line, byte by byte: the token bytes are copied together.
+void TTokenLine::SplitGeneral(std::string_view line) {
   // The tokens never hold more bytes than the line. Bytes of tokens beyond
   // kMaxTokens are written too (that is cheaper than testing every byte) but
   // no token points at them: they are dropped.
-  Reserve(line.size());
   char* const out = bytes_.get();
   const auto* p = reinterpret_cast<const unsigned char*>(line.data());
   const size_t size = line.size();
@@ -103,28 +221,17 @@ int TTokenLine::Split(std::string_view line) {
   }
 
   // After splitting: the rest of the line joins the current token, blanks,
-  // quotes and equals signs included; control bytes (a tab too), 0xFE and
-  // 0xFF are dropped.
-  while (i < size) {
-    const unsigned char b = p[i];
-    if (kClass[b] == bcLead) {
-      if (i + 1 == size) break;  // lone lead byte at the end: dropped
-      out[pos++] = static_cast<char>(b);
-      out[pos++] = static_cast<char>(p[i + 1]);
-      i += 2;
-    } else {
-      if (b >= 0x20 && b <= 0xFD) out[pos++] = static_cast<char>(b);
-      ++i;
-    }
-  }
+  // quotes and equals signs included.
+  pos = AppendRestOfLine(line.data(), i, size, out, pos);
 
   count_ = index + 1;
   stored_ = count_ < kMaxTokens ? count_ : kMaxTokens;
   // Close the last stored token (when more than kMaxTokens tokens began,
   // token kMaxTokens - 1 was closed when the next one began).
   if (index < kMaxTokens) begin_[static_cast<size_t>(index) + 1] = pos;
+  for (int k = 0; k < stored_; ++k) end_[static_cast<size_t>(k)] = begin_[static_cast<size_t>(k) + 1];
   assert(pos <= size);
-  return count_;
+  std::memset(out + pos, 0, kPad);  // the padding after the last token
 }
 
 }  // namespace rek

@@ -58,7 +58,8 @@ inline bool StartsWith(std::string_view text, std::string_view prefix) {
 // The tokens of one line. The object is meant to be reused line after line:
 // the token bytes live in one buffer that only grows, so splitting a line
 // allocates nothing once the buffer is as long as the longest line so far.
-// The views that Token returns are valid until the next Split.
+// The views that Token returns are valid until the next Split, and at
+// least kPad readable bytes follow each of them in the buffer.
 class TTokenLine {
  public:
   // Splits line by the rules above and returns Count().
@@ -78,19 +79,26 @@ class TTokenLine {
   std::string_view Token(int k) const {
     if (k < 0 || k >= stored_) return std::string_view();
     return std::string_view(bytes_.get() + begin_[static_cast<size_t>(k)],
-                            begin_[static_cast<size_t>(k) + 1] - begin_[static_cast<size_t>(k)]);
+                            end_[static_cast<size_t>(k)] - begin_[static_cast<size_t>(k)]);
   }
 
   // True when the line held nothing but blanks, tabs and dropped bytes.
-  bool Empty() const { return count_ == 1 && begin_[1] == 0; }
+  bool Empty() const { return count_ == 1 && end_[0] == begin_[0]; }
+
+  // Readable bytes after every token (the reader reads numbers in words).
+  static constexpr size_t kPad = 16;
 
  private:
   void Reserve(size_t size);
+  bool SplitPlain(std::string_view line);
+  void SplitGeneral(std::string_view line);
 
   std::unique_ptr<char[]> bytes_;
   size_t capacity_ = 0;
-  // Token k is bytes_[begin_[k] .. begin_[k+1]) for k < stored_.
+  // Token k is bytes_[begin_[k] .. end_[k]) for k < stored_. (The general
+  // splitter packs the tokens: end_[k] == begin_[k+1].)
   std::array<size_t, kMaxTokens + 1> begin_{};
+  std::array<size_t, kMaxTokens> end_{};
   int count_ = 1;
   int stored_ = 1;
 };

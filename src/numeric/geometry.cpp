@@ -85,16 +85,33 @@ void RotateRad(double x, double y, double cx, double cy, double theta, double& o
   RotateBySinCos(x, y, cx, cy, Sin(theta), Cos(theta), outX, outY);
 }
 
+// Whole quarter turns use the exact sine and cosine (0, 1, -1): through
+// radians, cos 90 degrees is 6E-17 and would leave that residue in every
+// coordinate turned by a right angle. fmod is exact. Any other angle goes
+// through radians rounded to a double, as RotateRad takes them.
+TRotation::TRotation(double degrees) {
+  const double r = std::fmod(degrees, 360.0);
+  if (r == 0) {
+    sin_ = 0, cos_ = 1;
+  } else if (r == 90 || r == -270) {
+    sin_ = 1, cos_ = 0;
+  } else if (r == 180 || r == -180) {
+    sin_ = 0, cos_ = -1;
+  } else if (r == 270 || r == -90) {
+    sin_ = -1, cos_ = 0;
+  } else {
+    const double theta = static_cast<double>(degrees / 180.0L * kPi);
+    sin_ = Sin(theta);
+    cos_ = Cos(theta);
+  }
+}
+
+void TRotation::Apply(double x, double y, double cx, double cy, double& outX, double& outY) const {
+  RotateBySinCos(x, y, cx, cy, sin_, cos_, outX, outY);
+}
+
 void RotateDeg(double x, double y, double cx, double cy, double d, double& outX, double& outY) {
-  // Whole quarter turns use the exact sine and cosine (0, 1, -1): through
-  // radians, cos 90 degrees is 6E-17 and would leave that residue in every
-  // coordinate turned by a right angle. fmod is exact.
-  const double r = std::fmod(d, 360.0);
-  if (r == 0) return RotateBySinCos(x, y, cx, cy, 0, 1, outX, outY);
-  if (r == 90 || r == -270) return RotateBySinCos(x, y, cx, cy, 1, 0, outX, outY);
-  if (r == 180 || r == -180) return RotateBySinCos(x, y, cx, cy, 0, -1, outX, outY);
-  if (r == 270 || r == -90) return RotateBySinCos(x, y, cx, cy, -1, 0, outX, outY);
-  RotateRad(x, y, cx, cy, static_cast<double>(d / 180.0L * kPi), outX, outY);
+  TRotation(d).Apply(x, y, cx, cy, outX, outY);
 }
 
 }  // namespace myfunc

@@ -37,6 +37,11 @@ int32_t StrToIntOrZero(std::string_view text);
 // Any length works (megabytes of digits in linear time); allocates nothing.
 double StrToFloatOrZero(std::string_view text);
 
+// StrToFloatOrZero for a text followed by at least 16 readable bytes (the
+// exchange reader's tokens, see TTokenLine): the same result for every
+// text, with short plain decimals read without a branch per digit.
+double StrToFloatOrZeroPadded(std::string_view text);
+
 // Copy of text without half-width blanks, control bytes (< 0x20) and
 // full-width spaces (0x81 0x40). Double-byte characters (lead byte
 // 0x80-0x9F or 0xE0-0xFD) are taken whole. A lone lead byte at the end is
@@ -79,6 +84,19 @@ void RotateRad(double x, double y, double cx, double cy, double theta, double& o
 // cosine, so no residue appears: (2,1) about (1,1) by 90 -> exactly (1,2).
 // Any other d goes through RotateRad with d / 180 * pi.
 void RotateDeg(double x, double y, double cx, double cy, double d, double& outX, double& outY);
+
+// A turn by a fixed angle in degrees, for turning many points alike: Apply
+// gives exactly what RotateDeg with this angle gives, with the sine and
+// cosine worked out once instead of for every point.
+//   TRotation r(30);  r.Apply(x, y, cx, cy, ox, oy);  // == RotateDeg(x, y, cx, cy, 30, ox, oy)
+class TRotation {
+ public:
+  explicit TRotation(double degrees);
+  void Apply(double x, double y, double cx, double cy, double& outX, double& outY) const;
+
+ private:
+  long double sin_, cos_;
+};
 
 // Sets the x87 unit to 64-bit precision, so long double intermediates are
 // extended on every platform. Call once at start-up (a no-op where the unit

@@ -5,6 +5,7 @@
 // never change what a text means. They allocate nothing: the exchange-file
 // reader calls them for every number of every line.
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cfloat>
 #include <charconv>
@@ -163,6 +164,122 @@ bool TryShortReal(const TRealLiteral& lit, double& value) {
 #endif
 }
 
+// The common case in one pass: a plain decimal ("1234.5", "-87", ".25")
+// without blanks, exponent or more than 18 digits, whose value one IEEE
+// multiplication or division gives correctly rounded (as TryShortReal
+// explains). Returns false, having decided nothing, for anything else; the
+// general path then reads the text again.
+bool TryPlainDecimal(std::string_view text, double& value) {
+#if FLT_EVAL_METHOD == 0
+  static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
+                                      1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (p == end) return false;
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  // Digits before and after an optional full stop, at most 18 in all, so
+  // that the mantissa fits in 64 bits; more go the general way.
+  uint64_t m = 0;
+  const char* const intStart = p;
+  while (p < end && IsDigit(*p)) m = m * 10 + static_cast<uint64_t>(*p++ - '0');
+  const ptrdiff_t intCount = p - intStart;
+  ptrdiff_t fracCount = 0;
+  if (p < end && *p == '.') {
+    const char* const fracStart = ++p;
+    while (p < end && IsDigit(*p)) m = m * 10 + static_cast<uint64_t>(*p++ - '0');
+    fracCount = p - fracStart;
+  }
+  if (p != end || intCount + fracCount == 0 || intCount + fracCount > 18) return false;
+  if (m > (uint64_t{1} << 53)) return false;
+  // A whole number needs no division (the commonest case after decimals).
+  const double v = fracCount == 0 ? static_cast<double>(m) : static_cast<double>(m) / kPow10[fracCount];
+  value = negative ? -v : v;
+  return true;
+#else
+  (void)text;
+  (void)value;
+  return false;
+#endif
+}
+
+// ---- Plain decimals eight digits at a time (texts followed by padding) ----
+//
+// The reader's tokens are followed by readable bytes in their buffer, so a
+// token's digits can be loaded eight at a time and counted and combined
+// without a branch per digit: the lengths of number tokens vary from token
+// to token, and loops over their digits would mispredict at every end.
+
+constexpr uint64_t kOnes = 0x0101010101010101u;
+constexpr uint64_t kHighBits = 0x8080808080808080u;
+
+// The 8 bytes at p as a word, the first byte in the lowest byte.
+uint64_t LoadWord(const char* p) {
+  uint64_t w = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&w, p, 8);
+  } else {
+    for (int i = 7; i >= 0; --i) w = (w << 8) | static_cast<unsigned char>(p[i]);
+  }
+  return w;
+}
+
+// Number of decimal digits at the start of the word (0 to 8). A byte is a
+// digit when byte - '0' is below 10; borrows and carries of the lane tests
+// only reach lanes above the first non-digit, which is found exactly.
+int LeadingDigits(uint64_t w) {
+  const uint64_t t = w - kOnes * '0';
+  const uint64_t nonDigit = (t | (t + kOnes * 0x76)) & kHighBits;
+  return std::countr_zero(nonDigit) / 8;  // 64 / 8 when all are digits
+}
+
+// The value of the first k (0..8) digits of the word: they are moved to
+// the top lanes (zeros in front) and combined in pairs, quads and one
+// eight. (Two shifts: a shift by all 64 bits at once is undefined.)
+uint64_t DigitsValue(uint64_t w, int k) {
+  const int half = 4 * (8 - k);
+  uint64_t v = ((w - kOnes * '0') << half) << half;
+  v = v * 10 + (v >> 8);
+  v = ((v & 0x000000FF000000FFu) * (100 + (uint64_t{1000000} << 32)) +
+       ((v >> 16) & 0x000000FF000000FFu) * (1 + (uint64_t{10000} << 32))) >> 32;
+  return v;
+}
+
+// TryPlainDecimal for a text followed by at least 16 readable bytes, for
+// up to 7 digits before and 7 after the full stop (longer runs go the
+// general way). Besides the final decision, its only branches are
+// selections the compiler makes without jumping.
+bool TryPlainDecimalPadded(std::string_view text, double& value) {
+#if FLT_EVAL_METHOD == 0
+  static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
+  static constexpr uint64_t kScale[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (p == end) return false;
+  const bool negative = *p == '-';
+  p += (*p == '-') | (*p == '+');
+  const uint64_t intWord = LoadWord(p);
+  const int intCount = std::min(LeadingDigits(intWord), static_cast<int>(end - p));
+  p += intCount;
+  const bool dot = (p < end) & (*p == '.');  // *end is padding: readable
+  p += dot;
+  const uint64_t fracWord = LoadWord(p);
+  // No full stop, no decimals: a mask instead of a jump.
+  const int fracCount = std::min(LeadingDigits(fracWord), static_cast<int>(end - p)) & -static_cast<int>(dot);
+  p += fracCount;
+  if ((p != end) | (intCount + fracCount == 0) | (intCount == 8) | (fracCount == 8)) return false;
+  const uint64_t m = DigitsValue(intWord, intCount) * kScale[fracCount] + DigitsValue(fracWord, fracCount);
+  // Multiplying by -1 or 1 is exact (and gives -0 for "-0").
+  static constexpr double kSign[] = {1.0, -1.0};
+  value = static_cast<double>(m) / kPow10[fracCount] * kSign[negative];
+  return true;
+#else
+  (void)text;
+  (void)value;
+  return false;
+#endif
+}
+
 // Any literal. The significant digits (leading zeros dropped) are copied
 // into a fixed buffer as "<digits>e<exponent>" and handed to from_chars.
 // Correct rounding depends only on the first 769 significant digits and on
@@ -217,6 +334,15 @@ double ParseLongReal(const TRealLiteral& lit) {
   return lit.Negative ? -v : v;
 }
 
+// Texts that are no plain decimal: the grammar, then the value.
+double ParseRealLiteral(std::string_view text) {
+  TRealLiteral lit;
+  if (!ScanRealLiteral(text, lit)) return 0.0;
+  double value = 0.0;
+  if (TryShortReal(lit, value)) return value;
+  return ParseLongReal(lit);
+}
+
 }  // namespace
 
 int32_t StrToIntOrZero(std::string_view text) {
@@ -232,11 +358,15 @@ int32_t StrToIntOrZero(std::string_view text) {
 }
 
 double StrToFloatOrZero(std::string_view text) {
-  TRealLiteral lit;
-  if (!ScanRealLiteral(text, lit)) return 0.0;
   double value = 0.0;
-  if (TryShortReal(lit, value)) return value;
-  return ParseLongReal(lit);
+  if (TryPlainDecimal(text, value)) return value;
+  return ParseRealLiteral(text);
+}
+
+double StrToFloatOrZeroPadded(std::string_view text) {
+  double value = 0.0;
+  if (TryPlainDecimalPadded(text, value)) return value;
+  return StrToFloatOrZero(text);
 }
 
 }  // namespace myfunc

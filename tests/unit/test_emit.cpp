@@ -45,7 +45,7 @@ template <class T>
 T& AddEnt(TBlockArray<T>& array, int32_t kind, const TEntHead& head) {
   AddOrder(kind, array.Count());
   T& e = array.Append();
-  e.Head = head;
+  e.Head = InternHead(head);
   return e;
 }
 
@@ -110,9 +110,9 @@ TMarkEnt& AddMark(const TEntHead& head) {
 // A dimension whose line and text carry heads of their own.
 TDimEnt& AddDim(const TEntHead& head, const TEntHead& lineHead, const TEntHead& textHead) {
   TDimEnt& e = AddEnt(Store.Dims, ekDim, head);
-  e.Line.Head = lineHead;
+  e.Line.Head = InternHead(lineHead);
   e.Line.X2 = 10;
-  e.Text.Head = textHead;
+  e.Text.Head = InternHead(textHead);
   FillText(e.Text, "12", 5, 1);
   e.Text.Cmd = 2;
   return e;

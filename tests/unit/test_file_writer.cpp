@@ -144,7 +144,124 @@ TEST_F(FileWriter, MissingFolder) {
   EXPECT_TRUE(Listing(dir_).empty());
 }
 
+// Lines of about 210 bytes; n of them fill several chunks of the buffer.
+void QueueLines(int n, char fill) {
+  for (int i = 0; i < n; ++i) AddOutLine(std::to_string(i) + std::string(200, fill));
+}
+
+std::string LinesBytes(int n, char fill) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += std::to_string(i) + std::string(200, fill) + "\r\n";
+  return out;
+}
+
+// With the temporary file begun, full chunks leave memory as they fill, the
+// exchange file keeps the input until the end, and an abort (ClearOutLines)
+// forgets what was already written.
+TEST_F(FileWriter, BegunOutputStreamsThroughTemporaryFile) {
+  const int kMany = 30000;  // about 6 MiB
+  const struct {
+    const char* name;
+    void (*queue)();
+    std::string want;
+  } cases[] = {
+      {"many lines", [] { QueueLines(kMany, 'a'); }, LinesBytes(kMany, 'a')},
+      {"abort after spilling, then more lines",
+       [] {
+         QueueLines(kMany, 'a');
+         ClearOutLines();
+         AddOutLine("lg0");
+       },
+       "lg0\r\n"},
+      {"abort leaving nothing", [] {
+         QueueLines(kMany, 'a');
+         ClearOutLines();
+       },
+       "hq\r\n"},
+      {"nothing queued", [] {}, "hq\r\n"},
+      {"text header across a chunk end", [] {
+         QueueLines(4990, 'b');  // just below 1 MiB
+         AddTextHeader(std::string(100, 'h') + "\"");
+         AddOutLine(std::string(200, 't'));
+       },
+       LinesBytes(4990, 'b') + std::string(100, 'h') + "\"" + std::string(200, 't') + "\r\n"},
+  };
+  for (const auto& c : cases) {
+    InitStore();
+    WriteBytes(file_, "input\r\n");
+    ASSERT_TRUE(BeginExchangeFile(file_.string())) << c.name;
+    c.queue();
+    EXPECT_LE(Store.OutLines.Size(), TOutBuffer::kChunk) << c.name;
+    EXPECT_EQ(ReadBytes(file_), "input\r\n") << c.name;
+    ASSERT_TRUE(WriteExchangeFile(file_.string())) << c.name;
+    EXPECT_EQ(ReadBytes(file_), c.want) << c.name;
+    EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"}) << c.name;
+  }
+}
+
+TEST_F(FileWriter, BeginFailsAndWriteFallsBackToMemory) {
+  const std::string missing = (dir_ / "no_such_folder" / "ZPH_TEMP.TXT").string();
+  EXPECT_FALSE(BeginExchangeFile(missing));
+  QueueLines(10, 'a');
+  EXPECT_EQ(Store.OutLines.Bytes(), LinesBytes(10, 'a'));
+  EXPECT_FALSE(WriteExchangeFile(missing));
+  EXPECT_TRUE(Listing(dir_).empty());
+}
+
+// A begun file that is never written (the store was reset instead) is
+// deleted by the next call, and the next write does not use it.
+TEST_F(FileWriter, AbandonedTemporaryFileIsDeleted) {
+  ASSERT_TRUE(BeginExchangeFile(file_.string()));
+  QueueLines(10000, 'x');
+  InitStore();
+  EXPECT_EQ(Listing(dir_).size(), 1u);  // the temporary file
+  AddOutLine("hd");
+  ASSERT_TRUE(WriteExchangeFile(file_.string()));
+  EXPECT_EQ(ReadBytes(file_), "hd\r\n");
+  EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"});
+}
+
 #ifndef _WIN32
+// Runs f with writes limited to 4 KiB per file.
+template <class F>
+void WithSmallFileLimit(F&& f) {
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit small = old;
+  small.rlim_cur = 4096;
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  f();
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+}
+
+// A chunk that could not be written while the transform ran fails the
+// whole write, which then removes both files; an abort after such a failure
+// empties the file and so makes the output whole again.
+TEST_F(FileWriter, FailedSpillFailsTheWrite) {
+  const struct {
+    const char* name;
+    bool abortAfter;
+    bool wantOk;
+  } cases[] = {{"failure reported", false, false}, {"abort mends it", true, true}};
+  for (const auto& c : cases) {
+    InitStore();
+    WriteBytes(file_, "input\r\n");
+    ASSERT_TRUE(BeginExchangeFile(file_.string())) << c.name;
+    WithSmallFileLimit([] { QueueLines(10000, 'w'); });
+    if (c.abortAfter) ClearOutLines();
+    AddOutLine("lg0");
+    EXPECT_EQ(WriteExchangeFile(file_.string()), c.wantOk) << c.name;
+    if (c.wantOk) {
+      EXPECT_EQ(ReadBytes(file_), "lg0\r\n") << c.name;
+      EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"}) << c.name;
+    } else {
+      EXPECT_TRUE(Listing(dir_).empty()) << c.name;
+    }
+  }
+}
+
 TEST_F(FileWriter, UnwritableFolderKeepsInput) {
   WriteBytes(file_, "input\r\n");
   ASSERT_EQ(chmod(dir_.c_str(), 0555), 0);
@@ -154,6 +271,7 @@ TEST_F(FileWriter, UnwritableFolderKeepsInput) {
     fs::remove(probe);
     GTEST_SKIP() << "folder permissions are not enforced for this user";
   }
+  EXPECT_FALSE(BeginExchangeFile(file_.string()));
   AddOutLine("hd");
   EXPECT_FALSE(WriteExchangeFile(file_.string()));
   EXPECT_EQ(ReadBytes(file_), "input\r\n");
@@ -165,15 +283,8 @@ TEST_F(FileWriter, UnwritableFolderKeepsInput) {
 TEST_F(FileWriter, FailedWriteRemovesBothFiles) {
   WriteBytes(file_, "input\r\n");
   for (int i = 0; i < 1000; ++i) AddOutLine(std::string(200, 'w'));
-  rlimit old{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-  rlimit small = old;
-  small.rlim_cur = 4096;
-  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool ok = WriteExchangeFile(file_.string());
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
+  bool ok = true;
+  WithSmallFileLimit([&] { ok = WriteExchangeFile(file_.string()); });
   EXPECT_FALSE(ok);
   EXPECT_TRUE(Listing(dir_).empty());
 }

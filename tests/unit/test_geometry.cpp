@@ -110,6 +110,21 @@ TEST(RotateDeg, OtherAngles) {
   EXPECT_TRUE(SameBits(y, -0x1.0c3cfc92193a9p+6));
 }
 
+// A rotation made once turns every point exactly as RotateDeg does.
+TEST(TRotation, SameAsRotateDegForEveryPoint) {
+  const double angles[] = {0, 90, -90, 180, 270, -270, 360, 720, 30, -45.5, 123.456789, 1e-9, 359.9999999};
+  const double points[][2] = {{0, 0}, {1, 0}, {1234.5, -87.25}, {-1e6, 3e-7}, {0.1, 0.2}};
+  for (double d : angles) {
+    const myfunc::TRotation r(d);
+    for (const auto& p : points) {
+      double ax = 0, ay = 0, bx = 0, by = 0;
+      r.Apply(p[0], p[1], 5.5, -2, ax, ay);
+      myfunc::RotateDeg(p[0], p[1], 5.5, -2, d, bx, by);
+      EXPECT_TRUE(SameBits(ax, bx) && SameBits(ay, by)) << d << " " << p[0] << " " << p[1];
+    }
+  }
+}
+
 TEST(RotateRad, Radians) {
   double x = 0, y = 0;
   myfunc::RotateRad(1, 0, 0, 0, kPi / 2, x, y);

@@ -174,7 +174,7 @@ TEST_F(MoveAllTest, SelectionAndReferencePoint) {
     EXPECT_EQ(r.Y1, 1) << c.name;
     EXPECT_EQ(r.X2, 4 + dx) << c.name;
     EXPECT_EQ(r.Y2, 5) << c.name;
-    EXPECT_EQ(r.Head.Group, c.lineGroup) << c.name;
+    EXPECT_EQ(r.Head->Group, c.lineGroup) << c.name;
     EXPECT_EQ(Store.Blocks[0].X, 1) << c.name;
     EXPECT_EQ(Store.Blocks[0].Y, 1) << c.name;
     EXPECT_EQ(Store.OutLines.Bytes().substr(0, 4), "hd\r\n") << c.name;

@@ -256,6 +256,29 @@ TEST(RealForm, MatchesExactReferenceOnManyValues) {
 
 // Reading the text back gives the value within the 15-digit rounding, and
 // exactly for values of at most 15 significant digits.
+// Decimals of up to six places around the magnitudes where the writer
+// changes its way of working (below 10^8 with four places, the fixed range
+// from 10^-4), and the doubles next to them.
+TEST(RealForm, ShortDecimalsAndNeighboursMatchReference) {
+  std::mt19937_64 rng(4242);
+  const double scales[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+  const uint64_t limits[] = {10, 10000, 100000000, 1000000000000u, 100000000000000u};
+  for (double scale : scales) {
+    for (uint64_t limit : limits) {
+      for (int i = 0; i < 300; ++i) {
+        const double v = static_cast<double>(rng() % limit) / scale;
+        for (double w : {v, std::nextafter(v, 0.0), std::nextafter(v, 1e300), -v}) {
+          ASSERT_EQ(RealForm(w), ReferenceRealForm(w)) << std::hexfloat << w;
+        }
+      }
+    }
+  }
+  for (double v : {99999999.9999, 99999999.99995, 100000000.0, 0.0001, 0.00015, 0.00014999999999999999,
+                   12345678.12345, 0.5, 1.0, 1e-4 * 3, 7.0005, 7.00049999999999}) {
+    EXPECT_EQ(RealForm(v), ReferenceRealForm(v)) << std::hexfloat << v;
+  }
+}
+
 TEST(RealForm, RoundTrip) {
   std::mt19937_64 rng(777);
   for (int i = 0; i < 100000; ++i) {
@@ -278,13 +301,15 @@ TEST(RealForm, RoundTrip) {
 
 TEST(RealForm, AppendWritesWithinBoundAndReturnsEnd) {
   const double values[] = {-std::numeric_limits<double>::denorm_min(), -DBL_MAX, -0.00123456789012345,
-                           -999999999999999.0, -1.23456789012345E-100};
+                           -999999999999999.0, -1.23456789012345E-100, -1234.56789012345,
+                           -0.000123456789012345, 12345678901234.5, 1.5};
   for (double v : values) {
     char buf[rek::kNumberFormMax + 8];
     std::memset(buf, 'x', sizeof buf);
     char* end = rek::AppendRealForm(buf, v);
     EXPECT_LE(end - buf, rek::kNumberFormMax);
-    EXPECT_EQ(buf[end - buf], 'x');
+    // The room after the form is scratch; nothing beyond it is touched.
+    EXPECT_EQ(std::string(buf + rek::kNumberFormMax, 8), "xxxxxxxx");
     EXPECT_EQ(std::string(buf, end), RealForm(v));
   }
 }

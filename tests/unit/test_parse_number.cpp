@@ -238,6 +238,29 @@ TEST(StrToFloatOrZero, AgreesWithFromCharsOnRandomDecimals) {
   }
 }
 
+// The padded variant reads words beyond the text: padding of digits, full
+// stops and signs must never join the number, and every text gives exactly
+// the value of StrToFloatOrZero.
+TEST(StrToFloatOrZeroPadded, SameValueWhateverFollows) {
+  std::mt19937_64 rng(99);
+  const std::string alphabet = "0123456789.-+e ";
+  for (int i = 0; i < 200000; ++i) {
+    std::string text;
+    const int length = static_cast<int>(rng() % 20);
+    const bool plain = rng() % 2 == 0;  // digits with one full stop, often signed
+    if (plain && rng() % 3 == 0) text += rng() % 2 ? '-' : '+';
+    const int point = plain ? static_cast<int>(rng() % static_cast<uint64_t>(length + 1)) : -1;
+    for (int k = 0; k < length; ++k) {
+      if (k == point) text += '.';
+      text += plain ? static_cast<char>('0' + rng() % 10) : alphabet[rng() % alphabet.size()];
+    }
+    std::string buffer = text;
+    for (int k = 0; k < 16; ++k) buffer += alphabet[rng() % 11];  // digits, '.', '-'
+    const std::string_view view(buffer.data(), text.size());
+    ASSERT_TRUE(SameBits(myfunc::StrToFloatOrZeroPadded(view), StrToFloatOrZero(text))) << text;
+  }
+}
+
 TEST(StrToFloatOrZero, IgnoresCommaLocale) {
   const char* const names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German_Germany.1252"};
   const char* set = nullptr;

@@ -293,7 +293,7 @@ TEST_F(ReaderTest, SolidColorComesOnlyWithColorTen) {
   Parse({"lc2 77", "lc10", "sl 0 0 1 1"});
   EXPECT_EQ(Store.CurColor, 10);
   EXPECT_EQ(Store.Solids2[0].SolidColor, 255);
-  EXPECT_EQ(Store.Solids2[0].Head.Color, 10);
+  EXPECT_EQ(Store.Solids2[0].Head->Color, 10);
 }
 
 TEST_F(ReaderTest, FontLinesSetFirstAndCurrentName) {
@@ -316,35 +316,35 @@ TEST_F(ReaderTest, CcTakesOneDigitUpToEight) {
 
 TEST_F(ReaderTest, PointColorAndPointsAndMarks) {
   Parse({"lc4", "pt 1 2", "pn7", "pt 3 4 5 45 9", "pt 5 6"});
-  EXPECT_EQ(Store.Points[0].Head.Color, 1);  // the default point colour
+  EXPECT_EQ(Store.Points[0].Head->Color, 1);  // the default point colour
   EXPECT_EQ(Store.Points[0].X, 1.0);
   EXPECT_EQ(Store.Points[0].Y, 2.0);
   const TMarkEnt& m = Store.Marks[0];
-  EXPECT_EQ(m.Head.Color, 7);
-  EXPECT_EQ(m.Head.LineType, 1);
+  EXPECT_EQ(m.Head->Color, 7);
+  EXPECT_EQ(m.Head->LineType, 1);
   EXPECT_EQ(m.X, 3.0);
   EXPECT_EQ(m.Y, 4.0);
   EXPECT_EQ(m.Size, 5.0);
   EXPECT_EQ(m.Angle, 45.0);
   EXPECT_EQ(m.Code, 9);
-  EXPECT_EQ(Store.Points[1].Head.Color, 7);
+  EXPECT_EQ(Store.Points[1].Head->Color, 7);
 }
 
 TEST_F(ReaderTest, ZFlagsCollectUntilTheNextEntity) {
   Parse({"z1", "z1", "z4", "ci 1 2 3", "ci 1 2 3", "z5", "z2", "1 2 3 4", "1 2 3 4"});
-  EXPECT_EQ(Store.Circles[0].Head.ZFlags, 9);
-  EXPECT_EQ(Store.Circles[1].Head.ZFlags, 0);
-  EXPECT_EQ(Store.Lines[0].Head.ZFlags, 18);
-  EXPECT_EQ(Store.Lines[1].Head.ZFlags, 0);
+  EXPECT_EQ(Store.Circles[0].Head->ZFlags, 9);
+  EXPECT_EQ(Store.Circles[1].Head->ZFlags, 0);
+  EXPECT_EQ(Store.Lines[0].Head->ZFlags, 18);
+  EXPECT_EQ(Store.Lines[1].Head->ZFlags, 0);
   ParseLine("z3");
   EXPECT_EQ(Store.CurZFlags, 4);
 }
 
 TEST_F(ReaderTest, EntityHeadsCarryTheCurrentAttributes) {
   ParseLine("ci 1 2 3");
-  ExpectHead(Store.Circles[0].Head, kDefaultHead);
+  ExpectHead(*Store.Circles[0].Head, kDefaultHead);
   Parse({"hhp7ci", "lg2", "ly3", "lc4", "lt5", "lw6", "z2", "1 2 3 4"});
-  ExpectHead(Store.Lines[0].Head, Head(7, 2, 3, 4, 5, 6, 2));
+  ExpectHead(*Store.Lines[0].Head, Head(7, 2, 3, 4, 5, 6, 2));
 }
 
 // --- Indicated points and pick numbers --------------------------------------
@@ -398,8 +398,8 @@ TEST_F(ReaderTest, PickNumbers) {
     EXPECT_EQ(Store.CurHhpNo, number) << line;
   }
   Parse({"hhp6", "ci 1 2 3", "ci 1 2 3"});
-  EXPECT_EQ(Store.Circles[0].Head.HhpNo, 6);
-  EXPECT_EQ(Store.Circles[1].Head.HhpNo, 6);  // stays until the next "hhp"
+  EXPECT_EQ(Store.Circles[0].Head->HhpNo, 6);
+  EXPECT_EQ(Store.Circles[1].Head->HhpNo, 6);  // stays until the next "hhp"
 }
 
 // --- Block states -----------------------------------------------------------
@@ -470,13 +470,13 @@ TEST_F(ReaderTest, DimensionFromLineAndCsText) {
   EXPECT_EQ(OrderKinds(), (std::vector<int32_t>{ekDim}));
   const TDimEnt& d = Store.Dims[0];
   // z-flags from before "msg" and before the line reach the dimension.
-  ExpectHead(d.Head, Head(0, 0, 0, 4, 1, 0, 3));
-  ExpectHead(d.Line.Head, Head(0, 0, 0, 4, 1, 0, 3));
+  ExpectHead(*d.Head, Head(0, 0, 0, 4, 1, 0, 3));
+  ExpectHead(*d.Line.Head, Head(0, 0, 0, 4, 1, 0, 3));
   EXPECT_EQ(d.Line.PlNo, 0);
   EXPECT_EQ(d.Line.X1, 0.0);
   EXPECT_EQ(d.Line.X2, 10.0);
   EXPECT_EQ(d.Line.Y2, 0.0);
-  ExpectHead(d.Text.Head, Head(0, 0, 0, 2, 1, 0, 3));  // colour of text kind 5
+  ExpectHead(*d.Text.Head, Head(0, 0, 0, 2, 1, 0, 3));  // colour of text kind 5
   EXPECT_EQ(d.Text.Cmd, 2);
   EXPECT_EQ(d.Text.Kind, 5);
   EXPECT_EQ(d.Text.X, 5.0);
@@ -492,12 +492,12 @@ TEST_F(ReaderTest, DimensionWithoutLineUsesThePendingLine) {
   Parse({"msg", "cs 1 2 3 4 a"});
   EXPECT_EQ(Store.Dims[0].Line.X1, 0.0);
   EXPECT_EQ(Store.Dims[0].Line.X2, 1.0);
-  ExpectHead(Store.Dims[0].Line.Head, kDefaultHead);
+  ExpectHead(*Store.Dims[0].Line.Head, kDefaultHead);
   Parse({"msg", "5 6 7 8", "cs 1 2 3 4 b", "lc3", "msg", "cs 1 2 3 4 c"});
   EXPECT_EQ(Store.Dims.Count(), 3);
   EXPECT_EQ(Store.Dims[2].Line.X1, 5.0);  // the line of the earlier dimension
-  EXPECT_EQ(Store.Dims[2].Line.Head.Color, 1);
-  EXPECT_EQ(Store.Dims[2].Head.Color, 3);
+  EXPECT_EQ(Store.Dims[2].Line.Head->Color, 1);
+  EXPECT_EQ(Store.Dims[2].Head->Color, 3);
   EXPECT_EQ(Store.Lines.Count(), 0);
 }
 
@@ -664,7 +664,7 @@ TEST_F(ReaderTest, TextSizeAndColourFromTheTextKind) {
     EXPECT_EQ(t.Width, want[i].width) << i;
     EXPECT_EQ(t.Height, want[i].height) << i;
     EXPECT_EQ(t.Spacing, want[i].spacing) << i;
-    EXPECT_EQ(t.Head.Color, want[i].color) << i;
+    EXPECT_EQ(t.Head->Color, want[i].color) << i;
   }
 }
 
@@ -901,14 +901,14 @@ TEST_F(ReaderFileTest, EveryLineKind) {
   ExpectOrderConsistent();
 
   const TLineEnt& l0 = s.Lines[0];
-  ExpectHead(l0.Head, Head(12, 2, 3, 5, 2, 3, 5));
+  ExpectHead(*l0.Head, Head(12, 2, 3, 5, 2, 3, 5));
   EXPECT_EQ(l0.PlNo, 0);
   EXPECT_EQ(l0.X1, 1.0);
   EXPECT_EQ(l0.Y1, 2.0);
   EXPECT_EQ(l0.X2, 3.0);
   EXPECT_EQ(l0.Y2, 4.0);
 
-  ExpectHead(s.Circles[0].Head, Head(12, 2, 3, 5, 2, 3, 0));
+  ExpectHead(*s.Circles[0].Head, Head(12, 2, 3, 5, 2, 3, 0));
   EXPECT_EQ(s.Circles[0].X, 5.0);
   EXPECT_EQ(s.Circles[0].R, 7.0);
   EXPECT_EQ(s.Arcs[0].ArcParam2, 90.0);
@@ -916,7 +916,7 @@ TEST_F(ReaderFileTest, EveryLineKind) {
   EXPECT_EQ(s.Arcs[0].TiltAngle, 30.0);
 
   const TTextEnt& t0 = s.Texts[0];
-  ExpectHead(t0.Head, Head(12, 2, 3, 3, 2, 3, 0));
+  ExpectHead(*t0.Head, Head(12, 2, 3, 3, 2, 3, 0));
   EXPECT_EQ(t0.Cmd, 0);
   EXPECT_EQ(t0.Cc, 2);
   EXPECT_EQ(t0.Kind, 0);
@@ -936,20 +936,20 @@ TEST_F(ReaderFileTest, EveryLineKind) {
   EXPECT_EQ(t1.Width, 3.0);
   EXPECT_EQ(t1.Height, 3.5);
   EXPECT_EQ(t1.Spacing, 1.0);
-  EXPECT_EQ(t1.Head.Color, 13);
+  EXPECT_EQ(t1.Head->Color, 13);
   EXPECT_EQ(t1.Dy, 1.0);
   EXPECT_EQ(t1.Text.View(), "\x8f\x63\x8f\x91\x82\xab");  // 縦書き
   EXPECT_EQ(t1.FontName.Ptr, t0.FontName.Ptr);
 
-  EXPECT_EQ(s.Points[0].Head.Color, 6);
+  EXPECT_EQ(s.Points[0].Head->Color, 6);
   EXPECT_EQ(s.Points[0].X, 1.0);
-  EXPECT_EQ(s.Marks[0].Head.Color, 6);
+  EXPECT_EQ(s.Marks[0].Head->Color, 6);
   EXPECT_EQ(s.Marks[0].Angle, 45.0);
   EXPECT_EQ(s.Marks[0].Code, 7);
   EXPECT_EQ(s.Blocks[0].Name.View(), "\x95\x94\x95i A");  // 部品 A
-  ExpectHead(s.Blocks[0].Head, Head(12, 2, 3, 5, 2, 3, 0));
+  ExpectHead(*s.Blocks[0].Head, Head(12, 2, 3, 5, 2, 3, 0));
 
-  ExpectHead(s.Solids2[0].Head, Head(12, 2, 3, 10, 2, 3, 0));
+  ExpectHead(*s.Solids2[0].Head, Head(12, 2, 3, 10, 2, 3, 0));
   EXPECT_EQ(s.Solids2[0].SolidColor, 255);
   EXPECT_EQ(s.Solids2[0].X2, 5.0);
   EXPECT_EQ(s.Solids2[0].Y2, 0.0);
@@ -976,16 +976,16 @@ TEST_F(ReaderFileTest, EveryLineKind) {
   const int32_t plNos[] = {0, 1, 1, 0, 2, 0};
   for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(s.Lines[i].PlNo, plNos[i]) << i;
   EXPECT_EQ(s.Lines[5].X1, 6.0);
-  EXPECT_EQ(s.Lines[5].Head.Color, 3);
+  EXPECT_EQ(s.Lines[5].Head->Color, 3);
 
   const TDimEnt& d = s.Dims[0];
-  ExpectHead(d.Head, Head(12, 2, 3, 3, 2, 3, 2));
-  ExpectHead(d.Line.Head, Head(12, 2, 3, 3, 2, 3, 2));
+  ExpectHead(*d.Head, Head(12, 2, 3, 3, 2, 3, 2));
+  ExpectHead(*d.Line.Head, Head(12, 2, 3, 3, 2, 3, 2));
   EXPECT_EQ(d.Line.X2, 10.0);
   EXPECT_EQ(d.Text.Cmd, 2);
   EXPECT_EQ(d.Text.Kind, 3);
-  EXPECT_EQ(d.Text.Head.Color, 13);
-  EXPECT_EQ(d.Text.Head.ZFlags, 2);
+  EXPECT_EQ(d.Text.Head->Color, 13);
+  EXPECT_EQ(d.Text.Head->ZFlags, 2);
   EXPECT_EQ(d.Text.X, 5.0);
   EXPECT_EQ(d.Text.Text.View(), "10");
   EXPECT_EQ(d.Text.FontName.Ptr, t0.FontName.Ptr);

@@ -62,7 +62,7 @@ void AddLineHead(TFlatRecord& r, const TEntHead& h) {
 void AddTextStyle(TFlatRecord& r, const TTextEnt& t) {
   AddInts(r, {t.Cmd, t.Cc, t.Kind});
   if (t.Kind == 0) {
-    r.Ints.push_back(t.Head.Color);
+    r.Ints.push_back(t.Head->Color);
     AddValues(r, {t.Width, t.Height, t.Spacing});
   }
   AddValues(r, {t.X, t.Y, t.Dx, t.Dy});
@@ -84,71 +84,71 @@ TFlatRecord Flatten(const TOrderEntry& e) {
   switch (e.Kind) {
     case ekLine: {
       const auto& l = s.Lines[e.Index];
-      AddLineHead(r, l.Head);
+      AddLineHead(r, *l.Head);
       r.Ints.push_back(l.PlNo > 0);
       AddValues(r, {l.X1, l.Y1, l.X2, l.Y2});
       break;
     }
     case ekCircle: {
       const auto& c = s.Circles[e.Index];
-      AddLineHead(r, c.Head);
+      AddLineHead(r, *c.Head);
       AddValues(r, {c.X, c.Y, c.R});
       break;
     }
     case ekArc: {
       const auto& a = s.Arcs[e.Index];
-      AddLineHead(r, a.Head);
+      AddLineHead(r, *a.Head);
       AddValues(r, {a.X, a.Y, a.R, a.ArcParam1, a.ArcParam2, a.Ratio, a.TiltAngle});
       break;
     }
     case ekText: {
       const auto& t = s.Texts[e.Index];
-      AddInts(r, {t.Head.Group, t.Head.Layer, t.Head.ZFlags});
+      AddInts(r, {t.Head->Group, t.Head->Layer, t.Head->ZFlags});
       AddTextStyle(r, t);
       break;
     }
     case ekPoint: {
       const auto& p = s.Points[e.Index];
-      AddInts(r, {p.Head.Group, p.Head.Layer, p.Head.Color, p.Head.LineWidth, p.Head.ZFlags});
+      AddInts(r, {p.Head->Group, p.Head->Layer, p.Head->Color, p.Head->LineWidth, p.Head->ZFlags});
       AddValues(r, {p.X, p.Y});
       break;
     }
     case ekMark: {
       const auto& m = s.Marks[e.Index];
-      AddInts(r, {m.Head.Group, m.Head.Layer, m.Head.Color, m.Head.LineWidth, m.Head.ZFlags, m.Code});
+      AddInts(r, {m.Head->Group, m.Head->Layer, m.Head->Color, m.Head->LineWidth, m.Head->ZFlags, m.Code});
       AddValues(r, {m.X, m.Y, m.Size, m.Angle});
       break;
     }
     case ekDim: {
       const auto& d = s.Dims[e.Index];
-      const TEntHead& lh = d.Line.Head;
-      AddInts(r, {d.Head.Group, d.Head.Layer, d.Head.ZFlags, lh.Color, lh.LineType, lh.LineWidth});
+      const TEntHead& lh = *d.Line.Head;
+      AddInts(r, {d.Head->Group, d.Head->Layer, d.Head->ZFlags, lh.Color, lh.LineType, lh.LineWidth});
       AddValues(r, {d.Line.X1, d.Line.Y1, d.Line.X2, d.Line.Y2});
       AddTextStyle(r, d.Text);
       break;
     }
     case ekSolid2: {
       const auto& q = s.Solids2[e.Index];
-      AddSolidHead(r, q.Head, q.SolidColor, true);
+      AddSolidHead(r, *q.Head, q.SolidColor, true);
       AddValues(r, {q.X1, q.Y1, q.X2, q.Y2});
       break;
     }
     case ekSolid3: {
       const auto& q = s.Solids3[e.Index];
-      AddSolidHead(r, q.Head, q.SolidColor, false);
+      AddSolidHead(r, *q.Head, q.SolidColor, false);
       AddValues(r, {q.X1, q.Y1, q.X2, q.Y2, q.X3, q.Y3});
       break;
     }
     case ekSolid4: {
       const auto& q = s.Solids4[e.Index];
-      AddSolidHead(r, q.Head, q.SolidColor, false);
+      AddSolidHead(r, *q.Head, q.SolidColor, false);
       AddValues(r, {q.X1, q.Y1, q.X2, q.Y2, q.X3, q.Y3, q.X4, q.Y4});
       break;
     }
     case ekSc:
     case ekSe: {
       const auto& q = e.Kind == ekSc ? s.ScEnts[e.Index] : s.SeEnts[e.Index];
-      AddSolidHead(r, q.Head, q.SolidColor, e.Kind == ekSe);
+      AddSolidHead(r, *q.Head, q.SolidColor, e.Kind == ekSe);
       r.Ints.push_back(q.Code);
       AddValues(r, {q.X, q.Y, q.R, q.Ratio, q.TiltRad, q.ArcParam1, q.ArcParam2});
       break;
@@ -156,7 +156,7 @@ TFlatRecord Flatten(const TOrderEntry& e) {
     case ekSo:
     case ekSg: {
       const auto& q = e.Kind == ekSo ? s.SoEnts[e.Index] : s.SgEnts[e.Index];
-      AddSolidHead(r, q.Head, q.SolidColor, false);
+      AddSolidHead(r, *q.Head, q.SolidColor, false);
       AddValues(r, {q.X, q.Y, q.R, q.Ratio, q.TiltRad, q.ArcParam1, q.ArcParam2, q.R2});
       break;
     }

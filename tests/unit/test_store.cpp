@@ -91,11 +91,11 @@ TEST_F(StoreTest, DefaultsAfterInitStore) {
   EXPECT_EQ(s.CurPointColor, 1);
   EXPECT_EQ(s.CurSolidColor, 0);
   const TLineEnt& d = s.PendingDimLine;
-  EXPECT_EQ(d.Head.HhpNo, 0);
-  EXPECT_EQ(d.Head.Color, 1);
-  EXPECT_EQ(d.Head.LineType, 1);
-  EXPECT_EQ(d.Head.LineWidth, 0);
-  EXPECT_EQ(d.Head.ZFlags, 0);
+  EXPECT_EQ(d.Head->HhpNo, 0);
+  EXPECT_EQ(d.Head->Color, 1);
+  EXPECT_EQ(d.Head->LineType, 1);
+  EXPECT_EQ(d.Head->LineWidth, 0);
+  EXPECT_EQ(d.Head->ZFlags, 0);
   EXPECT_EQ(d.PlNo, 0);
   EXPECT_EQ(d.X1, 0.0);
   EXPECT_EQ(d.Y1, 0.0);
@@ -151,7 +151,7 @@ TEST_F(StoreTest, ResetAttrStatePreparesTheWriterAndKeepsReaderState) {
   EXPECT_EQ(s.CurZFlags, 2);
   EXPECT_EQ(s.PlCount, 2);
   EXPECT_EQ(s.PendingDimLine.X1, 5.0);
-  EXPECT_EQ(s.PendingDimLine.Head.Color, 10);
+  EXPECT_EQ(s.PendingDimLine.Head->Color, 10);
   // First-seen values are the drawing's own and stay too.
   EXPECT_EQ(s.FirstGroup, 2);
   EXPECT_EQ(s.FirstColor, 5);

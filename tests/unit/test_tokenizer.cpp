@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -145,6 +146,84 @@ struct TFindCase {
   std::string text, pat;
   size_t expected;
 };
+
+// The splitting rules applied byte by byte, as plainly as they read: the
+// reference for lines of every shape, whichever way the splitter takes.
+struct TReferenceSplit {
+  std::vector<std::string> tokens{""};  // the first kMaxTokens only
+  int count = 1;
+};
+
+TReferenceSplit ReferenceSplit(std::string_view line) {
+  TReferenceSplit r;
+  bool splitting = true;
+  bool nonEmpty = false;  // the current token has a byte
+  auto add = [&](char c) {
+    nonEmpty = true;
+    if (r.count <= rek::kMaxTokens) r.tokens.back() += c;
+  };
+  for (size_t i = 0; i < line.size(); ++i) {
+    const auto b = static_cast<unsigned char>(line[i]);
+    if (rek::IsLeadByte(b)) {
+      if (i + 1 == line.size()) break;
+      add(line[i]);
+      add(line[++i]);
+    } else if (splitting && b == '"') {
+      splitting = false;
+    } else if (splitting && b == '=') {
+      add(line[i]);
+      splitting = false;
+    } else if (splitting && (b == ' ' || b == '\t')) {
+      if (nonEmpty) {
+        ++r.count;
+        if (r.count <= rek::kMaxTokens) r.tokens.emplace_back();
+        nonEmpty = false;
+      }
+    } else if (b >= 0x20 && b <= 0xFD) {
+      add(line[i]);
+    }
+  }
+  return r;
+}
+
+// Random lines mixing the bytes that matter (blanks, tabs, quotes, equals
+// signs, controls, digits, double-byte characters) at every length, so that
+// tokens end at every position of the words the splitter reads.
+TEST(SplitRandom, AgreesWithByteByByteReference) {
+  std::mt19937 rng(2024);
+  const std::string alphabet = "  0123456789.-ci";
+  std::string line;
+  TTokenLine t;
+  for (int iter = 0; iter < 20000; ++iter) {
+    line.clear();
+    const int length = static_cast<int>(rng() % (iter % 10 == 0 ? 200 : 60));
+    const bool rare = rng() % 4 == 0;  // most lines only plain bytes and blanks
+    for (int i = 0; i < length; ++i) {
+      const unsigned pick = rng() % 100;
+      if (rare && pick < 3) {
+        line += '"';
+      } else if (rare && pick < 5) {
+        line += '=';
+      } else if (rare && pick < 7) {
+        line += '\t';
+      } else if (rare && pick < 9) {
+        line += static_cast<char>(rng() % 0x20);
+      } else if (rare && pick < 12) {
+        line += '\x82';  // a lead byte; the next byte, whatever it is, is its trail
+      } else if (rare && pick < 13) {
+        line += static_cast<char>(0xFE + rng() % 2);
+      } else {
+        line += alphabet[rng() % alphabet.size()];
+      }
+    }
+    if (rng() % 8 == 0) line += std::string(40, '1') + " 2";  // long tokens
+    const TReferenceSplit want = ReferenceSplit(line);
+    ASSERT_EQ(t.Split(line), want.count) << line;
+    for (int k = 0; k < want.count && k < rek::kMaxTokens; ++k) {
+      ASSERT_EQ(t.Token(k), want.tokens[static_cast<size_t>(k)]) << line << " token " << k;
+    }
+  }
+}
 
 TEST(FindOnBoundary, NeverMatchesInsideDoubleByteCharacter) {
   constexpr size_t npos = std::string_view::npos;

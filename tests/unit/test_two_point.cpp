@@ -112,8 +112,8 @@ TEST_F(TwoPointTest, QuarterTurnDoubleScaleOverEveryKind) {
   EXPECT_POINT(rl.X1, rl.Y1, 100, 120);
   EXPECT_POINT(rl.X2, rl.Y2, 90, 120);
   EXPECT_EQ(rl.PlNo, 3);
-  EXPECT_EQ(rl.Head.Group, 4);
-  EXPECT_EQ(rl.Head.Color, 6);
+  EXPECT_EQ(rl.Head->Group, 4);
+  EXPECT_EQ(rl.Head->Color, 6);
 
   EXPECT_POINT(Store.Circles[0].X, Store.Circles[0].Y, 90, 110);
   EXPECT_EQ(Store.Circles[0].R, 6);

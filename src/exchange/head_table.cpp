@@ -1,0 +1,32 @@
+#include "exchange/head_table.h"
+
+#include <cassert>
+#include <cstring>
+
+namespace rek {
+
+void THeadTable::Clear() {
+  heads_.Clear();
+  heads_.Append();  // id 0: the all-zero head of a zero-filled record
+  for (int i = 0; i < kRecent; ++i) recentHeads_[i] = TEntHead{}, recentIds_[i] = 0;
+}
+
+namespace {
+// The head has no padding: one block comparison.
+bool SameHead(const TEntHead& a, const TEntHead& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+}  // namespace
+
+uint32_t THeadTable::Intern(const TEntHead& head, int slot) {
+  assert(slot >= 0 && slot < kRecent);
+  if (SameHead(recentHeads_[slot], head)) return recentIds_[slot];
+  for (int i = 0; i < kRecent; ++i) {
+    if (i != slot && SameHead(recentHeads_[i], head)) return recentIds_[i];
+  }
+  heads_.Append() = head;
+  const auto id = static_cast<uint32_t>(heads_.Count() - 1);
+  recentHeads_[slot] = head;
+  recentIds_[slot] = id;
+  return id;
+}
+
+}  // namespace rek

@@ -1,0 +1,127 @@
+// The exchange file cannot be read or written: the tool says so (exit
+// status 1, one line on standard error per failure) and never leaves a
+// partial or misleading file behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "e2e/run_process.h"
+#include "test_args.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::vector<std::string> kMoveArgs = {"1", "1", "0", "0"};
+
+#ifdef _WIN32
+constexpr bool kOnWindows = true;
+#else
+constexpr bool kOnWindows = false;
+#endif
+
+// A small drawing whose output (about 30 KB) is larger than a few KB.
+std::string SmallDrawing() {
+  std::string s = "lg1\r\nly2\r\n";
+  for (int i = 0; i < 2000; ++i) s += "ci " + std::to_string(i) + " 0 5\r\n";
+  return s;
+}
+
+// Splits standard error into its lines, checking that each ends in LF.
+std::vector<std::string> ErrorLines(const std::string& err) {
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < err.size()) {
+    size_t lf = err.find('\n', pos);
+    EXPECT_NE(lf, std::string::npos) << "unterminated line on stderr";
+    if (lf == std::string::npos) lf = err.size();
+    std::string line = err.substr(pos, lf - pos);
+    if (!line.empty() && line.back() == '\r') line.pop_back();  // Windows text mode
+    lines.push_back(line);
+    pos = lf + 1;
+  }
+  return lines;
+}
+
+// Checks that stderr holds exactly the given failure lines, in order, each
+// a plain line naming the exchange file of this sandbox.
+void ExpectFailureLines(const e2e::TProcessResult& r, const e2e::TToolSandbox& box,
+                        const std::vector<std::string>& what) {
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_EQ(r.Stdout, "");
+  const auto lines = ErrorLines(r.Stderr);
+  ASSERT_EQ(lines.size(), what.size()) << r.Stderr;
+  // The sandbox folder's own name, to see that the path is named; the
+  // tool spells the rest of the path its own way (drive letters on Wine).
+  const std::string folder = box.ToolDir().parent_path().filename().string();
+  for (size_t i = 0; i < what.size(); ++i) {
+    EXPECT_NE(lines[i].find(what[i]), std::string::npos) << lines[i];
+    EXPECT_NE(lines[i].find(folder), std::string::npos) << lines[i];
+    EXPECT_NE(lines[i].find("ZPH_TEMP.TXT"), std::string::npos) << lines[i];
+  }
+}
+
+}  // namespace
+
+// Before: the failed read was ignored, the translation ran on an empty store
+// and the write failed silently: exit status 0, nothing said.
+TEST(Faults, ExchangePathIsAFolder) {
+  e2e::TToolSandbox box(TestArgs.at(0), "folder");
+  fs::create_directory(box.ExchangePath());
+  const std::string inside = (box.ExchangePath() / "keep.txt").string();
+  { std::ofstream(inside, std::ios::binary) << "host data"; }
+
+  const auto r = box.Run(kMoveArgs);
+
+  ExpectFailureLines(r, box, {"cannot read", "cannot write"});
+  EXPECT_TRUE(fs::is_directory(box.ExchangePath()));
+  EXPECT_EQ(e2e::ReadFileBytes(inside), "host data");
+  EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
+}
+
+// Disk full: with RLIMIT_FSIZE every write past the limit fails (EFBIG).
+// Before: the exchange file was truncated and written in place; a failed
+// write deleted it and the tool still ended with status 0, silently.
+TEST(Faults, DiskFullLeavesNoFile) {
+  if (kOnWindows) GTEST_SKIP() << "file size limits are POSIX only";
+  // Limits above the length of the tool's line on standard error, which
+  // is a file here and so limited too.
+  for (const int64_t limit : {256, 4096}) {
+    SCOPED_TRACE("file size limit " + std::to_string(limit));
+    e2e::TToolSandbox box(TestArgs.at(0), "disk_full");
+    box.PutExchange(SmallDrawing());
+    e2e::TChildLimits limits;
+    limits.FileSizeBytes = limit;
+
+    const auto r = box.Run(kMoveArgs, limits);
+
+    ExpectFailureLines(r, box, {"cannot write"});
+    // The host finds no file rather than a partial output, or its own input
+    // taken for the result.
+    EXPECT_FALSE(fs::exists(box.ExchangePath()));
+    EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
+  }
+}
+
+// The folder and the exchange file are read-only (as root the tool runs as
+// "nobody", so that the permissions apply). Before: the file could not be
+// created, nothing was written and the tool ended with status 0, silently.
+TEST(Faults, ReadOnlyFolderKeepsTheInput) {
+  if (kOnWindows) GTEST_SKIP() << "read-only folders do not stop file creation on Windows";
+  e2e::TToolSandbox box(TestArgs.at(0), "read_only");
+  const std::string input = SmallDrawing();
+  box.PutExchange(input);
+  fs::permissions(box.ExchangePath(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions(box.ToolDir(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                     fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  e2e::TChildLimits limits;
+  limits.DropRoot = true;
+
+  const auto r = box.Run(kMoveArgs, limits);
+
+  ExpectFailureLines(r, box, {"cannot write"});
+  EXPECT_EQ(box.GetExchange(), input);
+  EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
+}

@@ -1,0 +1,187 @@
+// Large drawings cut short: the process killed while it writes, or memory
+// running out. Whatever happens, the exchange file afterwards is whole: the
+// host's complete input, the complete output, or the message line of a
+// failed read, never a part of one of them.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "app/run.h"
+#include "e2e/run_process.h"
+#include "test_args.h"
+
+// Whether the tool and this test are built with AddressSanitizer (the
+// presets build both alike): it slows runs and reserves huge address space.
+#if defined(__SANITIZE_ADDRESS__)
+#define FAULTS_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define FAULTS_ASAN 1
+#endif
+#endif
+#ifndef FAULTS_ASAN
+#define FAULTS_ASAN 0
+#endif
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const std::vector<std::string> kMoveArgs = {"1", "1", "0", "0"};
+
+// A drawing of at least `bytes` bytes: segments, circles, texts with
+// double-byte characters, solids and polylines, repeated with new numbers.
+// Its indicated point 1 is (10, 20), so the output differs from the input.
+std::string LargeDrawing(size_t bytes) {
+  std::string s = "hp1 10 20\r\nlg1\r\nly2\r\nlc3\r\n";
+  s.reserve(bytes + 200);
+  for (int i = 0; s.size() < bytes; ++i) {
+    const std::string n = std::to_string(i);
+    s += n + ".25 " + n + " " + n + ".5 7\r\n";
+    s += "ci " + n + " 1 2.5\r\n";
+    // "\x82\xa0" is the hiragana a.
+    s += "ch " + n + " 2 1 0 \"\x82\xa0 text " + n + "\r\n";
+    s += "sl " + n + " 0 " + n + ".5 0 " + n + ".5 1\r\n";
+    if (i % 10 == 0) s += "pl\r\n0 0 1 0\r\n1 0 1 1\r\n#\r\n";
+  }
+  return s;
+}
+
+// True once the tool has begun to replace the exchange file: a new file
+// beside it, or the file itself changed in size or gone.
+bool WritingSeen(const e2e::TToolSandbox& box, uintmax_t inputSize) {
+  std::error_code ec;
+  const uintmax_t size = fs::file_size(box.ExchangePath(), ec);
+  if (ec || size != inputSize) return true;
+  return !box.StrayEntries().empty();
+}
+
+// When to kill: a delay after writing was first seen, or a share of the
+// time an uninterrupted run takes, counted from the start.
+struct TKillPoint {
+  bool AfterWritingSeen;
+  double Value;  // milliseconds after writing was seen, or share of the run
+};
+
+}  // namespace
+
+// Before: the exchange file was truncated and then written in place, so a
+// kill while writing left the first part of the output.
+TEST(Faults, KilledWhileWritingLeavesAWholeFile) {
+  // Large enough that writing takes many milliseconds (less under the
+  // sanitizer, which slows the tool down as much).
+  const std::string input = LargeDrawing(FAULTS_ASAN ? 4u << 20 : 16u << 20);
+  e2e::TToolSandbox ref(TestArgs.at(0), "kill_reference");
+  ref.PutExchange(input);
+  const auto t0 = Clock::now();
+  const auto r = ref.Run(kMoveArgs);
+  const std::chrono::duration<double> took = Clock::now() - t0;
+  ASSERT_EQ(r.ExitCode, 0) << r.Stderr;
+  const std::string output = ref.GetExchange().value_or("");
+  ASSERT_EQ(output.rfind("hd\r\n", 0), 0u);
+
+  const TKillPoint points[] = {{false, 0.5}, {false, 0.9}, {true, 0}, {true, 2}, {true, 10}, {true, 40}};
+  int writesCut = 0;
+  for (const auto& at : points) {
+    SCOPED_TRACE((at.AfterWritingSeen ? "ms after writing began: " : "share of the run: ") +
+                 std::to_string(at.Value));
+    e2e::TToolSandbox box(TestArgs.at(0), "kill");
+    box.PutExchange(input);
+    e2e::TChild child = box.Start(kMoveArgs);
+    ASSERT_TRUE(child.Started());
+    bool seen = false;
+    if (at.AfterWritingSeen) {
+      while (child.Running() && !(seen = WritingSeen(box, input.size())))
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+      std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(at.Value));
+    } else {
+      std::this_thread::sleep_for(took * at.Value);
+    }
+    const bool cut = child.Running();
+    child.Kill();
+    child.Wait();
+    if (cut && seen) ++writesCut;
+
+    // A temporary file may stay behind after a kill; the exchange file
+    // itself must be whole.
+    const auto got = box.GetExchange();
+    ASSERT_TRUE(got.has_value()) << "the exchange file is gone";
+    EXPECT_TRUE(*got == input || *got == output)
+        << got->size() << " bytes, neither the input (" << input.size() << ") nor the output ("
+        << output.size() << "), starting:\n"
+        << e2e::Printable(*got, 200);
+  }
+  EXPECT_GT(writesCut, 0) << "no kill landed while the output was being written";
+}
+
+// Memory running out at any point of a run, swept over address-space
+// limits from the least the tool needs to start up to enough for the whole
+// run. Before: a failed read was ignored and the partial drawing written
+// back as a complete "hd" output, which the host would have taken for the
+// user's whole selection; and when memory ran out after the read (for the
+// message line or the output), the process ended in an abort, leaving its
+// temporary file behind.
+TEST(Faults, MemoryExhaustedNeverLeavesAPartialOutput) {
+#ifdef _WIN32
+  GTEST_SKIP() << "address-space limits are POSIX only";
+#else
+  if (FAULTS_ASAN) GTEST_SKIP() << "AddressSanitizer reserves far more address space than any limit here";
+  constexpr int64_t kMiB = int64_t{1} << 20;
+  const std::string input = LargeDrawing(6u << 20);
+  const std::string message = "h#" + std::string(rek::kReadFailedMessage) + "\r\n";
+  // Runs the tool on bytes in a fresh folder under the limit (-1: none);
+  // returns the result, the exchange file afterwards and any stray files.
+  struct TOutcome {
+    e2e::TProcessResult Result;
+    std::optional<std::string> Exchange;
+    std::vector<std::string> Strays;
+  };
+  auto runWith = [&](const std::string& bytes, int64_t limit) {
+    e2e::TToolSandbox box(TestArgs.at(0), "memory");
+    box.PutExchange(bytes);
+    e2e::TChildLimits limits;
+    limits.AddressSpaceBytes = limit;
+    TOutcome o;
+    o.Result = box.Run(kMoveArgs, limits);
+    o.Exchange = box.GetExchange();
+    o.Strays = box.StrayEntries();
+    return o;
+  };
+  const std::string output = runWith(input, -1).Exchange.value_or("");
+  ASSERT_EQ(output.rfind("hd\r\n", 0), 0u) << "the run without a limit failed";
+
+  // The least address space in which the tool gets through a tiny drawing
+  // (below it the program cannot even be loaded).
+  int64_t limit = 4 * kMiB;
+  while (limit < 256 * kMiB && runWith("ci 1 2 3\r\n", limit).Result.ExitCode != 0) limit += kMiB;
+
+  int readFailures = 0;
+  bool complete = false;
+  for (; !complete && limit < 1024 * kMiB; limit += 2 * kMiB) {
+    SCOPED_TRACE("address space limit " + std::to_string(limit / kMiB) + " MiB");
+    const auto [r, got, strays] = runWith(input, limit);
+    for (const auto& name : strays) ADD_FAILURE() << "left behind: " << name;
+    if (r.ExitCode == 0) {
+      EXPECT_EQ(r.Stderr, "");
+      EXPECT_TRUE(got == output) << "exit 0 with an incomplete output";
+      complete = true;
+      continue;
+    }
+    // A failure is a plain, reported exit 1 (no crash, no abort) ...
+    ASSERT_EQ(r.ExitCode, 1) << r.Stderr;
+    EXPECT_EQ(r.Stderr.rfind("cadxform: ", 0), 0u) << r.Stderr;
+    // ... that leaves the message line, the untouched input, or (when even
+    // writing failed) no file, but never a partial output.
+    const bool whole = got == message || got == input || !got.has_value();
+    EXPECT_TRUE(whole) << e2e::Printable(got.value_or(""), 200);
+    if (got == message) ++readFailures;
+  }
+  EXPECT_TRUE(complete) << "the tool never completed";
+  EXPECT_GT(readFailures, 0) << "no limit made the reading fail";
+#endif
+}
