@@ -1,5 +1,6 @@
 #include "app/move_all.h"
 
+#include "app/selection.h"
 #include "exchange/emit.h"
 #include "exchange/out_buffer.h"
 #include "exchange/store.h"
@@ -24,14 +25,6 @@ struct TMove {
   }
 };
 
-// Applies f to every selected record of arr.
-template <class T, class F>
-void ForSelected(TBlockArray<T>& arr, const TMove& m, F&& f) {
-  arr.ForEach([&](T& e) {
-    if (m.Takes(*e.Head)) f(e);
-  });
-}
-
 void MoveRecords(const TMove& m) {
   TDrawingStore& s = Store;
   ForSelected(s.Lines, m, [&](TLineEnt& e) {
@@ -48,21 +41,7 @@ void MoveRecords(const TMove& m) {
     m.Point(e.Line.X2, e.Line.Y2);
     m.Point(e.Text.X, e.Text.Y);
   });
-  ForSelected(s.Solids2, m, [&](TSolid2Ent& e) {
-    m.Point(e.X1, e.Y1);
-    m.Point(e.X2, e.Y2);
-  });
-  ForSelected(s.Solids3, m, [&](TSolid3Ent& e) {
-    m.Point(e.X1, e.Y1);
-    m.Point(e.X2, e.Y2);
-    m.Point(e.X3, e.Y3);
-  });
-  ForSelected(s.Solids4, m, [&](TSolid4Ent& e) {
-    m.Point(e.X1, e.Y1);
-    m.Point(e.X2, e.Y2);
-    m.Point(e.X3, e.Y3);
-    m.Point(e.X4, e.Y4);
-  });
+  MapSolidCorners(s, m);
   ForSelected(s.ScEnts, m, [&](TSolidArcEnt& e) { m.Point(e.X, e.Y); });
   ForSelected(s.SeEnts, m, [&](TSolidArcEnt& e) { m.Point(e.X, e.Y); });
   ForSelected(s.SoEnts, m, [&](TSolidRingEnt& e) { m.Point(e.X, e.Y); });

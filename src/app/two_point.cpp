@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "app/param_text.h"
+#include "app/selection.h"
 #include "exchange/emit.h"
 #include "exchange/number_forms.h"
 #include "exchange/out_buffer.h"
@@ -72,14 +73,6 @@ struct TSimilarity {
     a = Round(ext{turned} / 180 * kPi);
   }
 };
-
-// Applies f to every selected record of arr.
-template <class T, class F>
-void ForSelected(TBlockArray<T>& arr, const TSimilarity& m, F&& f) {
-  arr.ForEach([&](T& e) {
-    if (m.Takes(*e.Head)) f(e);
-  });
-}
 
 // A text whose size changes leaves its numbered kind for a free size.
 void ScaleTextSize(TTextEnt& t, const TSimilarity& m) {
@@ -153,21 +146,7 @@ void TransformRecords(const TSimilarity& m) {
     m.Degrees(e.Angle);
   });
   ForSelected(s.Dims, m, [&](TDimEnt& e) { TransformDim(e, m); });
-  ForSelected(s.Solids2, m, [&](TSolid2Ent& e) {
-    m.Point(e.X1, e.Y1);
-    m.Point(e.X2, e.Y2);
-  });
-  ForSelected(s.Solids3, m, [&](TSolid3Ent& e) {
-    m.Point(e.X1, e.Y1);
-    m.Point(e.X2, e.Y2);
-    m.Point(e.X3, e.Y3);
-  });
-  ForSelected(s.Solids4, m, [&](TSolid4Ent& e) {
-    m.Point(e.X1, e.Y1);
-    m.Point(e.X2, e.Y2);
-    m.Point(e.X3, e.Y3);
-    m.Point(e.X4, e.Y4);
-  });
+  MapSolidCorners(s, m);
   ForSelected(s.ScEnts, m, [&](TSolidArcEnt& e) { TurnSolidArc(e, m); });
   ForSelected(s.SeEnts, m, [&](TSolidArcEnt& e) { TurnSolidArc(e, m); });
   ForSelected(s.SoEnts, m, [&](TSolidRingEnt& e) { TurnSolidRing(e, m); });

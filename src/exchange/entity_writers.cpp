@@ -1,6 +1,7 @@
 #include "exchange/entity_writers.h"
 
 #include <cassert>
+#include <initializer_list>
 #include <cmath>
 #include <cstring>
 
@@ -28,6 +29,10 @@ class TLineBuilder {
   void Real(double v) {
     Separate();
     len_ = static_cast<size_t>(AppendRealForm(buf_ + len_, v) - buf_);
+  }
+  // Appends values in the real form, in order.
+  void Reals(std::initializer_list<double> values) {
+    for (double v : values) Real(v);
   }
   // Appends a value in the integer form.
   void Int(int32_t v) {
@@ -76,10 +81,7 @@ void AddHeaderLine(std::string_view keyword, double x, double y, double dx, doub
   TLineBuilder b;
   b.Word(keyword);
   b.Word(" ");
-  b.Real(x);
-  b.Real(y);
-  b.Real(dx);
-  b.Real(dy);
+  b.Reals({x, y, dx, dy});
   b.Word(" \"");
   AddTextHeader(b.View());
 }
@@ -96,13 +98,7 @@ double RoundedLength(double x1, double y1, double x2, double y2) {
 void SolidArcValues(TLineBuilder& b, std::string_view keyword, double x, double y, double r,
                     double ratio, double tiltRad, double arcParam1, double arcParam2) {
   b.Word(keyword);
-  b.Real(x);
-  b.Real(y);
-  b.Real(r);
-  b.Real(ratio);
-  b.Real(tiltRad);
-  b.Real(arcParam1);
-  b.Real(arcParam2);
+  b.Reals({x, y, r, ratio, tiltRad, arcParam1, arcParam2});
 }
 
 // A solid ring needs both radii above 1E-8, R2 below R - 1E-8 and a ratio.
@@ -133,10 +129,7 @@ void PutSolidArc(std::string_view keyword, int32_t code, double x, double y, dou
 void PutLine(double x1, double y1, double x2, double y2) {
   if (SamePoint(x1, y1, x2, y2)) return;
   TLineBuilder b;
-  b.Real(x1);
-  b.Real(y1);
-  b.Real(x2);
-  b.Real(y2);
+  b.Reals({x1, y1, x2, y2});
   AddOutLine(b.View());
 }
 
@@ -147,8 +140,7 @@ void PutPlEnd() { AddOutLine("#"); }
 void PutPoint(double x, double y) {
   TLineBuilder b;
   b.Word("pt ");
-  b.Real(x);
-  b.Real(y);
+  b.Reals({x, y});
   AddOutLine(b.View());
 }
 
@@ -159,10 +151,7 @@ void PutMark(int32_t code, double x, double y, double size, double angle) {
   if (IsNearZero(size)) size = 1.0;
   TLineBuilder b;
   b.Word("pt ");
-  b.Real(x);
-  b.Real(y);
-  b.Real(size);
-  b.Real(angle);
+  b.Reals({x, y, size, angle});
   b.Int(code);
   AddOutLine(b.View());
 }
@@ -171,9 +160,7 @@ void PutCircle(double x, double y, double r) {
   if (IsTooSmallRadius(r)) return;
   TLineBuilder b;
   b.Word("ci ");
-  b.Real(x);
-  b.Real(y);
-  b.Real(r);
+  b.Reals({x, y, r});
   AddOutLine(b.View());
 }
 
@@ -182,13 +169,7 @@ void PutArc(double x, double y, double r, double arcParam1, double arcParam2, do
   if (IsTooSmallRadius(r) || IsNearZero(ratio)) return;
   TLineBuilder b;
   b.Word("ci ");
-  b.Real(x);
-  b.Real(y);
-  b.Real(r);
-  b.Real(arcParam1);
-  b.Real(arcParam2);
-  b.Real(ratio);
-  b.Real(tiltAngle);
+  b.Reals({x, y, r, arcParam1, arcParam2, ratio, tiltAngle});
   AddOutLine(b.View());
 }
 
@@ -211,10 +192,7 @@ void PutDim(std::string_view text, double x1, double y1, double x2, double y2, d
   }
   AddOutLine("msg");
   TLineBuilder b;
-  b.Real(x1);
-  b.Real(y1);
-  b.Real(x2);
-  b.Real(y2);
+  b.Reals({x1, y1, x2, y2});
   AddOutLine(b.View());
   AddHeaderLine("cs", x, y, dx, dy);
   AddOutLine(text);
@@ -224,10 +202,7 @@ void PutSolid2(double x1, double y1, double x2, double y2) {
   if (SamePoint(x1, y1, x2, y2)) return;
   TLineBuilder b;
   b.Word("sl ");
-  b.Real(x1);
-  b.Real(y1);
-  b.Real(x2);
-  b.Real(y2);
+  b.Reals({x1, y1, x2, y2});
   AddOutLine(b.View());
 }
 
@@ -235,12 +210,7 @@ void PutSolid3(double x1, double y1, double x2, double y2, double x3, double y3)
   if (SamePoint(x1, y1, x2, y2) || SamePoint(x1, y1, x3, y3) || SamePoint(x2, y2, x3, y3)) return;
   TLineBuilder b;
   b.Word("sl ");
-  b.Real(x1);
-  b.Real(y1);
-  b.Real(x2);
-  b.Real(y2);
-  b.Real(x3);
-  b.Real(y3);
+  b.Reals({x1, y1, x2, y2, x3, y3});
   AddOutLine(b.View());
 }
 
@@ -256,14 +226,7 @@ void PutSolid4(double x1, double y1, double x2, double y2, double x3, double y3,
   if (SamePoint(x3, y3, x4, y4)) return PutSolid3(x1, y1, x2, y2, x3, y3);
   TLineBuilder b;
   b.Word("sl ");
-  b.Real(x1);
-  b.Real(y1);
-  b.Real(x2);
-  b.Real(y2);
-  b.Real(x3);
-  b.Real(y3);
-  b.Real(x4);
-  b.Real(y4);
+  b.Reals({x1, y1, x2, y2, x3, y3, x4, y4});
   AddOutLine(b.View());
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "numeric/word_bits.h"
+
 namespace rek {
 
 namespace {
@@ -36,18 +38,9 @@ constexpr std::array<TByteClass, 256> MakeClassTable() {
 constexpr std::array<TByteClass, 256> kClass = MakeClassTable();
 
 // Words of eight bytes, the first byte of the text in the lowest byte.
-constexpr uint64_t kOnes = 0x0101010101010101u;
-constexpr uint64_t kHighBits = 0x8080808080808080u;
-
-uint64_t LoadWord(const char* p) {
-  uint64_t w = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(&w, p, 8);
-  } else {
-    for (int i = 7; i >= 0; --i) w = (w << 8) | static_cast<unsigned char>(p[i]);
-  }
-  return w;
-}
+using wordbits::kHighBits;
+using wordbits::kOnes;
+using wordbits::LoadWord;
 
 // High bit set in every byte of w below n (n <= 0x80), possibly also in
 // bytes above the lowest such byte; the test "any byte below n" and the

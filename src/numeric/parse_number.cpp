@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+
+#include "numeric/word_bits.h"
 #include <string_view>
 #include <system_error>
 
@@ -210,19 +212,9 @@ bool TryPlainDecimal(std::string_view text, double& value) {
 // without a branch per digit: the lengths of number tokens vary from token
 // to token, and loops over their digits would mispredict at every end.
 
-constexpr uint64_t kOnes = 0x0101010101010101u;
-constexpr uint64_t kHighBits = 0x8080808080808080u;
-
-// The 8 bytes at p as a word, the first byte in the lowest byte.
-uint64_t LoadWord(const char* p) {
-  uint64_t w = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(&w, p, 8);
-  } else {
-    for (int i = 7; i >= 0; --i) w = (w << 8) | static_cast<unsigned char>(p[i]);
-  }
-  return w;
-}
+using wordbits::kHighBits;
+using wordbits::kOnes;
+using wordbits::LoadWord;
 
 // Number of decimal digits at the start of the word (0 to 8). A byte is a
 // digit when byte - '0' is below 10; borrows and carries of the lane tests
