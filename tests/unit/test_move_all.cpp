@@ -5,19 +5,10 @@
 
 #include "app/move_all.h"
 #include "exchange/store.h"
+#include "store_records.h"
 
 namespace rek {
 namespace {
-
-// Appends a record of the given kind the way the reader does: order entry,
-// then the record with its head taken from the current attributes.
-template <class T>
-T& AddRecord(TBlockArray<T>& arr, int32_t kind) {
-  AddOrder(kind, arr.Count());
-  T& e = arr.Append();
-  SetEntHead(e.Head);
-  return e;
-}
 
 class MoveAllTest : public ::testing::Test {
  protected:

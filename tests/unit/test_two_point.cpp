@@ -6,20 +6,13 @@
 
 #include "app/two_point.h"
 #include "exchange/store.h"
+#include "store_records.h"
 
 namespace rek {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kEps = 1e-12;
-
-template <class T>
-T& AddRecord(TBlockArray<T>& arr, int32_t kind) {
-  AddOrder(kind, arr.Count());
-  T& e = arr.Append();
-  SetEntHead(e.Head);
-  return e;
-}
 
 void SetHp(int n, double x, double y) { Store.HpPoints[static_cast<size_t>(n)] = THpPoint{true, x, y, 0}; }
 
