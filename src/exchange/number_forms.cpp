@@ -176,19 +176,24 @@ inline int HighZeroDigits(uint64_t digits) {
 }
 
 // Short decimals, the most common values of a drawing: magnitudes below
-// 10^8 with at most four decimals. When the double nearest to N / 10^4 is a
-// itself, a lies within half a unit in the last place of that decimal, far
-// closer than half a unit of the 15th digit, so N / 10^4 is the 15-digit
-// rounding of a. This needs exactly rounded double arithmetic (no x87
-// excess precision), hence the guard.
+// 10^8 with at most seven decimals (a drawing's coordinates, and those
+// coordinates moved by a point given to seven decimals). N / 10^7 then has
+// at most 15 significant digits (N < 10^15). When the double nearest to
+// N / 10^7 is a itself, a lies within half a unit in the last place of that
+// decimal, far closer than half a unit of the 15th digit, so N / 10^7 is the
+// 15-digit rounding of a. This needs exactly rounded double arithmetic (no
+// x87 excess precision), hence the guard.
 constexpr double kShortMax = 1e8;
-constexpr double kShortScale = 1e4;
+constexpr double kShortScale = 1e7;
+constexpr uint64_t kShortUnits = 10000000u;  // kShortScale as an integer
 
 // Writes a in the real form and returns the end, or nullptr when a is no
 // short decimal (nothing useful is written then).
 char* TryShortDecimal(char* out, double a) {
 #if FLT_EVAL_METHOD == 0
   if (!(a < kShortMax)) return nullptr;
+  // a * 10^7 < 10^15 < 2^53: the product is off a short decimal's N by less
+  // than 0.25, so adding one half and truncating finds N.
   const double scaled = a * kShortScale;
   const auto n = static_cast<uint64_t>(scaled + 0.5);
   // A short decimal scales to within a rounding error of a whole number;
@@ -197,19 +202,23 @@ char* TryShortDecimal(char* out, double a) {
   const double off = scaled - static_cast<double>(n);
   if (off > scaled * 1e-12 || off < scaled * -1e-12) return nullptr;
   if (static_cast<double>(n) / kShortScale != a) return nullptr;
-  const auto whole = static_cast<uint32_t>(n / 10000u);
-  const auto fraction = static_cast<uint32_t>(n % 10000u);
+  // Whole part below 10^8 and fraction below 10^7. a lies within far less
+  // than 10^-7 of N / 10^7 and is a whole number only when N / 10^7 is, so
+  // truncating a gives the whole part without a 64-bit division (a library
+  // call on the 32-bit target).
+  const auto whole = static_cast<uint32_t>(a);
+  const auto fraction = static_cast<uint32_t>(n - uint64_t{whole} * kShortUnits);
   // The whole part without its leading zeros ("0" stays).
   const uint64_t wholeDigits = EightDigits(whole);
   int lead = std::countr_zero(wholeDigits ^ 0x3030303030303030u) / 8;
   if (lead > 7) lead = 7;
   StoreWord(out, wholeDigits >> (8 * lead));
   out += 8 - lead;
-  // "." and the four decimals without their trailing zeros; both are
+  // "." and the seven decimals without their trailing zeros; both are
   // written for a whole number too, which then ends before the point
   // (whole numbers and decimals alternate unpredictably).
-  const uint64_t decimals = EightDigits(fraction) >> 32;
-  const int digits = 8 - HighZeroDigits(decimals | (uint64_t{0x30303030} << 32));
+  const uint64_t decimals = EightDigits(fraction) >> 8;
+  const int digits = 8 - HighZeroDigits(decimals | (uint64_t{0x30} << 56));
   *out = '.';
   StoreWord(out + 1, decimals);
   return out + digits + (digits > 0 ? 1 : 0);
