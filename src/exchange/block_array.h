@@ -2,7 +2,7 @@
 //
 // The drawing store keeps every entity kind, the input-order list and other
 // long lists in one of these. Storage is a list of fixed blocks of 1000
-// value-initialised (zero-filled) elements, so:
+// elements, each value-initialised (zero-filled) when it is appended, so:
 //   - appending is amortised O(1) and never moves an existing element
 //     (no copy of millions of records when a large drawing grows);
 //   - Capacity() is always a multiple of 1000 once anything is stored:
@@ -18,12 +18,18 @@
 #include <cassert>
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <type_traits>
 #include <vector>
 
 namespace rek {
 
 template <class T>
 class TBlockArray {
+  // Elements are re-created in place, which is only free of leaks and
+  // double destruction for records without resources.
+  static_assert(std::is_trivially_destructible_v<T>, "records are plain data");
+
  public:
   static constexpr int32_t kBlock = 1000;
 
@@ -37,10 +43,15 @@ class TBlockArray {
   T& Append() {
     if (count_ % kBlock == 0) {
       blocks_.reserve(blocks_.size() + 1);
-      blocks_.push_back(std::unique_ptr<T[]>(new T[kBlock]()));
+      // Left uninitialised: each element is zero-filled as it is appended,
+      // while its memory is about to be written anyway, instead of a pass
+      // over the whole block that touches every page before it is needed.
+      blocks_.push_back(std::unique_ptr<T[]>(new T[kBlock]));
     }
+    T* slot = &blocks_.back()[static_cast<size_t>(count_ % kBlock)];
+    ::new (static_cast<void*>(slot)) T();
     ++count_;
-    return (*this)[count_ - 1];
+    return *slot;
   }
 
   T& operator[](int32_t i) {
