@@ -238,13 +238,34 @@ uint64_t DigitsValue(uint64_t w, int k) {
 }
 
 // TryPlainDecimal for a text followed by at least 16 readable bytes, for
-// up to 7 digits before and 7 after the full stop (longer runs go the
-// general way). Besides the final decision, its only branches are
-// selections the compiler makes without jumping.
+// up to 7 digits before and 16 after the full stop, 18 digits in all (longer
+// runs go the general way). Besides the final decision and the second word
+// of a long fraction (full-precision values such as turned directions), its
+// only branches are selections the compiler makes without jumping.
 bool TryPlainDecimalPadded(std::string_view text, double& value) {
 #if FLT_EVAL_METHOD == 0
-  static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
-  static constexpr uint64_t kScale[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
+  // Powers of ten up to 10^18 are exact doubles (5^18 < 2^53).
+  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
+                                      1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+  static constexpr uint64_t kScale[] = {1u,
+                                        10u,
+                                        100u,
+                                        1000u,
+                                        10000u,
+                                        100000u,
+                                        1000000u,
+                                        10000000u,
+                                        100000000u,
+                                        1000000000u,
+                                        10000000000u,
+                                        100000000000u,
+                                        1000000000000u,
+                                        10000000000000u,
+                                        100000000000000u,
+                                        1000000000000000u,
+                                        10000000000000000u,
+                                        100000000000000000u,
+                                        1000000000000000000u};
   const char* p = text.data();
   const char* const end = p + text.size();
   if (p == end) return false;
@@ -257,10 +278,21 @@ bool TryPlainDecimalPadded(std::string_view text, double& value) {
   p += dot;
   const uint64_t fracWord = LoadWord(p);
   // No full stop, no decimals: a mask instead of a jump.
-  const int fracCount = std::min(LeadingDigits(fracWord), static_cast<int>(end - p)) & -static_cast<int>(dot);
+  int fracCount = std::min(LeadingDigits(fracWord), static_cast<int>(end - p)) & -static_cast<int>(dot);
+  uint64_t fracValue = DigitsValue(fracWord, fracCount);
+  if (fracCount == 8) {
+    // Eight decimals within the text, so the next word is readable too.
+    const uint64_t moreWord = LoadWord(p + 8);
+    const int more = std::min(LeadingDigits(moreWord), static_cast<int>(end - p - 8));
+    fracValue = fracValue * kScale[more] + DigitsValue(moreWord, more);
+    fracCount += more;
+  }
   p += fracCount;
-  if ((p != end) | (intCount + fracCount == 0) | (intCount == 8) | (fracCount == 8)) return false;
-  const uint64_t m = DigitsValue(intWord, intCount) * kScale[fracCount] + DigitsValue(fracWord, fracCount);
+  const int digits = intCount + fracCount;
+  if ((p != end) | (digits == 0) | (intCount == 8) | (digits > 18)) return false;
+  // At most 18 digits: no overflow; beyond 2^53 the mantissa is inexact.
+  const uint64_t m = DigitsValue(intWord, intCount) * kScale[fracCount] + fracValue;
+  if (m > (uint64_t{1} << 53)) return false;
   // Multiplying by -1 or 1 is exact (and gives -0 for "-0").
   static constexpr double kSign[] = {1.0, -1.0};
   value = static_cast<double>(m) / kPow10[fracCount] * kSign[negative];
