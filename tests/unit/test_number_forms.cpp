@@ -256,12 +256,12 @@ TEST(RealForm, MatchesExactReferenceOnManyValues) {
 
 // Reading the text back gives the value within the 15-digit rounding, and
 // exactly for values of at most 15 significant digits.
-// Decimals of up to six places around the magnitudes where the writer
-// changes its way of working (below 10^8 with four places, the fixed range
+// Decimals of up to eight places around the magnitudes where the writer
+// changes its way of working (below 10^8 with seven places, the fixed range
 // from 10^-4), and the doubles next to them.
 TEST(RealForm, ShortDecimalsAndNeighboursMatchReference) {
   std::mt19937_64 rng(4242);
-  const double scales[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+  const double scales[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
   const uint64_t limits[] = {10, 10000, 100000000, 1000000000000u, 100000000000000u};
   for (double scale : scales) {
     for (uint64_t limit : limits) {
@@ -274,7 +274,9 @@ TEST(RealForm, ShortDecimalsAndNeighboursMatchReference) {
     }
   }
   for (double v : {99999999.9999, 99999999.99995, 100000000.0, 0.0001, 0.00015, 0.00014999999999999999,
-                   12345678.12345, 0.5, 1.0, 1e-4 * 3, 7.0005, 7.00049999999999}) {
+                   12345678.12345, 0.5, 1.0, 1e-4 * 3, 7.0005, 7.00049999999999,
+                   99999999.9999999, 99999999.99999995, 12345678.1234567, 1820.0002966, -2864.4897034,
+                   0.0001234, 0.00012345, 1.0000001, 9.99999995, 0.9999999, 0.99999995}) {
     EXPECT_EQ(RealForm(v), ReferenceRealForm(v)) << std::hexfloat << v;
   }
 }
