@@ -16,7 +16,7 @@ need() {  # need PACKAGE: queue it when dpkg does not list it as installed
 }
 
 for pkg in g++ cmake ninja-build libgtest-dev googletest g++-mingw-w64-i686 \
-           clang libclang-rt-14-dev libbenchmark-dev wine wine32:i386 python3; do
+           clang libclang-rt-14-dev libbenchmark-dev wine wine32:i386 python3 locales; do
   need "$pkg"
 done
 
@@ -29,6 +29,12 @@ if [ "${#missing[@]}" -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
 else
   echo "setup: everything is installed"
+fi
+
+# A locale whose decimal separator is the comma, so the test that number
+# parsing ignores the locale really runs.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8 || true
 fi
 
 # Wine's first start creates its prefix; do it once here, quietly.
