@@ -100,7 +100,7 @@ int64_t TDrawingGen::NextLength(int64_t minUnits) {
 void TDrawingGen::WriteHeader(std::string& out) {
   out += "file=C:\\CAD Data\\\x90\x7d\x96\xca\\bench";  // file=C:\CAD Data\図面\bench
   PutInt(out, static_cast<int64_t>(rng_.Below(1000)));
-  out += ".jww";
+  out += ".dat";
   out += kEol;
   out += "hk 1\r\n";
   out += "hs 100 100 50 50 100 100 100 100 20 20 100 100 100 100 100 100\r\n";

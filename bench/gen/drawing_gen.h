@@ -11,7 +11,7 @@
 // reading and rewriting does the full work for every record.
 //
 // Example (seed-dependent values):
-//   file=C:\CAD Data\図面\bench7.jww      (header lines ...)
+//   file=C:\CAD Data\図面\bench7.dat      (header lines ...)
 //   hp1 1000 500
 //   hp2 3500.5 2200.25
 //   lg2

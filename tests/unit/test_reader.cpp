@@ -175,10 +175,10 @@ TEST_F(ReaderTest, LinesBeyondThirtyTwoTokensUseTheFirstOnesAndTheTrueCount) {
 // --- Header lines -----------------------------------------------------------
 
 TEST_F(ReaderTest, HeaderLinesSetHeaderValues) {
-  Parse({"file=C:\\My Drawings\\a b.jww", "hk 2.5 9", "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16",
+  Parse({"file=C:\\My Drawings\\a b.dat", "hk 2.5 9", "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16",
          "hzs 420 297", "hcw 1 2 3 4 5 6 7 8 9 10", "hch 11 12 13 14 15 16 17 18 19 20",
          "hcd 0.5 1 1 1 1 1 1 1 1 9", "hcc 7 6 5 4 3 2 1 0 -1 $A", "bz", "hn 1.5 2.5 3.5 4.5"});
-  EXPECT_EQ(Store.FileName, "C:\\My Drawings\\a b.jww");
+  EXPECT_EQ(Store.FileName, "C:\\My Drawings\\a b.dat");
   EXPECT_EQ(Store.HkValue, 2.5);
   for (size_t i = 0; i < 16; ++i) EXPECT_EQ(Store.HsValues[i], static_cast<double>(i + 1));
   EXPECT_EQ(Store.SheetWidth, 420.0);
@@ -838,7 +838,7 @@ TEST_F(ReaderFileTest, EveryLineKind) {
   const TDrawingStore& s = Store;
 
   // Header values.
-  EXPECT_EQ(s.FileName, "C:\\CAD Data\\\x95\x5c\x8e\xa6\\\x90}\x96\xca" "1.jww");  // 表示, 図面
+  EXPECT_EQ(s.FileName, "C:\\CAD Data\\\x95\x5c\x8e\xa6\\\x90}\x96\xca" "1.dat");  // 表示, 図面
   EXPECT_EQ(s.HkValue, 2.5);
   for (size_t i = 0; i < 16; ++i) EXPECT_EQ(s.HsValues[i], static_cast<double>(i + 1));
   EXPECT_EQ(s.SheetWidth, 420.0);
