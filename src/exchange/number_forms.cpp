@@ -1,5 +1,7 @@
 #include "exchange/number_forms.h"
 
+#include "numeric/powers_of_ten.h"
+
 #include <bit>
 #include <cassert>
 #include <cfloat>
@@ -57,26 +59,7 @@ void TrimZeros(TDecimal& d) {
 constexpr double kFixedMin = 1e-4;
 constexpr double kFixedMax = 1e15;
 
-constexpr uint64_t kPow10[] = {1u,
-                               10u,
-                               100u,
-                               1000u,
-                               10000u,
-                               100000u,
-                               1000000u,
-                               10000000u,
-                               100000000u,
-                               1000000000u,
-                               10000000000u,
-                               100000000000u,
-                               1000000000000u,
-                               10000000000000u,
-                               100000000000000u,
-                               1000000000000000u,
-                               10000000000000000u,
-                               100000000000000000u,
-                               1000000000000000000u,
-                               10000000000000000000u};
+constexpr const auto& kPow10 = powers::kPow10Int;
 
 // 10^e as doubles for e = -4..15 (index e + 4). For e < 0 the double lies
 // just above 10^e, so for any double a, a >= kDecade[e + 4] exactly when

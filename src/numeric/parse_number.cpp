@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "numeric/powers_of_ten.h"
 #include "numeric/word_bits.h"
 #include <string_view>
 #include <system_error>
@@ -21,6 +22,9 @@
 
 namespace myfunc {
 namespace {
+
+using powers::kPow10Int;
+constexpr const auto& kPow10 = powers::kPow10Real;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -135,9 +139,6 @@ double SignedZero(bool negative) { return negative ? -0.0 : 0.0; }
 // excess precision), hence the guard. Returns false when it does not apply.
 bool TryShortReal(const TRealLiteral& lit, double& value) {
 #if FLT_EVAL_METHOD == 0
-  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   const size_t digitCount = lit.IntDigits.size() + lit.FracDigits.size();
   if (digitCount > 18) return false;  // up to 18 digits fit in int64
   const int64_t scale = lit.Exponent - static_cast<int64_t>(lit.FracDigits.size());
@@ -173,8 +174,6 @@ bool TryShortReal(const TRealLiteral& lit, double& value) {
 // general path then reads the text again.
 bool TryPlainDecimal(std::string_view text, double& value) {
 #if FLT_EVAL_METHOD == 0
-  static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
-                                      1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
   const char* p = text.data();
   const char* const end = p + text.size();
   if (p == end) return false;
@@ -244,28 +243,6 @@ uint64_t DigitsValue(uint64_t w, int k) {
 // only branches are selections the compiler makes without jumping.
 bool TryPlainDecimalPadded(std::string_view text, double& value) {
 #if FLT_EVAL_METHOD == 0
-  // Powers of ten up to 10^18 are exact doubles (5^18 < 2^53).
-  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
-                                      1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
-  static constexpr uint64_t kScale[] = {1u,
-                                        10u,
-                                        100u,
-                                        1000u,
-                                        10000u,
-                                        100000u,
-                                        1000000u,
-                                        10000000u,
-                                        100000000u,
-                                        1000000000u,
-                                        10000000000u,
-                                        100000000000u,
-                                        1000000000000u,
-                                        10000000000000u,
-                                        100000000000000u,
-                                        1000000000000000u,
-                                        10000000000000000u,
-                                        100000000000000000u,
-                                        1000000000000000000u};
   const char* p = text.data();
   const char* const end = p + text.size();
   if (p == end) return false;
@@ -284,14 +261,14 @@ bool TryPlainDecimalPadded(std::string_view text, double& value) {
     // Eight decimals within the text, so the next word is readable too.
     const uint64_t moreWord = LoadWord(p + 8);
     const int more = std::min(LeadingDigits(moreWord), static_cast<int>(end - p - 8));
-    fracValue = fracValue * kScale[more] + DigitsValue(moreWord, more);
+    fracValue = fracValue * kPow10Int[more] + DigitsValue(moreWord, more);
     fracCount += more;
   }
   p += fracCount;
   const int digits = intCount + fracCount;
   if ((p != end) | (digits == 0) | (intCount == 8) | (digits > 18)) return false;
   // At most 18 digits: no overflow; beyond 2^53 the mantissa is inexact.
-  const uint64_t m = DigitsValue(intWord, intCount) * kScale[fracCount] + fracValue;
+  const uint64_t m = DigitsValue(intWord, intCount) * kPow10Int[fracCount] + fracValue;
   if (m > (uint64_t{1} << 53)) return false;
   // Multiplying by -1 or 1 is exact (and gives -0 for "-0").
   static constexpr double kSign[] = {1.0, -1.0};
