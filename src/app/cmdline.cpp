@@ -3,6 +3,7 @@
 #include "app/move_all.h"
 #include "app/two_point.h"
 #include "numeric/myfunc.h"
+#include "platform/platform.h"
 
 namespace rek {
 
@@ -38,6 +39,17 @@ std::vector<std::string> SplitCommandLine(std::string_view raw) {
     out.push_back(std::move(arg));
   }
   return out;
+}
+
+std::vector<std::string> CommandLineArgs(int argc, char** argv) {
+  std::vector<std::string> args;
+  if (const auto raw = cadxform::platform::RawCommandLine()) {
+    args = SplitCommandLine(*raw);
+    if (!args.empty()) args.erase(args.begin());
+  } else {
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  }
+  return args;
 }
 
 void DispatchCommandLine(const std::vector<std::string>& args) {

@@ -46,6 +46,11 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args);
 //   R"(tool.exe 1 "2" " 1" a"b c"d)" -> {"tool.exe", "1", "2", " 1", "ab cd"}
 std::vector<std::string> SplitCommandLine(std::string_view raw);
 
+// The command-line arguments after the program name. Windows: split from
+// the raw command line by the tool's own rule (SplitCommandLine), not by
+// the C runtime's. Elsewhere: argv[1..argc-1].
+std::vector<std::string> CommandLineArgs(int argc, char** argv);
+
 // Reads the arguments and runs exactly one transformation on the store:
 // MoveAll or TwoPointTransform.
 void DispatchCommandLine(const std::vector<std::string>& args);

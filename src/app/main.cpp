@@ -5,21 +5,22 @@
 // the entities in that file and rewrites it.
 #include <cstdio>
 
-#include "app/platform.h"
+#include "platform/platform.h"
+#include "app/cmdline.h"
 #include "app/run.h"
 #include "exchange/emit.h"
 #include "numeric/myfunc.h"
 
 int main(int argc, char** argv) {
   myfunc::EnsureExtendedPrecision();
-  rek::SetEscapeKeySource(platform::EscapeKeyDown);
-  const std::string exePath = platform::ExecutablePath();
+  rek::SetEscapeKeySource(cadxform::platform::EscapeKeyDown);
+  const std::string exePath = cadxform::platform::ExecutablePath();
   if (exePath.empty()) {
     // Without its own folder the tool cannot find the host's file; reading
     // or writing one in the working directory instead would be wrong.
     std::fprintf(stderr, "cadxform: cannot find the folder of the executable\n");
     return 1;
   }
-  const std::string exeDir = platform::ExeDirOf(exePath);
-  return rek::RunTool(platform::CommandLineArgs(argc, argv), exeDir, stderr);
+  const std::string exeDir = cadxform::platform::ExeDirOf(exePath);
+  return rek::RunTool(rek::CommandLineArgs(argc, argv), exeDir, stderr);
 }

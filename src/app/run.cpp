@@ -4,13 +4,15 @@
 #include <new>
 
 #include "app/cmdline.h"
-#include "exchange/file_ops.h"
+#include "platform/file_system.h"
 #include "exchange/file_writer.h"
 #include "exchange/out_buffer.h"
 #include "exchange/reader.h"
 #include "exchange/store.h"
 
 namespace rek {
+
+using namespace cadxform::platform;
 
 namespace {
 

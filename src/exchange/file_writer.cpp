@@ -4,11 +4,13 @@
 #include <string>
 #include <utility>
 
-#include "exchange/file_ops.h"
+#include "platform/file_system.h"
 #include "exchange/out_buffer.h"
 #include "exchange/store.h"
 
 namespace rek {
+
+using namespace cadxform::platform;
 
 namespace {
 

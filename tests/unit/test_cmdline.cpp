@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/cmdline.h"
-#include "app/platform.h"
+#include "platform/platform.h"
 
 namespace rek {
 namespace {
@@ -67,18 +67,18 @@ TEST(CommandLine, SplitsByBlanksAndControlsWithQuotesGrouping) {
 
 TEST(CommandLine, ExeDirKeepsTheTrailingDelimiter) {
 #ifdef _WIN32
-  EXPECT_EQ(platform::ExeDirOf("C:\\Tools\\cadxform.exe"), "C:\\Tools\\");
-  EXPECT_EQ(platform::ExeDirOf("C:cadxform.exe"), "C:");
-  EXPECT_EQ(platform::ExeDirOf("Z:/tmp/x/cadxform.exe"), "Z:/tmp/x/");
+  EXPECT_EQ(cadxform::platform::ExeDirOf("C:\\Tools\\cadxform.exe"), "C:\\Tools\\");
+  EXPECT_EQ(cadxform::platform::ExeDirOf("C:cadxform.exe"), "C:");
+  EXPECT_EQ(cadxform::platform::ExeDirOf("Z:/tmp/x/cadxform.exe"), "Z:/tmp/x/");
 #else
-  EXPECT_EQ(platform::ExeDirOf("/opt/cad/cadxform"), "/opt/cad/");
-  EXPECT_EQ(platform::ExeDirOf("/opt/a:b\\c/cadxform"), "/opt/a:b\\c/");
+  EXPECT_EQ(cadxform::platform::ExeDirOf("/opt/cad/cadxform"), "/opt/cad/");
+  EXPECT_EQ(cadxform::platform::ExeDirOf("/opt/a:b\\c/cadxform"), "/opt/a:b\\c/");
 #endif
-  EXPECT_EQ(platform::ExeDirOf("cadxform"), "");
+  EXPECT_EQ(cadxform::platform::ExeDirOf("cadxform"), "");
 }
 
 TEST(CommandLine, ExecutablePathNamesThisProgram) {
-  const std::string path = platform::ExecutablePath();
+  const std::string path = cadxform::platform::ExecutablePath();
   ASSERT_FALSE(path.empty());
   EXPECT_NE(path.find("unit_tests"), std::string::npos) << path;
 }

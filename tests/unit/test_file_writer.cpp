@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/file_ops.h"
+#include "platform/file_system.h"
 #include "exchange/out_buffer.h"
 #include "exchange/store.h"
 
@@ -25,6 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace rek;
+using namespace cadxform::platform;
 
 std::string ReadBytes(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);

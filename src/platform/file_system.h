@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <string>
 
-namespace rek {
+namespace cadxform::platform {
 
 // An open file: a descriptor on POSIX, a HANDLE on Windows.
 using TFileHandle = intptr_t;
@@ -51,4 +51,4 @@ bool PathExists(const std::string& path);
 // Id of the running process (to name temporary files uniquely).
 uint32_t CurrentProcessId();
 
-}  // namespace rek
+}  // namespace cadxform::platform

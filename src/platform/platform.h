@@ -4,18 +4,18 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
+#include <optional>
 
-namespace platform {
+namespace cadxform::platform {
 
 // Full path of the running executable, as bytes ("" if it cannot be had).
 // Linux: /proc/self/exe. Windows: GetModuleFileNameA (code page 932 there).
 std::string ExecutablePath();
 
-// The command-line arguments after the program name. Windows: split from
-// GetCommandLineA() by the tool's own rule (see SplitCommandLine), not by
-// the C runtime's. Elsewhere: argv[1..argc-1].
-std::vector<std::string> CommandLineArgs(int argc, char** argv);
+// The raw command line as the system holds it, program name included.
+// Windows: GetCommandLineA(). Elsewhere there is none (the arguments come
+// as argv): nullopt.
+std::optional<std::string> RawCommandLine();
 
 // True while the Escape key is held down. Windows: the high bit of
 // GetAsyncKeyState(0x1B). Elsewhere never down.
@@ -27,4 +27,4 @@ bool EscapeKeyDown();
 //   "C:\\Tools\\cadxform.exe" -> "C:\\Tools\\"   "C:cadxform.exe" -> "C:"
 std::string ExeDirOf(std::string_view exePath);
 
-}  // namespace platform
+}  // namespace cadxform::platform

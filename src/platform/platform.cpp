@@ -1,7 +1,5 @@
 // Platform layer: one file, one #ifdef per concern.
-#include "app/platform.h"
-
-#include "app/cmdline.h"
+#include "platform/platform.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -9,7 +7,7 @@
 #include <unistd.h>
 #endif
 
-namespace platform {
+namespace cadxform::platform {
 
 std::string ExeDirOf(std::string_view exePath) {
 #ifdef _WIN32
@@ -39,11 +37,7 @@ std::string ExecutablePath() {
   return std::string();
 }
 
-std::vector<std::string> CommandLineArgs(int, char**) {
-  std::vector<std::string> all = rek::SplitCommandLine(GetCommandLineA());
-  if (!all.empty()) all.erase(all.begin());
-  return all;
-}
+std::optional<std::string> RawCommandLine() { return std::string(GetCommandLineA()); }
 
 bool EscapeKeyDown() { return (GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0; }
 
@@ -62,14 +56,10 @@ std::string ExecutablePath() {
   return std::string();
 }
 
-std::vector<std::string> CommandLineArgs(int argc, char** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-  return args;
-}
+std::optional<std::string> RawCommandLine() { return std::nullopt; }
 
 bool EscapeKeyDown() { return false; }
 
 #endif
 
-}  // namespace platform
+}  // namespace cadxform::platform

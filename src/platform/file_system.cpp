@@ -1,4 +1,4 @@
-#include "exchange/file_ops.h"
+#include "platform/file_system.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -9,7 +9,7 @@
 #include <unistd.h>
 #endif
 
-namespace rek {
+namespace cadxform::platform {
 
 #ifdef _WIN32
 
@@ -116,4 +116,4 @@ uint32_t CurrentProcessId() { return static_cast<uint32_t>(getpid()); }
 
 #endif
 
-}  // namespace rek
+}  // namespace cadxform::platform
