@@ -21,9 +21,11 @@
 
 #include "app/cmdline.h"
 #include "app/move_all.h"
+#include "app/run.h"
+#include "exchange/drawing.h"
 #include "exchange/reader.h"
 #include "exchange/reader_file.h"
-#include "exchange/store.h"
+#include "exchange/write_state.h"
 
 namespace {
 
@@ -35,25 +37,25 @@ void Fail(const char* what) {
   std::abort();
 }
 
-void ReadBytes(std::string_view bytes) {
-  rek::TLineAssembler lines;
-  auto parse = [](std::string_view line) { rek::ParseLine(line); };
+void ReadBytes(cadxform::TDrawing& d, std::string_view bytes) {
+  cadxform::TReadState r(d);
+  cadxform::TLineAssembler lines;
+  auto parse = [&](std::string_view line) { cadxform::ParseLine(d, r, line); };
   if (lines.Feed(bytes.data(), bytes.size(), parse)) lines.Finish(parse);
 }
 
 // One full pass: read, reset, transform, and return the queued output.
 std::string RunPass(std::string_view exchange, const std::vector<std::string>* args) {
-  rek::InitStore();
-  ReadBytes(exchange);
-  rek::ResetAttrState();
+  cadxform::TDrawing d;
+  ReadBytes(d, exchange);
+  cadxform::TWriteState w;
+  cadxform::ResetAttrState(w, d);
   if (args != nullptr) {
-    rek::DispatchCommandLine(*args);
+    cadxform::DispatchCommandLine(*args, d, w);
   } else {
-    rek::MoveAll(true, 0.0, 0.0);  // no "hp" lines are written: offset 0
+    cadxform::MoveAll(d, w, true, 0.0, 0.0);  // no "hp" lines are written: offset 0
   }
-  std::string out = rek::Store.OutLines.Bytes();
-  rek::FreeStore();
-  return out;
+  return w.Out.Bytes();
 }
 
 void CheckShape(const std::string& out) {
@@ -64,11 +66,11 @@ void CheckShape(const std::string& out) {
     if (cr == std::string::npos) {
       // Only a final text header may end the file without CR LF.
       if (lf != std::string::npos) Fail("bare LF");
-      if (out.size() - start > rek::kOutLineMax) Fail("final header longer than 255 bytes");
+      if (out.size() - start > cadxform::kOutLineMax) Fail("final header longer than 255 bytes");
       return;
     }
     if (lf != cr + 1) Fail("CR without LF or LF without CR");
-    if (cr - start > 2 * rek::kOutLineMax) Fail("line longer than a header and its text");
+    if (cr - start > 2 * cadxform::kOutLineMax) Fail("line longer than a header and its text");
     start = lf + 1;
   }
 }
@@ -80,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t eol = all.find('\n');
   const std::string_view head = eol == std::string_view::npos ? all : all.substr(0, eol);
   const std::string_view exchange = eol == std::string_view::npos ? std::string_view() : all.substr(eol + 1);
-  std::vector<std::string> args = rek::SplitCommandLine(head);
+  std::vector<std::string> args = cadxform::SplitCommandLine(head);
   if (args.size() > 6) args.resize(6);
 
   std::string previous = RunPass(exchange, &args);

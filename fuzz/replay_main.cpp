@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "numeric/myfunc.h"
+#include "numeric/fp_setup.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
@@ -27,7 +27,7 @@ int ReplayFile(const fs::path& p) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  myfunc::EnsureExtendedPrecision();
+  cadxform::EnsureExtendedPrecision();
   int count = 0;
   for (int i = 1; i < argc; ++i) {
     const fs::path p(argv[i]);

@@ -1,18 +1,21 @@
-// Building stores by hand in tests.
+// Building drawings by hand in tests.
 #pragma once
 
-#include "exchange/store.h"
+#include "exchange/drawing.h"
 
-namespace rek {
+namespace cadxform {
 
-// Appends a record of the given kind the way the reader does: order entry,
-// then the record with its head taken from the current attributes.
+// The head a reader gives a record when no attribute line came before it.
+inline constexpr TEntHead kPlainHead = {0, 0, 0, 1, 1, 0, 0};
+
+// Appends a zero-filled record of the given kind to d the way the reader
+// does: the record with its head, then its order entry.
 template <class T>
-T& AddRecord(TBlockArray<T>& arr, int32_t kind) {
-  AddOrder(kind, arr.Count());
+T& AddRecord(TDrawing& d, TBlockArray<T>& arr, int32_t kind, const TEntHead& head = kPlainHead) {
   T& e = arr.Append();
-  SetEntHead(e.Head);
+  e.Head = InternHead(d, head);
+  AddOrder(d, kind, arr.Count() - 1);
   return e;
 }
 
-}  // namespace rek
+}  // namespace cadxform

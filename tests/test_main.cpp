@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "numeric/myfunc.h"
+#include "numeric/fp_setup.h"
 #include "test_args.h"
 
 std::vector<std::string> TestArgs;
 
 int main(int argc, char** argv) {
-  myfunc::EnsureExtendedPrecision();
+  cadxform::EnsureExtendedPrecision();
   testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i < argc; ++i) TestArgs.emplace_back(argv[i]);
   return RUN_ALL_TESTS();

@@ -8,12 +8,14 @@
 
 namespace {
 
+using namespace cadxform;
+
 void RunRealForm(benchmark::State& state, const std::vector<double>& values) {
-  char buf[rek::kNumberFormMax];
+  char buf[cadxform::kNumberFormMax];
   int64_t bytes = 0;
   for (auto _ : state) {
     for (double v : values) {
-      char* end = rek::AppendRealForm(buf, v);
+      char* end = cadxform::AppendRealForm(buf, v);
       bytes += end - buf;
       benchmark::DoNotOptimize(buf);
     }

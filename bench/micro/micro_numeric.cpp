@@ -8,16 +8,18 @@
 #include <vector>
 
 #include "micro/sample_data.h"
-#include "numeric/myfunc.h"
+#include "numeric/parse_number.h"
 
 namespace {
+
+using namespace cadxform;
 
 void BM_StrToFloatOrZero(benchmark::State& state) {
   const std::vector<std::string>& tokens = bench::SampleRealTokens();
   size_t bytes = 0;
   for (const std::string& t : tokens) bytes += t.size();
   for (auto _ : state) {
-    for (const std::string& t : tokens) benchmark::DoNotOptimize(myfunc::StrToFloatOrZero(t));
+    for (const std::string& t : tokens) benchmark::DoNotOptimize(StrToFloatOrZero(t));
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(tokens.size()));
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
@@ -40,7 +42,7 @@ void BM_StrToFloatOrZeroPadded(benchmark::State& state) {
   for (const std::string& t : tokens) bytes += t.size();
   for (auto _ : state) {
     for (const auto& [at, size] : spans) {
-      benchmark::DoNotOptimize(myfunc::StrToFloatOrZeroPadded(std::string_view(buffer.data() + at, size)));
+      benchmark::DoNotOptimize(StrToFloatOrZeroPadded(std::string_view(buffer.data() + at, size)));
     }
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(tokens.size()));
@@ -51,7 +53,7 @@ BENCHMARK(BM_StrToFloatOrZeroPadded);
 void BM_StrToIntOrZero(benchmark::State& state) {
   const std::vector<std::string>& tokens = bench::SampleIntTokens();
   for (auto _ : state) {
-    for (const std::string& t : tokens) benchmark::DoNotOptimize(myfunc::StrToIntOrZero(t));
+    for (const std::string& t : tokens) benchmark::DoNotOptimize(StrToIntOrZero(t));
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(tokens.size()));
 }

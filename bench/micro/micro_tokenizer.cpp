@@ -8,11 +8,13 @@
 
 namespace {
 
+using namespace cadxform;
+
 void BM_TokenLineSplit(benchmark::State& state) {
   const std::vector<std::string>& lines = bench::SampleLines();
   size_t bytes = 0;
   for (const std::string& l : lines) bytes += l.size();
-  rek::TTokenLine split;
+  cadxform::TTokenLine split;
   for (auto _ : state) {
     for (const std::string& l : lines) benchmark::DoNotOptimize(split.Split(l));
   }

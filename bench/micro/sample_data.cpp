@@ -3,11 +3,14 @@
 
 #include "exchange/tokenizer.h"
 #include "gen/drawing_gen.h"
-#include "numeric/myfunc.h"
+#include "numeric/parse_number.h"
+#include "numeric/geometry.h"
 
 namespace bench {
 
 namespace {
+
+using namespace cadxform;
 
 constexpr int64_t kSampleEntities = 5000;
 constexpr uint64_t kSampleSeed = 1;
@@ -36,7 +39,7 @@ bool IsRealToken(std::string_view t) {
 
 std::vector<std::string> MakeRealTokens() {
   std::vector<std::string> tokens;
-  rek::TTokenLine split;
+  cadxform::TTokenLine split;
   for (const std::string& line : SampleLines()) {
     split.Split(line);
     // Skip the keyword of keyword lines; a four-number line starts with a
@@ -51,7 +54,7 @@ std::vector<std::string> MakeRealTokens() {
 
 std::vector<double> MakeCoordinates() {
   std::vector<double> values;
-  for (const std::string& t : SampleRealTokens()) values.push_back(myfunc::StrToFloatOrZero(t));
+  for (const std::string& t : SampleRealTokens()) values.push_back(StrToFloatOrZero(t));
   return values;
 }
 
@@ -60,7 +63,7 @@ std::vector<double> MakeTransformed() {
   const std::vector<double>& in = SampleCoordinates();
   for (size_t i = 0; i + 1 < in.size(); i += 2) {
     double x = 0, y = 0;
-    myfunc::RotateDeg(in[i] - 1000.0, in[i + 1] - 500.0, 0.0, 0.0, 30.0, x, y);
+    RotateDeg(in[i] - 1000.0, in[i + 1] - 500.0, 0.0, 0.0, 30.0, x, y);
     values.push_back(x * 1.5 + 110.0);
     values.push_back(y * 1.5 + 220.0);
   }

@@ -6,17 +6,20 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/move_all.h"
 #include "exchange/reader.h"
-#include "exchange/store.h"
+#include "exchange/drawing.h"
 #include "exchange/tokenizer.h"
 #include "gen/number_text.h"
 
 namespace {
+
+using namespace cadxform;
 
 using bench::GenerateDrawing;
 
@@ -35,10 +38,12 @@ std::vector<std::string_view> LinesOf(std::string_view file) {
   return lines;
 }
 
-// Reads a whole file into a fresh store, line by line.
-void ReadIntoStore(std::string_view file) {
-  rek::InitStore();
-  for (std::string_view line : LinesOf(file)) rek::ParseLine(line);
+// Reads a whole file into a new drawing, line by line.
+std::unique_ptr<cadxform::TDrawing> ReadDrawing(std::string_view file) {
+  auto d = std::make_unique<cadxform::TDrawing>();
+  cadxform::TReadState r(*d);
+  for (std::string_view line : LinesOf(file)) cadxform::ParseLine(*d, r, line);
+  return d;
 }
 
 TEST(DrawingGen, SameSeedSameBytesOtherSeedOtherBytes) {
@@ -48,16 +53,15 @@ TEST(DrawingGen, SameSeedSameBytesOtherSeedOtherBytes) {
 
 TEST(DrawingGen, ReaderStoresExactlyTheRequestedCount) {
   for (int64_t n : {0, 1, 2, 7, 999, 5000}) {
-    ReadIntoStore(GenerateDrawing(n, 11));
-    EXPECT_EQ(rek::Store.Order.Count(), n) << "n = " << n;
-    EXPECT_EQ(rek::TotalEntityCount(), n) << "n = " << n;
+    const auto d = ReadDrawing(GenerateDrawing(n, 11));
+    EXPECT_EQ(d->Order.Count(), n) << "n = " << n;
+    EXPECT_EQ(cadxform::TotalEntityCount(*d), n) << "n = " << n;
   }
-  rek::FreeStore();
 }
 
 TEST(DrawingGen, EveryKindAndDistinctIndicatedPoints) {
-  ReadIntoStore(GenerateDrawing(5000, 3));
-  const rek::TDrawingStore& s = rek::Store;
+  const auto d = ReadDrawing(GenerateDrawing(5000, 3));
+  const cadxform::TDrawing& s = *d;
   const int32_t counts[] = {s.Lines.Count(),   s.Circles.Count(), s.Arcs.Count(),    s.Texts.Count(),
                             s.Points.Count(),  s.Marks.Count(),   s.Dims.Count(),    s.Blocks.Count(),
                             s.Solids2.Count(), s.Solids3.Count(), s.Solids4.Count(), s.ScEnts.Count(),
@@ -72,7 +76,6 @@ TEST(DrawingGen, EveryKindAndDistinctIndicatedPoints) {
   EXPECT_GT(params, 20);
   ASSERT_TRUE(s.HpPoints[1].Defined && s.HpPoints[2].Defined);
   EXPECT_GT(s.HpPoints[2].X - s.HpPoints[1].X, 100.0);
-  rek::FreeStore();
 }
 
 TEST(DrawingGen, LinesAreWellFormedShiftJis) {
@@ -83,7 +86,7 @@ TEST(DrawingGen, LinesAreWellFormedShiftJis) {
     for (size_t i = 0; i < line.size(); ++i) {
       const auto b = static_cast<unsigned char>(line[i]);
       ASSERT_TRUE(b >= 0x20 && b <= 0xFC) << "byte " << int(b) << " in " << line;
-      if (rek::IsLeadByte(b)) {
+      if (cadxform::IsLeadByte(b)) {
         ASSERT_LT(i + 1, line.size()) << "lone lead byte ends " << line;
         ++i;
       }
@@ -122,14 +125,14 @@ TEST(DrawingGen, EveryAttributeLineForm) {
 // which are never written: nothing is degenerate enough to be dropped.
 TEST(DrawingGen, WriterKeepsEveryEntity) {
   ReadIntoStore(GenerateDrawing(5000, 21));
-  const int64_t blocks = rek::Store.Blocks.Count();
-  rek::ResetAttrState();
-  rek::MoveAll(true, 110.0, 220.0);
-  const std::string written = rek::Store.OutLines.Bytes();
+  const int64_t blocks = cadxform::Store.Blocks.Count();
+  cadxform::ResetAttrState();
+  cadxform::MoveAll(true, 110.0, 220.0);
+  const std::string written = cadxform::Store.OutLines.Bytes();
   ASSERT_TRUE(written.starts_with("hd\r\n"));
   ReadIntoStore(written);
-  EXPECT_EQ(rek::Store.Order.Count(), 5000 - blocks);
-  rek::FreeStore();
+  EXPECT_EQ(cadxform::Store.Order.Count(), 5000 - blocks);
+  cadxform::FreeStore();
 }
 
 struct TTextCase {

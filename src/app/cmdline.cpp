@@ -1,19 +1,17 @@
 #include "app/cmdline.h"
 
-#include "app/move_all.h"
-#include "app/two_point.h"
-#include "numeric/myfunc.h"
+#include "numeric/parse_number.h"
 #include "platform/platform.h"
 
-namespace rek {
+namespace cadxform {
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   TCommandLine cl;
   const size_t n = args.size();
-  if (n >= 1) cl.Scope = myfunc::StrToIntOrZero(args[0]);
-  if (n >= 2) cl.Operation = myfunc::StrToIntOrZero(args[1]);
+  if (n >= 1) cl.Scope = StrToIntOrZero(args[0]);
+  if (n >= 2) cl.Operation = StrToIntOrZero(args[1]);
   double* const coords[4] = {&cl.DestX1, &cl.DestY1, &cl.DestX2, &cl.DestY2};
-  for (size_t i = 0; i < 4 && i + 2 < n; ++i) *coords[i] = myfunc::StrToFloatOrZero(args[i + 2]);
+  for (size_t i = 0; i < 4 && i + 2 < n; ++i) *coords[i] = StrToFloatOrZero(args[i + 2]);
   cl.AllEntities = cl.Scope == 1;
   return cl;
 }
@@ -43,7 +41,7 @@ std::vector<std::string> SplitCommandLine(std::string_view raw) {
 
 std::vector<std::string> CommandLineArgs(int argc, char** argv) {
   std::vector<std::string> args;
-  if (const auto raw = cadxform::platform::RawCommandLine()) {
+  if (const auto raw = platform::RawCommandLine()) {
     args = SplitCommandLine(*raw);
     if (!args.empty()) args.erase(args.begin());
   } else {
@@ -52,13 +50,4 @@ std::vector<std::string> CommandLineArgs(int argc, char** argv) {
   return args;
 }
 
-void DispatchCommandLine(const std::vector<std::string>& args) {
-  const TCommandLine cl = ParseCommandLine(args);
-  if (cl.IsTranslation()) {
-    MoveAll(cl.AllEntities, cl.DestX1, cl.DestY1);
-  } else {
-    TwoPointTransform(cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2);
-  }
-}
-
-}  // namespace rek
+}  // namespace cadxform

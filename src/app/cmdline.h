@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-namespace rek {
+namespace cadxform {
 
 struct TCommandLine {
   int32_t Scope = 0;
@@ -51,8 +51,4 @@ std::vector<std::string> SplitCommandLine(std::string_view raw);
 // the C runtime's. Elsewhere: argv[1..argc-1].
 std::vector<std::string> CommandLineArgs(int argc, char** argv);
 
-// Reads the arguments and runs exactly one transformation on the store:
-// MoveAll or TwoPointTransform.
-void DispatchCommandLine(const std::vector<std::string>& args);
-
-}  // namespace rek
+}  // namespace cadxform

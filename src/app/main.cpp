@@ -8,12 +8,10 @@
 #include "platform/platform.h"
 #include "app/cmdline.h"
 #include "app/run.h"
-#include "exchange/emit.h"
-#include "numeric/myfunc.h"
+#include "numeric/fp_setup.h"
 
 int main(int argc, char** argv) {
-  myfunc::EnsureExtendedPrecision();
-  rek::SetEscapeKeySource(cadxform::platform::EscapeKeyDown);
+  cadxform::EnsureExtendedPrecision();
   const std::string exePath = cadxform::platform::ExecutablePath();
   if (exePath.empty()) {
     // Without its own folder the tool cannot find the host's file; reading
@@ -22,5 +20,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::string exeDir = cadxform::platform::ExeDirOf(exePath);
-  return rek::RunTool(rek::CommandLineArgs(argc, argv), exeDir, stderr);
+  return cadxform::RunTool(cadxform::CommandLineArgs(argc, argv), exeDir, stderr,
+                           cadxform::platform::EscapeKeyDown);
 }

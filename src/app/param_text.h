@@ -7,15 +7,27 @@
 //   P3..P5  passed through unchanged
 //   P6      angle in degrees: turned by the transform's rotation
 //
-// Pure functions on code page 932 byte strings; nothing here touches the
-// drawing store.
+// Pure functions on code page 932 byte strings; nothing here touches a
+// drawing.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace rek {
+namespace cadxform {
+
+// The six numbers P1..P6 of a parameter list.
+using TParamValues = std::array<double, 6>;
+
+// A parameter list as a transform rewrites it: the length of the head part
+// (up to and including the first comma) and the six new numbers.
+struct TParamList {
+  size_t HeadLength;
+  TParamValues Values;
+};
 
 // True when text begins with the four bytes "^@BM".
 //   "^@BMabc,5" -> true   "x^@BM" -> false   "^@B" -> false
@@ -47,5 +59,12 @@ bool IsParamText(std::string_view text);
 //   "^@BMabc,,x"            -> "^@BMabc,0,0,0,0,1,90"
 //   "^@BMabc"               -> nullopt
 std::optional<std::string> RewriteParamText(std::string_view text, double scale, double theta);
+
+// The two steps of RewriteParamText, for a caller that checks the numbers
+// before it writes them: the head part's length and the six new numbers
+// (nullopt when there is no comma), and the text made of text's head part
+// and those numbers, cut to 255 bytes.
+std::optional<TParamList> RewrittenParams(std::string_view text, double scale, double theta);
+std::string ParamTextOf(std::string_view text, const TParamList& params);
 
 }  // namespace rek

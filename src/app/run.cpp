@@ -1,88 +1,123 @@
 #include "app/run.h"
 
 #include <cstdio>
+#include <memory>
 #include <new>
 
 #include "app/cmdline.h"
+#include "app/move_all.h"
+#include "app/two_point.h"
 #include "platform/file_system.h"
 #include "exchange/file_writer.h"
 #include "exchange/out_buffer.h"
 #include "exchange/reader.h"
-#include "exchange/store.h"
 
-namespace rek {
+namespace cadxform {
 
 using namespace cadxform::platform;
 
 namespace {
 
-// Reads the exchange file; false only when it exists and could not be read
-// whole (a missing file is no failure: the store keeps its defaults).
-bool ReadInput(const std::string& path) {
+// Reads the exchange file into d; false only when it exists and could not
+// be read whole (a missing file is no failure: d keeps its defaults).
+bool ReadInput(const std::string& path, TDrawing& d) {
   if (!PathExists(path)) return true;
-  return ReadExchangeFile(path);
+  return ReadExchangeFile(path, d);
 }
 
-// Writes the queued output over the exchange file; false (reported) when
-// that failed.
-bool WriteOutput(const std::string& path, std::FILE* errors) {
-  const bool ok = WriteExchangeFile(path);
+// Writes the output queued in w over the exchange file; false (reported)
+// when that failed.
+bool WriteOutput(TWriteState& w, const std::string& path, std::FILE* errors) {
+  const bool ok = WriteExchangeFile(w, path);
   if (!ok) std::fprintf(errors, "cadxform: cannot write the exchange file %s\n", path.c_str());
   return ok;
 }
 
-// Runs the transformation and writes its output; false when writing failed.
-bool TransformAndWrite(const std::vector<std::string>& args, const std::string& path,
-                       std::FILE* errors) {
-  ResetAttrState();
+// Runs the transformation of d and writes its output through w; false when
+// writing failed.
+bool TransformAndWrite(const std::vector<std::string>& args, const std::string& path, TDrawing& d,
+                       TWriteState& w, std::FILE* errors, const TEscapeKeySource& escapeKeyDown) {
+  ResetAttrState(w, d);
   // The output goes to its temporary file while it is produced; should the
   // file not be creatable now, the output is held in memory and the write
   // below tries again.
-  BeginExchangeFile(path);
-  DispatchCommandLine(args);
-  return WriteOutput(path, errors);
+  BeginExchangeFile(w, path);
+  DispatchCommandLine(args, d, w, escapeKeyDown);
+  return WriteOutput(w, path, errors);
 }
 
-// Replaces whatever the store holds by an empty drawing whose output is the
-// single message line "h#" + message, and writes it. The drawing read so far
-// is released first, so the line fits even when memory has run out.
+// Writes an output that is the single message line "h#" + message. Called
+// once the drawing is released, so the line fits even when memory has run
+// out; false when it could not be written.
 bool WriteMessageOnly(std::string_view message, const std::string& path, std::FILE* errors) {
-  FreeStore();
-  InitStore();
   try {
-    AddMessageLine(message);
-    return WriteOutput(path, errors);
+    TWriteState w;
+    AddMessageLine(w.Out, message);
+    return WriteOutput(w, path, errors);
   } catch (const std::bad_alloc&) {
-    AbandonExchangeFile();
     std::fprintf(errors, "cadxform: out of memory while writing %s\n", path.c_str());
     return false;
   }
 }
 
-}  // namespace
+enum TOutcome { ocDone, ocWriteFailed, ocReadFailed, ocOutOfMemory };
 
-int RunTool(const std::vector<std::string>& args, const std::string& exeDir, std::FILE* errors) {
-  InitStore();
-  const std::string path = exeDir + kExchangeFileName;
-  bool ok = false;
-  if (!ReadInput(path)) {
-    // A partial drawing must never come back as a full "hd" output: the host
-    // would replace the user's entities with what was read so far.
-    std::fprintf(errors, "cadxform: cannot read the exchange file %s\n", path.c_str());
-    WriteMessageOnly(kReadFailedMessage, path, errors);
-  } else {
-    try {
-      ok = TransformAndWrite(args, path, errors);
-    } catch (const std::bad_alloc&) {
-      // The output begun is incomplete: its temporary file goes, and the
-      // user is told instead.
-      AbandonExchangeFile();
-      std::fprintf(errors, "cadxform: out of memory while transforming %s\n", path.c_str());
-      WriteMessageOnly(kOutOfMemoryMessage, path, errors);
-    }
+// Reads, transforms and writes. The drawing and the write state live only
+// here, so they are released before any message output is written.
+TOutcome ReadTransformWrite(const std::vector<std::string>& args, const std::string& path,
+                            std::FILE* errors, const TEscapeKeySource& escapeKeyDown) {
+  try {
+    auto d = std::make_unique<TDrawing>();
+    // A partial drawing must never come back as a full "hd" output: the
+    // host would replace the user's entities with what was read so far.
+    if (!ReadInput(path, *d)) return ocReadFailed;
+    // Destroying the write state on the way out of a failure deletes the
+    // temporary file of the output begun.
+    auto w = std::make_unique<TWriteState>();
+    return TransformAndWrite(args, path, *d, *w, errors, escapeKeyDown) ? ocDone : ocWriteFailed;
+  } catch (const std::bad_alloc&) {
+    return ocOutOfMemory;
   }
-  FreeStore();
-  return ok ? 0 : 1;
 }
 
-}  // namespace rek
+}  // namespace
+
+void DispatchCommandLine(const std::vector<std::string>& args, TDrawing& d, TWriteState& w,
+                         const TEscapeKeySource& escapeKeyDown) {
+  const TCommandLine cl = ParseCommandLine(args);
+  if (cl.IsTranslation()) {
+    MoveAll(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, escapeKeyDown);
+  } else {
+    TwoPointTransform(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2, escapeKeyDown);
+  }
+}
+
+int RunTool(const std::vector<std::string>& args, const std::string& exeDir, std::FILE* errors,
+            const TEscapeKeySource& escapeKeyDown) {
+  std::string path;
+  try {
+    path = exeDir + kExchangeFileName;
+  } catch (const std::bad_alloc&) {
+    std::fprintf(errors, "cadxform: out of memory at start-up\n");
+    return 1;
+  }
+  switch (ReadTransformWrite(args, path, errors, escapeKeyDown)) {
+    case ocDone:
+      return 0;
+    case ocWriteFailed:
+      return 1;
+    case ocReadFailed:
+      std::fprintf(errors, "cadxform: cannot read the exchange file %s\n", path.c_str());
+      WriteMessageOnly(kReadFailedMessage, path, errors);
+      return 1;
+    case ocOutOfMemory:
+      // The output begun is incomplete: its temporary file is gone, and the
+      // user is told instead.
+      std::fprintf(errors, "cadxform: out of memory while transforming %s\n", path.c_str());
+      WriteMessageOnly(kOutOfMemoryMessage, path, errors);
+      return 1;
+  }
+  return 1;
+}
+
+}  // namespace cadxform

@@ -7,7 +7,11 @@
 #include <string_view>
 #include <vector>
 
-namespace rek {
+#include "exchange/drawing.h"
+#include "exchange/emit.h"
+#include "exchange/write_state.h"
+
+namespace cadxform {
 
 // Name of the exchange file in the executable's folder.
 inline constexpr const char* kExchangeFileName = "ZPH_TEMP.TXT";
@@ -26,16 +30,25 @@ inline constexpr std::string_view kOutOfMemoryMessage =
 
 // Runs the whole sequence for the arguments (program name excluded) with the
 // exchange file in exeDir (which ends in its path delimiter):
-//   InitStore; ReadExchangeFile; ResetAttrState; BeginExchangeFile;
-//   DispatchCommandLine; WriteExchangeFile; FreeStore.
-// A missing exchange file leaves the store empty and the run goes on. When
+//   new drawing; ReadExchangeFile; new write state; ResetAttrState;
+//   BeginExchangeFile; DispatchCommandLine; WriteExchangeFile.
+// A missing exchange file leaves the drawing empty and the run goes on. When
 // the file exists but cannot be read whole, no transformation runs: the
 // output is the single message line "h#" + kReadFailedMessage, so the host
-// changes nothing and tells the user. Should memory run out after reading,
-// the output begun is given up, the drawing released, and the output is the
-// single message line "h#" + kOutOfMemoryMessage instead.
-// Failures are reported on `errors` as one plain line each.
-// Returns the exit status: 0, or 1 when reading or writing failed.
-int RunTool(const std::vector<std::string>& args, const std::string& exeDir, std::FILE* errors);
+// changes nothing and tells the user. Should memory run out at any point
+// before the output is complete (start-up included), the output begun is
+// given up, the drawing released, and the output is the single message line
+// "h#" + kOutOfMemoryMessage instead (when even that cannot be written, the
+// exchange file stays as it was). escapeKeyDown is polled while the entities
+// are written. Failures are reported on `errors` as one plain line each.
+// Returns the exit status: 0, or 1 when memory ran out or reading or
+// writing failed.
+int RunTool(const std::vector<std::string>& args, const std::string& exeDir, std::FILE* errors,
+            const TEscapeKeySource& escapeKeyDown = TEscapeKeySource());
 
-}  // namespace rek
+// Reads the arguments (ParseCommandLine) and runs exactly one transformation
+// of d, queueing its output in w: MoveAll or TwoPointTransform.
+void DispatchCommandLine(const std::vector<std::string>& args, TDrawing& d, TWriteState& w,
+                         const TEscapeKeySource& escapeKeyDown = TEscapeKeySource());
+
+}  // namespace cadxform

@@ -4,25 +4,23 @@
 #include <cstdint>
 
 #include "app/param_text.h"
-#include "app/selection.h"
-#include "exchange/emit.h"
+#include "app/transform_common.h"
 #include "exchange/number_forms.h"
 #include "exchange/out_buffer.h"
-#include "exchange/store.h"
-#include "numeric/myfunc.h"
+#include "numeric/geometry.h"
+#include "numeric/rounding.h"
 
-namespace rek {
+namespace cadxform {
 
 namespace {
 
 // Precision: every intermediate of the point map and of the angle
 // conversions (differences, products, sums, the degree/radian factors) is
-// formed in long double, as the x87 unit of the original 32-bit platform
-// did; only stored results and the arguments of the double-taking myfunc
-// routines are rounded to double. This makes the Linux and Windows builds
-// agree bit for bit.
+// formed in long double (80-bit extended on both targets); only stored
+// results and the arguments of the double-taking geometry routines are
+// rounded to double. This makes the Linux and Windows builds agree bit for
+// bit.
 using ext = long double;
-constexpr ext kPi = 3.14159265358979323846L;
 
 // Indicated or destination points closer than this count as one point.
 constexpr double kSamePointTol = 1e-8;
@@ -38,9 +36,10 @@ struct TSimilarity {
   double BaseX, BaseY;  // S1, the centre of the rotation
   double DestX, DestY;  // D1, where S1 lands
   double Theta;       // rotation in degrees, not normalised
-  myfunc::TRotation Turn{0.0};  // the turn by Theta
+  TRotation Turn{0.0};  // the turn by Theta
   double S;           // scale factor
   bool Scaling;       // |S - 1| > kNoScaleTol
+  TFiniteCheck Check;  // every value stored
 
   bool Takes(const TEntHead& head) const { return AllEntities || head.Group == Group; }
 
@@ -51,6 +50,8 @@ struct TSimilarity {
     Turn.Apply(Round(ext{x} - BaseX), Round(ext{y} - BaseY), 0.0, 0.0, rx, ry);
     x = Round(ext{rx} * S + DestX);
     y = Round(ext{ry} * S + DestY);
+    Check.Note(x);
+    Check.Note(y);
   }
 
   // Turns a direction vector by Theta; its length stays.
@@ -59,18 +60,24 @@ struct TSimilarity {
     Turn.Apply(vx, vy, 0.0, 0.0, rx, ry);
     vx = rx;
     vy = ry;
+    Check.Note(vx);
+    Check.Note(vy);
   }
 
-  void Length(double& v) const { v = Round(ext{v} * S); }
+  void Length(double& v) const {
+    v = Round(ext{v} * S);
+    Check.Note(v);
+  }
 
   // A degree angle becomes NormDeg(a + Theta), in [0, 360).
-  void Degrees(double& a) const { a = myfunc::NormDeg(Round(ext{a} + Theta)); }
+  void Degrees(double& a) const { a = NormDeg(Round(ext{a} + Theta)); }
 
   // A radian angle is taken to degrees, turned and normalised there, and
   // taken back.
   void Radians(double& a) const {
-    const double turned = myfunc::NormDeg(Round(ext{a} * 180 / kPi + Theta));
+    const double turned = NormDeg(Round(ext{a} * 180 / kPi + Theta));
     a = Round(ext{turned} / 180 * kPi);
+    Check.Note(a);
   }
 };
 
@@ -82,13 +89,14 @@ void ScaleTextSize(TTextEnt& t, const TSimilarity& m) {
   m.Length(t.Spacing);
 }
 
-void TransformText(TTextEnt& t, const TSimilarity& m) {
+void TransformText(TTextPool& pool, TTextEnt& t, const TSimilarity& m) {
   m.Point(t.X, t.Y);
   if (IsParamText(t.Text.View())) {
     // The number list carries the size and angle; the text itself keeps
     // its vector, kind and sizes.
-    if (auto rewritten = RewriteParamText(t.Text.View(), m.S, m.Theta)) {
-      t.Text = Store.TextPool.AddShort(*rewritten);
+    if (const auto params = RewrittenParams(t.Text.View(), m.S, m.Theta)) {
+      for (double v : params->Values) m.Check.Note(v);
+      t.Text = pool.AddShort(ParamTextOf(t.Text.View(), *params));
     }
     return;
   }
@@ -98,16 +106,18 @@ void TransformText(TTextEnt& t, const TSimilarity& m) {
 
 // The text of a dimension is its measured length: re-measured when the
 // transform scales. It is never treated as a parameter text.
-void TransformDim(TDimEnt& d, const TSimilarity& m) {
+void TransformDim(TTextPool& pool, TDimEnt& d, const TSimilarity& m) {
   TLineEnt& l = d.Line;
   m.Point(l.X1, l.Y1);
   m.Point(l.X2, l.Y2);
-  const double length = myfunc::Distance(l.X1, l.Y1, l.X2, l.Y2);
+  const double length = Distance(l.X1, l.Y1, l.X2, l.Y2);
   m.Point(d.Text.X, d.Text.Y);
   m.Vector(d.Text.Dx, d.Text.Dy);
   if (!m.Scaling) return;
   ScaleTextSize(d.Text, m);
-  d.Text.Text = Store.TextPool.AddShort(RealForm(myfunc::RoundDigits(8, 2, length)));
+  const double measured = RoundDigits(8, 2, length);
+  m.Check.Note(measured);
+  d.Text.Text = pool.AddShort(RealForm(measured));
 }
 
 void TurnSolidArc(TSolidArcEnt& e, const TSimilarity& m) {
@@ -123,66 +133,69 @@ void TurnSolidRing(TSolidRingEnt& e, const TSimilarity& m) {
   m.Radians(e.TiltRad);
 }
 
-void TransformRecords(const TSimilarity& m) {
-  TDrawingStore& s = Store;
-  ForSelected(s.Lines, m, [&](TLineEnt& e) {
+void TransformRecords(TDrawing& s, const TSimilarity& m) {
+  ForSelected(s.Heads, s.Lines, m, [&](TLineEnt& e) {
     m.Point(e.X1, e.Y1);
     m.Point(e.X2, e.Y2);
   });
-  ForSelected(s.Circles, m, [&](TCircleEnt& e) {
+  ForSelected(s.Heads, s.Circles, m, [&](TCircleEnt& e) {
     m.Point(e.X, e.Y);
     m.Length(e.R);
   });
-  ForSelected(s.Arcs, m, [&](TArcEnt& e) {
+  ForSelected(s.Heads, s.Arcs, m, [&](TArcEnt& e) {
     m.Point(e.X, e.Y);
     m.Length(e.R);
     m.Degrees(e.TiltAngle);
   });
-  ForSelected(s.Texts, m, [&](TTextEnt& e) { TransformText(e, m); });
-  ForSelected(s.Points, m, [&](TPointEnt& e) { m.Point(e.X, e.Y); });
-  ForSelected(s.Marks, m, [&](TMarkEnt& e) {
+  ForSelected(s.Heads, s.Texts, m, [&](TTextEnt& e) { TransformText(s.TextPool, e, m); });
+  ForSelected(s.Heads, s.Points, m, [&](TPointEnt& e) { m.Point(e.X, e.Y); });
+  ForSelected(s.Heads, s.Marks, m, [&](TMarkEnt& e) {
     m.Point(e.X, e.Y);
     m.Length(e.Size);
     m.Degrees(e.Angle);
   });
-  ForSelected(s.Dims, m, [&](TDimEnt& e) { TransformDim(e, m); });
+  ForSelected(s.Heads, s.Dims, m, [&](TDimEnt& e) { TransformDim(s.TextPool, e, m); });
   MapSolidCorners(s, m);
-  ForSelected(s.ScEnts, m, [&](TSolidArcEnt& e) { TurnSolidArc(e, m); });
-  ForSelected(s.SeEnts, m, [&](TSolidArcEnt& e) { TurnSolidArc(e, m); });
-  ForSelected(s.SoEnts, m, [&](TSolidRingEnt& e) { TurnSolidRing(e, m); });
-  ForSelected(s.SgEnts, m, [&](TSolidRingEnt& e) { TurnSolidRing(e, m); });
+  ForSelected(s.Heads, s.ScEnts, m, [&](TSolidArcEnt& e) { TurnSolidArc(e, m); });
+  ForSelected(s.Heads, s.SeEnts, m, [&](TSolidArcEnt& e) { TurnSolidArc(e, m); });
+  ForSelected(s.Heads, s.SoEnts, m, [&](TSolidRingEnt& e) { TurnSolidRing(e, m); });
+  ForSelected(s.Heads, s.SgEnts, m, [&](TSolidRingEnt& e) { TurnSolidRing(e, m); });
   // Blocks are not changed: the writer never emits them.
 }
 
 }  // namespace
 
-void TwoPointTransform(bool AllEntities, double DestX1, double DestY1, double DestX2,
-                       double DestY2) {
-  const THpPoint& s1 = Store.HpPoints[1];
-  const THpPoint& s2 = Store.HpPoints[2];
-  const double destAngle = myfunc::AngleDeg(Round(ext{DestX2} - DestX1), Round(ext{DestY2} - DestY1));
-  const double srcAngle = myfunc::AngleDeg(Round(ext{s2.X} - s1.X), Round(ext{s2.Y} - s1.Y));
-  const double srcLength = myfunc::Distance(s1.X, s1.Y, s2.X, s2.Y);
-  const double destLength = myfunc::Distance(DestX1, DestY1, DestX2, DestY2);
+void TwoPointTransform(TDrawing& d, TWriteState& w, bool AllEntities, double DestX1, double DestY1,
+                       double DestX2, double DestY2, const TEscapeKeySource& escapeKeyDown) {
+  const THpPoint& s1 = d.HpPoints[1];
+  const THpPoint& s2 = d.HpPoints[2];
+  const double destAngle = AngleDeg(Round(ext{DestX2} - DestX1), Round(ext{DestY2} - DestY1));
+  const double srcAngle = AngleDeg(Round(ext{s2.X} - s1.X), Round(ext{s2.Y} - s1.Y));
+  const double srcLength = Distance(s1.X, s1.Y, s2.X, s2.Y);
+  const double destLength = Distance(DestX1, DestY1, DestX2, DestY2);
   if (srcLength < kSamePointTol || destLength < kSamePointTol) {
-    AddMessageLine(kSamePointMessage);
+    AddMessageLine(w.Out, kSamePointMessage);
     return;
   }
 
   TSimilarity m;
   m.AllEntities = AllEntities;
-  m.Group = Store.FirstGroup;
+  m.Group = d.First.Group;
   m.BaseX = s1.X;
   m.BaseY = s1.Y;
   m.DestX = DestX1;
   m.DestY = DestY1;
   m.Theta = Round(ext{destAngle} - srcAngle);
-  m.Turn = myfunc::TRotation(m.Theta);
+  m.Turn = TRotation(m.Theta);
   m.S = Round(ext{destLength} / srcLength);
   m.Scaling = std::fabs(m.S - 1.0) > kNoScaleTol;
-  TransformRecords(m);
-  AddOutLine("hd");
-  EmitAll();
+  TransformRecords(d, m);
+  if (!m.Check.AllFinite()) {
+    AddMessageLine(w.Out, kOutOfRangeMessage);
+    return;
+  }
+  AddOutLine(w.Out, "hd");
+  EmitAll(d, w, TEmitOverrides(), escapeKeyDown);
 }
 
 }  // namespace rek

@@ -5,9 +5,8 @@
 
 #include "exchange/number_forms.h"
 #include "exchange/out_buffer.h"
-#include "exchange/store.h"
 
-namespace rek {
+namespace cadxform {
 
 namespace {
 
@@ -17,23 +16,23 @@ constexpr int32_t kMaxRgb = 16777215;
 constexpr int32_t kMaxLineWidth = 30000;
 
 // Queues keyword + number (integer form, or hex form when hex is set).
-void AddKeywordLine(const char* keyword, int32_t value, bool hex = false) {
+void AddKeywordLine(TOutBuffer& out, const char* keyword, int32_t value, bool hex = false) {
   char buf[8 + kNumberFormMax];
   const size_t n = std::strlen(keyword);
   std::memcpy(buf, keyword, n);
   char* end = hex ? AppendHexForm(buf + n, value) : AppendIntForm(buf + n, value);
-  AddOutLine(std::string_view(buf, static_cast<size_t>(end - buf)));
+  out.AddLine(std::string_view(buf, static_cast<size_t>(end - buf)));
 }
 
 // True when the attribute line of flag `index` must be written for value
 // (pending, or different from the value written last).
-bool NeedsLine(int index, int32_t value, int32_t current) {
-  return Store.PendingAttr[static_cast<size_t>(index)] || value != current;
+bool NeedsLine(const TWriteState& w, int index, int32_t value, int32_t current) {
+  return w.PendingAttr[static_cast<size_t>(index)] || value != current;
 }
 
 // Marks the attribute of flag `index` as written with the value now in its
 // current-attribute variable.
-void MarkWritten(int index) { Store.PendingAttr[static_cast<size_t>(index)] = false; }
+void MarkWritten(TWriteState& w, int index) { w.PendingAttr[static_cast<size_t>(index)] = false; }
 
 // value + offset with 32-bit wrap-around: numbers from the file may be near
 // the int32 limit, where a plain addition would overflow.
@@ -43,84 +42,83 @@ int32_t AddWrapping(int32_t value, int32_t offset) {
 
 }  // namespace
 
-int32_t FileColorNo(int32_t color) {
-  if (color <= 0) return Store.FirstColor;
+int32_t FileColorNo(const TWriteState& w, int32_t color) {
+  if (color <= 0) return w.First.Color;
   if (color <= 9) return color;
   return AddWrapping(color, 91);
 }
 
-int32_t FileLineTypeNo(int32_t lineType) {
-  if (lineType <= 0) return Store.FirstLineType;
+int32_t FileLineTypeNo(const TWriteState& w, int32_t lineType) {
+  if (lineType <= 0) return w.First.LineType;
   if (lineType <= 9) return lineType;
   if (lineType <= 18) return lineType + 1;
   return AddWrapping(lineType, 12);
 }
 
-void PutGroup(int32_t group) {
-  if (!NeedsLine(paGroup, group, Store.CurGroup)) return;
-  AddKeywordLine("lg", group, true);
-  Store.CurGroup = group;
-  MarkWritten(paGroup);
+void PutGroup(TWriteState& w, int32_t group) {
+  if (!NeedsLine(w, paGroup, group, w.Last.Group)) return;
+  AddKeywordLine(w.Out, "lg", group, true);
+  w.Last.Group = group;
+  MarkWritten(w, paGroup);
   // A new group line must be followed by its layer line, whatever the layer.
-  Store.PendingAttr[paLayer] = true;
+  w.PendingAttr[paLayer] = true;
 }
 
-void PutLayer(int32_t layer) {
-  if (!NeedsLine(paLayer, layer, Store.CurLayer)) return;
-  AddKeywordLine("ly", layer, true);
-  Store.CurLayer = layer;
-  MarkWritten(paLayer);
+void PutLayer(TWriteState& w, int32_t layer) {
+  if (!NeedsLine(w, paLayer, layer, w.Last.Layer)) return;
+  AddKeywordLine(w.Out, "ly", layer, true);
+  w.Last.Layer = layer;
+  MarkWritten(w, paLayer);
 }
 
-void PutColor(int32_t color, int32_t mode) {
-  if (mode == 1) color = FileColorNo(color);
-  if (!NeedsLine(paColor, color, Store.CurColor)) return;
-  AddKeywordLine("lc", color);
-  Store.CurColor = color;
-  MarkWritten(paColor);
+void PutColor(TWriteState& w, int32_t color, int32_t mode) {
+  if (mode == 1) color = FileColorNo(w, color);
+  if (!NeedsLine(w, paColor, color, w.Last.Color)) return;
+  AddKeywordLine(w.Out, "lc", color);
+  w.Last.Color = color;
+  MarkWritten(w, paColor);
   // A solid after this line writes its "lc10 " line only when the colour is
   // not 10 or its RGB value differs from the one held.
-  Store.PendingAttr[paSolidColor] = false;
+  w.PendingAttr[paSolidColor] = false;
 }
 
-void PutLineType(int32_t lineType, int32_t mode) {
-  if (mode == 1) lineType = FileLineTypeNo(lineType);
-  if (!NeedsLine(paLineType, lineType, Store.CurLineType)) return;
-  AddKeywordLine("lt", lineType);
-  Store.CurLineType = lineType;
-  MarkWritten(paLineType);
+void PutLineType(TWriteState& w, int32_t lineType, int32_t mode) {
+  if (mode == 1) lineType = FileLineTypeNo(w, lineType);
+  if (!NeedsLine(w, paLineType, lineType, w.Last.LineType)) return;
+  AddKeywordLine(w.Out, "lt", lineType);
+  w.Last.LineType = lineType;
+  MarkWritten(w, paLineType);
 }
 
-void PutLineWidth(int32_t width) {
-  if (width == -1) width = Store.FirstLineWidth;  // -1: the drawing's own width
+void PutLineWidth(TWriteState& w, int32_t width) {
+  if (width == -1) width = w.First.LineWidth;  // -1: the drawing's own width
   if (width < 0 || width > kMaxLineWidth) width = 0;
-  if (!NeedsLine(paLineWidth, width, Store.CurLineWidth)) return;
-  AddKeywordLine("lw", width);
-  Store.CurLineWidth = width;
-  MarkWritten(paLineWidth);
+  if (!NeedsLine(w, paLineWidth, width, w.Last.LineWidth)) return;
+  AddKeywordLine(w.Out, "lw", width);
+  w.Last.LineWidth = width;
+  MarkWritten(w, paLineWidth);
 }
 
-void PutTextKind(int32_t kind, int32_t color, int32_t mode, double width, double height,
+void PutTextKind(TWriteState& w, int32_t kind, int32_t color, int32_t mode, double width, double height,
                  double spacing) {
-  TDrawingStore& s = Store;
-  if (mode == 1) color = FileColorNo(color);
+  if (mode == 1) color = FileColorNo(w, color);
   if (kind < 0 || kind > 10) {
     // Unknown kind: the drawing's own text kind (and free size, for kind 0).
-    kind = s.FirstTextKind;
+    kind = w.First.TextKind;
     if (kind == 0) {
-      width = s.FirstTextWidth;
-      height = s.FirstTextHeight;
-      spacing = s.FirstTextSpacing;
-      color = s.FirstTextColor;
+      width = w.First.TextWidth;
+      height = w.First.TextHeight;
+      spacing = w.First.TextSpacing;
+      color = w.First.TextColor;
     }
   }
-  const bool sizeDiffers = width != s.CurTextWidth || height != s.CurTextHeight ||
-                           spacing != s.CurTextSpacing || color != s.CurTextColor;
-  if (!(s.PendingAttr[paTextKind] || kind != s.CurTextKind || (kind == 0 && sizeDiffers))) {
+  const bool sizeDiffers = width != w.Last.TextWidth || height != w.Last.TextHeight ||
+                           spacing != w.Last.TextSpacing || color != w.Last.TextColor;
+  if (!(w.PendingAttr[paTextKind] || kind != w.Last.TextKind || (kind == 0 && sizeDiffers))) {
     return;
   }
   if (kind != 0) {
-    AddKeywordLine("cn", kind);
+    AddKeywordLine(w.Out, "cn", kind);
   } else {
     // "cn0 " width height spacing colour
     char buf[8 + 4 * (kNumberFormMax + 1)];
@@ -133,67 +131,65 @@ void PutTextKind(int32_t kind, int32_t color, int32_t mode, double width, double
     p = AppendRealForm(p, spacing);
     *p++ = ' ';
     p = AppendIntForm(p, color);
-    AddOutLine(std::string_view(buf, static_cast<size_t>(p - buf)));
-    s.CurTextWidth = width;
-    s.CurTextHeight = height;
-    s.CurTextSpacing = spacing;
-    s.CurTextColor = color;
+    w.Out.AddLine(std::string_view(buf, static_cast<size_t>(p - buf)));
+    w.Last.TextWidth = width;
+    w.Last.TextHeight = height;
+    w.Last.TextSpacing = spacing;
+    w.Last.TextColor = color;
   }
-  s.CurTextKind = kind;
-  MarkWritten(paTextKind);
+  w.Last.TextKind = kind;
+  MarkWritten(w, paTextKind);
 }
 
-void PutCc(int32_t value) {
+void PutCc(TWriteState& w, int32_t value) {
   if (value < 0 || value > 8) value = 0;
-  if (!NeedsLine(paCc, value, Store.CurCc)) return;
-  AddKeywordLine("cc", value);
-  Store.CurCc = value;
-  MarkWritten(paCc);
+  if (!NeedsLine(w, paCc, value, w.Last.Cc)) return;
+  AddKeywordLine(w.Out, "cc", value);
+  w.Last.Cc = value;
+  MarkWritten(w, paCc);
 }
 
-void PutFontName(std::string_view name) {
-  TDrawingStore& s = Store;
-  if (name.empty() || name == "<>") name = s.FirstFontName;  // the drawing's own font
-  if (!s.PendingAttr[paFontName] && name == s.CurFontName) return;
+void PutFontName(TWriteState& w, std::string_view name) {
+  if (name.empty() || name == "<>") name = w.First.FontName;  // the drawing's own font
+  if (!w.PendingAttr[paFontName] && name == w.Last.FontName) return;
   // A plain line: the buffer never joins it with the next, even when the
   // name ends in a double quote.
   std::string line = "cn\"$";
   line.append(name);
-  AddOutLine(line);
-  s.CurFontName.assign(name);
-  MarkWritten(paFontName);
+  w.Out.AddLine(line);
+  w.Last.FontName.assign(name);
+  MarkWritten(w, paFontName);
 }
 
-void PutPointColor(int32_t color, int32_t mode) {
-  if (mode == 1) color = FileColorNo(color);
-  if (!NeedsLine(paPointColor, color, Store.CurPointColor)) return;
-  AddKeywordLine("pn", color);
-  Store.CurPointColor = color;
-  MarkWritten(paPointColor);
+void PutPointColor(TWriteState& w, int32_t color, int32_t mode) {
+  if (mode == 1) color = FileColorNo(w, color);
+  if (!NeedsLine(w, paPointColor, color, w.Last.PointColor)) return;
+  AddKeywordLine(w.Out, "pn", color);
+  w.Last.PointColor = color;
+  MarkWritten(w, paPointColor);
 }
 
-void PutSolidColor(int32_t rgb) {
-  TDrawingStore& s = Store;
+void PutSolidColor(TWriteState& w, int32_t rgb) {
   if (rgb < 0 || rgb > kMaxRgb) rgb = 0;
   // Nothing to write only when colour 10 is in force with this RGB value.
-  if (!s.PendingAttr[paColor] && s.CurColor == 10 && !s.PendingAttr[paSolidColor] &&
-      rgb == s.CurSolidColor) {
+  if (!w.PendingAttr[paColor] && w.Last.Color == 10 && !w.PendingAttr[paSolidColor] &&
+      rgb == w.Last.SolidColor) {
     return;
   }
-  AddKeywordLine("lc10 ", rgb);
-  s.CurSolidColor = rgb;
-  MarkWritten(paSolidColor);
-  s.CurColor = 10;
-  MarkWritten(paColor);
+  AddKeywordLine(w.Out, "lc10 ", rgb);
+  w.Last.SolidColor = rgb;
+  MarkWritten(w, paSolidColor);
+  w.Last.Color = 10;
+  MarkWritten(w, paColor);
 }
 
-void PutZFlags(int32_t flags) {
-  if (flags & 1) AddOutLine("z1");
-  if (flags & 2) AddOutLine("z2");
-  if (flags & 4) AddOutLine("z3");
+void PutZFlags(TOutBuffer& out, int32_t flags) {
+  if (flags & 1) out.AddLine("z1");
+  if (flags & 2) out.AddLine("z2");
+  if (flags & 4) out.AddLine("z3");
   // "z5" takes the place of "z4" when both are set.
-  if ((flags & 8) && !(flags & 16)) AddOutLine("z4");
-  if (flags & 16) AddOutLine("z5");
+  if ((flags & 8) && !(flags & 16)) out.AddLine("z4");
+  if (flags & 16) out.AddLine("z5");
 }
 
-}  // namespace rek
+}  // namespace cadxform

@@ -22,7 +22,7 @@
 #include <type_traits>
 #include <vector>
 
-namespace rek {
+namespace cadxform {
 
 template <class T>
 class TBlockArray {
@@ -87,4 +87,4 @@ class TBlockArray {
   int32_t count_ = 0;
 };
 
-}  // namespace rek
+}  // namespace cadxform

@@ -8,9 +8,8 @@
 #include "exchange/entity_writers.h"
 #include "exchange/number_forms.h"
 #include "exchange/out_buffer.h"
-#include "exchange/store.h"
 
-namespace rek {
+namespace cadxform {
 
 namespace {
 
@@ -20,10 +19,13 @@ constexpr int32_t kNoConversion = 0;
 // The progress display and the Escape poll run once per this many entities.
 constexpr int32_t kPollInterval = 100;
 
-TEscapeKeySource& KeySource() {
-  static TEscapeKeySource source;
-  return source;
-}
+// What every per-kind routine works with: the drawing it reads, the write
+// state it changes and the overrides it applies.
+struct TEmission {
+  const TDrawing& D;
+  TWriteState& W;
+  const TEmitOverrides& O;
+};
 
 // Group and layer are overridden only by a value inside 0..15.
 int32_t PickGroupOrLayer(int32_t forced, int32_t own) {
@@ -33,203 +35,217 @@ int32_t PickGroupOrLayer(int32_t forced, int32_t own) {
 // The other overrides apply unless they are exactly -1.
 int32_t Pick(int32_t forced, int32_t own) { return forced != -1 ? forced : own; }
 
-void PutGroupAndLayer(const TEntHead& head, const TEmitOverrides& o) {
-  PutGroup(PickGroupOrLayer(o.GroupOverride, head.Group));
-  PutLayer(PickGroupOrLayer(o.LayerOverride, head.Layer));
+void PutGroupAndLayer(TEmission& em, const TEntHead& head) {
+  PutGroup(em.W, PickGroupOrLayer(em.O.GroupOverride, head.Group));
+  PutLayer(em.W, PickGroupOrLayer(em.O.LayerOverride, head.Layer));
 }
 
 // Colour, line type and width of lines, circles, arcs and dimension lines.
-void PutLineStyle(const TEntHead& head, const TEmitOverrides& o) {
-  PutColor(Pick(o.ColorOverride, head.Color), kNoConversion);
-  PutLineType(Pick(o.LineTypeOverride, head.LineType), kNoConversion);
-  PutLineWidth(Pick(o.LineWidthOverride, head.LineWidth));
+void PutLineStyle(TEmission& em, const TEntHead& head) {
+  PutColor(em.W, Pick(em.O.ColorOverride, head.Color), kNoConversion);
+  PutLineType(em.W, Pick(em.O.LineTypeOverride, head.LineType), kNoConversion);
+  PutLineWidth(em.W, Pick(em.O.LineWidthOverride, head.LineWidth));
 }
 
 // Text kind, "cc" and font of a text or a dimension text. A text colour
 // override turns the style into a free size with the text's own sizes.
-void PutTextStyle(const TTextEnt& t, const TEmitOverrides& o) {
-  if (o.TextColorOverride == -1) {
-    PutTextKind(t.Kind, t.Head->Color, kNoConversion, t.Width, t.Height, t.Spacing);
+void PutTextStyle(TEmission& em, const TTextEnt& t) {
+  if (em.O.TextColorOverride == -1) {
+    PutTextKind(em.W, t.Kind, em.D.Heads[t.Head].Color, kNoConversion, t.Width, t.Height, t.Spacing);
   } else {
-    PutTextKind(0, o.TextColorOverride, kNoConversion, t.Width, t.Height, t.Spacing);
+    PutTextKind(em.W, 0, em.O.TextColorOverride, kNoConversion, t.Width, t.Height, t.Spacing);
   }
-  PutCc(Pick(o.CcOverride, t.Cc));
-  PutFontName(t.FontName.View());
+  PutCc(em.W, Pick(em.O.CcOverride, t.Cc));
+  PutFontName(em.W, t.FontName.View());
 }
 
 // Colour of a solid: colour 10 is an RGB colour, written with the RGB
 // override when the colour was overridden, else with the solid's own value.
-void PutSolidStyle(const TEntHead& head, int32_t solidColor, const TEmitOverrides& o) {
-  const int32_t c = Pick(o.ColorOverride, head.Color);
+void PutSolidStyle(TEmission& em, const TEntHead& head, int32_t solidColor) {
+  const int32_t c = Pick(em.O.ColorOverride, head.Color);
   if (c == 10) {
-    PutSolidColor(o.ColorOverride != -1 ? o.RgbOverride : solidColor);
+    PutSolidColor(em.W, em.O.ColorOverride != -1 ? em.O.RgbOverride : solidColor);
   } else {
-    PutColor(c, kNoConversion);
+    PutColor(em.W, c, kNoConversion);
   }
 }
 
 // True when the polyline `openPl` goes on with the entity at position
 // `pos` + 1: a line of the same polyline number.
-bool PolylineContinues(int32_t pos, int32_t openPl) {
-  if (openPl <= 0 || pos + 1 >= Store.Order.Count()) return false;
-  const TOrderEntry& next = Store.Order[pos + 1];
-  return next.Kind == ekLine && Store.Lines[next.Index].PlNo == openPl;
+bool PolylineContinues(const TDrawing& d, int32_t pos, int32_t openPl) {
+  if (openPl <= 0 || pos + 1 >= d.Order.Count()) return false;
+  const TOrderEntry& next = d.Order[pos + 1];
+  return next.Kind == ekLine && d.Lines[next.Index].PlNo == openPl;
 }
 
 // A line; a run of consecutive lines with the same positive polyline number
 // is written between one "pl" and one "#". `openPl` is the number of the
 // polyline left open by the previous entity, 0 for none.
-void EmitLine(int32_t index, const TEmitOverrides& o, int32_t pos, int32_t& openPl) {
-  const TLineEnt& e = Store.Lines[index];
-  PutGroupAndLayer(*e.Head, o);
-  PutLineStyle(*e.Head, o);
+void EmitLine(TEmission& em, int32_t index, int32_t pos, int32_t& openPl) {
+  const TLineEnt& e = em.D.Lines[index];
+  const TEntHead& h = em.D.Heads[e.Head];
+  PutGroupAndLayer(em, h);
+  PutLineStyle(em, h);
   if (e.PlNo > 0 && e.PlNo != openPl) {
-    PutPlStart();
+    PutPlStart(em.W.Out);
     openPl = e.PlNo;
   }
-  PutZFlags(e.Head->ZFlags);
-  PutLine(e.X1, e.Y1, e.X2, e.Y2);
-  if (!PolylineContinues(pos, openPl)) {
-    if (openPl > 0) PutPlEnd();
+  PutZFlags(em.W.Out, h.ZFlags);
+  PutLine(em.W.Out, e.X1, e.Y1, e.X2, e.Y2);
+  if (!PolylineContinues(em.D, pos, openPl)) {
+    if (openPl > 0) PutPlEnd(em.W.Out);
     openPl = 0;
   }
 }
 
-void EmitCircle(int32_t index, const TEmitOverrides& o) {
-  const TCircleEnt& e = Store.Circles[index];
-  PutGroupAndLayer(*e.Head, o);
-  PutLineStyle(*e.Head, o);
-  PutZFlags(e.Head->ZFlags);
-  PutCircle(e.X, e.Y, e.R);
+void EmitCircle(TEmission& em, int32_t index) {
+  const TCircleEnt& e = em.D.Circles[index];
+  const TEntHead& h = em.D.Heads[e.Head];
+  PutGroupAndLayer(em, h);
+  PutLineStyle(em, h);
+  PutZFlags(em.W.Out, h.ZFlags);
+  PutCircle(em.W.Out, e.X, e.Y, e.R);
 }
 
-void EmitArc(int32_t index, const TEmitOverrides& o) {
-  const TArcEnt& e = Store.Arcs[index];
-  PutGroupAndLayer(*e.Head, o);
-  PutLineStyle(*e.Head, o);
-  PutZFlags(e.Head->ZFlags);
-  PutArc(e.X, e.Y, e.R, e.ArcParam1, e.ArcParam2, e.Ratio, e.TiltAngle);
+void EmitArc(TEmission& em, int32_t index) {
+  const TArcEnt& e = em.D.Arcs[index];
+  const TEntHead& h = em.D.Heads[e.Head];
+  PutGroupAndLayer(em, h);
+  PutLineStyle(em, h);
+  PutZFlags(em.W.Out, h.ZFlags);
+  PutArc(em.W.Out, e.X, e.Y, e.R, e.ArcParam1, e.ArcParam2, e.Ratio, e.TiltAngle);
 }
 
-void EmitText(int32_t index, const TEmitOverrides& o) {
-  const TTextEnt& e = Store.Texts[index];
-  PutGroupAndLayer(*e.Head, o);
-  PutTextStyle(e, o);
-  PutZFlags(e.Head->ZFlags);
-  PutText(e.Cmd, e.Text.View(), e.X, e.Y, e.Dx, e.Dy);
+void EmitText(TEmission& em, int32_t index) {
+  const TTextEnt& e = em.D.Texts[index];
+  const TEntHead& h = em.D.Heads[e.Head];
+  PutGroupAndLayer(em, h);
+  PutTextStyle(em, e);
+  PutZFlags(em.W.Out, h.ZFlags);
+  PutText(em.W.Out, e.Cmd, e.Text.View(), e.X, e.Y, e.Dx, e.Dy);
 }
 
 // Point colour and width of points and marks.
-void PutPointStyle(const TEntHead& head, const TEmitOverrides& o) {
-  PutPointColor(Pick(o.ColorOverride, head.Color), kNoConversion);
-  PutLineWidth(Pick(o.LineWidthOverride, head.LineWidth));
+void PutPointStyle(TEmission& em, const TEntHead& head) {
+  PutPointColor(em.W, Pick(em.O.ColorOverride, head.Color), kNoConversion);
+  PutLineWidth(em.W, Pick(em.O.LineWidthOverride, head.LineWidth));
 }
 
-void EmitPoint(int32_t index, const TEmitOverrides& o) {
-  const TPointEnt& e = Store.Points[index];
-  PutGroupAndLayer(*e.Head, o);
-  PutPointStyle(*e.Head, o);
-  PutZFlags(e.Head->ZFlags);
-  PutPoint(e.X, e.Y);
+void EmitPoint(TEmission& em, int32_t index) {
+  const TPointEnt& e = em.D.Points[index];
+  const TEntHead& h = em.D.Heads[e.Head];
+  PutGroupAndLayer(em, h);
+  PutPointStyle(em, h);
+  PutZFlags(em.W.Out, h.ZFlags);
+  PutPoint(em.W.Out, e.X, e.Y);
 }
 
-void EmitMark(int32_t index, const TEmitOverrides& o) {
-  const TMarkEnt& e = Store.Marks[index];
-  PutGroupAndLayer(*e.Head, o);
-  PutPointStyle(*e.Head, o);
-  PutZFlags(e.Head->ZFlags);
-  PutMark(e.Code, e.X, e.Y, e.Size, e.Angle);
+void EmitMark(TEmission& em, int32_t index) {
+  const TMarkEnt& e = em.D.Marks[index];
+  const TEntHead& h = em.D.Heads[e.Head];
+  PutGroupAndLayer(em, h);
+  PutPointStyle(em, h);
+  PutZFlags(em.W.Out, h.ZFlags);
+  PutMark(em.W.Out, e.Code, e.X, e.Y, e.Size, e.Angle);
 }
 
 // A dimension: group, layer and z-flags from its own head, the line style
 // from its line, the text style from its text.
-void EmitDim(int32_t index, const TEmitOverrides& o) {
-  const TDimEnt& e = Store.Dims[index];
-  PutGroupAndLayer(*e.Head, o);
-  PutLineStyle(*e.Line.Head, o);
-  PutTextStyle(e.Text, o);
-  PutZFlags(e.Head->ZFlags);
-  PutDim(e.Text.Text.View(), e.Line.X1, e.Line.Y1, e.Line.X2, e.Line.Y2, e.Text.X, e.Text.Y,
+void EmitDim(TEmission& em, int32_t index) {
+  const TDimEnt& e = em.D.Dims[index];
+  const TEntHead& h = em.D.Heads[e.Head];
+  PutGroupAndLayer(em, h);
+  PutLineStyle(em, em.D.Heads[e.Line.Head]);
+  PutTextStyle(em, e.Text);
+  PutZFlags(em.W.Out, h.ZFlags);
+  PutDim(em.W.Out, e.Text.Text.View(), e.Line.X1, e.Line.Y1, e.Line.X2, e.Line.Y2, e.Text.X, e.Text.Y,
          e.Text.Dx, e.Text.Dy);
 }
 
-void EmitSolid2(int32_t index, const TEmitOverrides& o) {
-  const TSolid2Ent& e = Store.Solids2[index];
-  PutGroupAndLayer(*e.Head, o);
-  PutSolidStyle(*e.Head, e.SolidColor, o);
-  PutLineWidth(Pick(o.LineWidthOverride, e.Head->LineWidth));
-  PutZFlags(e.Head->ZFlags);
-  PutSolid2(e.X1, e.Y1, e.X2, e.Y2);
+void EmitSolid2(TEmission& em, int32_t index) {
+  const TSolid2Ent& e = em.D.Solids2[index];
+  const TEntHead& h = em.D.Heads[e.Head];
+  PutGroupAndLayer(em, h);
+  PutSolidStyle(em, h, e.SolidColor);
+  PutLineWidth(em.W, Pick(em.O.LineWidthOverride, h.LineWidth));
+  PutZFlags(em.W.Out, h.ZFlags);
+  PutSolid2(em.W.Out, e.X1, e.Y1, e.X2, e.Y2);
 }
 
-void EmitSolid3(int32_t index, const TEmitOverrides& o) {
-  const TSolid3Ent& e = Store.Solids3[index];
-  PutGroupAndLayer(*e.Head, o);
-  PutSolidStyle(*e.Head, e.SolidColor, o);
-  PutZFlags(e.Head->ZFlags);
-  PutSolid3(e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3);
+void EmitSolid3(TEmission& em, int32_t index) {
+  const TSolid3Ent& e = em.D.Solids3[index];
+  const TEntHead& h = em.D.Heads[e.Head];
+  PutGroupAndLayer(em, h);
+  PutSolidStyle(em, h, e.SolidColor);
+  PutZFlags(em.W.Out, h.ZFlags);
+  PutSolid3(em.W.Out, e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3);
 }
 
-void EmitSolid4(int32_t index, const TEmitOverrides& o) {
-  const TSolid4Ent& e = Store.Solids4[index];
-  PutGroupAndLayer(*e.Head, o);
-  PutSolidStyle(*e.Head, e.SolidColor, o);
-  PutZFlags(e.Head->ZFlags);
-  PutSolid4(e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3, e.X4, e.Y4);
+void EmitSolid4(TEmission& em, int32_t index) {
+  const TSolid4Ent& e = em.D.Solids4[index];
+  const TEntHead& h = em.D.Heads[e.Head];
+  PutGroupAndLayer(em, h);
+  PutSolidStyle(em, h, e.SolidColor);
+  PutZFlags(em.W.Out, h.ZFlags);
+  PutSolid4(em.W.Out, e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3, e.X4, e.Y4);
 }
 
-void EmitSc(int32_t index, const TEmitOverrides& o) {
-  const TSolidArcEnt& e = Store.ScEnts[index];
-  PutGroupAndLayer(*e.Head, o);
-  PutSolidStyle(*e.Head, e.SolidColor, o);
-  PutZFlags(e.Head->ZFlags);
-  PutSc(e.Code, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2);
+void EmitSc(TEmission& em, int32_t index) {
+  const TSolidArcEnt& e = em.D.ScEnts[index];
+  const TEntHead& h = em.D.Heads[e.Head];
+  PutGroupAndLayer(em, h);
+  PutSolidStyle(em, h, e.SolidColor);
+  PutZFlags(em.W.Out, h.ZFlags);
+  PutSc(em.W.Out, e.Code, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2);
 }
 
-void EmitSe(int32_t index, const TEmitOverrides& o) {
-  const TSolidArcEnt& e = Store.SeEnts[index];
-  PutGroupAndLayer(*e.Head, o);
-  PutSolidStyle(*e.Head, e.SolidColor, o);
-  PutLineWidth(Pick(o.LineWidthOverride, e.Head->LineWidth));
-  PutZFlags(e.Head->ZFlags);
-  PutSe(e.Code, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2);
+void EmitSe(TEmission& em, int32_t index) {
+  const TSolidArcEnt& e = em.D.SeEnts[index];
+  const TEntHead& h = em.D.Heads[e.Head];
+  PutGroupAndLayer(em, h);
+  PutSolidStyle(em, h, e.SolidColor);
+  PutLineWidth(em.W, Pick(em.O.LineWidthOverride, h.LineWidth));
+  PutZFlags(em.W.Out, h.ZFlags);
+  PutSe(em.W.Out, e.Code, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2);
 }
 
-void EmitSo(int32_t index, const TEmitOverrides& o) {
-  const TSolidRingEnt& e = Store.SoEnts[index];
-  PutGroupAndLayer(*e.Head, o);
-  PutSolidStyle(*e.Head, e.SolidColor, o);
-  PutZFlags(e.Head->ZFlags);
-  PutSo(e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2, e.R2);
+void EmitSo(TEmission& em, int32_t index) {
+  const TSolidRingEnt& e = em.D.SoEnts[index];
+  const TEntHead& h = em.D.Heads[e.Head];
+  PutGroupAndLayer(em, h);
+  PutSolidStyle(em, h, e.SolidColor);
+  PutZFlags(em.W.Out, h.ZFlags);
+  PutSo(em.W.Out, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2, e.R2);
 }
 
-void EmitSg(int32_t index, const TEmitOverrides& o) {
-  const TSolidRingEnt& e = Store.SgEnts[index];
-  PutGroupAndLayer(*e.Head, o);
-  PutSolidStyle(*e.Head, e.SolidColor, o);
-  PutZFlags(e.Head->ZFlags);
-  PutSg(e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2, e.R2);
+void EmitSg(TEmission& em, int32_t index) {
+  const TSolidRingEnt& e = em.D.SgEnts[index];
+  const TEntHead& h = em.D.Heads[e.Head];
+  PutGroupAndLayer(em, h);
+  PutSolidStyle(em, h, e.SolidColor);
+  PutZFlags(em.W.Out, h.ZFlags);
+  PutSg(em.W.Out, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2, e.R2);
 }
 
 // Writes the entity at position `pos` of the input order. Blocks and
 // unknown kind codes write nothing.
-void EmitEntry(int32_t pos, const TEmitOverrides& o, int32_t& openPl) {
-  const TOrderEntry& entry = Store.Order[pos];
+void EmitEntry(TEmission& em, int32_t pos, int32_t& openPl) {
+  const TOrderEntry& entry = em.D.Order[pos];
   switch (entry.Kind) {
-    case ekLine: EmitLine(entry.Index, o, pos, openPl); break;
-    case ekCircle: EmitCircle(entry.Index, o); break;
-    case ekArc: EmitArc(entry.Index, o); break;
-    case ekText: EmitText(entry.Index, o); break;
-    case ekPoint: EmitPoint(entry.Index, o); break;
-    case ekMark: EmitMark(entry.Index, o); break;
-    case ekDim: EmitDim(entry.Index, o); break;
-    case ekSolid2: EmitSolid2(entry.Index, o); break;
-    case ekSolid3: EmitSolid3(entry.Index, o); break;
-    case ekSolid4: EmitSolid4(entry.Index, o); break;
-    case ekSc: EmitSc(entry.Index, o); break;
-    case ekSe: EmitSe(entry.Index, o); break;
-    case ekSo: EmitSo(entry.Index, o); break;
-    case ekSg: EmitSg(entry.Index, o); break;
+    case ekLine: EmitLine(em, entry.Index, pos, openPl); break;
+    case ekCircle: EmitCircle(em, entry.Index); break;
+    case ekArc: EmitArc(em, entry.Index); break;
+    case ekText: EmitText(em, entry.Index); break;
+    case ekPoint: EmitPoint(em, entry.Index); break;
+    case ekMark: EmitMark(em, entry.Index); break;
+    case ekDim: EmitDim(em, entry.Index); break;
+    case ekSolid2: EmitSolid2(em, entry.Index); break;
+    case ekSolid3: EmitSolid3(em, entry.Index); break;
+    case ekSolid4: EmitSolid4(em, entry.Index); break;
+    case ekSc: EmitSc(em, entry.Index); break;
+    case ekSe: EmitSe(em, entry.Index); break;
+    case ekSo: EmitSo(em, entry.Index); break;
+    case ekSg: EmitSg(em, entry.Index); break;
     default: break;  // ekBlock: block references are not written
   }
 }
@@ -254,31 +270,26 @@ void ShowProgress(TProgress& progress, int32_t pos, int32_t total) {
 
 }  // namespace
 
-void SetEscapeKeySource(TEscapeKeySource source) { KeySource() = std::move(source); }
-
-bool EscapeKeyDown() {
-  const TEscapeKeySource& source = KeySource();
-  return source ? source() : false;
-}
-
-void EmitAll(const TEmitOverrides& overrides, TProgress* progress) {
-  if (Store.BzSeen) AddOutLine("bz");
+void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
+             const TEscapeKeySource& escapeKeyDown, TProgress* progress) {
+  TEmission em{d, w, overrides};
+  if (d.BzSeen) w.Out.AddLine("bz");
   int32_t openPl = 0;
-  const int32_t total = Store.Order.Count();
+  const int32_t total = d.Order.Count();
   for (int32_t pos = 0; pos < total; ++pos) {
     if (pos % kPollInterval == 0) {
       if (progress != nullptr) ShowProgress(*progress, pos, total);
       // The user abandons the whole output, "hd" and "bz" included.
-      if (EscapeKeyDown()) {
-        ClearOutLines();
+      if (escapeKeyDown && escapeKeyDown()) {
+        ClearOutLines(w.Out);
         break;
       }
     }
-    EmitEntry(pos, overrides, openPl);
+    EmitEntry(em, pos, openPl);
   }
   // Leave the drawing's own layer group and layer in force.
-  PutGroup(Store.FirstGroup);
-  PutLayer(Store.FirstLayer);
+  PutGroup(w, d.First.Group);
+  PutLayer(w, d.First.Layer);
 }
 
-}  // namespace rek
+}  // namespace cadxform

@@ -1,12 +1,15 @@
-// The emission driver: writes the whole store back in input order, each
-// entity preceded by the attribute lines it needs.
+// The emission driver: writes a whole drawing in input order, each entity
+// preceded by the attribute lines it needs.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string_view>
 
-namespace rek {
+#include "exchange/drawing.h"
+#include "exchange/write_state.h"
+
+namespace cadxform {
 
 // Attribute values forced on every entity. Group and layer override only
 // inside 0..15; the other seven override unless exactly -1.
@@ -28,15 +31,16 @@ class TProgress {
   virtual void SetTextAndRepaint(std::string_view text) = 0;
 };
 
-// Source of the Escape key state, polled every 100 entities. The default
-// source is never down; the program installs the platform's own.
+// Source of the Escape key state: true while the key is down. An empty
+// source is never down.
 using TEscapeKeySource = std::function<bool()>;
-void SetEscapeKeySource(TEscapeKeySource source);
-bool EscapeKeyDown();
 
-// Emits every stored entity in input order ("bz" first when the input had
-// one), then the closing "lg"/"ly" lines of FirstGroup and FirstLayer.
-// When the Escape key is down at a check, the whole output is discarded.
-void EmitAll(const TEmitOverrides& overrides = TEmitOverrides(), TProgress* progress = nullptr);
+// Emits every entity of d in input order into w ("bz" first when the input
+// had one), then the closing "lg"/"ly" lines of d's first group and layer.
+// Reads d only; changes w (values written last, pending flags, output).
+// escapeKeyDown is polled every 100 entities: when it reports the key down,
+// the whole output is discarded.
+void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides = TEmitOverrides(),
+             const TEscapeKeySource& escapeKeyDown = TEscapeKeySource(), TProgress* progress = nullptr);
 
-}  // namespace rek
+}  // namespace cadxform

@@ -7,9 +7,10 @@
 
 #include "exchange/number_forms.h"
 #include "exchange/out_buffer.h"
-#include "numeric/myfunc.h"
+#include "numeric/cp932.h"
+#include "numeric/geometry.h"
 
-namespace rek {
+namespace cadxform {
 
 namespace {
 
@@ -77,19 +78,19 @@ std::string_view TextKeyword(int32_t cmd) {
 
 // Appends a text header "<keyword> X Y Dx Dy \"" as a header entry, so that
 // the text queued after it continues the same file line.
-void AddHeaderLine(std::string_view keyword, double x, double y, double dx, double dy) {
+void AddHeaderLine(TOutBuffer& out, std::string_view keyword, double x, double y, double dx, double dy) {
   TLineBuilder b;
   b.Word(keyword);
   b.Word(" ");
   b.Reals({x, y, dx, dy});
   b.Word(" \"");
-  AddTextHeader(b.View());
+  out.AddHeader(b.View());
 }
 
 // Length of the dimension line rounded to the nearest multiple of 1E-8,
 // halves upward; formed in extended precision, rounded once to a double.
 double RoundedLength(double x1, double y1, double x2, double y2) {
-  const long double d = myfunc::Distance(x1, y1, x2, y2);
+  const long double d = Distance(x1, y1, x2, y2);
   return static_cast<double>(std::trunc(d / kTol + 0.5L) * kTol);
 }
 
@@ -107,44 +108,44 @@ bool IsDrawableRing(double r, double ratio, double r2) {
   return static_cast<long double>(r2) < static_cast<long double>(r) - kTol;
 }
 
-void PutRing(std::string_view keyword, double x, double y, double r, double ratio, double tiltRad,
+void PutRing(TOutBuffer& out, std::string_view keyword, double x, double y, double r, double ratio, double tiltRad,
              double arcParam1, double arcParam2, double r2) {
   if (!IsDrawableRing(r, ratio, r2)) return;
   TLineBuilder b;
   SolidArcValues(b, keyword, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
   b.Real(r2);
-  AddOutLine(b.View());
+  out.AddLine(b.View());
 }
 
-void PutSolidArc(std::string_view keyword, int32_t code, double x, double y, double r,
+void PutSolidArc(TOutBuffer& out, std::string_view keyword, int32_t code, double x, double y, double r,
                  double ratio, double tiltRad, double arcParam1, double arcParam2) {
   TLineBuilder b;
   SolidArcValues(b, keyword, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
   b.Int(code);
-  AddOutLine(b.View());
+  out.AddLine(b.View());
 }
 
 }  // namespace
 
-void PutLine(double x1, double y1, double x2, double y2) {
+void PutLine(TOutBuffer& out, double x1, double y1, double x2, double y2) {
   if (SamePoint(x1, y1, x2, y2)) return;
   TLineBuilder b;
   b.Reals({x1, y1, x2, y2});
-  AddOutLine(b.View());
+  out.AddLine(b.View());
 }
 
-void PutPlStart() { AddOutLine("pl"); }
+void PutPlStart(TOutBuffer& out) { out.AddLine("pl"); }
 
-void PutPlEnd() { AddOutLine("#"); }
+void PutPlEnd(TOutBuffer& out) { out.AddLine("#"); }
 
-void PutPoint(double x, double y) {
+void PutPoint(TOutBuffer& out, double x, double y) {
   TLineBuilder b;
   b.Word("pt ");
   b.Reals({x, y});
-  AddOutLine(b.View());
+  out.AddLine(b.View());
 }
 
-void PutMark(int32_t code, double x, double y, double size, double angle) {
+void PutMark(TOutBuffer& out, int32_t code, double x, double y, double size, double angle) {
   // Marks are never dropped: an unknown code becomes mark -3 and a zero
   // size becomes 1.
   if (code < -7 || code > 11) code = -3;
@@ -153,105 +154,105 @@ void PutMark(int32_t code, double x, double y, double size, double angle) {
   b.Word("pt ");
   b.Reals({x, y, size, angle});
   b.Int(code);
-  AddOutLine(b.View());
+  out.AddLine(b.View());
 }
 
-void PutCircle(double x, double y, double r) {
+void PutCircle(TOutBuffer& out, double x, double y, double r) {
   if (IsTooSmallRadius(r)) return;
   TLineBuilder b;
   b.Word("ci ");
   b.Reals({x, y, r});
-  AddOutLine(b.View());
+  out.AddLine(b.View());
 }
 
-void PutArc(double x, double y, double r, double arcParam1, double arcParam2, double ratio,
+void PutArc(TOutBuffer& out, double x, double y, double r, double arcParam1, double arcParam2, double ratio,
             double tiltAngle) {
   if (IsTooSmallRadius(r) || IsNearZero(ratio)) return;
   TLineBuilder b;
   b.Word("ci ");
   b.Reals({x, y, r, arcParam1, arcParam2, ratio, tiltAngle});
-  AddOutLine(b.View());
+  out.AddLine(b.View());
 }
 
-void PutText(int32_t cmd, std::string_view text, double x, double y, double dx, double dy) {
+void PutText(TOutBuffer& out, int32_t cmd, std::string_view text, double x, double y, double dx, double dy) {
   if (IsNearZero(dx) && IsNearZero(dy)) return;
-  if (myfunc::IsBlankText(text)) return;
-  AddHeaderLine(TextKeyword(cmd), x, y, dx, dy);
-  AddOutLine(text);
+  if (IsBlankText(text)) return;
+  AddHeaderLine(out, TextKeyword(cmd), x, y, dx, dy);
+  out.AddLine(text);
 }
 
-void PutDim(std::string_view text, double x1, double y1, double x2, double y2, double x, double y,
+void PutDim(TOutBuffer& out, std::string_view text, double x1, double y1, double x2, double y2, double x, double y,
             double dx, double dy) {
   if (SamePoint(x1, y1, x2, y2)) return;
   if (IsNearZero(dx) && IsNearZero(dy)) return;
   // A blank dimension text is replaced by the measured length.
   char lengthText[kNumberFormMax];
-  if (myfunc::IsBlankText(text)) {
+  if (IsBlankText(text)) {
     const char* end = AppendRealForm(lengthText, RoundedLength(x1, y1, x2, y2));
     text = std::string_view(lengthText, static_cast<size_t>(end - lengthText));
   }
-  AddOutLine("msg");
+  out.AddLine("msg");
   TLineBuilder b;
   b.Reals({x1, y1, x2, y2});
-  AddOutLine(b.View());
-  AddHeaderLine("cs", x, y, dx, dy);
-  AddOutLine(text);
+  out.AddLine(b.View());
+  AddHeaderLine(out, "cs", x, y, dx, dy);
+  out.AddLine(text);
 }
 
-void PutSolid2(double x1, double y1, double x2, double y2) {
+void PutSolid2(TOutBuffer& out, double x1, double y1, double x2, double y2) {
   if (SamePoint(x1, y1, x2, y2)) return;
   TLineBuilder b;
   b.Word("sl ");
   b.Reals({x1, y1, x2, y2});
-  AddOutLine(b.View());
+  out.AddLine(b.View());
 }
 
-void PutSolid3(double x1, double y1, double x2, double y2, double x3, double y3) {
+void PutSolid3(TOutBuffer& out, double x1, double y1, double x2, double y2, double x3, double y3) {
   if (SamePoint(x1, y1, x2, y2) || SamePoint(x1, y1, x3, y3) || SamePoint(x2, y2, x3, y3)) return;
   TLineBuilder b;
   b.Word("sl ");
   b.Reals({x1, y1, x2, y2, x3, y3});
-  AddOutLine(b.View());
+  out.AddLine(b.View());
 }
 
-void PutSolid4(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+void PutSolid4(TOutBuffer& out, double x1, double y1, double x2, double y2, double x3, double y3, double x4,
                double y4) {
   // The first coinciding pair decides; P1=P3 and P2=P4 fold the quad onto a
   // line and drop it. A reduced solid is checked again as three points.
-  if (SamePoint(x1, y1, x2, y2)) return PutSolid3(x1, y1, x3, y3, x4, y4);
+  if (SamePoint(x1, y1, x2, y2)) return PutSolid3(out, x1, y1, x3, y3, x4, y4);
   if (SamePoint(x1, y1, x3, y3)) return;
-  if (SamePoint(x1, y1, x4, y4)) return PutSolid3(x1, y1, x2, y2, x3, y3);
-  if (SamePoint(x2, y2, x3, y3)) return PutSolid3(x1, y1, x2, y2, x4, y4);
+  if (SamePoint(x1, y1, x4, y4)) return PutSolid3(out, x1, y1, x2, y2, x3, y3);
+  if (SamePoint(x2, y2, x3, y3)) return PutSolid3(out, x1, y1, x2, y2, x4, y4);
   if (SamePoint(x2, y2, x4, y4)) return;
-  if (SamePoint(x3, y3, x4, y4)) return PutSolid3(x1, y1, x2, y2, x3, y3);
+  if (SamePoint(x3, y3, x4, y4)) return PutSolid3(out, x1, y1, x2, y2, x3, y3);
   TLineBuilder b;
   b.Word("sl ");
   b.Reals({x1, y1, x2, y2, x3, y3, x4, y4});
-  AddOutLine(b.View());
+  out.AddLine(b.View());
 }
 
-void PutSc(int32_t code, double x, double y, double r, double ratio, double tiltRad,
+void PutSc(TOutBuffer& out, int32_t code, double x, double y, double r, double ratio, double tiltRad,
            double arcParam1, double arcParam2) {
   if (IsTooSmallRadius(r) || IsNearZero(ratio)) return;
   if (code != 100 && code != 5 && code != 0 && code != -1) return;
-  PutSolidArc("sc ", code, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
+  PutSolidArc(out, "sc ", code, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
 }
 
-void PutSe(int32_t code, double x, double y, double r, double ratio, double tiltRad,
+void PutSe(TOutBuffer& out, int32_t code, double x, double y, double r, double ratio, double tiltRad,
            double arcParam1, double arcParam2) {
   if (IsTooSmallRadius(r) || IsNearZero(ratio)) return;
   if (code != 100 && code != 0) return;
-  PutSolidArc("se ", code, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
+  PutSolidArc(out, "se ", code, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
 }
 
-void PutSo(double x, double y, double r, double ratio, double tiltRad, double arcParam1,
+void PutSo(TOutBuffer& out, double x, double y, double r, double ratio, double tiltRad, double arcParam1,
            double arcParam2, double r2) {
-  PutRing("so ", x, y, r, ratio, tiltRad, arcParam1, arcParam2, r2);
+  PutRing(out, "so ", x, y, r, ratio, tiltRad, arcParam1, arcParam2, r2);
 }
 
-void PutSg(double x, double y, double r, double ratio, double tiltRad, double arcParam1,
+void PutSg(TOutBuffer& out, double x, double y, double r, double ratio, double tiltRad, double arcParam1,
            double arcParam2, double r2) {
-  PutRing("sg ", x, y, r, ratio, tiltRad, arcParam1, arcParam2, r2);
+  PutRing(out, "sg ", x, y, r, ratio, tiltRad, arcParam1, arcParam2, r2);
 }
 
-}  // namespace rek
+}  // namespace cadxform

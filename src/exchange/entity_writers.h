@@ -4,41 +4,43 @@
 // four-point solid is written as the three-point solid it reduces to.
 // Values are separated by one blank; reals use the real form, codes the
 // integer form.
-//   PutLine(0.5, 1, 100, 1)  -> "0.5 1 100 1"
-//   PutCircle(1, 1, 2.5)     -> "ci 1 1 2.5"
-//   PutText(3, "A", 10, 20, 30, 0) -> "cr 10 20 30 0 \"A"  (one file line)
+//   PutLine(out, 0.5, 1, 100, 1)  -> "0.5 1 100 1"
+//   PutCircle(out, 1, 1, 2.5)     -> "ci 1 1 2.5"
+//   PutText(out, 3, "A", 10, 20, 30, 0) -> "cr 10 20 30 0 \"A"  (one file line)
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
-namespace rek {
+#include "exchange/out_buffer.h"
+
+namespace cadxform {
 
 // Tolerance of every writer check.
 inline constexpr double kWriteTolerance = 1E-8;
 
-void PutLine(double x1, double y1, double x2, double y2);
-void PutPlStart();
-void PutPlEnd();
-void PutPoint(double x, double y);
-void PutMark(int32_t code, double x, double y, double size, double angle);
-void PutCircle(double x, double y, double r);
-void PutArc(double x, double y, double r, double arcParam1, double arcParam2, double ratio,
+void PutLine(TOutBuffer& out, double x1, double y1, double x2, double y2);
+void PutPlStart(TOutBuffer& out);
+void PutPlEnd(TOutBuffer& out);
+void PutPoint(TOutBuffer& out, double x, double y);
+void PutMark(TOutBuffer& out, int32_t code, double x, double y, double size, double angle);
+void PutCircle(TOutBuffer& out, double x, double y, double r);
+void PutArc(TOutBuffer& out, double x, double y, double r, double arcParam1, double arcParam2, double ratio,
             double tiltAngle);
-void PutText(int32_t cmd, std::string_view text, double x, double y, double dx, double dy);
-void PutDim(std::string_view text, double x1, double y1, double x2, double y2, double x, double y,
+void PutText(TOutBuffer& out, int32_t cmd, std::string_view text, double x, double y, double dx, double dy);
+void PutDim(TOutBuffer& out, std::string_view text, double x1, double y1, double x2, double y2, double x, double y,
             double dx, double dy);
-void PutSolid2(double x1, double y1, double x2, double y2);
-void PutSolid3(double x1, double y1, double x2, double y2, double x3, double y3);
-void PutSolid4(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+void PutSolid2(TOutBuffer& out, double x1, double y1, double x2, double y2);
+void PutSolid3(TOutBuffer& out, double x1, double y1, double x2, double y2, double x3, double y3);
+void PutSolid4(TOutBuffer& out, double x1, double y1, double x2, double y2, double x3, double y3, double x4,
                double y4);
-void PutSc(int32_t code, double x, double y, double r, double ratio, double tiltRad,
+void PutSc(TOutBuffer& out, int32_t code, double x, double y, double r, double ratio, double tiltRad,
            double arcParam1, double arcParam2);
-void PutSe(int32_t code, double x, double y, double r, double ratio, double tiltRad,
+void PutSe(TOutBuffer& out, int32_t code, double x, double y, double r, double ratio, double tiltRad,
            double arcParam1, double arcParam2);
-void PutSo(double x, double y, double r, double ratio, double tiltRad, double arcParam1,
+void PutSo(TOutBuffer& out, double x, double y, double r, double ratio, double tiltRad, double arcParam1,
            double arcParam2, double r2);
-void PutSg(double x, double y, double r, double ratio, double tiltRad, double arcParam1,
+void PutSg(TOutBuffer& out, double x, double y, double r, double ratio, double tiltRad, double arcParam1,
            double arcParam2, double r2);
 
-}  // namespace rek
+}  // namespace cadxform

@@ -6,9 +6,9 @@
 
 #include "platform/file_system.h"
 #include "exchange/out_buffer.h"
-#include "exchange/store.h"
+#include "exchange/temp_file_sink.h"
 
-namespace rek {
+namespace cadxform {
 
 using namespace cadxform::platform;
 
@@ -30,61 +30,9 @@ TFileHandle CreateTempBeside(const std::string& path, std::string& tempPath) {
   return kNoFile;
 }
 
-// The temporary file that the output buffer writes its full chunks into
-// while the transform runs. A failed write is remembered and reported by
-// WriteExchangeFile; discarding (the user's abort) empties the file, which
-// makes it consistent with the empty buffer again.
-class TTempFileSink : public TOutSink {
- public:
-  void Take(const char* data, size_t size) override {
-    if (!failed_ && !WriteToFile(file_, data, size)) failed_ = true;
-  }
-  void Discard() override { failed_ = !TruncateFile(file_); }
-
-  bool IsOpen() const { return file_ != kNoFile; }
-  bool Failed() const { return failed_; }
-  const std::string& Path() const { return path_; }
-  // The temporary file's name, moved out (no allocation).
-  std::string TakeTempPath() { return std::move(tempPath_); }
-  TFileHandle File() const { return file_; }
-
-  void Open(std::string path, std::string tempPath, TFileHandle file) {
-    path_ = std::move(path);
-    tempPath_ = std::move(tempPath);
-    file_ = file;
-    failed_ = false;
-  }
-  // Forgets the file without closing it (its handle has been taken over).
-  void Release() {
-    path_.clear();
-    tempPath_.clear();
-    file_ = kNoFile;
-    failed_ = false;
-  }
-  // Closes and deletes a file that will never be written whole.
-  void Abandon() {
-    if (!IsOpen()) return;
-    CloseFile(file_);
-    DeleteFileAt(tempPath_);
-    Release();
-  }
-
- private:
-  std::string path_;      // the exchange file the output is for
-  std::string tempPath_;  // the temporary file
-  TFileHandle file_ = kNoFile;
-  bool failed_ = false;
-};
-
-TTempFileSink& Spill() {
-  static TTempFileSink sink;
-  return sink;
-}
-
 // Writes what the buffer still holds in memory, or "hq" when nothing was
 // queued, in the buffer's large pieces.
-bool WriteOutLines(TFileHandle file) {
-  const TOutBuffer& lines = Store.OutLines;
+bool WriteOutLines(const TOutBuffer& lines, TFileHandle file) {
   if (lines.Count() == 0) return WriteToFile(file, "hq\r\n", 4);
   bool ok = true;
   lines.ForEachPiece([&](const char* data, size_t size) {
@@ -95,35 +43,35 @@ bool WriteOutLines(TFileHandle file) {
 
 }  // namespace
 
-void AbandonExchangeFile() {
-  TTempFileSink& spill = Spill();
-  if (Store.OutLines.Sink() == &spill) Store.OutLines.SetSink(nullptr);
+void AbandonExchangeFile(TWriteState& w) {
+  TTempFileSink& spill = w.Spill;
+  if (w.Out.Sink() == &spill) w.Out.SetSink(nullptr);
   spill.Abandon();
 }
 
-bool BeginExchangeFile(const std::string& path) {
-  AbandonExchangeFile();
+bool BeginExchangeFile(TWriteState& w, const std::string& path) {
+  AbandonExchangeFile(w);
   // Every allocation happens before the file exists, so running out of
   // memory here leaves nothing behind.
   std::string forPath = path;
   std::string tempPath;
   const TFileHandle file = CreateTempBeside(path, tempPath);
   if (file == kNoFile) return false;  // the buffer stays in memory
-  TTempFileSink& spill = Spill();
+  TTempFileSink& spill = w.Spill;
   spill.Open(std::move(forPath), std::move(tempPath), file);
-  Store.OutLines.SetSink(&spill);
+  w.Out.SetSink(&spill);
   return true;
 }
 
 // The content is flushed to disk before the rename, so a crash of the
 // machine right after it cannot leave an empty or partial exchange file.
-bool WriteExchangeFile(const std::string& path) {
-  TTempFileSink& spill = Spill();
+bool WriteExchangeFile(TWriteState& w, const std::string& path) {
+  TTempFileSink& spill = w.Spill;
   std::string tempPath;
   TFileHandle file = kNoFile;
   bool ok = true;
-  if (Store.OutLines.Sink() == &spill && spill.IsOpen()) {
-    Store.OutLines.SetSink(nullptr);
+  if (w.Out.Sink() == &spill && spill.IsOpen()) {
+    w.Out.SetSink(nullptr);
     assert(spill.Path() == path);
     if (spill.Path() != path) {
       // Part of the output went to a file meant for another path.
@@ -139,7 +87,7 @@ bool WriteExchangeFile(const std::string& path) {
     file = CreateTempBeside(path, tempPath);
     if (file == kNoFile) return false;  // nothing written, nothing deleted
   }
-  ok = ok && WriteOutLines(file) && FlushFileToDisk(file);
+  ok = ok && WriteOutLines(w.Out, file) && FlushFileToDisk(file);
   ok = CloseFile(file) && ok;
   if (ok && MoveFileOver(tempPath, path)) return true;
   DeleteFileAt(tempPath);
@@ -147,4 +95,4 @@ bool WriteExchangeFile(const std::string& path) {
   return false;
 }
 
-}  // namespace rek
+}  // namespace cadxform

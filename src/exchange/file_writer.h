@@ -5,33 +5,34 @@
 // host's input or the whole output at every moment.
 //
 // Usage (the run sequence):
-//   BeginExchangeFile(path);      // before the transform queues any line
-//   ... AddOutLine ...            // full 1 MiB chunks go to the temporary file
-//   WriteExchangeFile(path);      // the rest, flush, replace
+//   BeginExchangeFile(w, path);   // before the transform queues any line
+//   ... EmitAll(d, w) ...         // full 1 MiB chunks go to the temporary file
+//   WriteExchangeFile(w, path);   // the rest, flush, replace
 #pragma once
 
 #include <string>
 
-namespace rek {
+#include "exchange/write_state.h"
 
-// Creates the temporary file for the exchange file at path and lets the
-// store's output buffer write its full chunks into it from now on, so a
-// huge output never sits in memory whole. Returns false when the temporary
+namespace cadxform {
+
+// Creates the temporary file for the exchange file at path and lets w's
+// output buffer write its full chunks into it from now on, so a huge output
+// never sits in memory whole. Returns false when the temporary
 // file cannot be created: the buffer then keeps everything in memory and
 // WriteExchangeFile behaves as without this call. A temporary file left by
 // an earlier call that was never written is deleted first.
-// Must be followed by WriteExchangeFile with the same path (InitStore and
-// FreeStore detach the buffer; the next call of either function here then
-// deletes the abandoned temporary file).
-bool BeginExchangeFile(const std::string& path);
+// Must be followed by WriteExchangeFile with the same w and path, or by
+// AbandonExchangeFile (destroying w also deletes the temporary file).
+bool BeginExchangeFile(TWriteState& w, const std::string& path);
 
-// Gives up the output begun by BeginExchangeFile: the buffer keeps its lines
+// Gives up the output begun by BeginExchangeFile: w's buffer keeps its lines
 // in memory from now on, and the temporary file is closed and deleted, so
 // the exchange file stays as it was. Does nothing when no temporary file is
 // open. Allocates nothing (safe when memory has run out).
-void AbandonExchangeFile();
+void AbandonExchangeFile(TWriteState& w);
 
-// Replaces the file at path with the queued output lines: each line ends
+// Replaces the file at path with the output lines queued in w: each line ends
 // with CR LF, a text header and its text form one line, and an empty buffer
 // gives the single line "hq". The bytes are flushed to disk before the
 // temporary file takes the place of the exchange file. Returns true on
@@ -40,6 +41,6 @@ void AbandonExchangeFile();
 // chunks during the transform) deletes the temporary file and the file at
 // path: the host then finds no file rather than its own input taken for
 // the result.
-bool WriteExchangeFile(const std::string& path);
+bool WriteExchangeFile(TWriteState& w, const std::string& path);
 
-}  // namespace rek
+}  // namespace cadxform

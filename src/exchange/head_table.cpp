@@ -3,7 +3,7 @@
 #include <cassert>
 #include <cstring>
 
-namespace rek {
+namespace cadxform {
 
 void THeadTable::Clear() {
   heads_.Clear();
@@ -29,4 +29,4 @@ uint32_t THeadTable::Intern(const TEntHead& head, int slot) {
   return id;
 }
 
-}  // namespace rek
+}  // namespace cadxform

@@ -2,17 +2,16 @@
 //
 // Every entity carries the seven attribute values of its head. Runs of
 // entities share their attributes, so a record keeps a 4-byte THeadRef into
-// the store's head table instead of the 28-byte head itself: a head is
+// the drawing's head table instead of the 28-byte head itself: a head is
 // added to the table only when it equals none of the few heads handed out
-// last. A generated million-entity drawing whose attributes change every few
-// entities holds 225 thousand heads and still saves about 20 MB; should
-// every entity have a head of its own, a record costs 4 bytes more than one
-// holding its head.
+// last. A drawing whose attributes change every few entities still holds
+// far fewer heads than records; should every entity have a head of its own,
+// a record costs 4 bytes more than one holding its head.
 //
 // Example:
 //   TEntHead h{0, 2, 3, 1, 1, 0, 0};
-//   rec.Head = InternHead(h);           // (store.h) same id for a run
-//   rec.Head->Group == 2;  (*rec.Head).Layer == 3;
+//   rec.Head = InternHead(d, h);        // (drawing.h) same id for a run
+//   d.Heads[rec.Head].Group == 2;
 // A zero-filled record refers to the all-zero head (id 0).
 #pragma once
 
@@ -20,10 +19,10 @@
 
 #include "exchange/block_array.h"
 
-namespace rek {
+namespace cadxform {
 
-// Head of every entity record, copied from the current attributes by
-// SetEntHead when the record is created.
+// Head of every entity record, taken from the reader's running attributes
+// when the record is created.
 struct TEntHead {
   int32_t HhpNo;      // number of the last "hhp" line before the entity
   int32_t Group;      // layer group 0..15
@@ -37,16 +36,13 @@ struct TEntHead {
 };
 static_assert(sizeof(TEntHead) == 7 * sizeof(int32_t), "compared as a block of bytes");
 
-// A head as a record holds it: its id in the store's head table. Read it
-// with * or ->; the head it names never changes.
+// A head as a record holds it: its id in the drawing's head table. Read it
+// with THeadTable::operator[]; the head it names never changes.
 struct THeadRef {
   uint32_t Id;
-
-  const TEntHead& operator*() const;   // defined in store.h
-  const TEntHead* operator->() const { return &**this; }
 };
 
-// The heads of the store's records, each with a stable id.
+// The heads of a drawing's records, each with a stable id.
 class THeadTable {
  public:
   THeadTable() { Clear(); }
@@ -65,6 +61,8 @@ class THeadTable {
 
   // The head with this id (an id returned by Intern, or 0).
   const TEntHead& operator[](uint32_t id) const { return heads_[static_cast<int32_t>(id)]; }
+  // The head a record refers to.
+  const TEntHead& operator[](THeadRef ref) const { return (*this)[ref.Id]; }
 
   // Number of entries, the all-zero head included.
   int32_t Count() const { return heads_.Count(); }
@@ -78,4 +76,4 @@ class THeadTable {
   uint32_t recentIds_[kRecent] = {};
 };
 
-}  // namespace rek
+}  // namespace cadxform

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace rek {
+namespace cadxform {
 
 namespace {
 
@@ -59,7 +59,7 @@ void TrimZeros(TDecimal& d) {
 constexpr double kFixedMin = 1e-4;
 constexpr double kFixedMax = 1e15;
 
-constexpr const auto& kPow10 = powers::kPow10Int;
+constexpr const auto& kPow10 = kPow10Int;
 
 // 10^e as doubles for e = -4..15 (index e + 4). For e < 0 the double lies
 // just above 10^e, so for any double a, a >= kDecade[e + 4] exactly when
@@ -448,4 +448,4 @@ std::string RealForm(double value) {
   return std::string(buf, AppendRealForm(buf, value));
 }
 
-}  // namespace rek
+}  // namespace cadxform

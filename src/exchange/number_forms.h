@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <string>
 
-namespace rek {
+namespace cadxform {
 
 // Longest text any of the forms produces (real form: "-d.ddddddddddddddE-324").
 inline constexpr int kNumberFormMax = 32;
@@ -35,4 +35,4 @@ std::string IntForm(int32_t value);
 std::string HexForm(int32_t value);
 std::string RealForm(double value);
 
-}  // namespace rek
+}  // namespace cadxform

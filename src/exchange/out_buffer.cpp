@@ -3,9 +3,7 @@
 #include <cstring>
 #include <utility>
 
-#include "exchange/store.h"
-
-namespace rek {
+namespace cadxform {
 
 void TOutBuffer::SetSink(TOutSink* sink) { sink_ = sink; }
 
@@ -64,18 +62,10 @@ std::string TOutBuffer::Bytes() const {
   return out;
 }
 
-void AddOutLine(std::string_view line) { Store.OutLines.AddLine(line); }
-
-void AddTextHeader(std::string_view header) { Store.OutLines.AddHeader(header); }
-
-void AddMessageLine(std::string_view msg) {
+void AddMessageLine(TOutBuffer& out, std::string_view msg) {
   std::string line = "h#";
   line.append(msg);
-  AddOutLine(line);
+  out.AddLine(line);
 }
 
-void ClearOutLines() { Store.OutLines.Clear(); }
-
-int32_t OutLineCount() { return Store.OutLines.Count(); }
-
-}  // namespace rek
+}  // namespace cadxform

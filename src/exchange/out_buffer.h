@@ -20,7 +20,7 @@
 // With a sink, Clear also tells the sink to discard what it was given, so
 // an abandoned output leaves nothing behind in either place.
 //
-// Example: AddOutLine("hd"); AddTextHeader("ch 10 20 1 0 \""); AddOutLine("A");
+// Example: out.AddLine("hd"); out.AddHeader("ch 10 20 1 0 \""); out.AddLine("A");
 //   gives the bytes  hd\r\nch 10 20 1 0 "A\r\n
 #pragma once
 
@@ -32,7 +32,7 @@
 #include <string_view>
 #include <vector>
 
-namespace rek {
+namespace cadxform {
 
 // Longest entry of the output buffer.
 inline constexpr size_t kOutLineMax = 255;
@@ -101,16 +101,15 @@ class TOutBuffer {
   TOutSink* sink_ = nullptr;
 };
 
-// Appends Line to the store's output buffer as a plain line.
-void AddOutLine(std::string_view line);
-// Appends a text header to the store's output buffer (text and dimension
-// writers only).
-void AddTextHeader(std::string_view header);
-// Appends "h#" followed directly by Msg: a message addressed to the user.
-void AddMessageLine(std::string_view msg);
-// Empties the output buffer (user abort).
-void ClearOutLines();
-// Number of entries in the output buffer.
-int32_t OutLineCount();
+// Appends line to the buffer as a plain line.
+inline void AddOutLine(TOutBuffer& out, std::string_view line) { out.AddLine(line); }
+// Appends a text header (text and dimension writers only).
+inline void AddTextHeader(TOutBuffer& out, std::string_view header) { out.AddHeader(header); }
+// Appends "h#" followed directly by msg: a message addressed to the user.
+void AddMessageLine(TOutBuffer& out, std::string_view msg);
+// Empties the buffer (user abort).
+inline void ClearOutLines(TOutBuffer& out) { out.Clear(); }
+// Number of entries in the buffer.
+inline int32_t OutLineCount(const TOutBuffer& out) { return out.Count(); }
 
-}  // namespace rek
+}  // namespace cadxform

@@ -15,92 +15,85 @@
 #include "exchange/reader_entities.h"
 #include "exchange/tokenizer.h"
 
-namespace rek {
+namespace cadxform {
 
 namespace {
 
 using namespace reading;
 
-// The tokens of the line being parsed, reused from line to line so that
-// parsing allocates nothing once the buffer fits the longest line.
-TTokenLine& Tokens() {
-  static TTokenLine tokens;
-  return tokens;
-}
-
 // Header lines, indicated points and pick numbers.
-bool DispatchH(const TTokenLine& t, std::string_view k, int n) {
+bool DispatchH(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view k, int n) {
   if (k == "hk" && n >= 2) {
-    ReadHk(t);
+    ReadHk(d, t);
     return true;
   }
   if (k == "hs" && n >= 17) {
-    ReadHs(t);
+    ReadHs(d, t);
     return true;
   }
   if (k == "hzs" && n >= 3) {
-    ReadHzs(t);
+    ReadHzs(d, t);
     return true;
   }
   if (k == "hcw" && n >= 11) {
-    ReadTextKindTable(t, tkWidth);
+    ReadTextKindTable(d, t, tkWidth);
     return true;
   }
   if (k == "hch" && n >= 11) {
-    ReadTextKindTable(t, tkHeight);
+    ReadTextKindTable(d, t, tkHeight);
     return true;
   }
   if (k == "hcd" && n >= 11) {
-    ReadTextKindTable(t, tkSpacing);
+    ReadTextKindTable(d, t, tkSpacing);
     return true;
   }
   if (k == "hcc" && n >= 11) {
-    ReadTextKindTable(t, tkColor);
+    ReadTextKindTable(d, t, tkColor);
     return true;
   }
   if (k == "hn" && n >= 5) {
-    ReadHn(t);
+    ReadHn(d, t);
     return true;
   }
   if (StartsWith(k, "hp") && n >= 3) {
-    ReadIndicatedPoint(t);
+    ReadIndicatedPoint(d, t);
     return true;
   }
   if (StartsWith(k, "hhp")) {
-    ReadPickNumber(t);
+    ReadPickNumber(r, t);
     return true;
   }
   return false;
 }
 
 // Layer names and the layer group, layer, colour, line type and width lines.
-bool DispatchL(const TTokenLine& t, std::string_view k) {
+bool DispatchL(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view k) {
   if (StartsWith(k, "lgn")) {
-    ReadGroupName(t);
+    ReadGroupName(d, r, t);
     return true;
   }
   if (StartsWith(k, "lyn")) {
-    ReadLayerName(t);
+    ReadLayerName(d, r, t);
     return true;
   }
   if (StartsWith(k, "lg")) {
-    ReadGroupLine(t);
+    ReadGroupLine(d, r, t);
     return true;
   }
   if (StartsWith(k, "ly")) {
-    ReadLayerLine(t);
+    ReadLayerLine(d, r, t);
     return true;
   }
   if (StartsWith(k, "lc")) {
-    ReadColorLine(t);
+    ReadColorLine(d, r, t);
     return true;
   }
   if (StartsWith(k, "lt")) {
-    ReadLineTypeLine(t);
+    ReadLineTypeLine(d, r, t);
     return true;
   }
   if (StartsWith(k, "lw")) {
-    ReadLineWidthLine(t);
+    ReadLineWidthLine(d, r, t);
     return true;
   }
   return false;
@@ -117,30 +110,30 @@ int32_t TextCommand(std::string_view k) {
 }
 
 // Font, text kind and "cc" lines, circles, arcs, texts and dimensions.
-bool DispatchC(const TTokenLine& t, std::string_view k, int n) {
+bool DispatchC(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view k, int n) {
   if (StartsWith(k, "cn$")) {
-    ReadFontLine(t);
+    ReadFontLine(d, r, t);
     return true;
   }
   if (StartsWith(k, "cn")) {
-    ReadTextKindLine(t);
+    ReadTextKindLine(d, r, t);
     return true;
   }
   if (StartsWith(k, "cc")) {
-    ReadCcLine(t);
+    ReadCcLine(r, t);
     return true;
   }
   if (k == "ci" && n == 4) {
-    AddCircle(t);
+    AddCircle(d, r, t);
     return true;
   }
   if (k == "ci" && n >= 8) {
-    AddArc(t);
+    AddArc(d, r, t);
     return true;
   }
   if (n >= 6) {
     if (const int32_t cmd = TextCommand(k); cmd >= 0) {
-      AddTextLine(t, cmd);
+      AddTextLine(d, r, t, cmd);
       return true;
     }
   }
@@ -148,99 +141,99 @@ bool DispatchC(const TTokenLine& t, std::string_view k, int n) {
 }
 
 // Point colour, polyline marker, points and marks.
-bool DispatchP(const TTokenLine& t, std::string_view k, int n) {
+bool DispatchP(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view k, int n) {
   if (StartsWith(k, "pn")) {
-    ReadPointColorLine(t);
+    ReadPointColorLine(r, t);
     return true;
   }
   if (k == "pl") {
-    StartPolyline();
+    StartPolyline(r);
     return true;
   }
   if (k == "pt" && n == 3) {
-    AddPoint(t);
+    AddPoint(d, r, t);
     return true;
   }
   if (k == "pt" && n >= 6) {
-    AddMark(t);
+    AddMark(d, r, t);
     return true;
   }
   return false;
 }
 
 // Solids.
-bool DispatchS(const TTokenLine& t, std::string_view k, int n) {
+bool DispatchS(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view k, int n) {
   if (k == "sl") {
     if (n == 5) {
-      AddSolidOf2(t);
+      AddSolidOf2(d, r, t);
       return true;
     }
     if (n == 7) {
-      AddSolidOf3(t);
+      AddSolidOf3(d, r, t);
       return true;
     }
     if (n >= 9) {
-      AddSolidOf4(t);
+      AddSolidOf4(d, r, t);
       return true;
     }
     return false;
   }
   if (n < 9) return false;
   if (k == "sc") {
-    AddSolidArc(t, ekSc);
+    AddSolidArc(d, r, t, ekSc);
     return true;
   }
   if (k == "se") {
-    AddSolidArc(t, ekSe);
+    AddSolidArc(d, r, t, ekSe);
     return true;
   }
   if (k == "so") {
-    AddSolidRing(t, ekSo);
+    AddSolidRing(d, r, t, ekSo);
     return true;
   }
   if (k == "sg") {
-    AddSolidRing(t, ekSg);
+    AddSolidRing(d, r, t, ekSg);
     return true;
   }
   return false;
 }
 
 // Handles the line by its keyword; false when no keyword form fits.
-bool DispatchKeyword(const TTokenLine& t, std::string_view k, int n) {
+bool DispatchKeyword(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view k, int n) {
   assert(!k.empty());
   switch (k[0]) {
-    case 'h': return DispatchH(t, k, n);
-    case 'l': return DispatchL(t, k);
-    case 'c': return DispatchC(t, k, n);
-    case 'p': return DispatchP(t, k, n);
-    case 's': return DispatchS(t, k, n);
+    case 'h': return DispatchH(d, r, t, k, n);
+    case 'l': return DispatchL(d, r, t, k);
+    case 'c': return DispatchC(d, r, t, k, n);
+    case 'p': return DispatchP(d, r, t, k, n);
+    case 's': return DispatchS(d, r, t, k, n);
     case 'b':
       if (k == "bz") {
-        ReadBz();
+        ReadBz(d);
         return true;
       }
       return false;
     case 'z':
       if (k.size() == 2 && k[1] >= '1' && k[1] <= '5') {
-        ReadZLine(k[1]);
+        ReadZLine(r, k[1]);
         return true;
       }
       return false;
     case 'm':
       if (k == "msg") {
-        StartDimension();
+        StartDimension(r);
         return true;
       }
       return false;
     case '#':
       if (k == "#") {
-        EndBlock();
+        EndBlock(r);
         return true;
       }
       return false;
     case 'B':
       if (k == "BL" && n >= 4) {
-        AddBlock(t);
+        AddBlock(d, r, t);
         return true;
       }
       return false;
@@ -251,8 +244,8 @@ bool DispatchKeyword(const TTokenLine& t, std::string_view k, int n) {
 
 }  // namespace
 
-void ParseLine(std::string_view line) {
-  TTokenLine& t = Tokens();
+void ParseLine(TDrawing& d, TReadState& r, std::string_view line) {
+  TTokenLine& t = r.Tokens;
   t.Split(line);
   if (t.Empty()) return;
   const std::string_view k = t.Token(0);
@@ -260,11 +253,11 @@ void ParseLine(std::string_view line) {
   // A plain search first: the boundary-aware one is needed only when the
   // bytes occur at all, which is rare.
   if (k.find("file=") != std::string_view::npos && FindOnBoundary(k, "file=") != std::string_view::npos) {
-    ReadFileName(t);
+    ReadFileName(d, t);
     return;
   }
-  if (DispatchKeyword(t, k, n)) return;
-  if (n == 4) ReadFourNumberLine(t);
+  if (DispatchKeyword(d, r, t, k, n)) return;
+  if (n == 4) ReadFourNumberLine(d, r, t);
 }
 
-}  // namespace rek
+}  // namespace cadxform

@@ -1,17 +1,21 @@
-// The exchange file reader: fills the drawing store from the host's file.
+// The exchange file reader: fills a drawing from the host's file.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace rek {
+#include "exchange/drawing.h"
+#include "exchange/read_state.h"
 
-// Reads the whole file at path into the store, line by line. Returns true
-// when the whole file was read; false when no file exists at path (the store
-// is untouched) or reading failed (what was read so far stays).
-bool ReadExchangeFile(const std::string& path);
+namespace cadxform {
 
-// Applies one line of the file (without its line end) to the store.
-void ParseLine(std::string_view line);
+// Reads the whole file at path into d (normally a new drawing), line by
+// line. Returns true when the whole file was read; false when no file exists
+// at path (d is untouched) or reading failed (what was read so far stays).
+bool ReadExchangeFile(const std::string& path, TDrawing& d);
 
-}  // namespace rek
+// Applies one line of the file (without its line end) to d, with r the
+// reader's state from the lines before it.
+void ParseLine(TDrawing& d, TReadState& r, std::string_view line);
+
+}  // namespace cadxform

@@ -4,9 +4,8 @@
 #include <utility>
 
 #include "exchange/reader_values.h"
-#include "exchange/store.h"
 
-namespace rek::reading {
+namespace cadxform::reading {
 
 namespace {
 
@@ -27,13 +26,13 @@ std::string_view KeywordByte(const TTokenLine& t, size_t at) {
 int32_t HexDigitOfKeyword(const TTokenLine& t) {
   const std::string_view digit = KeywordByte(t, 2);
   char text[2] = {'$', digit.empty() ? '\0' : digit[0]};
-  const int32_t v = myfunc::StrToIntOrZero(std::string_view(text, 1 + digit.size()));
+  const int32_t v = StrToIntOrZero(std::string_view(text, 1 + digit.size()));
   return v < 0 || v > 15 ? 0 : v;
 }
 
 // Sets cur, and first too when this is the first line of its kind.
-void SetAttr(TPendingIndex pending, int32_t value, int32_t& first, int32_t& cur) {
-  bool& isFirst = Store.PendingAttr[static_cast<size_t>(pending)];
+void SetAttr(TReadState& r, TPendingIndex pending, int32_t value, int32_t& first, int32_t& cur) {
+  bool& isFirst = r.FirstUnseen[static_cast<size_t>(pending)];
   if (isFirst) {
     first = value;
     isFirst = false;
@@ -45,22 +44,22 @@ void SetAttr(TPendingIndex pending, int32_t value, int32_t& first, int32_t& cur)
 
 // --- Header lines ----------------------------------------------------------
 
-void ReadFileName(const TTokenLine& t) { Store.FileName.assign(KeywordTail(t, 5)); }
+void ReadFileName(TDrawing& d, const TTokenLine& t) { d.FileName.assign(KeywordTail(t, 5)); }
 
-void ReadHk(const TTokenLine& t) { Store.HkValue = Real(t, 1); }
+void ReadHk(TDrawing& d, const TTokenLine& t) { d.HkValue = Real(t, 1); }
 
-void ReadHs(const TTokenLine& t) {
-  for (int k = 0; k < 16; ++k) Store.HsValues[static_cast<size_t>(k)] = Real(t, k + 1);
+void ReadHs(TDrawing& d, const TTokenLine& t) {
+  for (int k = 0; k < 16; ++k) d.HsValues[static_cast<size_t>(k)] = Real(t, k + 1);
 }
 
-void ReadHzs(const TTokenLine& t) {
-  Store.SheetWidth = Real(t, 1);
-  Store.SheetHeight = Real(t, 2);
+void ReadHzs(TDrawing& d, const TTokenLine& t) {
+  d.SheetWidth = Real(t, 1);
+  d.SheetHeight = Real(t, 2);
 }
 
-void ReadTextKindTable(const TTokenLine& t, TTextKindField field) {
+void ReadTextKindTable(TDrawing& d, const TTokenLine& t, TTextKindField field) {
   for (int k = 1; k <= 10; ++k) {
-    TTextKind& kind = Store.TextKinds[static_cast<size_t>(k)];
+    TTextKind& kind = d.TextKinds[static_cast<size_t>(k)];
     switch (field) {
       case tkWidth: kind.Width = Real(t, k); break;
       case tkHeight: kind.Height = Real(t, k); break;
@@ -70,128 +69,127 @@ void ReadTextKindTable(const TTokenLine& t, TTextKindField field) {
   }
 }
 
-void ReadHn(const TTokenLine& t) {
-  for (int k = 1; k <= 4; ++k) Store.HnValues[static_cast<size_t>(k)] = Real(t, k);
+void ReadHn(TDrawing& d, const TTokenLine& t) {
+  for (int k = 1; k <= 4; ++k) d.HnValues[static_cast<size_t>(k)] = Real(t, k);
 }
 
-void ReadBz() { Store.BzSeen = true; }
+void ReadBz(TDrawing& d) { d.BzSeen = true; }
 
-void ReadGroupName(const TTokenLine& t) {
-  assert(Store.CurGroup >= 0 && Store.CurGroup <= 15);
-  Store.GroupNames[static_cast<size_t>(Store.CurGroup)].assign(KeywordTail(t, 3));
+void ReadGroupName(TDrawing& d, const TReadState& r, const TTokenLine& t) {
+  assert(r.Cur.Group >= 0 && r.Cur.Group <= 15);
+  d.GroupNames[static_cast<size_t>(r.Cur.Group)].assign(KeywordTail(t, 3));
 }
 
-void ReadLayerName(const TTokenLine& t) {
-  assert(Store.CurGroup >= 0 && Store.CurGroup <= 15 && Store.CurLayer >= 0 && Store.CurLayer <= 15);
-  Store.LayerNames[static_cast<size_t>(Store.CurGroup * 16 + Store.CurLayer)].assign(KeywordTail(t, 3));
+void ReadLayerName(TDrawing& d, const TReadState& r, const TTokenLine& t) {
+  assert(r.Cur.Group >= 0 && r.Cur.Group <= 15 && r.Cur.Layer >= 0 && r.Cur.Layer <= 15);
+  d.LayerNames[static_cast<size_t>(r.Cur.Group * 16 + r.Cur.Layer)].assign(KeywordTail(t, 3));
 }
 
 // --- Attribute lines -------------------------------------------------------
 
-void ReadGroupLine(const TTokenLine& t) {
-  SetAttr(paGroup, HexDigitOfKeyword(t), Store.FirstGroup, Store.CurGroup);
-  if (t.Count() >= 2) Store.GroupNums[static_cast<size_t>(Store.CurGroup)] = Int(t, 1);
-  Store.InPl = false;
+void ReadGroupLine(TDrawing& d, TReadState& r, const TTokenLine& t) {
+  SetAttr(r, paGroup, HexDigitOfKeyword(t), d.First.Group, r.Cur.Group);
+  if (t.Count() >= 2) d.GroupNums[static_cast<size_t>(r.Cur.Group)] = Int(t, 1);
+  r.InPl = false;
 }
 
-void ReadLayerLine(const TTokenLine& t) {
-  SetAttr(paLayer, HexDigitOfKeyword(t), Store.FirstLayer, Store.CurLayer);
+void ReadLayerLine(TDrawing& d, TReadState& r, const TTokenLine& t) {
+  SetAttr(r, paLayer, HexDigitOfKeyword(t), d.First.Layer, r.Cur.Layer);
   if (t.Count() >= 2) {
-    Store.LayerNums[static_cast<size_t>(Store.CurGroup * 16 + Store.CurLayer)] = Int(t, 1);
+    d.LayerNums[static_cast<size_t>(r.Cur.Group * 16 + r.Cur.Layer)] = Int(t, 1);
   }
-  Store.InPl = false;
+  r.InPl = false;
 }
 
-void ReadColorLine(const TTokenLine& t) {
-  const int32_t c = myfunc::StrToIntOrZero(KeywordTail(t, 2));
-  SetAttr(paColor, c, Store.FirstColor, Store.CurColor);
+void ReadColorLine(TDrawing& d, TReadState& r, const TTokenLine& t) {
+  const int32_t c = StrToIntOrZero(KeywordTail(t, 2));
+  SetAttr(r, paColor, c, d.First.Color, r.Cur.Color);
   // Colour 10 is the solid colour given as a number of its own; any other
   // colour leaves the last one in force for later solids.
-  if (c == 10 && t.Count() >= 2) Store.CurSolidColor = Int(t, 1);
-  Store.InPl = false;
+  if (c == 10 && t.Count() >= 2) r.Cur.SolidColor = Int(t, 1);
+  r.InPl = false;
 }
 
-void ReadLineTypeLine(const TTokenLine& t) {
-  SetAttr(paLineType, myfunc::StrToIntOrZero(KeywordTail(t, 2)), Store.FirstLineType, Store.CurLineType);
-  Store.InPl = false;
+void ReadLineTypeLine(TDrawing& d, TReadState& r, const TTokenLine& t) {
+  SetAttr(r, paLineType, StrToIntOrZero(KeywordTail(t, 2)), d.First.LineType, r.Cur.LineType);
+  r.InPl = false;
 }
 
-void ReadLineWidthLine(const TTokenLine& t) {
-  SetAttr(paLineWidth, myfunc::StrToIntOrZero(KeywordTail(t, 2)), Store.FirstLineWidth,
-          Store.CurLineWidth);
-  Store.InPl = false;
+void ReadLineWidthLine(TDrawing& d, TReadState& r, const TTokenLine& t) {
+  SetAttr(r, paLineWidth, StrToIntOrZero(KeywordTail(t, 2)), d.First.LineWidth,
+          r.Cur.LineWidth);
+  r.InPl = false;
 }
 
-void ReadFontLine(const TTokenLine& t) {
+void ReadFontLine(TDrawing& d, TReadState& r, const TTokenLine& t) {
   const std::string_view name = KeywordTail(t, 3);
-  if (Store.FirstFontName.empty()) Store.FirstFontName.assign(name);
-  Store.CurFontName.assign(name);
-  Store.InPl = false;
+  if (d.First.FontName.empty()) d.First.FontName.assign(name);
+  r.Cur.FontName.assign(name);
+  r.InPl = false;
 }
 
-void ReadTextKindLine(const TTokenLine& t) {
-  TDrawingStore& s = Store;
-  const int32_t k = myfunc::StrToIntOrZero(KeywordTail(t, 2));
+void ReadTextKindLine(TDrawing& d, TReadState& r, const TTokenLine& t) {
+  const int32_t k = StrToIntOrZero(KeywordTail(t, 2));
   // Kind 0 is the free size, given by the four values that follow it.
   const bool freeSize = k == 0 && t.Count() >= 5;
-  bool& isFirst = s.PendingAttr[paTextKind];
+  bool& isFirst = r.FirstUnseen[paTextKind];
   if (isFirst) {
-    s.FirstTextKind = k;
+    d.First.TextKind = k;
     if (freeSize) {
-      s.FirstTextWidth = Real(t, 1);
-      s.FirstTextHeight = Real(t, 2);
-      s.FirstTextSpacing = Real(t, 3);
-      s.FirstTextColor = Int(t, 4);
+      d.First.TextWidth = Real(t, 1);
+      d.First.TextHeight = Real(t, 2);
+      d.First.TextSpacing = Real(t, 3);
+      d.First.TextColor = Int(t, 4);
     }
     isFirst = false;
   }
-  s.CurTextKind = k;
+  r.Cur.TextKind = k;
   if (freeSize) {
-    s.CurTextWidth = Real(t, 1);
-    s.CurTextHeight = Real(t, 2);
-    s.CurTextSpacing = Real(t, 3);
-    s.CurTextColor = Int(t, 4);
+    r.Cur.TextWidth = Real(t, 1);
+    r.Cur.TextHeight = Real(t, 2);
+    r.Cur.TextSpacing = Real(t, 3);
+    r.Cur.TextColor = Int(t, 4);
   }
-  s.InPl = false;
+  r.InPl = false;
 }
 
-void ReadCcLine(const TTokenLine& t) {
-  const int32_t c = myfunc::StrToIntOrZero(KeywordByte(t, 2));
-  Store.CurCc = c < 0 || c > 8 ? 0 : c;
-  Store.InPl = false;
+void ReadCcLine(TReadState& r, const TTokenLine& t) {
+  const int32_t c = StrToIntOrZero(KeywordByte(t, 2));
+  r.Cur.Cc = c < 0 || c > 8 ? 0 : c;
+  r.InPl = false;
 }
 
-void ReadPointColorLine(const TTokenLine& t) {
-  Store.CurPointColor = myfunc::StrToIntOrZero(KeywordTail(t, 2));
-  Store.InPl = false;
+void ReadPointColorLine(TReadState& r, const TTokenLine& t) {
+  r.Cur.PointColor = StrToIntOrZero(KeywordTail(t, 2));
+  r.InPl = false;
 }
 
-void ReadZLine(char digit) {
+void ReadZLine(TReadState& r, char digit) {
   assert(digit >= '1' && digit <= '5');
-  Store.CurZFlags |= 1 << (digit - '1');
+  r.CurZFlags |= 1 << (digit - '1');
 }
 
 // --- Block markers ---------------------------------------------------------
 
-void StartPolyline() {
-  ++Store.PlCount;
-  Store.InPl = true;
-  Store.InDim = false;
+void StartPolyline(TReadState& r) {
+  ++r.PlCount;
+  r.InPl = true;
+  r.InDim = false;
 }
 
-void StartDimension() {
-  Store.InDim = true;
-  Store.InPl = false;
+void StartDimension(TReadState& r) {
+  r.InDim = true;
+  r.InPl = false;
 }
 
-void EndBlock() {
-  Store.InPl = false;
-  Store.InDim = false;
+void EndBlock(TReadState& r) {
+  r.InPl = false;
+  r.InDim = false;
 }
 
 // --- Indicated points and pick numbers -------------------------------------
 
-void ReadIndicatedPoint(const TTokenLine& t) {
+void ReadIndicatedPoint(TDrawing& d, const TTokenLine& t) {
   const std::string_view k = t.Token(0);
   std::string_view digits = KeywordTail(t, 2);
   int32_t kind = 0;
@@ -206,13 +204,13 @@ void ReadIndicatedPoint(const TTokenLine& t) {
     digits = k.substr(2, p - 2);
     kind = code;
   }
-  const int32_t m = myfunc::StrToIntOrZero(digits);
+  const int32_t m = StrToIntOrZero(digits);
   if (m < 1 || m > 99) return;
-  Store.HpPoints[static_cast<size_t>(m)] = THpPoint{true, Real(t, 1), Real(t, 2), kind};
-  ++Store.HpCount;
+  d.HpPoints[static_cast<size_t>(m)] = THpPoint{true, Real(t, 1), Real(t, 2), kind};
+  ++d.HpCount;
 }
 
-void ReadPickNumber(const TTokenLine& t) {
+void ReadPickNumber(TReadState& r, const TTokenLine& t) {
   const std::string_view k = t.Token(0);
   assert(StartsWith(k, "hhp"));
   // The number runs from after "hhp" up to a suffix found after it.
@@ -221,7 +219,7 @@ void ReadPickNumber(const TTokenLine& t) {
     const size_t p = FindOnBoundary(k, suffix);
     if (p != std::string_view::npos && p > 3) len = p - 3;
   }
-  Store.CurHhpNo = myfunc::StrToIntOrZero(k.substr(3, len));
+  r.CurHhpNo = StrToIntOrZero(k.substr(3, len));
 }
 
-}  // namespace rek::reading
+}  // namespace cadxform::reading

@@ -4,38 +4,41 @@
 //
 // Each handler takes the tokens of a line that the dispatcher (ParseLine) has
 // already recognised by its first token and token count, and applies it to
-// the store. They never fail: missing or malformed numbers read as 0.
+// the drawing d and the reader's state r. They never fail: missing or
+// malformed numbers read as 0.
 #pragma once
 
 #include <cstdint>
 
+#include "exchange/drawing.h"
+#include "exchange/read_state.h"
 #include "exchange/tokenizer.h"
 
-namespace rek::reading {
+namespace cadxform::reading {
 
 // --- Header lines ---------------------------------------------------------
 
 // "file=<path>": FileName := everything after "file=" (blanks included,
 // since the equals sign ends splitting).
-void ReadFileName(const TTokenLine& t);
+void ReadFileName(TDrawing& d, const TTokenLine& t);
 // "hk v": HkValue := v.
-void ReadHk(const TTokenLine& t);
+void ReadHk(TDrawing& d, const TTokenLine& t);
 // "hs v0 .. v15": HsValues.
-void ReadHs(const TTokenLine& t);
+void ReadHs(TDrawing& d, const TTokenLine& t);
 // "hzs w h": SheetWidth, SheetHeight.
-void ReadHzs(const TTokenLine& t);
+void ReadHzs(TDrawing& d, const TTokenLine& t);
 // "hcw"/"hch"/"hcd"/"hcc" with ten values: the widths, heights, spacings or
 // colours of text kinds 1..10.
 enum TTextKindField { tkWidth, tkHeight, tkSpacing, tkColor };
-void ReadTextKindTable(const TTokenLine& t, TTextKindField field);
+void ReadTextKindTable(TDrawing& d, const TTokenLine& t, TTextKindField field);
 // "hn a b c d": HnValues 1..4.
-void ReadHn(const TTokenLine& t);
+void ReadHn(TDrawing& d, const TTokenLine& t);
 // "bz": BzSeen.
-void ReadBz();
+void ReadBz(TDrawing& d);
 // "lgn<name>": name of the current layer group.
-void ReadGroupName(const TTokenLine& t);
+void ReadGroupName(TDrawing& d, const TReadState& r, const TTokenLine& t);
 // "lyn<name>": name of the current layer.
-void ReadLayerName(const TTokenLine& t);
+void ReadLayerName(TDrawing& d, const TReadState& r, const TTokenLine& t);
 
 // --- Attribute lines ------------------------------------------------------
 // Each sets one current attribute and, on the first line of its kind in the
@@ -43,43 +46,43 @@ void ReadLayerName(const TTokenLine& t);
 
 // "lg<h> [num]": layer group = one hex digit h (0 when missing or not a hex
 // digit).  "lg3" -> 3, "lgA" -> 10, "lgG" -> 0, "lg" -> 0.
-void ReadGroupLine(const TTokenLine& t);
+void ReadGroupLine(TDrawing& d, TReadState& r, const TTokenLine& t);
 // "ly<h> [num]": layer, as the layer group.
-void ReadLayerLine(const TTokenLine& t);
+void ReadLayerLine(TDrawing& d, TReadState& r, const TTokenLine& t);
 // "lc<c> [rgb]": colour c; "lc10 255" also sets the solid colour to 255.
-void ReadColorLine(const TTokenLine& t);
+void ReadColorLine(TDrawing& d, TReadState& r, const TTokenLine& t);
 // "lt<n>": line type.
-void ReadLineTypeLine(const TTokenLine& t);
+void ReadLineTypeLine(TDrawing& d, TReadState& r, const TTokenLine& t);
 // "lw<n>": line width.
-void ReadLineWidthLine(const TTokenLine& t);
+void ReadLineWidthLine(TDrawing& d, TReadState& r, const TTokenLine& t);
 // "cn$<name>": font name.
-void ReadFontLine(const TTokenLine& t);
+void ReadFontLine(TDrawing& d, TReadState& r, const TTokenLine& t);
 // "cn<k> [w h s c]": text kind; kind 0 with four values sets the free size.
-void ReadTextKindLine(const TTokenLine& t);
+void ReadTextKindLine(TDrawing& d, TReadState& r, const TTokenLine& t);
 // "cc<d>": the one digit d (0..8, anything else 0).
-void ReadCcLine(const TTokenLine& t);
+void ReadCcLine(TReadState& r, const TTokenLine& t);
 // "pn<c>": point colour.
-void ReadPointColorLine(const TTokenLine& t);
+void ReadPointColorLine(TReadState& r, const TTokenLine& t);
 // "z1".."z5": adds bit 1, 2, 4, 8 or 16 to the z-flags of the next entity.
 // digit is the second byte of the keyword, '1'..'5'.
-void ReadZLine(char digit);
+void ReadZLine(TReadState& r, char digit);
 
 // --- Block markers --------------------------------------------------------
 
-// "pl": a new polyline block (numbered by PlCount).
-void StartPolyline();
+// "pl": a new polyline block (numbered by r.PlCount).
+void StartPolyline(TReadState& r);
 // "msg": a dimension block.
-void StartDimension();
+void StartDimension(TReadState& r);
 // "#": back to plain.
-void EndBlock();
+void EndBlock(TReadState& r);
 
 // --- Indicated points and pick numbers -------------------------------------
 
 // "hp<m>[suffix] x y": indicated point m (1..99) of kind 0 (no suffix),
 // 1 "-", 2 "ln", 3 "ci", 4 "ch". Other numbers change nothing.
-//   "hp5ci 1 2" -> HpPoints[5] = (1, 2) kind 3
-void ReadIndicatedPoint(const TTokenLine& t);
-// "hhp<m>[ln|ci|ch]": CurHhpNo := m.  "hhp12ln" -> 12, "hhp" -> 0.
-void ReadPickNumber(const TTokenLine& t);
+//   "hp5ci 1 2" -> d.HpPoints[5] = (1, 2) kind 3
+void ReadIndicatedPoint(TDrawing& d, const TTokenLine& t);
+// "hhp<m>[ln|ci|ch]": r.CurHhpNo := m.  "hhp12ln" -> 12, "hhp" -> 0.
+void ReadPickNumber(TReadState& r, const TTokenLine& t);
 
-}  // namespace rek::reading
+}  // namespace cadxform::reading

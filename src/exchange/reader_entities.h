@@ -1,9 +1,10 @@
 // Handlers of the exchange-file lines that add an entity to the store.
 //
 // Each takes the tokens of a line that the dispatcher (ParseLine) has already
-// recognised by its first token and token count. The new record gets its head
-// from the current attributes (SetEntHead) and its own fields from the
-// tokens; missing or malformed numbers read as 0. Every handler except
+// recognised by its first token and token count, and appends the record to
+// the drawing d. The new record gets its head from the reader's running
+// attributes in r and its own fields from the tokens; missing or malformed
+// numbers read as 0. Every handler except
 // ReadFourNumberLine also ends a polyline or dimension block and clears the
 // collected z-flags.
 //
@@ -11,42 +12,43 @@
 // runs out on the way, Order never names a record that does not exist.
 #pragma once
 
-#include "exchange/store.h"
+#include "exchange/drawing.h"
+#include "exchange/read_state.h"
 #include "exchange/tokenizer.h"
 
-namespace rek::reading {
+namespace cadxform::reading {
 
 // "ci x y r": circle.
-void AddCircle(const TTokenLine& t);
+void AddCircle(TDrawing& d, TReadState& r, const TTokenLine& t);
 // "ci x y r p1 p2 ratio tilt": arc (tilt in degrees).
-void AddArc(const TTokenLine& t);
+void AddArc(TDrawing& d, TReadState& r, const TTokenLine& t);
 // A text line "<kw> x y dx dy text" with kw "ch" (cmd 0), "cv" 1, "cs" 2,
 // "cr" 3, "co" 4, "cp" 5, "ct" 6, "ck" 7, "cz" 8 or "c2" 9. Inside a
 // dimension block a "cs" line completes the dimension instead.
 //   `ch 10 20 30 0 "A B` -> text "A B" at (10, 20), direction (30, 0)
-void AddTextLine(const TTokenLine& t, int32_t cmd);
+void AddTextLine(TDrawing& d, TReadState& r, const TTokenLine& t, int32_t cmd);
 // "pt x y": point in the current point colour.
-void AddPoint(const TTokenLine& t);
+void AddPoint(TDrawing& d, TReadState& r, const TTokenLine& t);
 // "pt x y size angle code": mark in the current point colour.
-void AddMark(const TTokenLine& t);
+void AddMark(TDrawing& d, TReadState& r, const TTokenLine& t);
 // "BL x y name": block reference; the name is kept whole.
-void AddBlock(const TTokenLine& t);
+void AddBlock(TDrawing& d, TReadState& r, const TTokenLine& t);
 // "sl x1 y1 x2 y2": solid of two points.
-void AddSolidOf2(const TTokenLine& t);
+void AddSolidOf2(TDrawing& d, TReadState& r, const TTokenLine& t);
 // "sl" with three points: coinciding points reduce it to two.
 //   (0,0) (0,0) (5,5) -> two-point solid (0,0)-(5,5)
-void AddSolidOf3(const TTokenLine& t);
+void AddSolidOf3(TDrawing& d, TReadState& r, const TTokenLine& t);
 // "sl" with four points: coinciding points reduce it to three or two.
 //   (0,0) (1,0) (1,1) (0,0) -> three-point solid (0,0) (1,0) (1,1)
-void AddSolidOf4(const TTokenLine& t);
+void AddSolidOf4(TDrawing& d, TReadState& r, const TTokenLine& t);
 // "sc"/"se x y r ratio tiltRad p1 p2 code": solid arc of kind ekSc or ekSe.
-void AddSolidArc(const TTokenLine& t, TEntKind kind);
+void AddSolidArc(TDrawing& d, TReadState& r, const TTokenLine& t, TEntKind kind);
 // "so"/"sg x y r ratio tiltRad p1 p2 r2": solid ring of kind ekSo or ekSg.
-void AddSolidRing(const TTokenLine& t, TEntKind kind);
+void AddSolidRing(TDrawing& d, TReadState& r, const TTokenLine& t, TEntKind kind);
 // A line of four numbers "x1 y1 x2 y2": a line, numbered with the polyline
 // block it is in. Inside a dimension block it only becomes the pending
 // dimension line: no record, and the z-flags stay for the dimension itself.
 // Never ends a block.
-void ReadFourNumberLine(const TTokenLine& t);
+void ReadFourNumberLine(TDrawing& d, TReadState& r, const TTokenLine& t);
 
-}  // namespace rek::reading
+}  // namespace cadxform::reading

@@ -7,7 +7,7 @@
 
 #include "exchange/reader.h"
 
-namespace rek {
+namespace cadxform {
 
 std::string_view TLineAssembler::StripCr(std::string_view raw) {
   const void* cr = std::memchr(raw.data(), '\r', raw.size());
@@ -33,15 +33,16 @@ struct TFileCloser {
 
 }  // namespace
 
-bool ReadExchangeFile(const std::string& path) {
+bool ReadExchangeFile(const std::string& path, TDrawing& d) {
   // Binary mode: line ends are handled by TLineAssembler, the same way on
   // every platform.
   std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
   try {
     std::unique_ptr<char[]> chunk(new char[kChunkSize]);
+    TReadState r(d);
     TLineAssembler lines;
-    auto parse = [](std::string_view line) { ParseLine(line); };
+    auto parse = [&](std::string_view line) { ParseLine(d, r, line); };
     for (;;) {
       const size_t got = std::fread(chunk.get(), 1, kChunkSize, file.get());
       if (got > 0 && !lines.Feed(chunk.get(), got, parse)) return true;  // Ctrl+Z
@@ -53,9 +54,9 @@ bool ReadExchangeFile(const std::string& path) {
     lines.Finish(parse);
     return true;
   } catch (const std::bad_alloc&) {
-    // Out of memory: the lines parsed so far stay in the store.
+    // Out of memory: the lines parsed so far stay in the drawing.
     return false;
   }
 }
 
-}  // namespace rek
+}  // namespace cadxform

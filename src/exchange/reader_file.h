@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-namespace rek {
+namespace cadxform {
 
 class TLineAssembler {
  public:
@@ -85,4 +85,4 @@ class TLineAssembler {
   bool ended_ = false;
 };
 
-}  // namespace rek
+}  // namespace cadxform

@@ -9,15 +9,15 @@
 #include <cstdint>
 
 #include "exchange/tokenizer.h"
-#include "numeric/myfunc.h"
+#include "numeric/parse_number.h"
 
-namespace rek::reading {
+namespace cadxform::reading {
 
 // Token k read as a 32-bit integer (decimal or "$" hex), 0 when malformed.
-inline int32_t Int(const TTokenLine& t, int k) { return myfunc::StrToIntOrZero(t.Token(k)); }
+inline int32_t Int(const TTokenLine& t, int k) { return StrToIntOrZero(t.Token(k)); }
 
 // Token k read as a real, 0.0 when malformed. (The token buffer pads every
 // token, which lets short decimals be read a word at a time.)
-inline double Real(const TTokenLine& t, int k) { return myfunc::StrToFloatOrZeroPadded(t.Token(k)); }
+inline double Real(const TTokenLine& t, int k) { return StrToFloatOrZeroPadded(t.Token(k)); }
 
-}  // namespace rek::reading
+}  // namespace cadxform::reading

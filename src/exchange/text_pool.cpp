@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace rek {
+namespace cadxform {
 
 TTextRef TTextPool::Add(std::string_view s) {
   if (s.empty()) return TTextRef{nullptr, 0};
@@ -32,4 +32,4 @@ void TTextPool::Clear() {
   reserved_ = 0;
 }
 
-}  // namespace rek
+}  // namespace cadxform

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-namespace rek {
+namespace cadxform {
 
 // Longest short text (font names, text contents) a record may hold.
 inline constexpr size_t kShortTextMax = 255;
@@ -56,4 +56,4 @@ class TTextPool {
   size_t reserved_ = 0;
 };
 
-}  // namespace rek
+}  // namespace cadxform

@@ -7,7 +7,7 @@
 
 #include "numeric/word_bits.h"
 
-namespace rek {
+namespace cadxform {
 
 namespace {
 
@@ -36,11 +36,6 @@ constexpr std::array<TByteClass, 256> MakeClassTable() {
 }
 
 constexpr std::array<TByteClass, 256> kClass = MakeClassTable();
-
-// Words of eight bytes, the first byte of the text in the lowest byte.
-using wordbits::kHighBits;
-using wordbits::kOnes;
-using wordbits::LoadWord;
 
 // High bit set in every byte of w below n (n <= 0x80), possibly also in
 // bytes above the lowest such byte; the test "any byte below n" and the
@@ -227,4 +222,4 @@ void TTokenLine::SplitGeneral(std::string_view line) {
   std::memset(out + pos, 0, kPad);  // the padding after the last token
 }
 
-}  // namespace rek
+}  // namespace cadxform

@@ -34,13 +34,12 @@
 #include <memory>
 #include <string_view>
 
-namespace rek {
+#include "numeric/cp932.h"
+
+namespace cadxform {
 
 // Number of tokens a line keeps. No line of the format needs more than 17.
 inline constexpr int kMaxTokens = 32;
-
-// True for a byte that starts a double-byte character.
-constexpr bool IsLeadByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD); }
 
 // Position of the first occurrence of pat in text that begins on a character
 // boundary (never on the second byte of a double-byte character), or npos.
@@ -103,4 +102,4 @@ class TTokenLine {
   int stored_ = 1;
 };
 
-}  // namespace rek
+}  // namespace cadxform

@@ -7,12 +7,12 @@
 // the last bits, and the output files of both builds must be identical.
 #include <cmath>
 
-#include "numeric/myfunc.h"
+#include "numeric/geometry.h"
+#include "numeric/rounding.h"
 
-namespace myfunc {
+namespace cadxform {
 namespace {
 
-constexpr long double kPi = 3.14159265358979323846264338327950288L;
 constexpr long double kTwoPi = 6.28318530717958647692528676655900577L;
 constexpr long double kZeroVector = 1e-10L;  // both components below: no direction
 
@@ -114,4 +114,4 @@ void RotateDeg(double x, double y, double cx, double cy, double d, double& outX,
   TRotation(d).Apply(x, y, cx, cy, outX, outY);
 }
 
-}  // namespace myfunc
+}  // namespace cadxform

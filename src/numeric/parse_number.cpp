@@ -12,19 +12,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-
-#include "numeric/powers_of_ten.h"
-#include "numeric/word_bits.h"
 #include <string_view>
 #include <system_error>
 
-#include "numeric/myfunc.h"
+#include "numeric/parse_number.h"
+#include "numeric/powers_of_ten.h"
+#include "numeric/word_bits.h"
 
-namespace myfunc {
+namespace cadxform {
 namespace {
 
-using powers::kPow10Int;
-constexpr const auto& kPow10 = powers::kPow10Real;
+constexpr const auto& kPow10 = kPow10Real;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -211,9 +209,6 @@ bool TryPlainDecimal(std::string_view text, double& value) {
 // without a branch per digit: the lengths of number tokens vary from token
 // to token, and loops over their digits would mispredict at every end.
 
-using wordbits::kHighBits;
-using wordbits::kOnes;
-using wordbits::LoadWord;
 
 // Number of decimal digits at the start of the word (0 to 8). A byte is a
 // digit when byte - '0' is below 10; borrows and carries of the lane tests
@@ -370,4 +365,4 @@ double StrToFloatOrZeroPadded(std::string_view text) {
   return StrToFloatOrZero(text);
 }
 
-}  // namespace myfunc
+}  // namespace cadxform

@@ -9,7 +9,7 @@
 #include <array>
 #include <cstdint>
 
-namespace powers {
+namespace cadxform {
 
 inline constexpr std::array<uint64_t, 20> kPow10Int = [] {
   std::array<uint64_t, 20> t{};
@@ -31,4 +31,4 @@ inline constexpr std::array<double, 23> kPow10Real = [] {
   return t;
 }();
 
-}  // namespace powers
+}  // namespace cadxform

@@ -6,13 +6,15 @@
 #include <cmath>
 #include <cstdint>
 
-#include "numeric/myfunc.h"
+#include "numeric/rounding.h"
 
-namespace myfunc {
+namespace cadxform {
 
 double RoundE10(double x) {
-  // Divided by 1e-10 (not multiplied by 1e10): the two differ in the last
-  // bit for some x, and the division is the established behaviour.
+  // Divided by 1e-10, not multiplied by 1e10: the two differ in the last
+  // bit for some x, and every angle the tool writes goes through here, so
+  // the form is fixed to keep the output of a drawing the same from one
+  // version of the tool to the next.
   const long double a = std::trunc(std::fabs(static_cast<long double>(x)) / 1e-10L + 0.5L) * 1e-10L;
   return static_cast<double>(x >= 0 ? a : -a);
 }
@@ -34,4 +36,4 @@ double RoundDigits(int32_t digits, int32_t mode, double x) {
   return static_cast<double>(x >= 0 ? a : -a);
 }
 
-}  // namespace myfunc
+}  // namespace cadxform

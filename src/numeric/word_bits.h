@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace wordbits {
+namespace cadxform {
 
 // One in every byte lane; times b, the byte b in every lane.
 inline constexpr uint64_t kOnes = 0x0101010101010101u;
@@ -28,4 +28,4 @@ inline uint64_t LoadWord(const char* p) {
   return w;
 }
 
-}  // namespace wordbits
+}  // namespace cadxform

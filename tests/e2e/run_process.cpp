@@ -18,7 +18,7 @@
 
 namespace fs = std::filesystem;
 
-namespace e2e {
+namespace cadxform::e2e {
 
 std::string ReadFileBytes(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -265,4 +265,4 @@ TChild TToolSandbox::Start(const std::vector<std::string>& args, const TChildLim
   return TChild(exe_.string(), args, workDir_.string(), root_.string(), limits);
 }
 
-}  // namespace e2e
+}  // namespace cadxform::e2e

@@ -2,7 +2,7 @@
 // executable this way, with its own working directory.
 //
 // Example (run the tool on some bytes in a fresh folder):
-//   e2e::TToolSandbox box(TestArgs[0], "my_case");
+//   cadxform::e2e::TToolSandbox box(TestArgs[0], "my_case");
 //   box.PutExchange("ci 1 2 3\r\n");
 //   const auto r = box.Run({"1", "1", "0", "0"});
 //   // r.ExitCode, r.Stderr, box.GetExchange(), box.StrayEntries()
@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-namespace e2e {
+namespace cadxform::e2e {
 
 struct TProcessResult {
   bool Started = false;
@@ -114,4 +114,4 @@ std::string ReadFileBytes(const std::filesystem::path& p);
 // cut after `limit` bytes: readable failure messages.
 std::string Printable(std::string_view bytes, size_t limit = 2000);
 
-}  // namespace e2e
+}  // namespace cadxform::e2e

@@ -47,7 +47,7 @@ std::vector<std::string> ErrorLines(const std::string& err) {
 
 // Checks that stderr holds exactly the given failure lines, in order, each
 // a plain line naming the exchange file of this sandbox.
-void ExpectFailureLines(const e2e::TProcessResult& r, const e2e::TToolSandbox& box,
+void ExpectFailureLines(const cadxform::e2e::TProcessResult& r, const cadxform::e2e::TToolSandbox& box,
                         const std::vector<std::string>& what) {
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_EQ(r.Stdout, "");
@@ -68,7 +68,7 @@ void ExpectFailureLines(const e2e::TProcessResult& r, const e2e::TToolSandbox& b
 // Before: the failed read was ignored, the translation ran on an empty store
 // and the write failed silently: exit status 0, nothing said.
 TEST(Faults, ExchangePathIsAFolder) {
-  e2e::TToolSandbox box(TestArgs.at(0), "folder");
+  cadxform::e2e::TToolSandbox box(TestArgs.at(0), "folder");
   fs::create_directory(box.ExchangePath());
   const std::string inside = (box.ExchangePath() / "keep.txt").string();
   { std::ofstream(inside, std::ios::binary) << "host data"; }
@@ -77,7 +77,7 @@ TEST(Faults, ExchangePathIsAFolder) {
 
   ExpectFailureLines(r, box, {"cannot read", "cannot write"});
   EXPECT_TRUE(fs::is_directory(box.ExchangePath()));
-  EXPECT_EQ(e2e::ReadFileBytes(inside), "host data");
+  EXPECT_EQ(cadxform::e2e::ReadFileBytes(inside), "host data");
   EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
 }
 
@@ -90,9 +90,9 @@ TEST(Faults, DiskFullLeavesNoFile) {
   // is a file here and so limited too.
   for (const int64_t limit : {256, 4096}) {
     SCOPED_TRACE("file size limit " + std::to_string(limit));
-    e2e::TToolSandbox box(TestArgs.at(0), "disk_full");
+    cadxform::e2e::TToolSandbox box(TestArgs.at(0), "disk_full");
     box.PutExchange(SmallDrawing());
-    e2e::TChildLimits limits;
+    cadxform::e2e::TChildLimits limits;
     limits.FileSizeBytes = limit;
 
     const auto r = box.Run(kMoveArgs, limits);
@@ -110,13 +110,13 @@ TEST(Faults, DiskFullLeavesNoFile) {
 // created, nothing was written and the tool ended with status 0, silently.
 TEST(Faults, ReadOnlyFolderKeepsTheInput) {
   if (kOnWindows) GTEST_SKIP() << "read-only folders do not stop file creation on Windows";
-  e2e::TToolSandbox box(TestArgs.at(0), "read_only");
+  cadxform::e2e::TToolSandbox box(TestArgs.at(0), "read_only");
   const std::string input = SmallDrawing();
   box.PutExchange(input);
   fs::permissions(box.ExchangePath(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   fs::permissions(box.ToolDir(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                      fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-  e2e::TChildLimits limits;
+  cadxform::e2e::TChildLimits limits;
   limits.DropRoot = true;
 
   const auto r = box.Run(kMoveArgs, limits);

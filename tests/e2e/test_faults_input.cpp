@@ -83,8 +83,8 @@ std::string FirstDifference(const std::vector<std::string>& got, const std::vect
     const std::string g = i < got.size() ? got[i] : "(nothing)";
     const std::string w = i < want.size() ? want[i] : "(nothing)";
     if (g != w) {
-      return "entity line " + std::to_string(i + 1) + ": got " + e2e::Printable(g, 100) + ", want " +
-             e2e::Printable(w, 100) + (i > 0 ? " (after " + e2e::Printable(want[i - 1], 100) + ")" : "");
+      return "entity line " + std::to_string(i + 1) + ": got " + cadxform::e2e::Printable(g, 100) + ", want " +
+             cadxform::e2e::Printable(w, 100) + (i > 0 ? " (after " + cadxform::e2e::Printable(want[i - 1], 100) + ")" : "");
     }
   }
   return "";
@@ -111,14 +111,14 @@ class TToolRuns {
   // tool reads it back to the same entity lines (the translation by (0, 0)
   // changes no coordinate, since the tool never writes an indicated point).
   void CheckOutput(const std::string& out, bool readsBack = true) {
-    EXPECT_EQ(WellFormedFault(out), "") << e2e::Printable(out);
+    EXPECT_EQ(WellFormedFault(out), "") << cadxform::e2e::Printable(out);
     if (readsBack) {
       EXPECT_EQ(FirstDifference(EntityLines(Run(out)), EntityLines(out)), "") << "read back";
     }
   }
 
  private:
-  e2e::TToolSandbox box_;
+  cadxform::e2e::TToolSandbox box_;
 };
 
 // One line of every kind the reader knows, with values that the writer
@@ -283,8 +283,8 @@ TEST(InputRobustness, OddInputsGiveTheOutputOfTheirPlainForm) {
     if (c.SameAs) {
       const std::string want = runs.Run(*c.SameAs);
       EXPECT_TRUE(out == want) << "--- expected:\n"
-                               << e2e::Printable(want) << "\n--- got:\n"
-                               << e2e::Printable(out);
+                               << cadxform::e2e::Printable(want) << "\n--- got:\n"
+                               << cadxform::e2e::Printable(out);
     }
   }
 }

@@ -54,7 +54,7 @@ std::string LargeDrawing(size_t bytes) {
 
 // True once the tool has begun to replace the exchange file: a new file
 // beside it, or the file itself changed in size or gone.
-bool WritingSeen(const e2e::TToolSandbox& box, uintmax_t inputSize) {
+bool WritingSeen(const cadxform::e2e::TToolSandbox& box, uintmax_t inputSize) {
   std::error_code ec;
   const uintmax_t size = fs::file_size(box.ExchangePath(), ec);
   if (ec || size != inputSize) return true;
@@ -76,7 +76,7 @@ TEST(Faults, KilledWhileWritingLeavesAWholeFile) {
   // Large enough that writing takes many milliseconds (less under the
   // sanitizer, which slows the tool down as much).
   const std::string input = LargeDrawing(FAULTS_ASAN ? 4u << 20 : 16u << 20);
-  e2e::TToolSandbox ref(TestArgs.at(0), "kill_reference");
+  cadxform::e2e::TToolSandbox ref(TestArgs.at(0), "kill_reference");
   ref.PutExchange(input);
   const auto t0 = Clock::now();
   const auto r = ref.Run(kMoveArgs);
@@ -90,9 +90,9 @@ TEST(Faults, KilledWhileWritingLeavesAWholeFile) {
   for (const auto& at : points) {
     SCOPED_TRACE((at.AfterWritingSeen ? "ms after writing began: " : "share of the run: ") +
                  std::to_string(at.Value));
-    e2e::TToolSandbox box(TestArgs.at(0), "kill");
+    cadxform::e2e::TToolSandbox box(TestArgs.at(0), "kill");
     box.PutExchange(input);
-    e2e::TChild child = box.Start(kMoveArgs);
+    cadxform::e2e::TChild child = box.Start(kMoveArgs);
     ASSERT_TRUE(child.Started());
     bool seen = false;
     if (at.AfterWritingSeen) {
@@ -114,7 +114,7 @@ TEST(Faults, KilledWhileWritingLeavesAWholeFile) {
     EXPECT_TRUE(*got == input || *got == output)
         << got->size() << " bytes, neither the input (" << input.size() << ") nor the output ("
         << output.size() << "), starting:\n"
-        << e2e::Printable(*got, 200);
+        << cadxform::e2e::Printable(*got, 200);
   }
   EXPECT_GT(writesCut, 0) << "no kill landed while the output was being written";
 }
@@ -133,18 +133,18 @@ TEST(Faults, MemoryExhaustedNeverLeavesAPartialOutput) {
   if (FAULTS_ASAN) GTEST_SKIP() << "AddressSanitizer reserves far more address space than any limit here";
   constexpr int64_t kMiB = int64_t{1} << 20;
   const std::string input = LargeDrawing(6u << 20);
-  const std::string message = "h#" + std::string(rek::kReadFailedMessage) + "\r\n";
+  const std::string message = "h#" + std::string(cadxform::kReadFailedMessage) + "\r\n";
   // Runs the tool on bytes in a fresh folder under the limit (-1: none);
   // returns the result, the exchange file afterwards and any stray files.
   struct TOutcome {
-    e2e::TProcessResult Result;
+    cadxform::e2e::TProcessResult Result;
     std::optional<std::string> Exchange;
     std::vector<std::string> Strays;
   };
   auto runWith = [&](const std::string& bytes, int64_t limit) {
-    e2e::TToolSandbox box(TestArgs.at(0), "memory");
+    cadxform::e2e::TToolSandbox box(TestArgs.at(0), "memory");
     box.PutExchange(bytes);
-    e2e::TChildLimits limits;
+    cadxform::e2e::TChildLimits limits;
     limits.AddressSpaceBytes = limit;
     TOutcome o;
     o.Result = box.Run(kMoveArgs, limits);
@@ -178,7 +178,7 @@ TEST(Faults, MemoryExhaustedNeverLeavesAPartialOutput) {
     // ... that leaves the message line, the untouched input, or (when even
     // writing failed) no file, but never a partial output.
     const bool whole = got == message || got == input || !got.has_value();
-    EXPECT_TRUE(whole) << e2e::Printable(got.value_or(""), 200);
+    EXPECT_TRUE(whole) << cadxform::e2e::Printable(got.value_or(""), 200);
     if (got == message) ++readFailures;
   }
   EXPECT_TRUE(complete) << "the tool never completed";

@@ -79,7 +79,7 @@ void CheckCase(const std::string& exe, const fs::path& caseDir, int serial) {
   SCOPED_TRACE("case " + caseDir.filename().string());
   const TCaseRun run = PrepareCase(exe, caseDir, serial);
   const auto args = fs::exists(caseDir / "args") ? ReadArgs(caseDir / "args") : std::vector<std::string>{};
-  const auto result = e2e::RunProcess((run.ToolDir / fs::path(exe).filename()).string(), args,
+  const auto result = cadxform::e2e::RunProcess((run.ToolDir / fs::path(exe).filename()).string(), args,
                                       run.WorkDir.string(), run.Root.string());
   ASSERT_TRUE(result.Started);
   const int wantExit = fs::exists(caseDir / "exit_code") ? std::stoi(ReadAll(caseDir / "exit_code")) : 0;

@@ -6,22 +6,22 @@
 #include <string>
 #include <vector>
 
-#include "exchange/store.h"
+#include "exchange/write_state.h"
 
 namespace {
 
-using namespace rek;
+using namespace cadxform;
 using Lines = std::vector<std::string>;
 
 // One call of a writer and the lines it must queue.
 struct Step {
-  std::function<void()> call;
+  std::function<void(TWriteState&)> call;
   Lines want;
 };
 
 // The lines queued from byte offset `from` on (each ends in CR LF).
-Lines LinesFrom(size_t from) {
-  const std::string bytes = Store.OutLines.Bytes().substr(from);
+Lines LinesFrom(const TOutBuffer& buffer, size_t from) {
+  const std::string bytes = buffer.Bytes().substr(from);
   Lines out;
   size_t start = 0;
   for (size_t pos; (pos = bytes.find("\r\n", start)) != std::string::npos; start = pos + 2) {
@@ -32,63 +32,59 @@ Lines LinesFrom(size_t from) {
 }
 
 // Runs the steps from a fresh writer state and checks each step's lines.
-void RunSteps(const std::vector<Step>& steps) {
+void RunSteps(TWriteState& w, const std::vector<Step>& steps) {
   for (size_t i = 0; i < steps.size(); ++i) {
-    const size_t before = Store.OutLines.Size();
-    steps[i].call();
-    EXPECT_EQ(LinesFrom(before), steps[i].want) << "step " << i;
+    const size_t before = w.Out.Size();
+    steps[i].call(w);
+    EXPECT_EQ(LinesFrom(w.Out, before), steps[i].want) << "step " << i;
   }
 }
 
 class AttrWriters : public ::testing::Test {
  protected:
-  void SetUp() override {
-    InitStore();
-    ResetAttrState();
-  }
-  void TearDown() override { FreeStore(); }
+  TWriteState W;
 };
 
 TEST_F(AttrWriters, GroupAndLayer) {
-  RunSteps({
-      {[] { PutGroup(0); }, {"lg0"}},
-      {[] { PutLayer(0); }, {"ly0"}},
-      {[] { PutGroup(0); }, {}},
-      {[] { PutLayer(0); }, {}},
-      {[] { PutGroup(11); }, {"lgB"}},
-      {[] { PutLayer(0); }, {"ly0"}},  // re-armed by the new group
-      {[] { PutLayer(0); }, {}},
-      {[] { PutLayer(15); }, {"lyF"}},
-      {[] { PutGroup(-1); }, {"lgFFFFFFFF"}},
-      {[] { PutGroup(16); }, {"lg10"}},
+  RunSteps(W, {
+      {[](TWriteState& w) { PutGroup(w, 0); }, {"lg0"}},
+      {[](TWriteState& w) { PutLayer(w, 0); }, {"ly0"}},
+      {[](TWriteState& w) { PutGroup(w, 0); }, {}},
+      {[](TWriteState& w) { PutLayer(w, 0); }, {}},
+      {[](TWriteState& w) { PutGroup(w, 11); }, {"lgB"}},
+      {[](TWriteState& w) { PutLayer(w, 0); }, {"ly0"}},  // re-armed by the new group
+      {[](TWriteState& w) { PutLayer(w, 0); }, {}},
+      {[](TWriteState& w) { PutLayer(w, 15); }, {"lyF"}},
+      {[](TWriteState& w) { PutGroup(w, -1); }, {"lgFFFFFFFF"}},
+      {[](TWriteState& w) { PutGroup(w, 16); }, {"lg10"}},
   });
 }
 
 TEST_F(AttrWriters, FirstLineWrittenEvenWithDefaultValues) {
   // After the reset every writer writes once, though the values equal the
   // current defaults.
-  RunSteps({
-      {[] { PutColor(1, 0); }, {"lc1"}},
-      {[] { PutLineType(1, 0); }, {"lt1"}},
-      {[] { PutLineWidth(0); }, {"lw0"}},
-      {[] { PutTextKind(1, 1, 0, 2, 2, 0); }, {"cn1"}},
-      {[] { PutCc(0); }, {"cc0"}},
-      {[] { PutPointColor(1, 0); }, {"pn1"}},
-      {[] { PutFontName(kDefaultFontName); }, {"cn\"$" + std::string(kDefaultFontName)}},
-      {[] { PutColor(1, 0); }, {}},
-      {[] { PutLineType(1, 0); }, {}},
-      {[] { PutLineWidth(0); }, {}},
-      {[] { PutTextKind(1, 1, 0, 2, 2, 0); }, {}},
-      {[] { PutCc(0); }, {}},
-      {[] { PutPointColor(1, 0); }, {}},
-      {[] { PutFontName(kDefaultFontName); }, {}},
+  RunSteps(W, {
+      {[](TWriteState& w) { PutColor(w, 1, 0); }, {"lc1"}},
+      {[](TWriteState& w) { PutLineType(w, 1, 0); }, {"lt1"}},
+      {[](TWriteState& w) { PutLineWidth(w, 0); }, {"lw0"}},
+      {[](TWriteState& w) { PutTextKind(w, 1, 1, 0, 2, 2, 0); }, {"cn1"}},
+      {[](TWriteState& w) { PutCc(w, 0); }, {"cc0"}},
+      {[](TWriteState& w) { PutPointColor(w, 1, 0); }, {"pn1"}},
+      {[](TWriteState& w) { PutFontName(w, kDefaultFontName); }, {"cn\"$" + std::string(kDefaultFontName)}},
+      {[](TWriteState& w) { PutColor(w, 1, 0); }, {}},
+      {[](TWriteState& w) { PutLineType(w, 1, 0); }, {}},
+      {[](TWriteState& w) { PutLineWidth(w, 0); }, {}},
+      {[](TWriteState& w) { PutTextKind(w, 1, 1, 0, 2, 2, 0); }, {}},
+      {[](TWriteState& w) { PutCc(w, 0); }, {}},
+      {[](TWriteState& w) { PutPointColor(w, 1, 0); }, {}},
+      {[](TWriteState& w) { PutFontName(w, kDefaultFontName); }, {}},
   });
 }
 
 TEST(FileNumbers, ColorAndLineType) {
-  InitStore();
-  Store.FirstColor = 7;
-  Store.FirstLineType = 4;
+  TWriteState w;
+  w.First.Color = 7;
+  w.First.LineType = 4;
   const struct {
     int32_t in, color, lineType;
   } cases[] = {{-5, 7, 4}, {0, 7, 4},    {1, 1, 1},    {9, 9, 9},    {10, 101, 11},
@@ -96,149 +92,148 @@ TEST(FileNumbers, ColorAndLineType) {
                // Near the int32 limit the addition wraps instead of overflowing.
                {2147483647, -2147483558, -2147483637}};
   for (const auto& c : cases) {
-    EXPECT_EQ(FileColorNo(c.in), c.color) << c.in;
-    EXPECT_EQ(FileLineTypeNo(c.in), c.lineType) << c.in;
+    EXPECT_EQ(FileColorNo(w, c.in), c.color) << c.in;
+    EXPECT_EQ(FileLineTypeNo(w, c.in), c.lineType) << c.in;
   }
-  FreeStore();
 }
 
 TEST_F(AttrWriters, ColorsWithAndWithoutConversion) {
-  Store.FirstColor = 7;
-  Store.FirstLineType = 4;
-  RunSteps({
-      {[] { PutColor(5, 0); }, {"lc5"}},
-      {[] { PutColor(5, 0); }, {}},
-      {[] { PutColor(0, 1); }, {"lc7"}},
-      {[] { PutColor(7, 0); }, {}},  // compared after conversion
-      {[] { PutColor(10, 1); }, {"lc101"}},
-      {[] { PutColor(101, 0); }, {}},
-      {[] { PutColor(-4, 0); }, {"lc-4"}},
-      {[] { PutColor(10, 2); }, {"lc10"}},  // any mode but 1 leaves it
-      {[] { PutLineType(0, 1); }, {"lt4"}},
-      {[] { PutLineType(19, 1); }, {"lt31"}},
-      {[] { PutLineType(31, 0); }, {}},
-      {[] { PutLineType(19, 0); }, {"lt19"}},
-      {[] { PutPointColor(0, 1); }, {"pn7"}},
-      {[] { PutPointColor(12, 1); }, {"pn103"}},
-      {[] { PutPointColor(103, 0); }, {}},
+  W.First.Color = 7;
+  W.First.LineType = 4;
+  RunSteps(W, {
+      {[](TWriteState& w) { PutColor(w, 5, 0); }, {"lc5"}},
+      {[](TWriteState& w) { PutColor(w, 5, 0); }, {}},
+      {[](TWriteState& w) { PutColor(w, 0, 1); }, {"lc7"}},
+      {[](TWriteState& w) { PutColor(w, 7, 0); }, {}},  // compared after conversion
+      {[](TWriteState& w) { PutColor(w, 10, 1); }, {"lc101"}},
+      {[](TWriteState& w) { PutColor(w, 101, 0); }, {}},
+      {[](TWriteState& w) { PutColor(w, -4, 0); }, {"lc-4"}},
+      {[](TWriteState& w) { PutColor(w, 10, 2); }, {"lc10"}},  // any mode but 1 leaves it
+      {[](TWriteState& w) { PutLineType(w, 0, 1); }, {"lt4"}},
+      {[](TWriteState& w) { PutLineType(w, 19, 1); }, {"lt31"}},
+      {[](TWriteState& w) { PutLineType(w, 31, 0); }, {}},
+      {[](TWriteState& w) { PutLineType(w, 19, 0); }, {"lt19"}},
+      {[](TWriteState& w) { PutPointColor(w, 0, 1); }, {"pn7"}},
+      {[](TWriteState& w) { PutPointColor(w, 12, 1); }, {"pn103"}},
+      {[](TWriteState& w) { PutPointColor(w, 103, 0); }, {}},
   });
 }
 
 TEST_F(AttrWriters, LineWidthNormalised) {
-  Store.FirstLineWidth = 3;
-  RunSteps({
-      {[] { PutLineWidth(-1); }, {"lw3"}},
-      {[] { PutLineWidth(3); }, {}},
-      {[] { PutLineWidth(30001); }, {"lw0"}},
-      {[] { PutLineWidth(-5); }, {}},  // 0 was written last
-      {[] { PutLineWidth(30000); }, {"lw30000"}},
-      {[] { Store.FirstLineWidth = 40000; }, {}},
-      {[] { PutLineWidth(-1); }, {"lw0"}},  // an out-of-range first width too
+  W.First.LineWidth = 3;
+  RunSteps(W, {
+      {[](TWriteState& w) { PutLineWidth(w, -1); }, {"lw3"}},
+      {[](TWriteState& w) { PutLineWidth(w, 3); }, {}},
+      {[](TWriteState& w) { PutLineWidth(w, 30001); }, {"lw0"}},
+      {[](TWriteState& w) { PutLineWidth(w, -5); }, {}},  // 0 was written last
+      {[](TWriteState& w) { PutLineWidth(w, 30000); }, {"lw30000"}},
+      {[](TWriteState& w) { w.First.LineWidth = 40000; }, {}},
+      {[](TWriteState& w) { PutLineWidth(w, -1); }, {"lw0"}},  // an out-of-range first width too
   });
 }
 
 TEST_F(AttrWriters, CcNormalised) {
-  RunSteps({
-      {[] { PutCc(9); }, {"cc0"}},
-      {[] { PutCc(0); }, {}},
-      {[] { PutCc(8); }, {"cc8"}},
-      {[] { PutCc(-1); }, {"cc0"}},
+  RunSteps(W, {
+      {[](TWriteState& w) { PutCc(w, 9); }, {"cc0"}},
+      {[](TWriteState& w) { PutCc(w, 0); }, {}},
+      {[](TWriteState& w) { PutCc(w, 8); }, {"cc8"}},
+      {[](TWriteState& w) { PutCc(w, -1); }, {"cc0"}},
   });
 }
 
 TEST_F(AttrWriters, TextKindAndFreeSize) {
-  RunSteps({
-      {[] { PutTextKind(3, 1, 0, 2, 2, 0); }, {"cn3"}},
-      {[] { PutTextKind(3, 1, 0, 9, 9, 9); }, {}},  // sizes ignored for kind 1..10
-      {[] { PutTextKind(0, 1, 0, 2.5, 2.5, 0); }, {"cn0 2.5 2.5 0 1"}},
-      {[] { PutTextKind(0, 1, 0, 2.5, 2.5, 0); }, {}},
-      {[] { PutTextKind(0, 1, 0, 2.5, 3, 0); }, {"cn0 2.5 3 0 1"}},
-      {[] { PutTextKind(0, 2, 0, 2.5, 3, 0); }, {"cn0 2.5 3 0 2"}},
-      {[] { PutTextKind(0, 2, 0, 2.5, 3, 0.125); }, {"cn0 2.5 3 0.125 2"}},
-      {[] { PutTextKind(0, 2, 0, 2.5, 3, 0.125); }, {}},
-      {[] { PutTextKind(4, 2, 0, 1, 1, 1); }, {"cn4"}},
+  RunSteps(W, {
+      {[](TWriteState& w) { PutTextKind(w, 3, 1, 0, 2, 2, 0); }, {"cn3"}},
+      {[](TWriteState& w) { PutTextKind(w, 3, 1, 0, 9, 9, 9); }, {}},  // sizes ignored for kind 1..10
+      {[](TWriteState& w) { PutTextKind(w, 0, 1, 0, 2.5, 2.5, 0); }, {"cn0 2.5 2.5 0 1"}},
+      {[](TWriteState& w) { PutTextKind(w, 0, 1, 0, 2.5, 2.5, 0); }, {}},
+      {[](TWriteState& w) { PutTextKind(w, 0, 1, 0, 2.5, 3, 0); }, {"cn0 2.5 3 0 1"}},
+      {[](TWriteState& w) { PutTextKind(w, 0, 2, 0, 2.5, 3, 0); }, {"cn0 2.5 3 0 2"}},
+      {[](TWriteState& w) { PutTextKind(w, 0, 2, 0, 2.5, 3, 0.125); }, {"cn0 2.5 3 0.125 2"}},
+      {[](TWriteState& w) { PutTextKind(w, 0, 2, 0, 2.5, 3, 0.125); }, {}},
+      {[](TWriteState& w) { PutTextKind(w, 4, 2, 0, 1, 1, 1); }, {"cn4"}},
       // The free size held is unchanged by kind 4, but the kind differs.
-      {[] { PutTextKind(0, 2, 0, 2.5, 3, 0.125); }, {"cn0 2.5 3 0.125 2"}},
-      {[] { PutTextKind(0, 10, 1, 2.5, 3, 0.125); }, {"cn0 2.5 3 0.125 101"}},
-      {[] { PutTextKind(0, 101, 0, 2.5, 3, 0.125); }, {}},
-      {[] { PutTextKind(10, 0, 0, 0, 0, 0); }, {"cn10"}},
-      {[] { PutTextKind(0, -1, 0, -1.5, 1E20, 0.0001); }, {"cn0 -1.5 1E20 0.0001 -1"}},
+      {[](TWriteState& w) { PutTextKind(w, 0, 2, 0, 2.5, 3, 0.125); }, {"cn0 2.5 3 0.125 2"}},
+      {[](TWriteState& w) { PutTextKind(w, 0, 10, 1, 2.5, 3, 0.125); }, {"cn0 2.5 3 0.125 101"}},
+      {[](TWriteState& w) { PutTextKind(w, 0, 101, 0, 2.5, 3, 0.125); }, {}},
+      {[](TWriteState& w) { PutTextKind(w, 10, 0, 0, 0, 0, 0); }, {"cn10"}},
+      {[](TWriteState& w) { PutTextKind(w, 0, -1, 0, -1.5, 1E20, 0.0001); }, {"cn0 -1.5 1E20 0.0001 -1"}},
   });
 }
 
 TEST_F(AttrWriters, TextKindOutOfRangeUsesFirstSeen) {
-  Store.FirstTextKind = 0;
-  Store.FirstTextWidth = 1.5;
-  Store.FirstTextHeight = 2;
-  Store.FirstTextSpacing = 0.5;
-  Store.FirstTextColor = 4;
-  Store.FirstColor = 6;
-  RunSteps({
-      {[] { PutTextKind(12, 1, 0, 9, 9, 9); }, {"cn0 1.5 2 0.5 4"}},
-      {[] { PutTextKind(-1, 3, 1, 8, 8, 8); }, {}},  // exactly these were written
-      {[] { PutTextKind(0, 1, 0, 1.5, 2, 0.5); }, {"cn0 1.5 2 0.5 1"}},
-      {[] { PutTextKind(11, 1, 0, 1.5, 2, 0.5); }, {"cn0 1.5 2 0.5 4"}},
-      {[] { PutTextKind(0, 0, 1, 1.5, 2, 0.5); }, {"cn0 1.5 2 0.5 6"}},  // colour 0 -> FirstColor
-      {[] { Store.FirstTextKind = 5; }, {}},
-      {[] { PutTextKind(11, 1, 0, 1.5, 2, 0.5); }, {"cn5"}},
-      {[] { PutTextKind(5, 1, 0, 1.5, 2, 0.5); }, {}},
+  W.First.TextKind = 0;
+  W.First.TextWidth = 1.5;
+  W.First.TextHeight = 2;
+  W.First.TextSpacing = 0.5;
+  W.First.TextColor = 4;
+  W.First.Color = 6;
+  RunSteps(W, {
+      {[](TWriteState& w) { PutTextKind(w, 12, 1, 0, 9, 9, 9); }, {"cn0 1.5 2 0.5 4"}},
+      {[](TWriteState& w) { PutTextKind(w, -1, 3, 1, 8, 8, 8); }, {}},  // exactly these were written
+      {[](TWriteState& w) { PutTextKind(w, 0, 1, 0, 1.5, 2, 0.5); }, {"cn0 1.5 2 0.5 1"}},
+      {[](TWriteState& w) { PutTextKind(w, 11, 1, 0, 1.5, 2, 0.5); }, {"cn0 1.5 2 0.5 4"}},
+      {[](TWriteState& w) { PutTextKind(w, 0, 0, 1, 1.5, 2, 0.5); }, {"cn0 1.5 2 0.5 6"}},  // colour 0 -> FirstColor
+      {[](TWriteState& w) { w.First.TextKind = 5; }, {}},
+      {[](TWriteState& w) { PutTextKind(w, 11, 1, 0, 1.5, 2, 0.5); }, {"cn5"}},
+      {[](TWriteState& w) { PutTextKind(w, 5, 1, 0, 1.5, 2, 0.5); }, {}},
   });
 }
 
 TEST_F(AttrWriters, FontName) {
   const std::string sjis = "\x82\x6C\x82\x72\x96\xBE\x92\xA9";  // "ＭＳ明朝"
-  RunSteps({
-      {[] { PutFontName("<>"); }, {"cn\"$"}},  // first-seen name empty too
-      {[] { PutFontName(""); }, {}},
-      {[] { PutFontName("ABC"); }, {"cn\"$ABC"}},
-      {[] { PutFontName("ABC"); }, {}},
-      {[] { Store.FirstFontName = "XYZ"; }, {}},
-      {[] { PutFontName("<>"); }, {"cn\"$XYZ"}},
-      {[] { PutFontName("XYZ"); }, {}},
-      {[] { PutFontName(""); }, {}},
-      {[&] { PutFontName(sjis); }, {"cn\"$" + sjis}},
-      {[] { PutFontName("<> "); }, {"cn\"$<> "}},  // only the exact "<>" falls back
+  RunSteps(W, {
+      {[](TWriteState& w) { PutFontName(w, "<>"); }, {"cn\"$"}},  // first-seen name empty too
+      {[](TWriteState& w) { PutFontName(w, ""); }, {}},
+      {[](TWriteState& w) { PutFontName(w, "ABC"); }, {"cn\"$ABC"}},
+      {[](TWriteState& w) { PutFontName(w, "ABC"); }, {}},
+      {[](TWriteState& w) { w.First.FontName = "XYZ"; }, {}},
+      {[](TWriteState& w) { PutFontName(w, "<>"); }, {"cn\"$XYZ"}},
+      {[](TWriteState& w) { PutFontName(w, "XYZ"); }, {}},
+      {[](TWriteState& w) { PutFontName(w, ""); }, {}},
+      {[&](TWriteState& w) { PutFontName(w, sjis); }, {"cn\"$" + sjis}},
+      {[](TWriteState& w) { PutFontName(w, "<> "); }, {"cn\"$<> "}},  // only the exact "<>" falls back
   });
 }
 
 // A font name ending in a double quote is a plain line: the next line keeps
 // its own line.
 TEST_F(AttrWriters, FontNameEndingInQuoteStaysOneLine) {
-  RunSteps({
-      {[] { PutFontName("Q\""); }, {"cn\"$Q\""}},
-      {[] { PutColor(3, 0); }, {"lc3"}},
+  RunSteps(W, {
+      {[](TWriteState& w) { PutFontName(w, "Q\""); }, {"cn\"$Q\""}},
+      {[](TWriteState& w) { PutColor(w, 3, 0); }, {"lc3"}},
   });
 }
 
 TEST_F(AttrWriters, SolidColor) {
-  RunSteps({
-      {[] { PutColor(5, 0); }, {"lc5"}},
-      {[] { PutSolidColor(255); }, {"lc10 255"}},
-      {[] { PutSolidColor(255); }, {}},
-      {[] { PutColor(10, 0); }, {}},  // colour 10 already in force
-      {[] { PutColor(3, 0); }, {"lc3"}},
-      {[] { PutSolidColor(255); }, {"lc10 255"}},
-      {[] { PutSolidColor(16777216); }, {"lc10 0"}},
-      {[] { PutSolidColor(-1); }, {}},  // normalised to 0, unchanged
-      {[] { PutSolidColor(16777215); }, {"lc10 16777215"}},
+  RunSteps(W, {
+      {[](TWriteState& w) { PutColor(w, 5, 0); }, {"lc5"}},
+      {[](TWriteState& w) { PutSolidColor(w, 255); }, {"lc10 255"}},
+      {[](TWriteState& w) { PutSolidColor(w, 255); }, {}},
+      {[](TWriteState& w) { PutColor(w, 10, 0); }, {}},  // colour 10 already in force
+      {[](TWriteState& w) { PutColor(w, 3, 0); }, {"lc3"}},
+      {[](TWriteState& w) { PutSolidColor(w, 255); }, {"lc10 255"}},
+      {[](TWriteState& w) { PutSolidColor(w, 16777216); }, {"lc10 0"}},
+      {[](TWriteState& w) { PutSolidColor(w, -1); }, {}},  // normalised to 0, unchanged
+      {[](TWriteState& w) { PutSolidColor(w, 16777215); }, {"lc10 16777215"}},
   });
 }
 
 TEST_F(AttrWriters, SolidColorAfterReset) {
   // Pending colour: the first solid writes even with the default RGB 0.
-  RunSteps({
-      {[] { PutSolidColor(0); }, {"lc10 0"}},
-      {[] { PutSolidColor(0); }, {}},
+  RunSteps(W, {
+      {[](TWriteState& w) { PutSolidColor(w, 0); }, {"lc10 0"}},
+      {[](TWriteState& w) { PutSolidColor(w, 0); }, {}},
   });
 }
 
 TEST_F(AttrWriters, SolidColorAfterColorLineTen) {
   // "lc10" from PutColor clears the solid flag: a solid with the RGB value
   // held (0 after the reset) adds nothing.
-  RunSteps({
-      {[] { PutColor(10, 0); }, {"lc10"}},
-      {[] { PutSolidColor(0); }, {}},
-      {[] { PutSolidColor(5); }, {"lc10 5"}},
+  RunSteps(W, {
+      {[](TWriteState& w) { PutColor(w, 10, 0); }, {"lc10"}},
+      {[](TWriteState& w) { PutSolidColor(w, 0); }, {}},
+      {[](TWriteState& w) { PutSolidColor(w, 5); }, {"lc10 5"}},
   });
 }
 
@@ -261,15 +256,13 @@ TEST(ZFlags, Lines) {
       {-1, {"z1", "z2", "z3", "z5"}},
   };
   for (const auto& c : cases) {
-    InitStore();
-    ResetAttrState();
-    PutZFlags(c.flags);
-    PutZFlags(c.flags);  // no state: the same lines again
+    TOutBuffer out;
+    PutZFlags(out, c.flags);
+    PutZFlags(out, c.flags);  // no state: the same lines again
     Lines twice = c.want;
     twice.insert(twice.end(), c.want.begin(), c.want.end());
-    EXPECT_EQ(LinesFrom(0), twice) << c.flags;
+    EXPECT_EQ(LinesFrom(out, 0), twice) << c.flags;
   }
-  FreeStore();
 }
 
 }  // namespace

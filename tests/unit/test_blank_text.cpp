@@ -3,9 +3,11 @@
 
 #include <string>
 
-#include "numeric/myfunc.h"
+#include "numeric/cp932.h"
 
 namespace {
+
+using namespace cadxform;
 
 struct BlankCase {
   std::string Text;
@@ -32,8 +34,8 @@ TEST(StripBlanks, KeepsVisibleUnitsOnly) {
       {" a\x81", "a\x81"},
   };
   for (const BlankCase& c : cases) {
-    EXPECT_EQ(myfunc::StripBlanks(c.Text), c.Expected) << c.Text;
-    EXPECT_EQ(myfunc::IsBlankText(c.Text), c.Expected.empty()) << c.Text;
+    EXPECT_EQ(StripBlanks(c.Text), c.Expected) << c.Text;
+    EXPECT_EQ(IsBlankText(c.Text), c.Expected.empty()) << c.Text;
   }
 }
 

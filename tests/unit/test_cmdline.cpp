@@ -5,7 +5,7 @@
 #include "app/cmdline.h"
 #include "platform/platform.h"
 
-namespace rek {
+namespace cadxform {
 namespace {
 
 struct ParseCase {
@@ -84,4 +84,4 @@ TEST(CommandLine, ExecutablePathNamesThisProgram) {
 }
 
 }  // namespace
-}  // namespace rek
+}  // namespace cadxform

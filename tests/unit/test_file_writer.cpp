@@ -6,12 +6,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/file_system.h"
 #include "exchange/out_buffer.h"
-#include "exchange/store.h"
+#include "exchange/write_state.h"
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -24,7 +26,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace rek;
+using namespace cadxform;
 using namespace cadxform::platform;
 
 std::string ReadBytes(const fs::path& p) {
@@ -48,7 +50,7 @@ std::vector<std::string> Listing(const fs::path& dir) {
 class FileWriter : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitStore();
+    Fresh();
     dir_ = fs::temp_directory_path() /
            ("fw_test_" + std::to_string(CurrentProcessId()) + "_" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -57,12 +59,20 @@ class FileWriter : public ::testing::Test {
     file_ = dir_ / "ZPH_TEMP.TXT";
   }
   void TearDown() override {
-    FreeStore();
+    ws_.reset();
 #ifndef _WIN32
     chmod(dir_.c_str(), 0755);
 #endif
     fs::remove_all(dir_);
   }
+  // The write state of the output under test; Fresh replaces it by a new
+  // one (the old one is destroyed first).
+  TWriteState& W() { return *ws_; }
+  void Fresh() {
+    ws_.reset();
+    ws_.emplace();
+  }
+  std::optional<TWriteState> ws_;
   fs::path dir_;
   fs::path file_;
 };
@@ -96,9 +106,9 @@ TEST_F(FileWriter, FileBytesFromQueuedEntries) {
       {"only an empty line", {{false, ""}}, "\r\n"},
   };
   for (const auto& c : cases) {
-    ClearOutLines();
-    for (const auto& e : c.entries) e.header ? AddTextHeader(e.text) : AddOutLine(e.text);
-    ASSERT_TRUE(WriteExchangeFile(file_.string())) << c.name;
+    ClearOutLines(W().Out);
+    for (const auto& e : c.entries) e.header ? AddTextHeader(W().Out, e.text) : AddOutLine(W().Out, e.text);
+    ASSERT_TRUE(WriteExchangeFile(W(), file_.string())) << c.name;
     EXPECT_EQ(ReadBytes(file_), c.want) << c.name;
     EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"}) << c.name;
   }
@@ -106,25 +116,25 @@ TEST_F(FileWriter, FileBytesFromQueuedEntries) {
 
 TEST_F(FileWriter, ReplacesLongerExistingFileWhole) {
   WriteBytes(file_, std::string(5000, 'i') + "\r\n");
-  AddOutLine("hd");
-  ASSERT_TRUE(WriteExchangeFile(file_.string()));
+  AddOutLine(W().Out, "hd");
+  ASSERT_TRUE(WriteExchangeFile(W(), file_.string()));
   EXPECT_EQ(ReadBytes(file_), "hd\r\n");
   EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"});
 }
 
 TEST_F(FileWriter, WritesOutputLargerThanOnePiece) {
-  for (int i = 0; i < 12000; ++i) AddOutLine(std::to_string(i) + std::string(200, 'a'));
-  const std::string want = Store.OutLines.Bytes();
+  for (int i = 0; i < 12000; ++i) AddOutLine(W().Out, std::to_string(i) + std::string(200, 'a'));
+  const std::string want = W().Out.Bytes();
   ASSERT_GT(want.size(), size_t{2} << 20);
-  ASSERT_TRUE(WriteExchangeFile(file_.string()));
+  ASSERT_TRUE(WriteExchangeFile(W(), file_.string()));
   EXPECT_EQ(ReadBytes(file_), want);
 }
 
 TEST_F(FileWriter, StaleTemporaryFileOfSameNameIsLeftAlone) {
   const std::string stale = file_.string() + ".tmp" + std::to_string(CurrentProcessId());
   WriteBytes(stale, "old");
-  AddOutLine("hd");
-  ASSERT_TRUE(WriteExchangeFile(file_.string()));
+  AddOutLine(W().Out, "hd");
+  ASSERT_TRUE(WriteExchangeFile(W(), file_.string()));
   EXPECT_EQ(ReadBytes(file_), "hd\r\n");
   EXPECT_EQ(ReadBytes(stale), "old");
 }
@@ -132,22 +142,22 @@ TEST_F(FileWriter, StaleTemporaryFileOfSameNameIsLeftAlone) {
 TEST_F(FileWriter, PathIsDirectory) {
   fs::create_directory(file_);
   WriteBytes(file_ / "inside.txt", "keep");
-  AddOutLine("hd");
-  EXPECT_FALSE(WriteExchangeFile(file_.string()));
+  AddOutLine(W().Out, "hd");
+  EXPECT_FALSE(WriteExchangeFile(W(), file_.string()));
   ASSERT_TRUE(fs::is_directory(file_));
   EXPECT_EQ(ReadBytes(file_ / "inside.txt"), "keep");
   EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"});  // no temporary left
 }
 
 TEST_F(FileWriter, MissingFolder) {
-  AddOutLine("hd");
-  EXPECT_FALSE(WriteExchangeFile((dir_ / "no_such_folder" / "ZPH_TEMP.TXT").string()));
+  AddOutLine(W().Out, "hd");
+  EXPECT_FALSE(WriteExchangeFile(W(), (dir_ / "no_such_folder" / "ZPH_TEMP.TXT").string()));
   EXPECT_TRUE(Listing(dir_).empty());
 }
 
 // Lines of about 210 bytes; n of them fill several chunks of the buffer.
-void QueueLines(int n, char fill) {
-  for (int i = 0; i < n; ++i) AddOutLine(std::to_string(i) + std::string(200, fill));
+void QueueLines(TOutBuffer& out, int n, char fill) {
+  for (int i = 0; i < n; ++i) AddOutLine(out, std::to_string(i) + std::string(200, fill));
 }
 
 std::string LinesBytes(int n, char fill) {
@@ -163,38 +173,38 @@ TEST_F(FileWriter, BegunOutputStreamsThroughTemporaryFile) {
   const int kMany = 30000;  // about 6 MiB
   const struct {
     const char* name;
-    void (*queue)();
+    std::function<void()> queue;
     std::string want;
   } cases[] = {
-      {"many lines", [] { QueueLines(kMany, 'a'); }, LinesBytes(kMany, 'a')},
+      {"many lines", [this] { QueueLines(W().Out, kMany, 'a'); }, LinesBytes(kMany, 'a')},
       {"abort after spilling, then more lines",
-       [] {
-         QueueLines(kMany, 'a');
-         ClearOutLines();
-         AddOutLine("lg0");
+       [this] {
+         QueueLines(W().Out, kMany, 'a');
+         ClearOutLines(W().Out);
+         AddOutLine(W().Out, "lg0");
        },
        "lg0\r\n"},
-      {"abort leaving nothing", [] {
-         QueueLines(kMany, 'a');
-         ClearOutLines();
+      {"abort leaving nothing", [this] {
+         QueueLines(W().Out, kMany, 'a');
+         ClearOutLines(W().Out);
        },
        "hq\r\n"},
       {"nothing queued", [] {}, "hq\r\n"},
-      {"text header across a chunk end", [] {
-         QueueLines(4990, 'b');  // just below 1 MiB
-         AddTextHeader(std::string(100, 'h') + "\"");
-         AddOutLine(std::string(200, 't'));
+      {"text header across a chunk end", [this] {
+         QueueLines(W().Out, 4990, 'b');  // just below 1 MiB
+         AddTextHeader(W().Out, std::string(100, 'h') + "\"");
+         AddOutLine(W().Out, std::string(200, 't'));
        },
        LinesBytes(4990, 'b') + std::string(100, 'h') + "\"" + std::string(200, 't') + "\r\n"},
   };
   for (const auto& c : cases) {
-    InitStore();
+    Fresh();
     WriteBytes(file_, "input\r\n");
-    ASSERT_TRUE(BeginExchangeFile(file_.string())) << c.name;
+    ASSERT_TRUE(BeginExchangeFile(W(), file_.string())) << c.name;
     c.queue();
-    EXPECT_LE(Store.OutLines.Size(), TOutBuffer::kChunk) << c.name;
+    EXPECT_LE(W().Out.Size(), TOutBuffer::kChunk) << c.name;
     EXPECT_EQ(ReadBytes(file_), "input\r\n") << c.name;
-    ASSERT_TRUE(WriteExchangeFile(file_.string())) << c.name;
+    ASSERT_TRUE(WriteExchangeFile(W(), file_.string())) << c.name;
     EXPECT_EQ(ReadBytes(file_), c.want) << c.name;
     EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"}) << c.name;
   }
@@ -202,22 +212,26 @@ TEST_F(FileWriter, BegunOutputStreamsThroughTemporaryFile) {
 
 TEST_F(FileWriter, BeginFailsAndWriteFallsBackToMemory) {
   const std::string missing = (dir_ / "no_such_folder" / "ZPH_TEMP.TXT").string();
-  EXPECT_FALSE(BeginExchangeFile(missing));
-  QueueLines(10, 'a');
-  EXPECT_EQ(Store.OutLines.Bytes(), LinesBytes(10, 'a'));
-  EXPECT_FALSE(WriteExchangeFile(missing));
+  EXPECT_FALSE(BeginExchangeFile(W(), missing));
+  QueueLines(W().Out, 10, 'a');
+  EXPECT_EQ(W().Out.Bytes(), LinesBytes(10, 'a'));
+  EXPECT_FALSE(WriteExchangeFile(W(), missing));
   EXPECT_TRUE(Listing(dir_).empty());
 }
 
-// A begun file that is never written (the store was reset instead) is
-// deleted by the next call, and the next write does not use it.
+// A begun file that is never written is deleted by the next begin of the
+// same state, or when its write state goes; the next write does not use it.
 TEST_F(FileWriter, AbandonedTemporaryFileIsDeleted) {
-  ASSERT_TRUE(BeginExchangeFile(file_.string()));
-  QueueLines(10000, 'x');
-  InitStore();
-  EXPECT_EQ(Listing(dir_).size(), 1u);  // the temporary file
-  AddOutLine("hd");
-  ASSERT_TRUE(WriteExchangeFile(file_.string()));
+  ASSERT_TRUE(BeginExchangeFile(W(), file_.string()));
+  QueueLines(W().Out, 10000, 'x');
+  ClearOutLines(W().Out);
+  ASSERT_TRUE(BeginExchangeFile(W(), file_.string()));
+  EXPECT_EQ(Listing(dir_).size(), 1u);  // the new temporary file only
+  QueueLines(W().Out, 10000, 'x');
+  Fresh();
+  EXPECT_TRUE(Listing(dir_).empty());
+  AddOutLine(W().Out, "hd");
+  ASSERT_TRUE(WriteExchangeFile(W(), file_.string()));
   EXPECT_EQ(ReadBytes(file_), "hd\r\n");
   EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"});
 }
@@ -247,13 +261,13 @@ TEST_F(FileWriter, FailedSpillFailsTheWrite) {
     bool wantOk;
   } cases[] = {{"failure reported", false, false}, {"abort mends it", true, true}};
   for (const auto& c : cases) {
-    InitStore();
+    Fresh();
     WriteBytes(file_, "input\r\n");
-    ASSERT_TRUE(BeginExchangeFile(file_.string())) << c.name;
-    WithSmallFileLimit([] { QueueLines(10000, 'w'); });
-    if (c.abortAfter) ClearOutLines();
-    AddOutLine("lg0");
-    EXPECT_EQ(WriteExchangeFile(file_.string()), c.wantOk) << c.name;
+    ASSERT_TRUE(BeginExchangeFile(W(), file_.string())) << c.name;
+    WithSmallFileLimit([this] { QueueLines(W().Out, 10000, 'w'); });
+    if (c.abortAfter) ClearOutLines(W().Out);
+    AddOutLine(W().Out, "lg0");
+    EXPECT_EQ(WriteExchangeFile(W(), file_.string()), c.wantOk) << c.name;
     if (c.wantOk) {
       EXPECT_EQ(ReadBytes(file_), "lg0\r\n") << c.name;
       EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"}) << c.name;
@@ -272,9 +286,9 @@ TEST_F(FileWriter, UnwritableFolderKeepsInput) {
     fs::remove(probe);
     GTEST_SKIP() << "folder permissions are not enforced for this user";
   }
-  EXPECT_FALSE(BeginExchangeFile(file_.string()));
-  AddOutLine("hd");
-  EXPECT_FALSE(WriteExchangeFile(file_.string()));
+  EXPECT_FALSE(BeginExchangeFile(W(), file_.string()));
+  AddOutLine(W().Out, "hd");
+  EXPECT_FALSE(WriteExchangeFile(W(), file_.string()));
   EXPECT_EQ(ReadBytes(file_), "input\r\n");
   EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"});
 }
@@ -283,9 +297,9 @@ TEST_F(FileWriter, UnwritableFolderKeepsInput) {
 // partial output nor the input, which the host would take for the result.
 TEST_F(FileWriter, FailedWriteRemovesBothFiles) {
   WriteBytes(file_, "input\r\n");
-  for (int i = 0; i < 1000; ++i) AddOutLine(std::string(200, 'w'));
+  for (int i = 0; i < 1000; ++i) AddOutLine(W().Out, std::string(200, 'w'));
   bool ok = true;
-  WithSmallFileLimit([&] { ok = WriteExchangeFile(file_.string()); });
+  WithSmallFileLimit([&] { ok = WriteExchangeFile(W(), file_.string()); });
   EXPECT_FALSE(ok);
   EXPECT_TRUE(Listing(dir_).empty());
 }

@@ -4,12 +4,15 @@
 
 #include <vector>
 
-#include "exchange/store.h"
+#include "exchange/drawing.h"
+#include "exchange/read_state.h"
 
 namespace {
 
-using rek::TEntHead;
-using rek::THeadTable;
+using namespace cadxform;
+
+using cadxform::TEntHead;
+using cadxform::THeadTable;
 
 TEntHead HeadNo(int32_t i) { return TEntHead{i % 7, i % 16, (i / 16) % 16, i, 1, 0, i % 32}; }
 
@@ -52,19 +55,19 @@ TEST(HeadTable, ManyHeadsKeepTheirIds) {
   EXPECT_EQ(t[0], TEntHead{});
 }
 
-// A zero-filled record names the all-zero head; the store's table starts
-// afresh with every InitStore.
-TEST(HeadTable, StoreRecordsReferToTheTable) {
-  rek::InitStore();
-  rek::TLineEnt& l = rek::Store.Lines.Append();
-  EXPECT_EQ(*l.Head, TEntHead{});
-  rek::Store.CurGroup = 5;
-  rek::SetEntHead(l.Head);
-  EXPECT_EQ(l.Head->Group, 5);
-  EXPECT_EQ(l.Head->Color, 1);
-  rek::InitStore();
-  EXPECT_EQ(rek::Store.Heads.Count(), 2);  // the zero head and the default dimension line's
-  rek::FreeStore();
+// A zero-filled record names the all-zero head; every drawing has a table
+// of its own.
+TEST(HeadTable, DrawingRecordsReferToTheTable) {
+  TDrawing d;
+  TLineEnt& l = d.Lines.Append();
+  EXPECT_EQ(d.Heads[l.Head], TEntHead{});
+  l.Head = InternHead(d, TEntHead{0, 5, 0, 1, 1, 0, 0});
+  EXPECT_EQ(d.Heads[l.Head].Group, 5);
+  EXPECT_EQ(d.Heads[l.Head].Color, 1);
+  TDrawing other;
+  EXPECT_EQ(other.Heads.Count(), 1);  // the zero head only
+  TReadState r(other);
+  EXPECT_EQ(other.Heads.Count(), 2);  // and the default dimension line's
 }
 
 }  // namespace

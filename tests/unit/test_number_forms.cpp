@@ -10,13 +10,15 @@
 #include <random>
 #include <string>
 
-#include "numeric/myfunc.h"
+#include "numeric/parse_number.h"
 
 namespace {
 
-using rek::HexForm;
-using rek::IntForm;
-using rek::RealForm;
+using namespace cadxform;
+
+using cadxform::HexForm;
+using cadxform::IntForm;
+using cadxform::RealForm;
 
 // A second, plain way to the real form: all exact decimal digits of the
 // double, rounded half away from zero by hand at the 15th digit.
@@ -64,7 +66,7 @@ std::string ReferenceRealForm(double v) {
 }
 
 // The reader's own number parsing.
-double Parse(const std::string& s) { return myfunc::StrToFloatOrZero(s); }
+double Parse(const std::string& s) { return StrToFloatOrZero(s); }
 
 TEST(IntForm, Values) {
   const struct {
@@ -306,12 +308,12 @@ TEST(RealForm, AppendWritesWithinBoundAndReturnsEnd) {
                            -999999999999999.0, -1.23456789012345E-100, -1234.56789012345,
                            -0.000123456789012345, 12345678901234.5, 1.5};
   for (double v : values) {
-    char buf[rek::kNumberFormMax + 8];
+    char buf[cadxform::kNumberFormMax + 8];
     std::memset(buf, 'x', sizeof buf);
-    char* end = rek::AppendRealForm(buf, v);
-    EXPECT_LE(end - buf, rek::kNumberFormMax);
+    char* end = cadxform::AppendRealForm(buf, v);
+    EXPECT_LE(end - buf, cadxform::kNumberFormMax);
     // The room after the form is scratch; nothing beyond it is touched.
-    EXPECT_EQ(std::string(buf + rek::kNumberFormMax, 8), "xxxxxxxx");
+    EXPECT_EQ(std::string(buf + cadxform::kNumberFormMax, 8), "xxxxxxxx");
     EXPECT_EQ(std::string(buf, end), RealForm(v));
   }
 }

@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "exchange/store.h"
 
 namespace {
 
-using rek::TOutBuffer;
+using namespace cadxform;
+
+using cadxform::TOutBuffer;
 
 // One appended entry: a plain line or a text header.
 struct Entry {
@@ -90,20 +91,19 @@ TEST(OutBuffer, LargeBufferPiecesConcatenate) {
   EXPECT_EQ(buf.Bytes(), want);
 }
 
-TEST(OutBuffer, StoreBufferHelpers) {
-  rek::InitStore();
-  rek::AddOutLine("hd");
-  rek::AddMessageLine("\x93\x5F\x82\xAA\x8F\x64\x82\xC8\x82\xE8\x82\xDC\x82\xB7");  // 点が重なります
-  rek::AddTextHeader("ch 0 0 1 0 \"");
-  rek::AddOutLine("T");
-  EXPECT_EQ(rek::OutLineCount(), 4);
-  EXPECT_EQ(rek::Store.OutLines.Bytes(),
+TEST(OutBuffer, LineHelpers) {
+  TOutBuffer out;
+  AddOutLine(out, "hd");
+  AddMessageLine(out, "\x93\x5F\x82\xAA\x8F\x64\x82\xC8\x82\xE8\x82\xDC\x82\xB7");  // 点が重なります
+  AddTextHeader(out, "ch 0 0 1 0 \"");
+  AddOutLine(out, "T");
+  EXPECT_EQ(OutLineCount(out), 4);
+  EXPECT_EQ(out.Bytes(),
             "hd\r\nh#\x93\x5F\x82\xAA\x8F\x64\x82\xC8\x82\xE8\x82\xDC\x82\xB7\r\n"
             "ch 0 0 1 0 \"T\r\n");
-  rek::ClearOutLines();
-  EXPECT_EQ(rek::OutLineCount(), 0);
-  EXPECT_EQ(rek::Store.OutLines.Size(), 0u);
-  rek::FreeStore();
+  ClearOutLines(out);
+  EXPECT_EQ(OutLineCount(out), 0);
+  EXPECT_EQ(out.Size(), 0u);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include "app/param_text.h"
 
-namespace rek {
+namespace cadxform {
 namespace {
 
 TEST(ParamText, PrefixMustStandAtTheStart) {
@@ -68,4 +68,4 @@ TEST(ParamText, ResultIsCutTo255Bytes) {
 }
 
 }  // namespace
-}  // namespace rek
+}  // namespace cadxform

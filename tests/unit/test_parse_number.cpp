@@ -12,12 +12,14 @@
 #include <string>
 #include <system_error>
 
-#include "numeric/myfunc.h"
+#include "numeric/parse_number.h"
 
-using myfunc::StrToFloatOrZero;
-using myfunc::StrToIntOrZero;
+using cadxform::StrToFloatOrZero;
+using cadxform::StrToIntOrZero;
 
 namespace {
+
+using namespace cadxform;
 
 // Bit-exact comparison, so 0.0 and -0.0 differ.
 bool SameBits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
@@ -257,7 +259,7 @@ TEST(StrToFloatOrZeroPadded, SameValueWhateverFollows) {
     std::string buffer = text;
     for (int k = 0; k < 16; ++k) buffer += alphabet[rng() % 11];  // digits, '.', '-'
     const std::string_view view(buffer.data(), text.size());
-    ASSERT_TRUE(SameBits(myfunc::StrToFloatOrZeroPadded(view), StrToFloatOrZero(text))) << text;
+    ASSERT_TRUE(SameBits(StrToFloatOrZeroPadded(view), StrToFloatOrZero(text))) << text;
   }
 }
 

@@ -8,33 +8,53 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "exchange/reader_file.h"
-#include "exchange/store.h"
+#include "exchange/drawing.h"
+#include "exchange/read_state.h"
 
 namespace {
 
-using namespace rek;
+using namespace cadxform;
 
-void Parse(std::initializer_list<std::string_view> lines) {
-  for (std::string_view line : lines) ParseLine(line);
-}
+// A drawing and the reader's state over it, as ReadExchangeFile has them.
+struct TReading {
+  TDrawing D;
+  TReadState R{D};
+};
 
-std::vector<int32_t> OrderKinds() {
+// Owns the reading a test works on; Fresh starts a new one.
+class TReadingOwner {
+ protected:
+  void Fresh() { x_ = std::make_unique<TReading>(); }
+  TDrawing& D() { return x_->D; }
+  TReadState& R() { return x_->R; }
+  void ParseLine(std::string_view line) { cadxform::ParseLine(D(), R(), line); }
+  void Parse(std::initializer_list<std::string_view> lines) {
+    for (std::string_view line : lines) ParseLine(line);
+  }
+
+ private:
+  std::unique_ptr<TReading> x_ = std::make_unique<TReading>();
+};
+
+std::vector<int32_t> OrderKinds(const TDrawing& d) {
   std::vector<int32_t> kinds;
-  for (int32_t i = 0; i < Store.Order.Count(); ++i) kinds.push_back(Store.Order[i].Kind);
+  for (int32_t i = 0; i < d.Order.Count(); ++i) kinds.push_back(d.Order[i].Kind);
   return kinds;
 }
 
 // Every Order entry names an existing record, each record once.
-void ExpectOrderConsistent() {
-  EXPECT_EQ(int64_t{Store.Order.Count()}, TotalEntityCount());
+void ExpectOrderConsistent(const TDrawing& d) {
+  EXPECT_EQ(int64_t{d.Order.Count()}, TotalEntityCount(d));
   std::vector<int32_t> next(16, 0);
-  for (int32_t i = 0; i < Store.Order.Count(); ++i) {
-    const TOrderEntry e = Store.Order[i];
+  for (int32_t i = 0; i < d.Order.Count(); ++i) {
+    const TOrderEntry e = d.Order[i];
     ASSERT_TRUE(e.Kind >= ekLine && e.Kind <= ekSg);
     EXPECT_EQ(e.Index, next[static_cast<size_t>(e.Kind)]++) << "entry " << i;
   }
@@ -57,11 +77,7 @@ void ExpectHead(const TEntHead& h, const TEntHead& want) {
 
 const TEntHead kDefaultHead = {0, 0, 0, 1, 1, 0, 0};
 
-class ReaderTest : public testing::Test {
- protected:
-  void SetUp() override { InitStore(); }
-  void TearDown() override { InitStore(); }
-};
+class ReaderTest : public testing::Test, public TReadingOwner {};
 
 // --- Recognition: which record, if any, a single line appends --------------
 
@@ -70,15 +86,12 @@ struct TKindCase {
   std::vector<int32_t> kinds;
 };
 
-class RecognitionTest : public testing::TestWithParam<TKindCase> {
- protected:
-  void SetUp() override { InitStore(); }
-};
+class RecognitionTest : public testing::TestWithParam<TKindCase>, public TReadingOwner {};
 
 TEST_P(RecognitionTest, AppendsExpectedKinds) {
   ParseLine(GetParam().line);
-  EXPECT_EQ(OrderKinds(), GetParam().kinds) << GetParam().line;
-  ExpectOrderConsistent();
+  EXPECT_EQ(OrderKinds(D()), GetParam().kinds) << GetParam().line;
+  ExpectOrderConsistent(D());
 }
 
 const TKindCase kKindCases[] = {
@@ -160,7 +173,7 @@ TEST_F(ReaderTest, LinesBeyondThirtyTwoTokensUseTheFirstOnesAndTheTrueCount) {
   std::string hs = "hs";
   for (int i = 1; i <= 40; ++i) hs += " " + std::to_string(i);
   ParseLine(hs);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(Store.HsValues[static_cast<size_t>(i)], i + 1);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(D().HsValues[static_cast<size_t>(i)], i + 1);
   // Thirty-three tokens starting with four numbers are no four-number line.
   std::string many = "1 2 3 4";
   for (int i = 4; i < 33; ++i) many += " 0";
@@ -168,8 +181,8 @@ TEST_F(ReaderTest, LinesBeyondThirtyTwoTokensUseTheFirstOnesAndTheTrueCount) {
   std::string arc = "ci 1 2 3 4 5 6 7";
   for (int i = 8; i < 50; ++i) arc += " 9";
   ParseLine(arc);
-  EXPECT_EQ(OrderKinds(), (std::vector<int32_t>{ekArc}));
-  EXPECT_EQ(Store.Arcs[0].TiltAngle, 7.0);
+  EXPECT_EQ(OrderKinds(D()), (std::vector<int32_t>{ekArc}));
+  EXPECT_EQ(D().Arcs[0].TiltAngle, 7.0);
 }
 
 // --- Header lines -----------------------------------------------------------
@@ -178,54 +191,54 @@ TEST_F(ReaderTest, HeaderLinesSetHeaderValues) {
   Parse({"file=C:\\My Drawings\\a b.dat", "hk 2.5 9", "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16",
          "hzs 420 297", "hcw 1 2 3 4 5 6 7 8 9 10", "hch 11 12 13 14 15 16 17 18 19 20",
          "hcd 0.5 1 1 1 1 1 1 1 1 9", "hcc 7 6 5 4 3 2 1 0 -1 $A", "bz", "hn 1.5 2.5 3.5 4.5"});
-  EXPECT_EQ(Store.FileName, "C:\\My Drawings\\a b.dat");
-  EXPECT_EQ(Store.HkValue, 2.5);
-  for (size_t i = 0; i < 16; ++i) EXPECT_EQ(Store.HsValues[i], static_cast<double>(i + 1));
-  EXPECT_EQ(Store.SheetWidth, 420.0);
-  EXPECT_EQ(Store.SheetHeight, 297.0);
+  EXPECT_EQ(D().FileName, "C:\\My Drawings\\a b.dat");
+  EXPECT_EQ(D().HkValue, 2.5);
+  for (size_t i = 0; i < 16; ++i) EXPECT_EQ(D().HsValues[i], static_cast<double>(i + 1));
+  EXPECT_EQ(D().SheetWidth, 420.0);
+  EXPECT_EQ(D().SheetHeight, 297.0);
   for (size_t k = 1; k <= 10; ++k) {
-    EXPECT_EQ(Store.TextKinds[k].Width, static_cast<double>(k));
-    EXPECT_EQ(Store.TextKinds[k].Height, static_cast<double>(k + 10));
+    EXPECT_EQ(D().TextKinds[k].Width, static_cast<double>(k));
+    EXPECT_EQ(D().TextKinds[k].Height, static_cast<double>(k + 10));
   }
-  EXPECT_EQ(Store.TextKinds[1].Spacing, 0.5);
-  EXPECT_EQ(Store.TextKinds[10].Spacing, 9.0);
-  EXPECT_EQ(Store.TextKinds[1].Color, 7);
-  EXPECT_EQ(Store.TextKinds[9].Color, -1);
-  EXPECT_EQ(Store.TextKinds[10].Color, 10);
-  EXPECT_TRUE(Store.BzSeen);
-  EXPECT_EQ(Store.HnValues[1], 1.5);
-  EXPECT_EQ(Store.HnValues[4], 4.5);
-  EXPECT_EQ(Store.HnValues[0], 0.0);
+  EXPECT_EQ(D().TextKinds[1].Spacing, 0.5);
+  EXPECT_EQ(D().TextKinds[10].Spacing, 9.0);
+  EXPECT_EQ(D().TextKinds[1].Color, 7);
+  EXPECT_EQ(D().TextKinds[9].Color, -1);
+  EXPECT_EQ(D().TextKinds[10].Color, 10);
+  EXPECT_TRUE(D().BzSeen);
+  EXPECT_EQ(D().HnValues[1], 1.5);
+  EXPECT_EQ(D().HnValues[4], 4.5);
+  EXPECT_EQ(D().HnValues[0], 0.0);
 }
 
 TEST_F(ReaderTest, HeaderLinesWithTooFewValuesChangeNothing) {
   Parse({"hk", "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15", "hzs 1", "hcw 1 2 3 4 5 6 7 8 9", "hn 1 2"});
-  EXPECT_EQ(Store.HkValue, 0.0);
-  EXPECT_EQ(Store.HsValues[0], 1.0);
-  EXPECT_EQ(Store.SheetWidth, 1189.0);
-  EXPECT_EQ(Store.TextKinds[1].Width, 3.0);
-  EXPECT_EQ(Store.HnValues[1], 0.0);
-  EXPECT_EQ(Store.Order.Count(), 0);
+  EXPECT_EQ(D().HkValue, 0.0);
+  EXPECT_EQ(D().HsValues[0], 1.0);
+  EXPECT_EQ(D().SheetWidth, 1189.0);
+  EXPECT_EQ(D().TextKinds[1].Width, 3.0);
+  EXPECT_EQ(D().HnValues[1], 0.0);
+  EXPECT_EQ(D().Order.Count(), 0);
 }
 
 TEST_F(ReaderTest, FileNameIsFoundOnlyOnCharacterBoundaries) {
   ParseLine("\x82" "file=abc");  // 0x82 0x66 is one character: no "file="
-  EXPECT_EQ(Store.FileName, "");
+  EXPECT_EQ(D().FileName, "");
   ParseLine("file=");
-  EXPECT_EQ(Store.FileName, "");
+  EXPECT_EQ(D().FileName, "");
   ParseLine("file=\"x\" y");
-  EXPECT_EQ(Store.FileName, "\"x\" y");
+  EXPECT_EQ(D().FileName, "\"x\" y");
 }
 
 TEST_F(ReaderTest, GroupAndLayerNamesGoToTheCurrentGroupAndLayer) {
   Parse({"lgnBase", "lg5", "lgnWalls", "ly2", "lyn\x95\xc7", "lyn"});
-  EXPECT_EQ(Store.GroupNames[0], "Base");
-  EXPECT_EQ(Store.GroupNames[5], "Walls");
-  EXPECT_EQ(Store.LayerNames[5 * 16 + 2], "");
+  EXPECT_EQ(D().GroupNames[0], "Base");
+  EXPECT_EQ(D().GroupNames[5], "Walls");
+  EXPECT_EQ(D().LayerNames[5 * 16 + 2], "");
   ParseLine("lyn\x95\xc7 x");
-  EXPECT_EQ(Store.LayerNames[5 * 16 + 2], "\x95\xc7");
+  EXPECT_EQ(D().LayerNames[5 * 16 + 2], "\x95\xc7");
   // "lgn" is no attribute line: the group stays.
-  EXPECT_EQ(Store.CurGroup, 5);
+  EXPECT_EQ(R().Cur.Group, 5);
 }
 
 // --- Attribute lines -----------------------------------------------------
@@ -240,68 +253,68 @@ TEST_F(ReaderTest, GroupIsTheThirdByteAsOneHexDigit) {
                             {"lg12", 1}, {"lg-1", 0}, {"lg\x82\x60", 0}, {"lg ", 0}};
   for (const THexCase& c : cases) {
     ParseLine(c.line);
-    EXPECT_EQ(Store.CurGroup, c.group) << c.line;
+    EXPECT_EQ(R().Cur.Group, c.group) << c.line;
     ParseLine(std::string("ly") + (c.line + 2));
-    EXPECT_EQ(Store.CurLayer, c.group) << c.line;
+    EXPECT_EQ(R().Cur.Layer, c.group) << c.line;
   }
-  EXPECT_EQ(Store.FirstGroup, 3);
-  EXPECT_EQ(Store.FirstLayer, 3);
+  EXPECT_EQ(D().First.Group, 3);
+  EXPECT_EQ(D().First.Layer, 3);
 }
 
 TEST_F(ReaderTest, FirstSeenValuesComeFromTheFirstLineOfEachKind) {
   Parse({"lg3 7", "lgA 8", "ly4 9", "ly2", "lc5", "lc6", "lt2", "lt3", "lw4", "lw5", "cn0 4 5 1 3",
          "cn0 6 7 2 4", "cn2"});
-  EXPECT_EQ(Store.FirstGroup, 3);
-  EXPECT_EQ(Store.CurGroup, 10);
-  EXPECT_EQ(Store.GroupNums[3], 7);
-  EXPECT_EQ(Store.GroupNums[10], 8);
-  EXPECT_EQ(Store.FirstLayer, 4);
-  EXPECT_EQ(Store.CurLayer, 2);
-  EXPECT_EQ(Store.LayerNums[10 * 16 + 4], 9);
-  EXPECT_EQ(Store.LayerNums[10 * 16 + 2], 0);
-  EXPECT_EQ(Store.FirstColor, 5);
-  EXPECT_EQ(Store.CurColor, 6);
-  EXPECT_EQ(Store.FirstLineType, 2);
-  EXPECT_EQ(Store.CurLineType, 3);
-  EXPECT_EQ(Store.FirstLineWidth, 4);
-  EXPECT_EQ(Store.CurLineWidth, 5);
-  EXPECT_EQ(Store.FirstTextKind, 0);
-  EXPECT_EQ(Store.FirstTextWidth, 4.0);
-  EXPECT_EQ(Store.FirstTextHeight, 5.0);
-  EXPECT_EQ(Store.FirstTextSpacing, 1.0);
-  EXPECT_EQ(Store.FirstTextColor, 3);
-  EXPECT_EQ(Store.CurTextKind, 2);
+  EXPECT_EQ(D().First.Group, 3);
+  EXPECT_EQ(R().Cur.Group, 10);
+  EXPECT_EQ(D().GroupNums[3], 7);
+  EXPECT_EQ(D().GroupNums[10], 8);
+  EXPECT_EQ(D().First.Layer, 4);
+  EXPECT_EQ(R().Cur.Layer, 2);
+  EXPECT_EQ(D().LayerNums[10 * 16 + 4], 9);
+  EXPECT_EQ(D().LayerNums[10 * 16 + 2], 0);
+  EXPECT_EQ(D().First.Color, 5);
+  EXPECT_EQ(R().Cur.Color, 6);
+  EXPECT_EQ(D().First.LineType, 2);
+  EXPECT_EQ(R().Cur.LineType, 3);
+  EXPECT_EQ(D().First.LineWidth, 4);
+  EXPECT_EQ(R().Cur.LineWidth, 5);
+  EXPECT_EQ(D().First.TextKind, 0);
+  EXPECT_EQ(D().First.TextWidth, 4.0);
+  EXPECT_EQ(D().First.TextHeight, 5.0);
+  EXPECT_EQ(D().First.TextSpacing, 1.0);
+  EXPECT_EQ(D().First.TextColor, 3);
+  EXPECT_EQ(R().Cur.TextKind, 2);
   // The free size stays from the last kind-0 line.
-  EXPECT_EQ(Store.CurTextWidth, 6.0);
-  EXPECT_EQ(Store.CurTextColor, 4);
-  for (size_t i = 0; i <= paTextKind; ++i) EXPECT_FALSE(Store.PendingAttr[i]) << i;
+  EXPECT_EQ(R().Cur.TextWidth, 6.0);
+  EXPECT_EQ(R().Cur.TextColor, 4);
+  for (size_t i = 0; i <= paTextKind; ++i) EXPECT_FALSE(R().FirstUnseen[i]) << i;
 }
 
 TEST_F(ReaderTest, FirstTextKindWithoutSizeKeepsTheDefaultFreeSize) {
   Parse({"cn0 4 5 1", "cn0 4 5 1 3"});
-  EXPECT_EQ(Store.FirstTextKind, 0);
-  EXPECT_EQ(Store.FirstTextWidth, 2.0);
-  EXPECT_EQ(Store.FirstTextColor, 1);
-  EXPECT_EQ(Store.CurTextWidth, 4.0);
-  EXPECT_EQ(Store.CurTextColor, 3);
+  EXPECT_EQ(D().First.TextKind, 0);
+  EXPECT_EQ(D().First.TextWidth, 2.0);
+  EXPECT_EQ(D().First.TextColor, 1);
+  EXPECT_EQ(R().Cur.TextWidth, 4.0);
+  EXPECT_EQ(R().Cur.TextColor, 3);
 }
 
 TEST_F(ReaderTest, SolidColorComesOnlyWithColorTen) {
   Parse({"lc10 255"});
-  EXPECT_EQ(Store.CurColor, 10);
-  EXPECT_EQ(Store.CurSolidColor, 255);
+  EXPECT_EQ(R().Cur.Color, 10);
+  EXPECT_EQ(R().Cur.SolidColor, 255);
   Parse({"lc2 77", "lc10", "sl 0 0 1 1"});
-  EXPECT_EQ(Store.CurColor, 10);
-  EXPECT_EQ(Store.Solids2[0].SolidColor, 255);
-  EXPECT_EQ(Store.Solids2[0].Head->Color, 10);
+  EXPECT_EQ(R().Cur.Color, 10);
+  EXPECT_EQ(D().Solids2[0].SolidColor, 255);
+  EXPECT_EQ(D().Heads[D().Solids2[0].Head].Color, 10);
 }
 
 TEST_F(ReaderTest, FontLinesSetFirstAndCurrentName) {
   Parse({"cn\"$\x82l\x82r \x96\xbe\x92\xa9", "cn$Other", "cn$"});
-  EXPECT_EQ(Store.FirstFontName, "\x82l\x82r \x96\xbe\x92\xa9");
-  EXPECT_EQ(Store.CurFontName, "");
-  EXPECT_EQ(Store.CurTextKind, 1);  // "cn$" is no text kind line
-  EXPECT_TRUE(Store.PendingAttr[paTextKind]);
+  EXPECT_EQ(D().First.FontName, "\x82l\x82r \x96\xbe\x92\xa9");
+  EXPECT_EQ(R().Cur.FontName, "");
+  EXPECT_EQ(R().Cur.TextKind, 1);  // "cn$" is no text kind line
+  EXPECT_TRUE(R().FirstUnseen[paTextKind]);
 }
 
 TEST_F(ReaderTest, CcTakesOneDigitUpToEight) {
@@ -310,41 +323,41 @@ TEST_F(ReaderTest, CcTakesOneDigitUpToEight) {
   for (const auto& [line, cc] : cases) {
     ParseLine("cc3");
     ParseLine(line);
-    EXPECT_EQ(Store.CurCc, cc) << line;
+    EXPECT_EQ(R().Cur.Cc, cc) << line;
   }
 }
 
 TEST_F(ReaderTest, PointColorAndPointsAndMarks) {
   Parse({"lc4", "pt 1 2", "pn7", "pt 3 4 5 45 9", "pt 5 6"});
-  EXPECT_EQ(Store.Points[0].Head->Color, 1);  // the default point colour
-  EXPECT_EQ(Store.Points[0].X, 1.0);
-  EXPECT_EQ(Store.Points[0].Y, 2.0);
-  const TMarkEnt& m = Store.Marks[0];
-  EXPECT_EQ(m.Head->Color, 7);
-  EXPECT_EQ(m.Head->LineType, 1);
+  EXPECT_EQ(D().Heads[D().Points[0].Head].Color, 1);  // the default point colour
+  EXPECT_EQ(D().Points[0].X, 1.0);
+  EXPECT_EQ(D().Points[0].Y, 2.0);
+  const TMarkEnt& m = D().Marks[0];
+  EXPECT_EQ(D().Heads[m.Head].Color, 7);
+  EXPECT_EQ(D().Heads[m.Head].LineType, 1);
   EXPECT_EQ(m.X, 3.0);
   EXPECT_EQ(m.Y, 4.0);
   EXPECT_EQ(m.Size, 5.0);
   EXPECT_EQ(m.Angle, 45.0);
   EXPECT_EQ(m.Code, 9);
-  EXPECT_EQ(Store.Points[1].Head->Color, 7);
+  EXPECT_EQ(D().Heads[D().Points[1].Head].Color, 7);
 }
 
 TEST_F(ReaderTest, ZFlagsCollectUntilTheNextEntity) {
   Parse({"z1", "z1", "z4", "ci 1 2 3", "ci 1 2 3", "z5", "z2", "1 2 3 4", "1 2 3 4"});
-  EXPECT_EQ(Store.Circles[0].Head->ZFlags, 9);
-  EXPECT_EQ(Store.Circles[1].Head->ZFlags, 0);
-  EXPECT_EQ(Store.Lines[0].Head->ZFlags, 18);
-  EXPECT_EQ(Store.Lines[1].Head->ZFlags, 0);
+  EXPECT_EQ(D().Heads[D().Circles[0].Head].ZFlags, 9);
+  EXPECT_EQ(D().Heads[D().Circles[1].Head].ZFlags, 0);
+  EXPECT_EQ(D().Heads[D().Lines[0].Head].ZFlags, 18);
+  EXPECT_EQ(D().Heads[D().Lines[1].Head].ZFlags, 0);
   ParseLine("z3");
-  EXPECT_EQ(Store.CurZFlags, 4);
+  EXPECT_EQ(R().CurZFlags, 4);
 }
 
 TEST_F(ReaderTest, EntityHeadsCarryTheCurrentAttributes) {
   ParseLine("ci 1 2 3");
-  ExpectHead(*Store.Circles[0].Head, kDefaultHead);
+  ExpectHead(D().Heads[D().Circles[0].Head], kDefaultHead);
   Parse({"hhp7ci", "lg2", "ly3", "lc4", "lt5", "lw6", "z2", "1 2 3 4"});
-  ExpectHead(*Store.Lines[0].Head, Head(7, 2, 3, 4, 5, 6, 2));
+  ExpectHead(D().Heads[D().Lines[0].Head], Head(7, 2, 3, 4, 5, 6, 2));
 }
 
 // --- Indicated points and pick numbers --------------------------------------
@@ -364,15 +377,15 @@ TEST_F(ReaderTest, IndicatedPoints) {
       {"hp9-ln 10 20", 0, 0},  // "ln" after "-" cuts the number to "9-"
   };
   for (const THpCase& c : cases) {
-    InitStore();
+    Fresh();
     ParseLine(c.line);
     if (c.number == 0) {
-      EXPECT_EQ(Store.HpCount, 0) << c.line;
-      for (const THpPoint& p : Store.HpPoints) EXPECT_FALSE(p.Defined) << c.line;
+      EXPECT_EQ(D().HpCount, 0) << c.line;
+      for (const THpPoint& p : D().HpPoints) EXPECT_FALSE(p.Defined) << c.line;
       continue;
     }
-    EXPECT_EQ(Store.HpCount, 1) << c.line;
-    const THpPoint& p = Store.HpPoints[static_cast<size_t>(c.number)];
+    EXPECT_EQ(D().HpCount, 1) << c.line;
+    const THpPoint& p = D().HpPoints[static_cast<size_t>(c.number)];
     EXPECT_TRUE(p.Defined) << c.line;
     EXPECT_EQ(p.X, 10.0) << c.line;
     EXPECT_EQ(p.Y, 20.0) << c.line;
@@ -382,10 +395,10 @@ TEST_F(ReaderTest, IndicatedPoints) {
 
 TEST_F(ReaderTest, RepeatedIndicatedPointOverwritesAndCountsAgain) {
   Parse({"hp1 1 2", "hp1ln 3 4"});
-  EXPECT_EQ(Store.HpCount, 2);
-  EXPECT_EQ(Store.HpPoints[1].X, 3.0);
-  EXPECT_EQ(Store.HpPoints[1].HpKind, 2);
-  EXPECT_EQ(Store.Order.Count(), 0);
+  EXPECT_EQ(D().HpCount, 2);
+  EXPECT_EQ(D().HpPoints[1].X, 3.0);
+  EXPECT_EQ(D().HpPoints[1].HpKind, 2);
+  EXPECT_EQ(D().Order.Count(), 0);
 }
 
 TEST_F(ReaderTest, PickNumbers) {
@@ -395,11 +408,11 @@ TEST_F(ReaderTest, PickNumbers) {
   for (const auto& [line, number] : cases) {
     ParseLine("hhp99");
     ParseLine(line);
-    EXPECT_EQ(Store.CurHhpNo, number) << line;
+    EXPECT_EQ(R().CurHhpNo, number) << line;
   }
   Parse({"hhp6", "ci 1 2 3", "ci 1 2 3"});
-  EXPECT_EQ(Store.Circles[0].Head->HhpNo, 6);
-  EXPECT_EQ(Store.Circles[1].Head->HhpNo, 6);  // stays until the next "hhp"
+  EXPECT_EQ(D().Heads[D().Circles[0].Head].HhpNo, 6);
+  EXPECT_EQ(D().Heads[D().Circles[1].Head].HhpNo, 6);  // stays until the next "hhp"
 }
 
 // --- Block states -----------------------------------------------------------
@@ -410,14 +423,14 @@ struct TStateCase {
 };
 
 void ExpectState(const TStateCase& c) {
-  InitStore();
+  TReading x;
   std::string trace;
   for (const std::string& line : c.lines) {
-    ParseLine(line);
+    ParseLine(x.D, x.R, line);
     trace += "[" + line + "]";
   }
-  EXPECT_EQ(Store.InPl, c.inPl) << trace;
-  EXPECT_EQ(Store.InDim, c.inDim) << trace;
+  EXPECT_EQ(x.R.InPl, c.inPl) << trace;
+  EXPECT_EQ(x.R.InDim, c.inDim) << trace;
 }
 
 TEST(BlockState, MarkerTransitions) {
@@ -458,25 +471,25 @@ TEST_F(ReaderTest, PolylineLinesCarryTheirBlockNumber) {
   Parse({"pl", "0 0 1 0", "1 0 1 1", "#", "2 2 3 3", "pl", "pl", "4 4 5 5", "lc2", "6 6 7 7", "pl",
          "8 8 9 9", "ci 1 2 3", "1 1 2 2"});
   std::vector<int32_t> plNos;
-  for (int32_t i = 0; i < Store.Lines.Count(); ++i) plNos.push_back(Store.Lines[i].PlNo);
+  for (int32_t i = 0; i < D().Lines.Count(); ++i) plNos.push_back(D().Lines[i].PlNo);
   EXPECT_EQ(plNos, (std::vector<int32_t>{1, 1, 0, 3, 0, 4, 0}));
-  EXPECT_EQ(Store.PlCount, 4);
+  EXPECT_EQ(R().PlCount, 4);
 }
 
 // --- Dimensions -------------------------------------------------------------
 
 TEST_F(ReaderTest, DimensionFromLineAndCsText) {
   Parse({"lc4", "cn5", "z1", "msg", "z2", "0 0 10 0", "cs 5 1 1 0 \"10"});
-  EXPECT_EQ(OrderKinds(), (std::vector<int32_t>{ekDim}));
-  const TDimEnt& d = Store.Dims[0];
+  EXPECT_EQ(OrderKinds(D()), (std::vector<int32_t>{ekDim}));
+  const TDimEnt& d = D().Dims[0];
   // z-flags from before "msg" and before the line reach the dimension.
-  ExpectHead(*d.Head, Head(0, 0, 0, 4, 1, 0, 3));
-  ExpectHead(*d.Line.Head, Head(0, 0, 0, 4, 1, 0, 3));
+  ExpectHead(D().Heads[d.Head], Head(0, 0, 0, 4, 1, 0, 3));
+  ExpectHead(D().Heads[d.Line.Head], Head(0, 0, 0, 4, 1, 0, 3));
   EXPECT_EQ(d.Line.PlNo, 0);
   EXPECT_EQ(d.Line.X1, 0.0);
   EXPECT_EQ(d.Line.X2, 10.0);
   EXPECT_EQ(d.Line.Y2, 0.0);
-  ExpectHead(*d.Text.Head, Head(0, 0, 0, 2, 1, 0, 3));  // colour of text kind 5
+  ExpectHead(D().Heads[d.Text.Head], Head(0, 0, 0, 2, 1, 0, 3));  // colour of text kind 5
   EXPECT_EQ(d.Text.Cmd, 2);
   EXPECT_EQ(d.Text.Kind, 5);
   EXPECT_EQ(d.Text.X, 5.0);
@@ -484,39 +497,39 @@ TEST_F(ReaderTest, DimensionFromLineAndCsText) {
   EXPECT_EQ(d.Text.Dx, 1.0);
   EXPECT_EQ(d.Text.Text.View(), "10");
   EXPECT_EQ(d.Text.FontName.View(), kDefaultFontName);
-  EXPECT_FALSE(Store.InDim);
-  EXPECT_EQ(Store.CurZFlags, 0);
+  EXPECT_FALSE(R().InDim);
+  EXPECT_EQ(R().CurZFlags, 0);
 }
 
 TEST_F(ReaderTest, DimensionWithoutLineUsesThePendingLine) {
   Parse({"msg", "cs 1 2 3 4 a"});
-  EXPECT_EQ(Store.Dims[0].Line.X1, 0.0);
-  EXPECT_EQ(Store.Dims[0].Line.X2, 1.0);
-  ExpectHead(*Store.Dims[0].Line.Head, kDefaultHead);
+  EXPECT_EQ(D().Dims[0].Line.X1, 0.0);
+  EXPECT_EQ(D().Dims[0].Line.X2, 1.0);
+  ExpectHead(D().Heads[D().Dims[0].Line.Head], kDefaultHead);
   Parse({"msg", "5 6 7 8", "cs 1 2 3 4 b", "lc3", "msg", "cs 1 2 3 4 c"});
-  EXPECT_EQ(Store.Dims.Count(), 3);
-  EXPECT_EQ(Store.Dims[2].Line.X1, 5.0);  // the line of the earlier dimension
-  EXPECT_EQ(Store.Dims[2].Line.Head->Color, 1);
-  EXPECT_EQ(Store.Dims[2].Head->Color, 3);
-  EXPECT_EQ(Store.Lines.Count(), 0);
+  EXPECT_EQ(D().Dims.Count(), 3);
+  EXPECT_EQ(D().Dims[2].Line.X1, 5.0);  // the line of the earlier dimension
+  EXPECT_EQ(D().Heads[D().Dims[2].Line.Head].Color, 1);
+  EXPECT_EQ(D().Heads[D().Dims[2].Head].Color, 3);
+  EXPECT_EQ(D().Lines.Count(), 0);
 }
 
 TEST_F(ReaderTest, OtherEntitiesInADimensionBlockEndItWithoutDimension) {
   Parse({"msg", "0 0 10 0", "ch 1 2 3 4 x", "cs 1 2 3 4 y", "msg", "0 0 1 1", "ci 1 2 3",
          "0 0 2 2"});
-  EXPECT_EQ(OrderKinds(), (std::vector<int32_t>{ekText, ekText, ekCircle, ekLine}));
-  EXPECT_EQ(Store.Texts[1].Cmd, 2);
-  EXPECT_EQ(Store.Lines[0].X2, 2.0);
+  EXPECT_EQ(OrderKinds(D()), (std::vector<int32_t>{ekText, ekText, ekCircle, ekLine}));
+  EXPECT_EQ(D().Texts[1].Cmd, 2);
+  EXPECT_EQ(D().Lines[0].X2, 2.0);
 }
 
 // --- Entity fields ------------------------------------------------------------
 
 TEST_F(ReaderTest, CircleArcAndBlockFields) {
   Parse({"ci 1.5 -2 3e1", "ci 1 2 3 4 5 6 7 99", "BL 7 8 \"\x95\x94\x95i A", "BL 1 2 x y"});
-  EXPECT_EQ(Store.Circles[0].X, 1.5);
-  EXPECT_EQ(Store.Circles[0].Y, -2.0);
-  EXPECT_EQ(Store.Circles[0].R, 30.0);
-  const TArcEnt& a = Store.Arcs[0];
+  EXPECT_EQ(D().Circles[0].X, 1.5);
+  EXPECT_EQ(D().Circles[0].Y, -2.0);
+  EXPECT_EQ(D().Circles[0].R, 30.0);
+  const TArcEnt& a = D().Arcs[0];
   EXPECT_EQ(a.X, 1.0);
   EXPECT_EQ(a.Y, 2.0);
   EXPECT_EQ(a.R, 3.0);
@@ -524,25 +537,25 @@ TEST_F(ReaderTest, CircleArcAndBlockFields) {
   EXPECT_EQ(a.ArcParam2, 5.0);
   EXPECT_EQ(a.Ratio, 6.0);
   EXPECT_EQ(a.TiltAngle, 7.0);
-  EXPECT_EQ(Store.Blocks[0].X, 7.0);
-  EXPECT_EQ(Store.Blocks[0].Y, 8.0);
-  EXPECT_EQ(Store.Blocks[0].Name.View(), "\x95\x94\x95i A");
-  EXPECT_EQ(Store.Blocks[1].Name.View(), "x");
+  EXPECT_EQ(D().Blocks[0].X, 7.0);
+  EXPECT_EQ(D().Blocks[0].Y, 8.0);
+  EXPECT_EQ(D().Blocks[0].Name.View(), "\x95\x94\x95i A");
+  EXPECT_EQ(D().Blocks[1].Name.View(), "x");
 }
 
 TEST_F(ReaderTest, MalformedNumbersReadAsZero) {
   Parse({"ci x 1,5 -", "a b c d"});
-  EXPECT_EQ(Store.Circles[0].X, 0.0);
-  EXPECT_EQ(Store.Circles[0].Y, 0.0);
-  EXPECT_EQ(Store.Circles[0].R, 0.0);
-  EXPECT_EQ(Store.Lines.Count(), 1);
-  EXPECT_EQ(Store.Lines[0].X2, 0.0);
+  EXPECT_EQ(D().Circles[0].X, 0.0);
+  EXPECT_EQ(D().Circles[0].Y, 0.0);
+  EXPECT_EQ(D().Circles[0].R, 0.0);
+  EXPECT_EQ(D().Lines.Count(), 1);
+  EXPECT_EQ(D().Lines[0].X2, 0.0);
 }
 
 TEST_F(ReaderTest, SolidArcAndRingFields) {
   Parse({"lc10 42", "sc 1 2 3 4 5 6 7 8", "se 9 8 7 6 5 4 3 2", "so 1 2 3 4 5 6 7 8", "sg 8 7 6 5 4 3 2 1"});
-  EXPECT_EQ(OrderKinds(), (std::vector<int32_t>{ekSc, ekSe, ekSo, ekSg}));
-  const TSolidArcEnt& sc = Store.ScEnts[0];
+  EXPECT_EQ(OrderKinds(D()), (std::vector<int32_t>{ekSc, ekSe, ekSo, ekSg}));
+  const TSolidArcEnt& sc = D().ScEnts[0];
   EXPECT_EQ(sc.SolidColor, 42);
   EXPECT_EQ(sc.X, 1.0);
   EXPECT_EQ(sc.Y, 2.0);
@@ -552,15 +565,15 @@ TEST_F(ReaderTest, SolidArcAndRingFields) {
   EXPECT_EQ(sc.ArcParam1, 6.0);
   EXPECT_EQ(sc.ArcParam2, 7.0);
   EXPECT_EQ(sc.Code, 8);
-  EXPECT_EQ(Store.SeEnts[0].X, 9.0);
-  EXPECT_EQ(Store.SeEnts[0].Code, 2);
-  const TSolidRingEnt& so = Store.SoEnts[0];
+  EXPECT_EQ(D().SeEnts[0].X, 9.0);
+  EXPECT_EQ(D().SeEnts[0].Code, 2);
+  const TSolidRingEnt& so = D().SoEnts[0];
   EXPECT_EQ(so.SolidColor, 42);
   EXPECT_EQ(so.TiltRad, 5.0);
   EXPECT_EQ(so.ArcParam2, 7.0);
   EXPECT_EQ(so.R2, 8.0);
-  EXPECT_EQ(Store.SgEnts[0].X, 8.0);
-  EXPECT_EQ(Store.SgEnts[0].R2, 1.0);
+  EXPECT_EQ(D().SgEnts[0].X, 8.0);
+  EXPECT_EQ(D().SgEnts[0].R2, 1.0);
 }
 
 struct TSolidCase {
@@ -569,24 +582,26 @@ struct TSolidCase {
   std::vector<double> coords;  // the stored points in order
 };
 
-std::vector<double> SolidCoords(int32_t kind) {
+std::vector<double> SolidCoords(const TDrawing& d, int32_t kind) {
   switch (kind) {
     case ekSolid2: {
-      const TSolid2Ent& s = Store.Solids2[0];
+      const TSolid2Ent& s = d.Solids2[0];
       return {s.X1, s.Y1, s.X2, s.Y2};
     }
     case ekSolid3: {
-      const TSolid3Ent& s = Store.Solids3[0];
+      const TSolid3Ent& s = d.Solids3[0];
       return {s.X1, s.Y1, s.X2, s.Y2, s.X3, s.Y3};
     }
     default: {
-      const TSolid4Ent& s = Store.Solids4[0];
+      const TSolid4Ent& s = d.Solids4[0];
       return {s.X1, s.Y1, s.X2, s.Y2, s.X3, s.Y3, s.X4, s.Y4};
     }
   }
 }
 
-TEST(Solids, ReducedByCoincidingPoints) {
+class Solids : public ReaderTest {};
+
+TEST_F(Solids, ReducedByCoincidingPoints) {
   const TSolidCase cases[] = {
       {"sl 1 2 3 4", ekSolid2, {1, 2, 3, 4}},
       {"sl 1 2 1 2", ekSolid2, {1, 2, 1, 2}},  // two points are never reduced
@@ -610,17 +625,17 @@ TEST(Solids, ReducedByCoincidingPoints) {
       {"sl 0 0 1 0 1 1 0 1", ekSolid4, {0, 0, 1, 0, 1, 1, 0, 1}},
   };
   for (const TSolidCase& c : cases) {
-    InitStore();
+    Fresh();
     ParseLine("lc10 9");
     ParseLine(c.line);
-    ASSERT_EQ(OrderKinds(), std::vector<int32_t>{c.kind}) << c.line;
-    EXPECT_EQ(SolidCoords(c.kind), c.coords) << c.line;
-    const int32_t color = c.kind == ekSolid2   ? Store.Solids2[0].SolidColor
-                          : c.kind == ekSolid3 ? Store.Solids3[0].SolidColor
-                                               : Store.Solids4[0].SolidColor;
+    ASSERT_EQ(OrderKinds(D()), std::vector<int32_t>{c.kind}) << c.line;
+    EXPECT_EQ(SolidCoords(D(), c.kind), c.coords) << c.line;
+    const int32_t color = c.kind == ekSolid2   ? D().Solids2[0].SolidColor
+                          : c.kind == ekSolid3 ? D().Solids3[0].SolidColor
+                                               : D().Solids4[0].SolidColor;
     EXPECT_EQ(color, 9) << c.line;
   }
-  InitStore();
+  Fresh();
 }
 
 // --- Texts --------------------------------------------------------------------
@@ -629,9 +644,9 @@ TEST_F(ReaderTest, TextCommandsAndFields) {
   const char* keywords[] = {"ch", "cv", "cs", "cr", "co", "cp", "ct", "ck", "cz", "c2"};
   ParseLine("cc4");
   for (const char* k : keywords) ParseLine(std::string(k) + " 10 20 30 0 \"A B");
-  ASSERT_EQ(Store.Texts.Count(), 10);
+  ASSERT_EQ(D().Texts.Count(), 10);
   for (int32_t i = 0; i < 10; ++i) {
-    const TTextEnt& t = Store.Texts[i];
+    const TTextEnt& t = D().Texts[i];
     EXPECT_EQ(t.Cmd, i);
     EXPECT_EQ(t.Cc, 4);
     EXPECT_EQ(t.Kind, 1);
@@ -643,7 +658,7 @@ TEST_F(ReaderTest, TextCommandsAndFields) {
     EXPECT_EQ(t.FontName.View(), kDefaultFontName);
   }
   ParseLine("ch 10 20 30 0 A B");
-  EXPECT_EQ(Store.Texts[10].Text.View(), "A");
+  EXPECT_EQ(D().Texts[10].Text.View(), "A");
 }
 
 TEST_F(ReaderTest, TextSizeAndColourFromTheTextKind) {
@@ -657,14 +672,14 @@ TEST_F(ReaderTest, TextSizeAndColourFromTheTextKind) {
   };
   const TWant want[] = {{1, 1, 3, 0, 11}, {0, 4, 5, 1, 6}, {5, 5, 3, 0, 15},
                         {11, 4, 5, 1, 6}, {-1, 4, 5, 1, 6}, {10, 10, 3, 0, 20}};
-  ASSERT_EQ(Store.Texts.Count(), 6);
+  ASSERT_EQ(D().Texts.Count(), 6);
   for (int32_t i = 0; i < 6; ++i) {
-    const TTextEnt& t = Store.Texts[i];
+    const TTextEnt& t = D().Texts[i];
     EXPECT_EQ(t.Kind, want[i].kind) << i;
     EXPECT_EQ(t.Width, want[i].width) << i;
     EXPECT_EQ(t.Height, want[i].height) << i;
     EXPECT_EQ(t.Spacing, want[i].spacing) << i;
-    EXPECT_EQ(t.Head->Color, want[i].color) << i;
+    EXPECT_EQ(D().Heads[t.Head].Color, want[i].color) << i;
   }
 }
 
@@ -672,35 +687,35 @@ TEST_F(ReaderTest, TextsAndFontNamesAreCutTo255Bytes) {
   const std::string longText(300, 't');
   const std::string longFont(300, 'f');
   Parse({"cn$" + longFont, "ch 0 0 1 0 \"" + longText, "ch 0 0 1 0 \"" + std::string(255, 'u')});
-  EXPECT_EQ(Store.CurFontName.size(), 300u);
-  EXPECT_EQ(Store.Texts[0].Text.View(), std::string(255, 't'));
-  EXPECT_EQ(Store.Texts[0].FontName.View(), std::string(255, 'f'));
-  EXPECT_EQ(Store.Texts[1].Text.View(), std::string(255, 'u'));
+  EXPECT_EQ(R().Cur.FontName.size(), 300u);
+  EXPECT_EQ(D().Texts[0].Text.View(), std::string(255, 't'));
+  EXPECT_EQ(D().Texts[0].FontName.View(), std::string(255, 'f'));
+  EXPECT_EQ(D().Texts[1].Text.View(), std::string(255, 'u'));
   // A double-byte character at the cut is split.
   ParseLine("ch 0 0 1 0 \"" + std::string(254, 'a') + "\x82\x60");
-  EXPECT_EQ(Store.Texts[2].Text.View(), std::string(254, 'a') + "\x82");
+  EXPECT_EQ(D().Texts[2].Text.View(), std::string(254, 'a') + "\x82");
 }
 
 TEST_F(ReaderTest, FontNameIsPooledOncePerChange) {
   Parse({"ch 0 0 1 0 a", "ch 0 0 1 0 b", "msg", "cs 0 0 1 0 c"});
-  const char* first = Store.Texts[0].FontName.Ptr;
-  EXPECT_EQ(Store.Texts[1].FontName.Ptr, first);
-  EXPECT_EQ(Store.Dims[0].Text.FontName.Ptr, first);
+  const char* first = D().Texts[0].FontName.Ptr;
+  EXPECT_EQ(D().Texts[1].FontName.Ptr, first);
+  EXPECT_EQ(D().Dims[0].Text.FontName.Ptr, first);
   Parse({"cn$Other", "ch 0 0 1 0 d", "ch 0 0 1 0 e", "cn$", "ch 0 0 1 0 f"});
-  EXPECT_EQ(Store.Texts[2].FontName.View(), "Other");
-  EXPECT_EQ(Store.Texts[3].FontName.Ptr, Store.Texts[2].FontName.Ptr);
-  EXPECT_TRUE(Store.Texts[4].FontName.Empty());
+  EXPECT_EQ(D().Texts[2].FontName.View(), "Other");
+  EXPECT_EQ(D().Texts[3].FontName.Ptr, D().Texts[2].FontName.Ptr);
+  EXPECT_TRUE(D().Texts[4].FontName.Empty());
   ParseLine("cn$Other");
   ParseLine("ch 0 0 1 0 g");
-  EXPECT_EQ(Store.Texts[5].FontName.View(), "Other");
+  EXPECT_EQ(D().Texts[5].FontName.View(), "Other");
   // After the store is emptied the name is pooled anew (the old copy is gone
   // with the old pool; the sanitizer build checks that it is not read).
   for (int run = 0; run < 3; ++run) {
-    InitStore();
+    Fresh();
     ParseLine("cn$Run" + std::to_string(run));
     ParseLine("ch 0 0 1 0 h");
     ParseLine("ch 0 0 1 0 i");
-    EXPECT_EQ(Store.Texts[1].FontName.View(), "Run" + std::to_string(run));
+    EXPECT_EQ(D().Texts[1].FontName.View(), "Run" + std::to_string(run));
   }
 }
 
@@ -712,11 +727,11 @@ TEST_F(ReaderTest, OrderListsEveryRecordInFileOrderAcrossBlocks) {
     if (i % 2 == 0) ParseLine("ci 1 2 3");
     if (i % 5 == 0) ParseLine("ch 1 2 3 4 x");
   }
-  EXPECT_EQ(Store.Lines.Count(), 2500);
-  EXPECT_EQ(Store.Circles.Count(), 1250);
-  EXPECT_EQ(Store.Texts.Count(), 500);
-  EXPECT_EQ(Store.Lines.Capacity(), 3000);
-  ExpectOrderConsistent();
+  EXPECT_EQ(D().Lines.Count(), 2500);
+  EXPECT_EQ(D().Circles.Count(), 1250);
+  EXPECT_EQ(D().Texts.Count(), 500);
+  EXPECT_EQ(D().Lines.Capacity(), 3000);
+  ExpectOrderConsistent(D());
 }
 
 // --- Line ends ------------------------------------------------------------
@@ -785,15 +800,15 @@ class ReaderFileTest : public ReaderTest {
 TEST_F(ReaderFileTest, MissingFileLeavesTheStoreUntouched) {
   ParseLine("hk 5");
   ParseLine("ci 1 2 3");
-  EXPECT_FALSE(ReadExchangeFile((std::filesystem::temp_directory_path() / "cadxform_no_such_file.txt").string()));
-  EXPECT_EQ(Store.HkValue, 5.0);
-  EXPECT_EQ(Store.Order.Count(), 1);
+  EXPECT_FALSE(ReadExchangeFile((std::filesystem::temp_directory_path() / "cadxform_no_such_file.txt").string(), D()));
+  EXPECT_EQ(D().HkValue, 5.0);
+  EXPECT_EQ(D().Order.Count(), 1);
 }
 
 TEST_F(ReaderFileTest, UnreadablePathGivesFalse) {
   // A folder: opening fails on Windows, reading fails on POSIX.
-  EXPECT_FALSE(ReadExchangeFile(std::filesystem::temp_directory_path().string()));
-  EXPECT_EQ(Store.Order.Count(), 0);
+  EXPECT_FALSE(ReadExchangeFile(std::filesystem::temp_directory_path().string(), D()));
+  EXPECT_EQ(D().Order.Count(), 0);
 }
 
 TEST_F(ReaderFileTest, LineEndsAndCtrlZ) {
@@ -812,30 +827,30 @@ TEST_F(ReaderFileTest, LineEndsAndCtrlZ) {
       {"Empty", "", 0},
   };
   for (const TCase& c : cases) {
-    InitStore();
-    EXPECT_TRUE(ReadExchangeFile(Write(c.bytes))) << c.name;
-    EXPECT_EQ(Store.Circles.Count(), c.circles) << c.name;
+    Fresh();
+    EXPECT_TRUE(ReadExchangeFile(Write(c.bytes), D())) << c.name;
+    EXPECT_EQ(D().Circles.Count(), c.circles) << c.name;
   }
 }
 
 TEST_F(ReaderFileTest, LoneCrIsRemovedBeforeSplitting) {
   // Without the CR the lead byte 0x82 pairs with 0x60.
-  ASSERT_TRUE(ReadExchangeFile(Write("ch 1 2 3 4 \"\x82\r\x60\r\nch 1 2 3 4 \"a\x82\r\n")));
-  EXPECT_EQ(Store.Texts[0].Text.View(), "\x82\x60");
-  EXPECT_EQ(Store.Texts[1].Text.View(), "a");  // a lone lead byte at the end is dropped
+  ASSERT_TRUE(ReadExchangeFile(Write("ch 1 2 3 4 \"\x82\r\x60\r\nch 1 2 3 4 \"a\x82\r\n"), D()));
+  EXPECT_EQ(D().Texts[0].Text.View(), "\x82\x60");
+  EXPECT_EQ(D().Texts[1].Text.View(), "a");  // a lone lead byte at the end is dropped
 }
 
 TEST_F(ReaderFileTest, LinesOfSeveralMegabytes) {
   const std::string huge(3 << 20, 'x');
   ASSERT_TRUE(ReadExchangeFile(
-      Write("ch 1 2 3 4 \"" + huge + "\r\n" + huge + "\r\nci 1 2 3\r\n1 2 3 " + huge)));
-  EXPECT_EQ(OrderKinds(), (std::vector<int32_t>{ekText, ekCircle, ekLine}));
-  EXPECT_EQ(Store.Texts[0].Text.View(), std::string(255, 'x'));
+      Write("ch 1 2 3 4 \"" + huge + "\r\n" + huge + "\r\nci 1 2 3\r\n1 2 3 " + huge), D()));
+  EXPECT_EQ(OrderKinds(D()), (std::vector<int32_t>{ekText, ekCircle, ekLine}));
+  EXPECT_EQ(D().Texts[0].Text.View(), std::string(255, 'x'));
 }
 
 TEST_F(ReaderFileTest, EveryLineKind) {
-  ASSERT_TRUE(ReadExchangeFile(TEST_DATA_DIR "/reader/every_kind.txt"));
-  const TDrawingStore& s = Store;
+  ASSERT_TRUE(ReadExchangeFile(TEST_DATA_DIR "/reader/every_kind.txt", D()));
+  const TDrawing& s = D();
 
   // Header values.
   EXPECT_EQ(s.FileName, "C:\\CAD Data\\\x95\x5c\x8e\xa6\\\x90}\x96\xca" "1.dat");  // 表示, 図面
@@ -869,46 +884,57 @@ TEST_F(ReaderFileTest, EveryLineKind) {
   EXPECT_FALSE(s.HpPoints[6].Defined);
 
   // First-seen and final attributes.
-  EXPECT_EQ(s.FirstGroup, 2);
-  EXPECT_EQ(s.FirstLayer, 3);
-  EXPECT_EQ(s.FirstColor, 5);
-  EXPECT_EQ(s.FirstLineType, 2);
-  EXPECT_EQ(s.FirstLineWidth, 3);
-  EXPECT_EQ(s.FirstTextKind, 0);
-  EXPECT_EQ(s.FirstTextWidth, 4.0);
-  EXPECT_EQ(s.FirstTextHeight, 5.0);
-  EXPECT_EQ(s.FirstTextSpacing, 1.0);
-  EXPECT_EQ(s.FirstTextColor, 3);
+  EXPECT_EQ(s.First.Group, 2);
+  EXPECT_EQ(s.First.Layer, 3);
+  EXPECT_EQ(s.First.Color, 5);
+  EXPECT_EQ(s.First.LineType, 2);
+  EXPECT_EQ(s.First.LineWidth, 3);
+  EXPECT_EQ(s.First.TextKind, 0);
+  EXPECT_EQ(s.First.TextWidth, 4.0);
+  EXPECT_EQ(s.First.TextHeight, 5.0);
+  EXPECT_EQ(s.First.TextSpacing, 1.0);
+  EXPECT_EQ(s.First.TextColor, 3);
   const std::string_view font = "\x82l\x82r \x96\xbe\x92\xa9";  // ＭＳ 明朝
-  EXPECT_EQ(s.FirstFontName, font);
-  EXPECT_EQ(s.CurFontName, font);
-  EXPECT_EQ(s.CurCc, 2);
-  EXPECT_EQ(s.CurPointColor, 6);
-  EXPECT_EQ(s.CurSolidColor, 255);
-  EXPECT_EQ(s.CurColor, 3);
-  EXPECT_EQ(s.CurTextKind, 3);
-  EXPECT_EQ(s.CurHhpNo, 0);  // the last line is "hhp" without line end
-  EXPECT_EQ(s.CurZFlags, 0);
-  EXPECT_EQ(s.PlCount, 2);
-  EXPECT_FALSE(s.InPl);
-  EXPECT_FALSE(s.InDim);
+  EXPECT_EQ(s.First.FontName, font);
+
+  // The reader's state at the end of the file: the same bytes line by line.
+  TReading end;
+  {
+    std::ifstream in(TEST_DATA_DIR "/reader/every_kind.txt", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    TLineAssembler lines;
+    auto parse = [&](std::string_view line) { cadxform::ParseLine(end.D, end.R, line); };
+    if (lines.Feed(bytes.data(), bytes.size(), parse)) lines.Finish(parse);
+  }
+  const TReadState& r = end.R;
+  EXPECT_EQ(r.Cur.FontName, font);
+  EXPECT_EQ(r.Cur.Cc, 2);
+  EXPECT_EQ(r.Cur.PointColor, 6);
+  EXPECT_EQ(r.Cur.SolidColor, 255);
+  EXPECT_EQ(r.Cur.Color, 3);
+  EXPECT_EQ(r.Cur.TextKind, 3);
+  EXPECT_EQ(r.CurHhpNo, 0);  // the last line is "hhp" without line end
+  EXPECT_EQ(r.CurZFlags, 0);
+  EXPECT_EQ(r.PlCount, 2);
+  EXPECT_FALSE(r.InPl);
+  EXPECT_FALSE(r.InDim);
 
   // The entities in file order.
-  EXPECT_EQ(OrderKinds(), (std::vector<int32_t>{ekLine, ekCircle, ekArc, ekText, ekText, ekPoint, ekMark,
+  EXPECT_EQ(OrderKinds(D()), (std::vector<int32_t>{ekLine, ekCircle, ekArc, ekText, ekText, ekPoint, ekMark,
                                                 ekBlock, ekSolid2, ekSolid2, ekSolid3, ekSolid4, ekSolid3,
                                                 ekSc, ekSe, ekSo, ekSg, ekLine, ekLine, ekLine, ekLine,
                                                 ekLine, ekDim, ekText}));
-  ExpectOrderConsistent();
+  ExpectOrderConsistent(D());
 
   const TLineEnt& l0 = s.Lines[0];
-  ExpectHead(*l0.Head, Head(12, 2, 3, 5, 2, 3, 5));
+  ExpectHead(D().Heads[l0.Head], Head(12, 2, 3, 5, 2, 3, 5));
   EXPECT_EQ(l0.PlNo, 0);
   EXPECT_EQ(l0.X1, 1.0);
   EXPECT_EQ(l0.Y1, 2.0);
   EXPECT_EQ(l0.X2, 3.0);
   EXPECT_EQ(l0.Y2, 4.0);
 
-  ExpectHead(*s.Circles[0].Head, Head(12, 2, 3, 5, 2, 3, 0));
+  ExpectHead(D().Heads[s.Circles[0].Head], Head(12, 2, 3, 5, 2, 3, 0));
   EXPECT_EQ(s.Circles[0].X, 5.0);
   EXPECT_EQ(s.Circles[0].R, 7.0);
   EXPECT_EQ(s.Arcs[0].ArcParam2, 90.0);
@@ -916,7 +942,7 @@ TEST_F(ReaderFileTest, EveryLineKind) {
   EXPECT_EQ(s.Arcs[0].TiltAngle, 30.0);
 
   const TTextEnt& t0 = s.Texts[0];
-  ExpectHead(*t0.Head, Head(12, 2, 3, 3, 2, 3, 0));
+  ExpectHead(D().Heads[t0.Head], Head(12, 2, 3, 3, 2, 3, 0));
   EXPECT_EQ(t0.Cmd, 0);
   EXPECT_EQ(t0.Cc, 2);
   EXPECT_EQ(t0.Kind, 0);
@@ -936,20 +962,20 @@ TEST_F(ReaderFileTest, EveryLineKind) {
   EXPECT_EQ(t1.Width, 3.0);
   EXPECT_EQ(t1.Height, 3.5);
   EXPECT_EQ(t1.Spacing, 1.0);
-  EXPECT_EQ(t1.Head->Color, 13);
+  EXPECT_EQ(D().Heads[t1.Head].Color, 13);
   EXPECT_EQ(t1.Dy, 1.0);
   EXPECT_EQ(t1.Text.View(), "\x8f\x63\x8f\x91\x82\xab");  // 縦書き
   EXPECT_EQ(t1.FontName.Ptr, t0.FontName.Ptr);
 
-  EXPECT_EQ(s.Points[0].Head->Color, 6);
+  EXPECT_EQ(D().Heads[s.Points[0].Head].Color, 6);
   EXPECT_EQ(s.Points[0].X, 1.0);
-  EXPECT_EQ(s.Marks[0].Head->Color, 6);
+  EXPECT_EQ(D().Heads[s.Marks[0].Head].Color, 6);
   EXPECT_EQ(s.Marks[0].Angle, 45.0);
   EXPECT_EQ(s.Marks[0].Code, 7);
   EXPECT_EQ(s.Blocks[0].Name.View(), "\x95\x94\x95i A");  // 部品 A
-  ExpectHead(*s.Blocks[0].Head, Head(12, 2, 3, 5, 2, 3, 0));
+  ExpectHead(D().Heads[s.Blocks[0].Head], Head(12, 2, 3, 5, 2, 3, 0));
 
-  ExpectHead(*s.Solids2[0].Head, Head(12, 2, 3, 10, 2, 3, 0));
+  ExpectHead(D().Heads[s.Solids2[0].Head], Head(12, 2, 3, 10, 2, 3, 0));
   EXPECT_EQ(s.Solids2[0].SolidColor, 255);
   EXPECT_EQ(s.Solids2[0].X2, 5.0);
   EXPECT_EQ(s.Solids2[0].Y2, 0.0);
@@ -976,16 +1002,16 @@ TEST_F(ReaderFileTest, EveryLineKind) {
   const int32_t plNos[] = {0, 1, 1, 0, 2, 0};
   for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(s.Lines[i].PlNo, plNos[i]) << i;
   EXPECT_EQ(s.Lines[5].X1, 6.0);
-  EXPECT_EQ(s.Lines[5].Head->Color, 3);
+  EXPECT_EQ(D().Heads[s.Lines[5].Head].Color, 3);
 
   const TDimEnt& d = s.Dims[0];
-  ExpectHead(*d.Head, Head(12, 2, 3, 3, 2, 3, 2));
-  ExpectHead(*d.Line.Head, Head(12, 2, 3, 3, 2, 3, 2));
+  ExpectHead(D().Heads[d.Head], Head(12, 2, 3, 3, 2, 3, 2));
+  ExpectHead(D().Heads[d.Line.Head], Head(12, 2, 3, 3, 2, 3, 2));
   EXPECT_EQ(d.Line.X2, 10.0);
   EXPECT_EQ(d.Text.Cmd, 2);
   EXPECT_EQ(d.Text.Kind, 3);
-  EXPECT_EQ(d.Text.Head->Color, 13);
-  EXPECT_EQ(d.Text.Head->ZFlags, 2);
+  EXPECT_EQ(D().Heads[d.Text.Head].Color, 13);
+  EXPECT_EQ(D().Heads[d.Text.Head].ZFlags, 2);
   EXPECT_EQ(d.Text.X, 5.0);
   EXPECT_EQ(d.Text.Text.View(), "10");
   EXPECT_EQ(d.Text.FontName.Ptr, t0.FontName.Ptr);

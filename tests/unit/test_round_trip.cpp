@@ -20,9 +20,9 @@
 #include "exchange/number_forms.h"
 #include "exchange/reader.h"
 #include "exchange/reader_file.h"
-#include "exchange/store.h"
+#include "exchange/drawing.h"
 
-namespace rek {
+namespace cadxform {
 namespace {
 
 // One record, flattened: its kind, the head fields the output carries for
@@ -59,10 +59,10 @@ void AddLineHead(TFlatRecord& r, const TEntHead& h) {
 
 // Texts carry their style: the kind, and for the free size (kind 0) its
 // sizes and colour; standard kinds take theirs from the header table.
-void AddTextStyle(TFlatRecord& r, const TTextEnt& t) {
+void AddTextStyle(TFlatRecord& r, const TDrawing& d, const TTextEnt& t) {
   AddInts(r, {t.Cmd, t.Cc, t.Kind});
   if (t.Kind == 0) {
-    r.Ints.push_back(t.Head->Color);
+    r.Ints.push_back(d.Heads[t.Head].Color);
     AddValues(r, {t.Width, t.Height, t.Spacing});
   }
   AddValues(r, {t.X, t.Y, t.Dx, t.Dy});
@@ -77,78 +77,77 @@ void AddSolidHead(TFlatRecord& r, const TEntHead& h, int32_t solidColor, bool wi
   if (width) r.Ints.push_back(h.LineWidth);
 }
 
-TFlatRecord Flatten(const TOrderEntry& e) {
-  TDrawingStore& s = Store;
+TFlatRecord Flatten(const TDrawing& s, const TOrderEntry& e) {
   TFlatRecord r;
   r.Kind = e.Kind;
   switch (e.Kind) {
     case ekLine: {
       const auto& l = s.Lines[e.Index];
-      AddLineHead(r, *l.Head);
+      AddLineHead(r, s.Heads[l.Head]);
       r.Ints.push_back(l.PlNo > 0);
       AddValues(r, {l.X1, l.Y1, l.X2, l.Y2});
       break;
     }
     case ekCircle: {
       const auto& c = s.Circles[e.Index];
-      AddLineHead(r, *c.Head);
+      AddLineHead(r, s.Heads[c.Head]);
       AddValues(r, {c.X, c.Y, c.R});
       break;
     }
     case ekArc: {
       const auto& a = s.Arcs[e.Index];
-      AddLineHead(r, *a.Head);
+      AddLineHead(r, s.Heads[a.Head]);
       AddValues(r, {a.X, a.Y, a.R, a.ArcParam1, a.ArcParam2, a.Ratio, a.TiltAngle});
       break;
     }
     case ekText: {
       const auto& t = s.Texts[e.Index];
-      AddInts(r, {t.Head->Group, t.Head->Layer, t.Head->ZFlags});
-      AddTextStyle(r, t);
+      AddInts(r, {s.Heads[t.Head].Group, s.Heads[t.Head].Layer, s.Heads[t.Head].ZFlags});
+      AddTextStyle(r, s, t);
       break;
     }
     case ekPoint: {
       const auto& p = s.Points[e.Index];
-      AddInts(r, {p.Head->Group, p.Head->Layer, p.Head->Color, p.Head->LineWidth, p.Head->ZFlags});
+      AddInts(r, {s.Heads[p.Head].Group, s.Heads[p.Head].Layer, s.Heads[p.Head].Color, s.Heads[p.Head].LineWidth, s.Heads[p.Head].ZFlags});
       AddValues(r, {p.X, p.Y});
       break;
     }
     case ekMark: {
       const auto& m = s.Marks[e.Index];
-      AddInts(r, {m.Head->Group, m.Head->Layer, m.Head->Color, m.Head->LineWidth, m.Head->ZFlags, m.Code});
+      AddInts(r, {s.Heads[m.Head].Group, s.Heads[m.Head].Layer, s.Heads[m.Head].Color, s.Heads[m.Head].LineWidth, s.Heads[m.Head].ZFlags, m.Code});
       AddValues(r, {m.X, m.Y, m.Size, m.Angle});
       break;
     }
     case ekDim: {
       const auto& d = s.Dims[e.Index];
-      const TEntHead& lh = *d.Line.Head;
-      AddInts(r, {d.Head->Group, d.Head->Layer, d.Head->ZFlags, lh.Color, lh.LineType, lh.LineWidth});
+      const TEntHead& lh = s.Heads[d.Line.Head];
+      AddInts(r, {s.Heads[d.Head].Group, s.Heads[d.Head].Layer, s.Heads[d.Head].ZFlags, lh.Color, lh.LineType, lh.LineWidth});
       AddValues(r, {d.Line.X1, d.Line.Y1, d.Line.X2, d.Line.Y2});
-      AddTextStyle(r, d.Text);
+      AddTextStyle(r, s, d.Text);
       break;
     }
     case ekSolid2: {
       const auto& q = s.Solids2[e.Index];
-      AddSolidHead(r, *q.Head, q.SolidColor, true);
+      AddSolidHead(r, s.Heads[q.Head], q.SolidColor, true);
       AddValues(r, {q.X1, q.Y1, q.X2, q.Y2});
       break;
     }
     case ekSolid3: {
       const auto& q = s.Solids3[e.Index];
-      AddSolidHead(r, *q.Head, q.SolidColor, false);
+      AddSolidHead(r, s.Heads[q.Head], q.SolidColor, false);
       AddValues(r, {q.X1, q.Y1, q.X2, q.Y2, q.X3, q.Y3});
       break;
     }
     case ekSolid4: {
       const auto& q = s.Solids4[e.Index];
-      AddSolidHead(r, *q.Head, q.SolidColor, false);
+      AddSolidHead(r, s.Heads[q.Head], q.SolidColor, false);
       AddValues(r, {q.X1, q.Y1, q.X2, q.Y2, q.X3, q.Y3, q.X4, q.Y4});
       break;
     }
     case ekSc:
     case ekSe: {
       const auto& q = e.Kind == ekSc ? s.ScEnts[e.Index] : s.SeEnts[e.Index];
-      AddSolidHead(r, *q.Head, q.SolidColor, e.Kind == ekSe);
+      AddSolidHead(r, s.Heads[q.Head], q.SolidColor, e.Kind == ekSe);
       r.Ints.push_back(q.Code);
       AddValues(r, {q.X, q.Y, q.R, q.Ratio, q.TiltRad, q.ArcParam1, q.ArcParam2});
       break;
@@ -156,7 +155,7 @@ TFlatRecord Flatten(const TOrderEntry& e) {
     case ekSo:
     case ekSg: {
       const auto& q = e.Kind == ekSo ? s.SoEnts[e.Index] : s.SgEnts[e.Index];
-      AddSolidHead(r, *q.Head, q.SolidColor, false);
+      AddSolidHead(r, s.Heads[q.Head], q.SolidColor, false);
       AddValues(r, {q.X, q.Y, q.R, q.Ratio, q.TiltRad, q.ArcParam1, q.ArcParam2, q.R2});
       break;
     }
@@ -166,33 +165,37 @@ TFlatRecord Flatten(const TOrderEntry& e) {
   return r;
 }
 
-void ReadBytes(const std::string& bytes) {
+void ReadBytes(TDrawing& d, const std::string& bytes) {
+  TReadState r(d);
   TLineAssembler lines;
-  auto parse = [](std::string_view line) { ParseLine(line); };
+  auto parse = [&](std::string_view line) { ParseLine(d, r, line); };
   if (lines.Feed(bytes.data(), bytes.size(), parse)) lines.Finish(parse);
 }
 
-// Records of the store in input order, blocks left out.
-std::vector<TFlatRecord> FlatRecords() {
+// Records of the drawing in input order, blocks left out.
+std::vector<TFlatRecord> FlatRecords(const TDrawing& d) {
   std::vector<TFlatRecord> out;
-  for (int32_t i = 0; i < Store.Order.Count(); ++i) {
-    if (Store.Order[i].Kind != ekBlock) out.push_back(Flatten(Store.Order[i]));
+  for (int32_t i = 0; i < d.Order.Count(); ++i) {
+    if (d.Order[i].Kind != ekBlock) out.push_back(Flatten(d, d.Order[i]));
   }
   return out;
 }
 
-// Reads the drawing, checks the round trip, and returns the output.
-std::string CheckRoundTrip(const std::string& drawing) {
-  InitStore();
-  ReadBytes(drawing);
-  const std::vector<TFlatRecord> before = FlatRecords();
-  ResetAttrState();
-  MoveAll(true, Store.HpPoints[1].X, Store.HpPoints[1].Y);  // zero offset
-  const std::string output = Store.OutLines.Bytes();
+// Reads the drawing, checks the round trip, and returns the output; the
+// number of entities read back goes to *readBack when given.
+std::string CheckRoundTrip(const std::string& drawing, int32_t* readBack = nullptr) {
+  TDrawing d;
+  ReadBytes(d, drawing);
+  const std::vector<TFlatRecord> before = FlatRecords(d);
+  TWriteState w;
+  ResetAttrState(w, d);
+  MoveAll(d, w, true, d.HpPoints[1].X, d.HpPoints[1].Y);  // zero offset
+  const std::string output = w.Out.Bytes();
 
-  InitStore();
-  ReadBytes(output);
-  const std::vector<TFlatRecord> after = FlatRecords();
+  TDrawing back;
+  ReadBytes(back, output);
+  if (readBack != nullptr) *readBack = back.Order.Count();
+  const std::vector<TFlatRecord> after = FlatRecords(back);
   EXPECT_EQ(after.size(), before.size());
   for (size_t i = 0; i < before.size() && i < after.size(); ++i) {
     EXPECT_EQ(after[i], before[i]) << "record " << i;
@@ -210,8 +213,9 @@ std::string ReadFile(const std::string& path) {
 TEST(RoundTrip, BundledExampleReadsBackRecordForRecord) {
   const std::string drawing = ReadFile(std::string(EXAMPLES_DIR) + "/drawing.txt");
   ASSERT_FALSE(drawing.empty());
-  CheckRoundTrip(drawing);
-  EXPECT_EQ(Store.Order.Count(), 21);  // every entity of the example but its block
+  int32_t readBack = 0;
+  CheckRoundTrip(drawing, &readBack);
+  EXPECT_EQ(readBack, 21);  // every entity of the example but its block
 }
 
 // A seeded random drawing of every kind that the writer keeps, with
@@ -317,4 +321,4 @@ TEST(RoundTrip, GeneratedDrawingsOfEveryKindReadBack) {
 }
 
 }  // namespace
-}  // namespace rek
+}  // namespace cadxform

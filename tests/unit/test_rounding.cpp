@@ -4,9 +4,11 @@
 #include <bit>
 #include <cstdint>
 
-#include "numeric/myfunc.h"
+#include "numeric/rounding.h"
 
 namespace {
+
+using namespace cadxform;
 
 bool SameBits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
 
@@ -28,7 +30,7 @@ TEST(RoundE10, RoundsHalfAwayFromZeroToTenDecimals) {
       {45.00000000000001, 45},
       {123456.123456789012, 123456.123456789},
   };
-  for (const E10Case& c : cases) EXPECT_TRUE(SameBits(myfunc::RoundE10(c.X), c.Expected)) << c.X;
+  for (const E10Case& c : cases) EXPECT_TRUE(SameBits(RoundE10(c.X), c.Expected)) << c.X;
 }
 
 struct DigitsCase {
@@ -64,8 +66,8 @@ TEST(RoundDigits, ModesAndDigits) {
       {2, 2, 0.155, 0.15},
   };
   for (const DigitsCase& c : cases) {
-    EXPECT_TRUE(SameBits(myfunc::RoundDigits(c.Digits, c.Mode, c.X), c.Expected))
-        << c.Digits << ' ' << c.Mode << ' ' << c.X << " -> " << myfunc::RoundDigits(c.Digits, c.Mode, c.X);
+    EXPECT_TRUE(SameBits(RoundDigits(c.Digits, c.Mode, c.X), c.Expected))
+        << c.Digits << ' ' << c.Mode << ' ' << c.X << " -> " << RoundDigits(c.Digits, c.Mode, c.X);
   }
 }
 

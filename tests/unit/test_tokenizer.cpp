@@ -10,11 +10,13 @@
 
 namespace {
 
-using rek::TTokenLine;
+using namespace cadxform;
+
+using cadxform::TTokenLine;
 
 std::vector<std::string> TokensOf(const TTokenLine& t) {
   std::vector<std::string> out;
-  for (int k = 0; k < t.Count() && k < rek::kMaxTokens; ++k) out.emplace_back(t.Token(k));
+  for (int k = 0; k < t.Count() && k < cadxform::kMaxTokens; ++k) out.emplace_back(t.Token(k));
   return out;
 }
 
@@ -92,7 +94,7 @@ TEST(SplitCount, TokensBeyondThirtyTwoAreCountedButDropped) {
     TTokenLine t;
     const std::string line = NumberedTokens(count);
     EXPECT_EQ(t.Split(line), count) << count;
-    for (int k = 0; k < rek::kMaxTokens; ++k) EXPECT_EQ(t.Token(k), "t" + std::to_string(k)) << count;
+    for (int k = 0; k < cadxform::kMaxTokens; ++k) EXPECT_EQ(t.Token(k), "t" + std::to_string(k)) << count;
     EXPECT_TRUE(t.Token(32).empty());
     // A trailing blank still opens one more (empty) token.
     EXPECT_EQ(t.Split(line + " "), count + 1);
@@ -160,11 +162,11 @@ TReferenceSplit ReferenceSplit(std::string_view line) {
   bool nonEmpty = false;  // the current token has a byte
   auto add = [&](char c) {
     nonEmpty = true;
-    if (r.count <= rek::kMaxTokens) r.tokens.back() += c;
+    if (r.count <= cadxform::kMaxTokens) r.tokens.back() += c;
   };
   for (size_t i = 0; i < line.size(); ++i) {
     const auto b = static_cast<unsigned char>(line[i]);
-    if (rek::IsLeadByte(b)) {
+    if (cadxform::IsLeadByte(b)) {
       if (i + 1 == line.size()) break;
       add(line[i]);
       add(line[++i]);
@@ -176,7 +178,7 @@ TReferenceSplit ReferenceSplit(std::string_view line) {
     } else if (splitting && (b == ' ' || b == '\t')) {
       if (nonEmpty) {
         ++r.count;
-        if (r.count <= rek::kMaxTokens) r.tokens.emplace_back();
+        if (r.count <= cadxform::kMaxTokens) r.tokens.emplace_back();
         nonEmpty = false;
       }
     } else if (b >= 0x20 && b <= 0xFD) {
@@ -219,7 +221,7 @@ TEST(SplitRandom, AgreesWithByteByByteReference) {
     if (rng() % 8 == 0) line += std::string(40, '1') + " 2";  // long tokens
     const TReferenceSplit want = ReferenceSplit(line);
     ASSERT_EQ(t.Split(line), want.count) << line;
-    for (int k = 0; k < want.count && k < rek::kMaxTokens; ++k) {
+    for (int k = 0; k < want.count && k < cadxform::kMaxTokens; ++k) {
       ASSERT_EQ(t.Token(k), want.tokens[static_cast<size_t>(k)]) << line << " token " << k;
     }
   }
@@ -243,14 +245,14 @@ TEST(FindOnBoundary, NeverMatchesInsideDoubleByteCharacter) {
       {"xfile=", "file=", 1},
   };
   for (const TFindCase& c : cases) {
-    EXPECT_EQ(rek::FindOnBoundary(c.text, c.pat), c.expected) << c.text << " / " << c.pat;
+    EXPECT_EQ(cadxform::FindOnBoundary(c.text, c.pat), c.expected) << c.text << " / " << c.pat;
   }
 }
 
 TEST(IsLeadByte, RangesAreOneWiderThanStrictShiftJis) {
   for (int b = 0; b < 256; ++b) {
     const bool lead = (b >= 0x80 && b <= 0x9f) || (b >= 0xe0 && b <= 0xfd);
-    EXPECT_EQ(rek::IsLeadByte(static_cast<unsigned char>(b)), lead) << b;
+    EXPECT_EQ(cadxform::IsLeadByte(static_cast<unsigned char>(b)), lead) << b;
   }
 }
 

@@ -2,52 +2,18 @@
 // text and dimension rules, the scope, and the coinciding-points message.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "app/two_point.h"
-#include "exchange/store.h"
+#include "exchange/drawing.h"
 #include "store_records.h"
 
-namespace rek {
+namespace cadxform {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kEps = 1e-12;
-
-void SetHp(int n, double x, double y) { Store.HpPoints[static_cast<size_t>(n)] = THpPoint{true, x, y, 0}; }
-
-TTextEnt& AddText(std::string_view content, double x, double y) {
-  TTextEnt& t = AddRecord(Store.Texts, ekText);
-  t.Cmd = 5;
-  t.Cc = 4;
-  t.Kind = 3;
-  t.Width = 2;
-  t.Height = 3;
-  t.Spacing = 0.5;
-  t.X = x;
-  t.Y = y;
-  t.Dx = 1;
-  t.Dy = 0;
-  t.FontName = Store.TextPool.AddShort("font");
-  t.Text = Store.TextPool.AddShort(content);
-  return t;
-}
-
-TDimEnt& AddDim(double x2, std::string_view content) {
-  TDimEnt& d = AddRecord(Store.Dims, ekDim);
-  SetEntHead(d.Line.Head);
-  SetEntHead(d.Text.Head);
-  d.Line.X2 = x2;
-  d.Text.Cmd = 2;
-  d.Text.Kind = 3;
-  d.Text.Width = 2;
-  d.Text.Height = 3;
-  d.Text.Spacing = 0.5;
-  d.Text.X = x2 / 2;
-  d.Text.Dx = 1;
-  d.Text.Text = Store.TextPool.AddShort(content);
-  return d;
-}
 
 #define EXPECT_POINT(x, y, ex, ey)  \
   do {                              \
@@ -57,61 +23,118 @@ TDimEnt& AddDim(double x2, std::string_view content) {
 
 class TwoPointTest : public ::testing::Test {
  protected:
-  void SetUp() override { InitStore(); }
-  void TearDown() override { FreeStore(); }
+  // A new drawing and write state.
+  void Fresh() {
+    d_ = std::make_unique<TDrawing>();
+    w_ = std::make_unique<TWriteState>();
+    H = kPlainHead;
+  }
+  TDrawing& D() { return *d_; }
+  TWriteState& W() { return *w_; }
+
+  // Appends a record with head H, as the reader would.
+  template <class T>
+  T& Add(TBlockArray<T>& arr, int32_t kind) {
+    return AddRecord(D(), arr, kind, H);
+  }
+  void Transform(bool all, double x1, double y1, double x2, double y2) {
+    TwoPointTransform(D(), W(), all, x1, y1, x2, y2);
+  }
+
+  void SetHp(int n, double x, double y) { D().HpPoints[static_cast<size_t>(n)] = THpPoint{true, x, y, 0}; }
+
+  TTextEnt& AddText(std::string_view content, double x, double y) {
+    TTextEnt& t = Add(D().Texts, ekText);
+    t.Cmd = 5;
+    t.Cc = 4;
+    t.Kind = 3;
+    t.Width = 2;
+    t.Height = 3;
+    t.Spacing = 0.5;
+    t.X = x;
+    t.Y = y;
+    t.Dx = 1;
+    t.Dy = 0;
+    t.FontName = D().TextPool.AddShort("font");
+    t.Text = D().TextPool.AddShort(content);
+    return t;
+  }
+
+  TDimEnt& AddDim(double x2, std::string_view content) {
+    TDimEnt& d = Add(D().Dims, ekDim);
+    d.Line.Head = InternHead(D(), H);
+    d.Text.Head = InternHead(D(), H);
+    d.Line.X2 = x2;
+    d.Text.Cmd = 2;
+    d.Text.Kind = 3;
+    d.Text.Width = 2;
+    d.Text.Height = 3;
+    d.Text.Spacing = 0.5;
+    d.Text.X = x2 / 2;
+    d.Text.Dx = 1;
+    d.Text.Text = D().TextPool.AddShort(content);
+    return d;
+  }
+
+  TEntHead H = kPlainHead;  // head of the records added next
+
+ private:
+  std::unique_ptr<TDrawing> d_ = std::make_unique<TDrawing>();
+  std::unique_ptr<TWriteState> w_ = std::make_unique<TWriteState>();
 };
+
 
 // S1 (0,0), S2 (10,0) onto D1 (100,100), D2 (100,120): theta 90, s 2.
 // A point (x, y) goes to (100 - 2y, 100 + 2x).
 TEST_F(TwoPointTest, QuarterTurnDoubleScaleOverEveryKind) {
   SetHp(1, 0, 0);
   SetHp(2, 10, 0);
-  Store.CurGroup = 4;
-  Store.CurColor = 6;
-  TLineEnt& l = AddRecord(Store.Lines, ekLine);
+  H.Group = 4;
+  H.Color = 6;
+  TLineEnt& l = Add(D().Lines, ekLine);
   l = TLineEnt{l.Head, 3, 10, 0, 10, 5};
-  TCircleEnt& c = AddRecord(Store.Circles, ekCircle);
+  TCircleEnt& c = Add(D().Circles, ekCircle);
   c = TCircleEnt{c.Head, 5, 5, 3};
-  TArcEnt& a = AddRecord(Store.Arcs, ekArc);
+  TArcEnt& a = Add(D().Arcs, ekArc);
   a = TArcEnt{a.Head, 0, 0, 1, 10, 20, 0.5, 300};
   AddText("abc", 1, 0);
-  TPointEnt& p = AddRecord(Store.Points, ekPoint);
+  TPointEnt& p = Add(D().Points, ekPoint);
   p = TPointEnt{p.Head, 0, 1};
-  TMarkEnt& mk = AddRecord(Store.Marks, ekMark);
+  TMarkEnt& mk = Add(D().Marks, ekMark);
   mk = TMarkEnt{mk.Head, 0, 0, 1.5, 0, 5};
   AddDim(10, "10");
-  TRekEntBlk& b = AddRecord(Store.Blocks, ekBlock);
+  TRekEntBlk& b = Add(D().Blocks, ekBlock);
   b.X = 1;
   b.Y = 1;
-  TSolid2Ent& s2 = AddRecord(Store.Solids2, ekSolid2);
+  TSolid2Ent& s2 = Add(D().Solids2, ekSolid2);
   s2 = TSolid2Ent{s2.Head, 9, 0, 0, 1, 0};
-  TSolid3Ent& s3 = AddRecord(Store.Solids3, ekSolid3);
+  TSolid3Ent& s3 = Add(D().Solids3, ekSolid3);
   s3 = TSolid3Ent{s3.Head, 9, 0, 0, 1, 0, 0, 1};
-  TSolid4Ent& s4 = AddRecord(Store.Solids4, ekSolid4);
+  TSolid4Ent& s4 = Add(D().Solids4, ekSolid4);
   s4 = TSolid4Ent{s4.Head, 9, 0, 0, 1, 0, 1, 1, 0, 1};
-  TSolidArcEnt& sc = AddRecord(Store.ScEnts, ekSc);
+  TSolidArcEnt& sc = Add(D().ScEnts, ekSc);
   sc = TSolidArcEnt{sc.Head, 9, 1, 0, 1, 0.5, 0, 10, 20, 5};
-  TSolidArcEnt& se = AddRecord(Store.SeEnts, ekSe);
+  TSolidArcEnt& se = Add(D().SeEnts, ekSe);
   se = TSolidArcEnt{se.Head, 9, 0, 0, 1, 0.5, kPi, 10, 20, 100};
-  TSolidRingEnt& so = AddRecord(Store.SoEnts, ekSo);
+  TSolidRingEnt& so = Add(D().SoEnts, ekSo);
   so = TSolidRingEnt{so.Head, 9, 0, 0, 3, 0.5, 0, 10, 20, 2};
-  TSolidRingEnt& sg = AddRecord(Store.SgEnts, ekSg);
+  TSolidRingEnt& sg = Add(D().SgEnts, ekSg);
   sg = TSolidRingEnt{sg.Head, 9, 0, 0, 3, 0.5, 3 * kPi / 2, 10, 20, 2};
-  ResetAttrState();
+  ResetAttrState(W(), D());
 
-  TwoPointTransform(true, 100, 100, 100, 120);
+  Transform(true, 100, 100, 100, 120);
 
-  const TLineEnt& rl = Store.Lines[0];
+  const TLineEnt& rl = D().Lines[0];
   EXPECT_POINT(rl.X1, rl.Y1, 100, 120);
   EXPECT_POINT(rl.X2, rl.Y2, 90, 120);
   EXPECT_EQ(rl.PlNo, 3);
-  EXPECT_EQ(rl.Head->Group, 4);
-  EXPECT_EQ(rl.Head->Color, 6);
+  EXPECT_EQ(D().Heads[rl.Head].Group, 4);
+  EXPECT_EQ(D().Heads[rl.Head].Color, 6);
 
-  EXPECT_POINT(Store.Circles[0].X, Store.Circles[0].Y, 90, 110);
-  EXPECT_EQ(Store.Circles[0].R, 6);
+  EXPECT_POINT(D().Circles[0].X, D().Circles[0].Y, 90, 110);
+  EXPECT_EQ(D().Circles[0].R, 6);
 
-  const TArcEnt& ra = Store.Arcs[0];
+  const TArcEnt& ra = D().Arcs[0];
   EXPECT_POINT(ra.X, ra.Y, 100, 100);
   EXPECT_EQ(ra.R, 2);
   EXPECT_NEAR(ra.TiltAngle, 30, kEps);
@@ -119,7 +142,7 @@ TEST_F(TwoPointTest, QuarterTurnDoubleScaleOverEveryKind) {
   EXPECT_EQ(ra.ArcParam2, 20);
   EXPECT_EQ(ra.Ratio, 0.5);
 
-  const TTextEnt& rt = Store.Texts[0];
+  const TTextEnt& rt = D().Texts[0];
   EXPECT_POINT(rt.X, rt.Y, 100, 102);
   EXPECT_POINT(rt.Dx, rt.Dy, 0, 1);  // turned, not scaled
   EXPECT_EQ(rt.Kind, 0);
@@ -131,15 +154,15 @@ TEST_F(TwoPointTest, QuarterTurnDoubleScaleOverEveryKind) {
   EXPECT_EQ(rt.FontName.View(), "font");
   EXPECT_EQ(rt.Text.View(), "abc");
 
-  EXPECT_POINT(Store.Points[0].X, Store.Points[0].Y, 98, 100);
+  EXPECT_POINT(D().Points[0].X, D().Points[0].Y, 98, 100);
 
-  const TMarkEnt& rm = Store.Marks[0];
+  const TMarkEnt& rm = D().Marks[0];
   EXPECT_POINT(rm.X, rm.Y, 100, 100);
   EXPECT_EQ(rm.Size, 3);
   EXPECT_NEAR(rm.Angle, 90, kEps);
   EXPECT_EQ(rm.Code, 5);
 
-  const TDimEnt& rd = Store.Dims[0];
+  const TDimEnt& rd = D().Dims[0];
   EXPECT_POINT(rd.Line.X1, rd.Line.Y1, 100, 100);
   EXPECT_POINT(rd.Line.X2, rd.Line.Y2, 100, 120);
   EXPECT_POINT(rd.Text.X, rd.Text.Y, 100, 110);
@@ -148,23 +171,23 @@ TEST_F(TwoPointTest, QuarterTurnDoubleScaleOverEveryKind) {
   EXPECT_EQ(rd.Text.Kind, 0);
   EXPECT_EQ(rd.Text.Width, 4);
 
-  EXPECT_EQ(Store.Blocks[0].X, 1);
-  EXPECT_EQ(Store.Blocks[0].Y, 1);
+  EXPECT_EQ(D().Blocks[0].X, 1);
+  EXPECT_EQ(D().Blocks[0].Y, 1);
 
-  const TSolid2Ent& r2 = Store.Solids2[0];
+  const TSolid2Ent& r2 = D().Solids2[0];
   EXPECT_POINT(r2.X1, r2.Y1, 100, 100);
   EXPECT_POINT(r2.X2, r2.Y2, 100, 102);
   EXPECT_EQ(r2.SolidColor, 9);
-  const TSolid3Ent& r3 = Store.Solids3[0];
+  const TSolid3Ent& r3 = D().Solids3[0];
   EXPECT_POINT(r3.X2, r3.Y2, 100, 102);
   EXPECT_POINT(r3.X3, r3.Y3, 98, 100);
-  const TSolid4Ent& r4 = Store.Solids4[0];
+  const TSolid4Ent& r4 = D().Solids4[0];
   EXPECT_POINT(r4.X1, r4.Y1, 100, 100);
   EXPECT_POINT(r4.X2, r4.Y2, 100, 102);
   EXPECT_POINT(r4.X3, r4.Y3, 98, 102);
   EXPECT_POINT(r4.X4, r4.Y4, 98, 100);
 
-  const TSolidArcEnt& rsc = Store.ScEnts[0];
+  const TSolidArcEnt& rsc = D().ScEnts[0];
   EXPECT_POINT(rsc.X, rsc.Y, 100, 102);
   EXPECT_EQ(rsc.R, 2);
   EXPECT_DOUBLE_EQ(rsc.TiltRad, kPi / 2);
@@ -173,19 +196,19 @@ TEST_F(TwoPointTest, QuarterTurnDoubleScaleOverEveryKind) {
   EXPECT_EQ(rsc.ArcParam2, 20);
   EXPECT_EQ(rsc.Code, 5);
   EXPECT_EQ(rsc.SolidColor, 9);
-  EXPECT_DOUBLE_EQ(Store.SeEnts[0].TiltRad, 3 * kPi / 2);
-  EXPECT_EQ(Store.SeEnts[0].Code, 100);
+  EXPECT_DOUBLE_EQ(D().SeEnts[0].TiltRad, 3 * kPi / 2);
+  EXPECT_EQ(D().SeEnts[0].Code, 100);
 
-  const TSolidRingEnt& rso = Store.SoEnts[0];
+  const TSolidRingEnt& rso = D().SoEnts[0];
   EXPECT_EQ(rso.R, 6);
   EXPECT_EQ(rso.R2, 4);
   EXPECT_DOUBLE_EQ(rso.TiltRad, kPi / 2);
   EXPECT_EQ(rso.Ratio, 0.5);
   EXPECT_EQ(rso.ArcParam2, 20);
-  EXPECT_NEAR(Store.SgEnts[0].TiltRad, 0, kEps);  // 270 + 90 normalises to 0
-  EXPECT_EQ(Store.SgEnts[0].R2, 4);
+  EXPECT_NEAR(D().SgEnts[0].TiltRad, 0, kEps);  // 270 + 90 normalises to 0
+  EXPECT_EQ(D().SgEnts[0].R2, 4);
 
-  EXPECT_EQ(Store.OutLines.Bytes().substr(0, 4), "hd\r\n");
+  EXPECT_EQ(W().Out.Bytes().substr(0, 4), "hd\r\n");
 }
 
 // S1 (0,0), S2 (0,10) onto D1 (0,0), D2 (10,0): theta -90, s 1. Angles turn,
@@ -193,25 +216,25 @@ TEST_F(TwoPointTest, QuarterTurnDoubleScaleOverEveryKind) {
 TEST_F(TwoPointTest, MinusQuarterTurnWithoutScaling) {
   SetHp(1, 0, 0);
   SetHp(2, 0, 10);
-  TArcEnt& a = AddRecord(Store.Arcs, ekArc);
+  TArcEnt& a = Add(D().Arcs, ekArc);
   a = TArcEnt{a.Head, 0, 5, 1, 0, 0, 1, 30};
   AddText("abc", 0, 5);
   AddDim(10, "10.00");
 
-  TwoPointTransform(true, 0, 0, 10, 0);
+  Transform(true, 0, 0, 10, 0);
 
-  const TArcEnt& ra = Store.Arcs[0];
+  const TArcEnt& ra = D().Arcs[0];
   EXPECT_POINT(ra.X, ra.Y, 5, 0);
   EXPECT_EQ(ra.R, 1);
   EXPECT_NEAR(ra.TiltAngle, 300, kEps);
-  const TTextEnt& rt = Store.Texts[0];
+  const TTextEnt& rt = D().Texts[0];
   EXPECT_POINT(rt.X, rt.Y, 5, 0);
   EXPECT_POINT(rt.Dx, rt.Dy, 0, -1);
   EXPECT_EQ(rt.Kind, 3);
   EXPECT_EQ(rt.Width, 2);
   EXPECT_EQ(rt.Height, 3);
   EXPECT_EQ(rt.Spacing, 0.5);
-  const TDimEnt& rd = Store.Dims[0];
+  const TDimEnt& rd = D().Dims[0];
   EXPECT_POINT(rd.Line.X2, rd.Line.Y2, 0, -10);
   EXPECT_EQ(rd.Text.Text.View(), "10.00");
   EXPECT_EQ(rd.Text.Kind, 3);
@@ -236,21 +259,21 @@ TEST_F(TwoPointTest, ScalingThresholdAndDimensionText) {
       {"not a parameter text in a dimension", 2, true, "20"},
   };
   for (const Case& c : cases) {
-    InitStore();
+    Fresh();
     SetHp(1, 0, 0);
     SetHp(2, 1, 0);
     AddText("abc", 0, 0);
     AddDim(10, "10");
 
-    TwoPointTransform(true, 0, 0, c.destX2, 0);
+    Transform(true, 0, 0, c.destX2, 0);
 
     const double s = c.scaled ? c.destX2 : 1;
-    const TTextEnt& rt = Store.Texts[0];
+    const TTextEnt& rt = D().Texts[0];
     EXPECT_EQ(rt.Kind, c.scaled ? 0 : 3) << c.name;
     EXPECT_DOUBLE_EQ(rt.Width, 2 * s) << c.name;
     EXPECT_DOUBLE_EQ(rt.Height, 3 * s) << c.name;
     EXPECT_DOUBLE_EQ(rt.Spacing, 0.5 * s) << c.name;
-    const TDimEnt& rd = Store.Dims[0];
+    const TDimEnt& rd = D().Dims[0];
     EXPECT_NEAR(rd.Line.X2, 10 * c.destX2, kEps) << c.name;
     EXPECT_EQ(rd.Text.Text.View(), c.dimText) << c.name;
     EXPECT_EQ(rd.Text.Kind, c.scaled ? 0 : 3) << c.name;
@@ -263,19 +286,19 @@ TEST_F(TwoPointTest, DimensionTextIsNeverAParameterText) {
   SetHp(1, 0, 0);
   SetHp(2, 1, 0);
   AddDim(10, "^@BM1,2");
-  TwoPointTransform(true, 0, 0, 2, 0);
-  EXPECT_EQ(Store.Dims[0].Text.Text.View(), "20");
+  Transform(true, 0, 0, 2, 0);
+  EXPECT_EQ(D().Dims[0].Text.Text.View(), "20");
 }
 
 TEST_F(TwoPointTest, SolidTiltTurnsThroughDegrees) {
   SetHp(1, 0, 0);
   SetHp(2, 1, 0);
-  TSolidArcEnt& sc = AddRecord(Store.ScEnts, ekSc);
+  TSolidArcEnt& sc = Add(D().ScEnts, ekSc);
   sc.R = 1;
   sc.TiltRad = 3 * kPi / 2;
-  TwoPointTransform(true, 0, 0, -1, 0);  // theta 180, s 1
-  EXPECT_DOUBLE_EQ(Store.ScEnts[0].TiltRad, kPi / 2);
-  EXPECT_EQ(Store.ScEnts[0].R, 1);
+  Transform(true, 0, 0, -1, 0);  // theta 180, s 1
+  EXPECT_DOUBLE_EQ(D().ScEnts[0].TiltRad, kPi / 2);
+  EXPECT_EQ(D().ScEnts[0].R, 1);
 }
 
 // Parameter texts keep vector, kind and sizes; their list is rewritten even
@@ -294,14 +317,14 @@ TEST_F(TwoPointTest, ParameterTexts) {
       {"identity map", 10, 0, "^@BMabc,5,6", "^@BMabc,5,6,0,0,1,0"},
   };
   for (const Case& c : cases) {
-    InitStore();
+    Fresh();
     SetHp(1, 0, 0);
     SetHp(2, 10, 0);
     AddText(c.text, 10, 0);
 
-    TwoPointTransform(true, 0, 0, c.destX2, c.destY2);
+    Transform(true, 0, 0, c.destX2, c.destY2);
 
-    const TTextEnt& rt = Store.Texts[0];
+    const TTextEnt& rt = D().Texts[0];
     EXPECT_EQ(rt.Text.View(), c.expected) << c.name;
     EXPECT_POINT(rt.X, rt.Y, c.destX2, c.destY2);
     EXPECT_EQ(rt.Dx, 1) << c.name;
@@ -334,22 +357,22 @@ TEST_F(TwoPointTest, CoincidingPointsQueueOnlyTheMessage) {
       "h#\x93\xaf\x88\xea\x93\x5f\x8e\x77\x8e\xa6\x82\xf0\x82\xb5\x82\xc8\x82\xa2\x82\xc5"
       "\x89\xba\x82\xb3\x82\xa2\r\n";
   for (const Case& c : cases) {
-    InitStore();
+    Fresh();
     if (c.setHp) {
       SetHp(1, 0, 0);
       SetHp(2, c.s2x, 0);
     }
-    TLineEnt& l = AddRecord(Store.Lines, ekLine);
+    TLineEnt& l = Add(D().Lines, ekLine);
     l = TLineEnt{l.Head, 0, 3, 4, 5, 6};
-    ResetAttrState();
+    ResetAttrState(W(), D());
 
-    TwoPointTransform(true, 0, 0, c.d2x, 0);
+    Transform(true, 0, 0, c.d2x, 0);
 
-    const std::string out = Store.OutLines.Bytes();
+    const std::string out = W().Out.Bytes();
     if (c.refused) {
       EXPECT_EQ(out, message) << c.name;
-      EXPECT_EQ(Store.Lines[0].X1, 3) << c.name;
-      EXPECT_EQ(Store.Lines[0].Y2, 6) << c.name;
+      EXPECT_EQ(D().Lines[0].X1, 3) << c.name;
+      EXPECT_EQ(D().Lines[0].Y2, 6) << c.name;
     } else {
       EXPECT_EQ(out.substr(0, 4), "hd\r\n") << c.name;
     }
@@ -360,24 +383,24 @@ TEST_F(TwoPointTest, CoincidingPointsQueueOnlyTheMessage) {
 TEST_F(TwoPointTest, ScopeIsTheFirstLayerGroup) {
   SetHp(1, 0, 0);
   SetHp(2, 1, 0);
-  Store.FirstGroup = 2;
+  D().First.Group = 2;
   for (int32_t group : {2, 3}) {
-    Store.CurGroup = group;
-    TCircleEnt& c = AddRecord(Store.Circles, ekCircle);
+    H.Group = group;
+    TCircleEnt& c = Add(D().Circles, ekCircle);
     c = TCircleEnt{c.Head, 1, 1, 1};
     AddDim(10, "10");
   }
-  TwoPointTransform(false, 0, 0, 2, 0);  // s 2, theta 0
+  Transform(false, 0, 0, 2, 0);  // s 2, theta 0
 
-  EXPECT_EQ(Store.Circles[0].X, 2);
-  EXPECT_EQ(Store.Circles[0].R, 2);
-  EXPECT_EQ(Store.Dims[0].Text.Text.View(), "20");
-  EXPECT_EQ(Store.Circles[1].X, 1);
-  EXPECT_EQ(Store.Circles[1].R, 1);
-  EXPECT_EQ(Store.Dims[1].Line.X2, 10);
-  EXPECT_EQ(Store.Dims[1].Text.Text.View(), "10");
-  EXPECT_EQ(Store.OutLines.Bytes().substr(0, 4), "hd\r\n");
+  EXPECT_EQ(D().Circles[0].X, 2);
+  EXPECT_EQ(D().Circles[0].R, 2);
+  EXPECT_EQ(D().Dims[0].Text.Text.View(), "20");
+  EXPECT_EQ(D().Circles[1].X, 1);
+  EXPECT_EQ(D().Circles[1].R, 1);
+  EXPECT_EQ(D().Dims[1].Line.X2, 10);
+  EXPECT_EQ(D().Dims[1].Text.Text.View(), "10");
+  EXPECT_EQ(W().Out.Bytes().substr(0, 4), "hd\r\n");
 }
 
 }  // namespace
-}  // namespace rek
+}  // namespace cadxform

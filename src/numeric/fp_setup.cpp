@@ -1,7 +1,7 @@
 // x87 precision control.
-#include "numeric/myfunc.h"
+#include "numeric/fp_setup.h"
 
-namespace myfunc {
+namespace cadxform {
 
 void EnsureExtendedPrecision() {
 #if defined(__i386__)
@@ -15,4 +15,4 @@ void EnsureExtendedPrecision() {
 #endif
 }
 
-}  // namespace myfunc
+}  // namespace cadxform

@@ -3,14 +3,10 @@
 #include <string>
 #include <string_view>
 
-#include "numeric/myfunc.h"
+#include "numeric/cp932.h"
 
-namespace myfunc {
+namespace cadxform {
 namespace {
-
-// Lead bytes of double-byte characters, one byte wider on each side than the
-// strict Shift-JIS ranges (0x80 and 0xFD included), as the host treats them.
-bool IsLeadByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD); }
 
 // Length of the character unit starting at text[pos]: 2 for a lead byte with
 // a byte after it (whatever that byte is), else 1.
@@ -47,4 +43,4 @@ bool IsBlankText(std::string_view text) {
   return true;
 }
 
-}  // namespace myfunc
+}  // namespace cadxform

@@ -1,18 +1,21 @@
-// The drawing store: the one data model shared by the reader, the transforms
-// and the writer.
+// The drawing: what the reader fills from the exchange file, the transforms
+// change in place and the emission writes back.
 //
-// There is exactly one store per run, the global `Store`. The reader fills it
-// from the exchange file, a transform changes records in place (never adding
-// or removing one), and the writer walks `Order` and emits every record with
-// the attribute lines it needs. All text is code page 932 bytes, never
-// converted. Coordinates, radii and sizes are doubles in drawing units;
-// angles are degrees except the `TiltRad` of the sc/se/so/sg solids.
+// A TDrawing holds the header values, the indicated points, the first-seen
+// attributes, the entity records of the fifteen kinds, their heads, the
+// bytes of their texts and the input order. It holds no reading or writing
+// state: the reader keeps its running attributes in a TReadState
+// (read_state.h), the emission keeps what it wrote last in a TWriteState
+// (write_state.h). Any number of drawings may exist side by side.
 //
-// Records hold their head as a THeadRef into the head table Heads (see
-// head_table.h): `rec.Head->Group`, `*rec.Head`.
+// The reader is the only code that adds records; a transform changes
+// records in place (never adding or removing one), and the writer only
+// reads them. All text is code page 932 bytes, never converted. Coordinates,
+// radii and sizes are doubles in drawing units; angles are degrees except
+// the `TiltRad` of the sc/se/so/sg solids.
 //
-// Lifecycle: InitStore -> reader -> ResetAttrState -> transform -> writer
-// -> FreeStore.
+// Records hold their head as a THeadRef into the drawing's head table:
+// `d.Heads[rec.Head].Group`.
 #pragma once
 
 #include <array>
@@ -21,10 +24,9 @@
 
 #include "exchange/block_array.h"
 #include "exchange/head_table.h"
-#include "exchange/out_buffer.h"
 #include "exchange/text_pool.h"
 
-namespace rek {
+namespace cadxform {
 
 // Kind codes of the input-order list.
 enum TEntKind : int32_t {
@@ -153,7 +155,28 @@ struct TTextKind {
   int32_t Color;
 };
 
-// Indices of PendingAttr.
+// Default font name: "<ＭＳ ゴシック>" in code page 932.
+inline constexpr std::string_view kDefaultFontName =
+    "<\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E>";
+
+// One value of every attribute an attribute line sets. Used three ways: the
+// drawing's first-seen values (its own settings), the reader's running
+// values, and the values the writer wrote last. The defaults are those of a
+// file without attribute lines.
+struct TAttrs {
+  int32_t Group = 0, Layer = 0;
+  int32_t Color = 1, LineType = 1, LineWidth = 0;
+  int32_t TextKind = 1;
+  double TextWidth = 2.0, TextHeight = 2.0, TextSpacing = 0.0;  // free text size
+  int32_t TextColor = 1;
+  int32_t Cc = 0;
+  std::string FontName{kDefaultFontName};
+  int32_t PointColor = 1;
+  int32_t SolidColor = 0;
+};
+
+// Attribute indices of the reader's first-line flags (0..5) and the
+// writer's pending flags (all ten).
 enum TPendingIndex : int {
   paGroup = 0,
   paLayer = 1,
@@ -166,15 +189,22 @@ enum TPendingIndex : int {
   paPointColor = 8,
   paSolidColor = 9,
 };
+inline constexpr int kAttrCount = 10;
 
-struct TDrawingStore {
+struct TDrawing {
+  // An empty drawing with every default. Allocates (the head table's first
+  // block): throws std::bad_alloc when memory runs out.
+  TDrawing();
+  TDrawing(const TDrawing&) = delete;
+  TDrawing& operator=(const TDrawing&) = delete;
+
   // Header values (set by the reader only).
-  double HkValue;
+  double HkValue = 0.0;
   std::string FileName;
   std::array<double, 16> HsValues;
-  double SheetWidth, SheetHeight;
+  double SheetWidth = 1189.0, SheetHeight = 841.0;
   std::array<TTextKind, 11> TextKinds;  // index 1..10
-  bool BzSeen;
+  bool BzSeen = false;
   std::array<double, 5> HnValues;  // index 1..4
   std::array<int32_t, 16> GroupNums;
   std::array<std::string, 16> GroupNames;
@@ -183,37 +213,15 @@ struct TDrawingStore {
 
   // Indicated points 1..99 (entry 0 is never filled).
   std::array<THpPoint, 100> HpPoints;
-  int32_t HpCount;
+  int32_t HpCount = 0;
 
-  // First-seen attributes: the drawing's own settings.
-  int32_t FirstGroup, FirstLayer, FirstColor, FirstLineType, FirstLineWidth;
-  int32_t FirstTextKind;
-  double FirstTextWidth, FirstTextHeight, FirstTextSpacing;
-  int32_t FirstTextColor;
-  std::string FirstFontName;
-
-  // While reading: flags 0..5 mean "first line of this kind not seen yet".
-  // While writing: all ten mean "write this attribute line before the next
-  // entity whatever was written last".
-  std::array<bool, 10> PendingAttr;
-
-  // Current attributes: the reader's running state, then the writer's
-  // memory of the values written last.
-  int32_t CurHhpNo;
-  int32_t CurGroup, CurLayer;
-  int32_t CurColor, CurLineType, CurLineWidth;
-  int32_t CurTextKind;
-  double CurTextWidth, CurTextHeight, CurTextSpacing;
-  int32_t CurTextColor;
-  int32_t CurCc;
-  std::string CurFontName;
-  int32_t CurZFlags;
-  int32_t PlCount;
-  bool InPl;
-  bool InDim;
-  int32_t CurPointColor;
-  int32_t CurSolidColor;
-  TLineEnt PendingDimLine;
+  // First-seen attributes: the value of the first line of each kind in the
+  // file (group, layer, colour, line type and width, text kind with its free
+  // size, font name; the font name stays empty until a font line). The
+  // writer falls back on them for values out of range, and the closing lines
+  // restore the first group and layer. Cc, PointColor and SolidColor are not
+  // kept.
+  TAttrs First;
 
   // Entity arrays, one per kind code.
   TBlockArray<TLineEnt> Lines;          // ekLine
@@ -232,7 +240,7 @@ struct TDrawingStore {
   TBlockArray<TSolidRingEnt> SoEnts;    // ekSo
   TBlockArray<TSolidRingEnt> SgEnts;    // ekSg
 
-  // The distinct heads of the records (THeadRef ids).
+  // The distinct heads of the records.
   THeadTable Heads;
 
   // All stored entities in the order of the file.
@@ -240,49 +248,20 @@ struct TDrawingStore {
 
   // Bytes of the texts, font names and block names held by the records.
   TTextPool TextPool;
-
-  // Lines queued for the output file.
-  TOutBuffer OutLines;
 };
 
-extern TDrawingStore Store;
-
-inline const TEntHead& THeadRef::operator*() const { return Store.Heads[Id]; }
-
-// The reference to a head equal to `head` in the store's head table (see
+// The reference to a head equal to `head` in the drawing's head table (see
 // THeadTable::Intern for `slot`). Throws std::bad_alloc when a new head
 // cannot be added.
-inline THeadRef InternHead(const TEntHead& head, int slot = 0) {
-  return THeadRef{Store.Heads.Intern(head, slot)};
+inline THeadRef InternHead(TDrawing& d, const TEntHead& head, int slot = 0) {
+  return THeadRef{d.Heads.Intern(head, slot)};
 }
 
-// Default font name: "<ＭＳ ゴシック>" in code page 932.
-inline constexpr std::string_view kDefaultFontName =
-    "<\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E>";
-
-// Gives every variable of the store its default; empties every array, the
-// head table, the text pool and the output buffer. PendingAttr 0..5 become true, 6..9 false.
-void InitStore();
-
-// Prepares the attribute state for writing: all ten PendingAttr flags true
-// and the current attributes written by the writer back to their defaults.
-// CurHhpNo, CurZFlags, PlCount, InPl, InDim and PendingDimLine keep their
-// values.
-void ResetAttrState();
-
-// Releases every array, the head table, the text pool and the output buffer.
-void FreeStore();
-
-// Copies CurHhpNo, CurGroup, CurLayer, CurColor, CurLineType, CurLineWidth
-// and CurZFlags into head.
-void SetEntHead(TEntHead& head);
-// The same for a record's head: refers it to the head of these values.
-void SetEntHead(THeadRef& head);
-
-// Appends (kind, index) to Order.
-void AddOrder(int32_t kind, int32_t index);
+// Appends (kind, index) to the drawing's input order. Throws std::bad_alloc
+// when the list cannot grow; it is then unchanged.
+void AddOrder(TDrawing& d, int32_t kind, int32_t index);
 
 // Total number of stored records of all fifteen kinds.
-int64_t TotalEntityCount();
+int64_t TotalEntityCount(const TDrawing& d);
 
-}  // namespace rek
+}  // namespace cadxform

@@ -1,0 +1,54 @@
+// The state of one emission: what the writer wrote last, which attribute
+// lines must be written whatever was written last, the output buffer and
+// the temporary file it spills into.
+//
+// The attribute writers (attr_writers.h) compare each value with the one
+// written last and write a line only when it differs or is pending; the
+// entity writers append to Out. A write state belongs to one output; a
+// second output (another file, or a second writer that continues the same
+// file from a split point) takes a write state of its own, primed with the
+// values the first one would have written last.
+//
+// Lifecycle: TWriteState w; ResetAttrState(w, d); BeginExchangeFile(w,
+// path); ... EmitAll(d, w) ...; WriteExchangeFile(w, path).
+#pragma once
+
+#include <array>
+
+#include "exchange/drawing.h"
+#include "exchange/out_buffer.h"
+#include "exchange/temp_file_sink.h"
+
+namespace cadxform {
+
+struct TWriteState {
+  // Ready to write an empty drawing: as after ResetAttrState.
+  TWriteState() {
+    PendingAttr.fill(true);
+    First.FontName.clear();  // a drawing without a font line
+  }
+  TWriteState(const TWriteState&) = delete;
+  TWriteState& operator=(const TWriteState&) = delete;
+  // The buffer forgets its sink before either is destroyed.
+  ~TWriteState() { Out.SetSink(nullptr); }
+
+  // The drawing's first-seen attributes (set by ResetAttrState): the values
+  // written for out-of-range numbers, -1 widths and missing font names.
+  TAttrs First;
+  // The values written last.
+  TAttrs Last;
+  // Per attribute (TPendingIndex): write its line before the next entity
+  // whatever was written last.
+  std::array<bool, kAttrCount> PendingAttr;
+  // Lines queued for the output file.
+  TOutBuffer Out;
+  // The temporary file Out spills into once BeginExchangeFile created it.
+  TTempFileSink Spill;
+};
+
+// Prepares w for writing drawing d: all ten PendingAttr flags true, the
+// values written last back to their defaults, and d's first-seen attributes
+// taken over. The output buffer is left as it is.
+void ResetAttrState(TWriteState& w, const TDrawing& d);
+
+}  // namespace cadxform
