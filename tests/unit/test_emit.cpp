@@ -8,6 +8,7 @@
 #include "exchange/emit.h"
 #include "exchange/out_buffer.h"
 #include "exchange/drawing.h"
+#include "store_records.h"
 
 namespace cadxform {
 namespace {
@@ -34,13 +35,10 @@ TEntHead Head(int32_t group, int32_t layer, int32_t color, int32_t lineType, int
   return TEntHead{0, group, layer, color, lineType, lineWidth, zFlags};
 }
 
-// Appends a record of `kind` the way the reader does: order entry first.
+// Appends a record of `kind` with `head` the way the reader does.
 template <class T>
 T& AddEnt(TDrawing& d, TBlockArray<T>& array, int32_t kind, const TEntHead& head) {
-  AddOrder(d, kind, array.Count());
-  T& e = array.Append();
-  e.Head = InternHead(d, head);
-  return e;
+  return AddRecord(d, array, kind, head);
 }
 
 TLineEnt& AddLine(TDrawing& d, const TEntHead& head, int32_t plNo, double x1, double y1, double x2, double y2) {

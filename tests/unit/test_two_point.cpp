@@ -2,9 +2,11 @@
 // text and dimension rules, the scope, and the coinciding-points message.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "app/transform_common.h"
 #include "app/two_point.h"
 #include "exchange/drawing.h"
 #include "store_records.h"
@@ -380,6 +382,57 @@ TEST_F(TwoPointTest, CoincidingPointsQueueOnlyTheMessage) {
 }
 
 // With AllEntities false only records of FirstGroup change.
+// A value beyond the range of doubles anywhere in the result: the output is
+// only the message line, never an INF or NAN. S1 (0,0), S2 (1,0) onto D1
+// (0,0), D2 (d2x, d2y).
+TEST_F(TwoPointTest, NonFiniteResultQueuesOnlyTheMessage) {
+  const std::string message = "h#" + std::string(kOutOfRangeMessage) + "\r\n";
+  struct Case {
+    const char* name;
+    std::function<void()> build;
+    double d2x, d2y;
+    bool refused;
+  };
+  const Case cases[] = {
+      {"line end scaled by 100", [this] { Add(D().Lines, ekLine) = TLineEnt{{}, 0, 1e308, 0, 5, 5}; }, 100,
+       0, true},
+      {"largest finite result passes", [this] { Add(D().Lines, ekLine) = TLineEnt{{}, 0, 1e306, 0, 5, 5}; },
+       100, 0, false},
+      {"circle radius", [this] { Add(D().Circles, ekCircle) = TCircleEnt{{}, 1, 1, 1e307}; }, 100, 0, true},
+      {"mark size", [this] { Add(D().Marks, ekMark) = TMarkEnt{{}, 1, 1, 1e307, 0, 1}; }, 100, 0, true},
+      {"text direction turned by 45 degrees",
+       [this] {
+         TTextEnt& t = AddText("A", 0, 0);
+         t.Dx = 1.7e308;
+         t.Dy = 1.7e308;
+       },
+       1, 1, true},
+      {"number of a parameter text", [this] { AddText("^@BMx,1e307", 0, 0); }, 100, 0, true},
+      {"re-measured dimension length",
+       [this] {
+         TDimEnt& d = AddDim(1e306, "");
+         d.Line.X1 = -1e306;
+       },
+       100, 0, true},
+      {"solid tilt in radians", [this] { Add(D().ScEnts, ekSc) = TSolidArcEnt{{}, 0, 0, 0, 1, 1, 1e307, 0, 0, 0}; },
+       1, 0, true},
+  };
+  for (const Case& c : cases) {
+    Fresh();
+    SetHp(1, 0, 0);
+    SetHp(2, 1, 0);
+    c.build();
+    Transform(true, 0, 0, c.d2x, c.d2y);
+    const std::string out = W().Out.Bytes();
+    if (c.refused) {
+      EXPECT_EQ(out, message) << c.name;
+    } else {
+      EXPECT_EQ(out.substr(0, 4), "hd\r\n") << c.name;
+      EXPECT_EQ(out.find("INF"), std::string::npos) << c.name;
+    }
+  }
+}
+
 TEST_F(TwoPointTest, ScopeIsTheFirstLayerGroup) {
   SetHp(1, 0, 0);
   SetHp(2, 1, 0);
