@@ -15,6 +15,7 @@
 #include "exchange/reader.h"
 #include "exchange/drawing.h"
 #include "exchange/tokenizer.h"
+#include "exchange/write_state.h"
 #include "gen/number_text.h"
 
 namespace {
@@ -124,15 +125,14 @@ TEST(DrawingGen, EveryAttributeLineForm) {
 // Translating and writing back keeps every entity except block references,
 // which are never written: nothing is degenerate enough to be dropped.
 TEST(DrawingGen, WriterKeepsEveryEntity) {
-  ReadIntoStore(GenerateDrawing(5000, 21));
-  const int64_t blocks = cadxform::Store.Blocks.Count();
-  cadxform::ResetAttrState();
-  cadxform::MoveAll(true, 110.0, 220.0);
-  const std::string written = cadxform::Store.OutLines.Bytes();
+  const auto d = ReadDrawing(GenerateDrawing(5000, 21));
+  const int64_t blocks = d->Blocks.Count();
+  cadxform::TWriteState w;
+  cadxform::ResetAttrState(w, *d);
+  cadxform::MoveAll(*d, w, true, 110.0, 220.0);
+  const std::string written = w.Out.Bytes();
   ASSERT_TRUE(written.starts_with("hd\r\n"));
-  ReadIntoStore(written);
-  EXPECT_EQ(cadxform::Store.Order.Count(), 5000 - blocks);
-  cadxform::FreeStore();
+  EXPECT_EQ(ReadDrawing(written)->Order.Count(), 5000 - blocks);
 }
 
 struct TTextCase {

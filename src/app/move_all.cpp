@@ -61,12 +61,7 @@ void MoveAll(TDrawing& d, TWriteState& w, bool AllEntities, double TargetX, doub
   m.Dx = static_cast<double>(static_cast<long double>(TargetX) - ref.X);
   m.Dy = static_cast<double>(static_cast<long double>(TargetY) - ref.Y);
   MoveRecords(d, m);
-  if (!m.Check.AllFinite()) {
-    AddMessageLine(w.Out, kOutOfRangeMessage);
-    return;
-  }
-  AddOutLine(w.Out, "hd");
-  EmitAll(d, w, TEmitOverrides(), escapeKeyDown);
+  QueueTransformOutput(d, w, m.Check, escapeKeyDown);
 }
 
-}  // namespace rek
+}  // namespace cadxform

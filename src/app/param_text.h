@@ -67,4 +67,4 @@ std::optional<std::string> RewriteParamText(std::string_view text, double scale,
 std::optional<TParamList> RewrittenParams(std::string_view text, double scale, double theta);
 std::string ParamTextOf(std::string_view text, const TParamList& params);
 
-}  // namespace rek
+}  // namespace cadxform

@@ -7,6 +7,9 @@
 #include <string_view>
 
 #include "exchange/drawing.h"
+#include "exchange/emit.h"
+#include "exchange/out_buffer.h"
+#include "exchange/write_state.h"
 
 namespace cadxform {
 
@@ -28,6 +31,19 @@ class TFiniteCheck {
  private:
   mutable bool bad_ = false;
 };
+
+// Queues the output of a transform that has changed d: "hd" and every
+// entity (EmitAll with no overrides, polling escapeKeyDown), or only the
+// line "h#" + kOutOfRangeMessage when check saw a value that is not finite.
+inline void QueueTransformOutput(const TDrawing& d, TWriteState& w, const TFiniteCheck& check,
+                                 const TEscapeKeySource& escapeKeyDown) {
+  if (!check.AllFinite()) {
+    AddMessageLine(w.Out, kOutOfRangeMessage);
+    return;
+  }
+  AddOutLine(w.Out, "hd");
+  EmitAll(d, w, TEmitOverrides(), escapeKeyDown);
+}
 
 // Applies f to every record of arr whose head (in heads) the transform m
 // takes (m.Takes(head): every record, or only those of the first layer

@@ -32,7 +32,7 @@ double Round(ext v) { return static_cast<double>(v); }
 // The derived values of one run and the elementary updates built on them.
 struct TSimilarity {
   bool AllEntities;
-  int32_t Group;      // FirstGroup: the scope when not AllEntities
+  int32_t Group;      // the first-seen group: the scope when not AllEntities
   double BaseX, BaseY;  // S1, the centre of the rotation
   double DestX, DestY;  // D1, where S1 lands
   double Theta;       // rotation in degrees, not normalised
@@ -190,12 +190,7 @@ void TwoPointTransform(TDrawing& d, TWriteState& w, bool AllEntities, double Des
   m.S = Round(ext{destLength} / srcLength);
   m.Scaling = std::fabs(m.S - 1.0) > kNoScaleTol;
   TransformRecords(d, m);
-  if (!m.Check.AllFinite()) {
-    AddMessageLine(w.Out, kOutOfRangeMessage);
-    return;
-  }
-  AddOutLine(w.Out, "hd");
-  EmitAll(d, w, TEmitOverrides(), escapeKeyDown);
+  QueueTransformOutput(d, w, m.Check, escapeKeyDown);
 }
 
-}  // namespace rek
+}  // namespace cadxform

@@ -54,4 +54,4 @@ void TwoPointTransform(TDrawing& d, TWriteState& w, bool AllEntities, double Des
                        double DestX2, double DestY2,
                        const TEscapeKeySource& escapeKeyDown = TEscapeKeySource());
 
-}  // namespace rek
+}  // namespace cadxform

@@ -1,6 +1,6 @@
 // Growable record array that grows in blocks of 1000 elements.
 //
-// The drawing store keeps every entity kind, the input-order list and other
+// The drawing keeps every entity kind, the input-order list and other
 // long lists in one of these. Storage is a list of fixed blocks of 1000
 // elements, each value-initialised (zero-filled) when it is appended, so:
 //   - appending is amortised O(1) and never moves an existing element

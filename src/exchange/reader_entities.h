@@ -1,4 +1,4 @@
-// Handlers of the exchange-file lines that add an entity to the store.
+// Handlers of the exchange-file lines that add an entity to the drawing.
 //
 // Each takes the tokens of a line that the dispatcher (ParseLine) has already
 // recognised by its first token and token count, and appends the record to

@@ -65,7 +65,7 @@ void ExpectFailureLines(const cadxform::e2e::TProcessResult& r, const cadxform::
 
 }  // namespace
 
-// Before: the failed read was ignored, the translation ran on an empty store
+// Before: the failed read was ignored, the translation ran on an empty drawing
 // and the write failed silently: exit status 0, nothing said.
 TEST(Faults, ExchangePathIsAFolder) {
   cadxform::e2e::TToolSandbox box(TestArgs.at(0), "folder");

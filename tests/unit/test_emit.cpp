@@ -157,7 +157,7 @@ TSolidRingEnt& AddSolidRing(TDrawing& d, TBlockArray<TSolidRingEnt>& array, int3
 }
 
 // Group 2, layer 3, colour 4, line type 5, width 6, z-flags 1; the closing
-// lines are silent because the store's first group and layer are the same.
+// lines are silent because the drawing's first group and layer are the same.
 const TEntHead kHead = Head(2, 3, 4, 5, 6, 1);
 
 void UseFirstGroupAndLayerOfHead(TDrawing& d) {

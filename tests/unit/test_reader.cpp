@@ -708,7 +708,7 @@ TEST_F(ReaderTest, FontNameIsPooledOncePerChange) {
   ParseLine("cn$Other");
   ParseLine("ch 0 0 1 0 g");
   EXPECT_EQ(D().Texts[5].FontName.View(), "Other");
-  // After the store is emptied the name is pooled anew (the old copy is gone
+  // In a new drawing the name is pooled anew (the old copy is gone
   // with the old pool; the sanitizer build checks that it is not read).
   for (int run = 0; run < 3; ++run) {
     Fresh();
