@@ -18,21 +18,21 @@ namespace {
 
 // Reads the exchange file; false only when it exists and could not be read
 // whole (a missing file is no failure: the store keeps its defaults).
-bool ReadInput(const std::string& path) {
+bool ReadInput(const TPath& path) {
   if (!PathExists(path)) return true;
   return ReadExchangeFile(path);
 }
 
 // Writes the queued output over the exchange file; false (reported) when
 // that failed.
-bool WriteOutput(const std::string& path, std::FILE* errors) {
+bool WriteOutput(const TPath& path, std::FILE* errors) {
   const bool ok = WriteExchangeFile(path);
-  if (!ok) std::fprintf(errors, "cadxform: cannot write the exchange file %s\n", path.c_str());
+  if (!ok) PrintPathLine(errors, "cadxform: cannot write the exchange file ", path);
   return ok;
 }
 
 // Runs the transformation and writes its output; false when writing failed.
-bool TransformAndWrite(const std::vector<std::string>& args, const std::string& path,
+bool TransformAndWrite(const std::vector<std::string>& args, const TPath& path,
                        std::FILE* errors) {
   ResetAttrState();
   // The output goes to its temporary file while it is produced; should the
@@ -46,7 +46,7 @@ bool TransformAndWrite(const std::vector<std::string>& args, const std::string& 
 // Replaces whatever the store holds by an empty drawing whose output is the
 // single message line "h#" + message, and writes it. The drawing read so far
 // is released first, so the line fits even when memory has run out.
-bool WriteMessageOnly(std::string_view message, const std::string& path, std::FILE* errors) {
+bool WriteMessageOnly(std::string_view message, const TPath& path, std::FILE* errors) {
   FreeStore();
   InitStore();
   try {
@@ -54,21 +54,21 @@ bool WriteMessageOnly(std::string_view message, const std::string& path, std::FI
     return WriteOutput(path, errors);
   } catch (const std::bad_alloc&) {
     AbandonExchangeFile();
-    std::fprintf(errors, "cadxform: out of memory while writing %s\n", path.c_str());
+    PrintPathLine(errors, "cadxform: out of memory while writing ", path);
     return false;
   }
 }
 
 }  // namespace
 
-int RunTool(const std::vector<std::string>& args, const std::string& exeDir, std::FILE* errors) {
+int RunTool(const std::vector<std::string>& args, const TPath& exeDir, std::FILE* errors) {
   InitStore();
-  const std::string path = exeDir + kExchangeFileName;
+  const TPath path = exeDir / kExchangeFileName;
   bool ok = false;
   if (!ReadInput(path)) {
     // A partial drawing must never come back as a full "hd" output: the host
     // would replace the user's entities with what was read so far.
-    std::fprintf(errors, "cadxform: cannot read the exchange file %s\n", path.c_str());
+    PrintPathLine(errors, "cadxform: cannot read the exchange file ", path);
     WriteMessageOnly(kReadFailedMessage, path, errors);
   } else {
     try {
@@ -77,7 +77,7 @@ int RunTool(const std::vector<std::string>& args, const std::string& exeDir, std
       // The output begun is incomplete: its temporary file goes, and the
       // user is told instead.
       AbandonExchangeFile();
-      std::fprintf(errors, "cadxform: out of memory while transforming %s\n", path.c_str());
+      PrintPathLine(errors, "cadxform: out of memory while transforming ", path);
       WriteMessageOnly(kOutOfMemoryMessage, path, errors);
     }
   }

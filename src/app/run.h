@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/path.h"
+
 namespace rek {
 
 // Name of the exchange file in the executable's folder.
@@ -34,8 +36,9 @@ inline constexpr std::string_view kOutOfMemoryMessage =
 // changes nothing and tells the user. Should memory run out after reading,
 // the output begun is given up, the drawing released, and the output is the
 // single message line "h#" + kOutOfMemoryMessage instead.
-// Failures are reported on `errors` as one plain line each.
+// Failures are reported on `errors` as one plain line each, naming the
+// path legibly (PrintPathLine).
 // Returns the exit status: 0, or 1 when reading or writing failed.
-int RunTool(const std::vector<std::string>& args, const std::string& exeDir, std::FILE* errors);
+int RunTool(const std::vector<std::string>& args, const cadxform::platform::TPath& exeDir, std::FILE* errors);
 
 }  // namespace rek

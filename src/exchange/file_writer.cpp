@@ -6,6 +6,7 @@
 
 #include "platform/file_system.h"
 #include "exchange/out_buffer.h"
+#include "exchange/overwrite_message.h"
 #include "exchange/store.h"
 
 namespace rek {
@@ -20,10 +21,12 @@ constexpr int kTempNameTries = 10;
 
 // Creates a new temporary file in the folder of path, named after it and
 // the process; returns its handle and name, or kNoFile.
-TFileHandle CreateTempBeside(const std::string& path, std::string& tempPath) {
-  const std::string base = path + ".tmp" + std::to_string(CurrentProcessId());
+TFileHandle CreateTempBeside(const TPath& path, TPath& tempPath) {
+  TPath base = path;
+  base += ".tmp" + std::to_string(CurrentProcessId());
   for (int i = 0; i < kTempNameTries; ++i) {
-    tempPath = i == 0 ? base : base + "-" + std::to_string(i);
+    tempPath = base;
+    if (i > 0) tempPath += "-" + std::to_string(i);
     const TFileHandle f = CreateNewFile(tempPath);
     if (f != kNoFile) return f;
   }
@@ -43,12 +46,12 @@ class TTempFileSink : public TOutSink {
 
   bool IsOpen() const { return file_ != kNoFile; }
   bool Failed() const { return failed_; }
-  const std::string& Path() const { return path_; }
+  const TPath& Path() const { return path_; }
   // The temporary file's name, moved out (no allocation).
-  std::string TakeTempPath() { return std::move(tempPath_); }
+  TPath TakeTempPath() { return std::move(tempPath_); }
   TFileHandle File() const { return file_; }
 
-  void Open(std::string path, std::string tempPath, TFileHandle file) {
+  void Open(TPath path, TPath tempPath, TFileHandle file) {
     path_ = std::move(path);
     tempPath_ = std::move(tempPath);
     file_ = file;
@@ -70,8 +73,8 @@ class TTempFileSink : public TOutSink {
   }
 
  private:
-  std::string path_;      // the exchange file the output is for
-  std::string tempPath_;  // the temporary file
+  TPath path_;      // the exchange file the output is for
+  TPath tempPath_;  // the temporary file
   TFileHandle file_ = kNoFile;
   bool failed_ = false;
 };
@@ -101,12 +104,12 @@ void AbandonExchangeFile() {
   spill.Abandon();
 }
 
-bool BeginExchangeFile(const std::string& path) {
+bool BeginExchangeFile(const TPath& path) {
   AbandonExchangeFile();
   // Every allocation happens before the file exists, so running out of
   // memory here leaves nothing behind.
-  std::string forPath = path;
-  std::string tempPath;
+  TPath forPath = path;
+  TPath tempPath;
   const TFileHandle file = CreateTempBeside(path, tempPath);
   if (file == kNoFile) return false;  // the buffer stays in memory
   TTempFileSink& spill = Spill();
@@ -117,9 +120,9 @@ bool BeginExchangeFile(const std::string& path) {
 
 // The content is flushed to disk before the rename, so a crash of the
 // machine right after it cannot leave an empty or partial exchange file.
-bool WriteExchangeFile(const std::string& path) {
+bool WriteExchangeFile(const TPath& path) {
   TTempFileSink& spill = Spill();
-  std::string tempPath;
+  TPath tempPath;
   TFileHandle file = kNoFile;
   bool ok = true;
   if (Store.OutLines.Sink() == &spill && spill.IsOpen()) {
@@ -143,7 +146,7 @@ bool WriteExchangeFile(const std::string& path) {
   ok = CloseFile(file) && ok;
   if (ok && MoveFileOver(tempPath, path)) return true;
   DeleteFileAt(tempPath);
-  DeleteFileAt(path);
+  if (!DeleteFileAt(path)) OverwriteWithFailureMessage(path);
   return false;
 }
 

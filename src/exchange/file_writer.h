@@ -12,6 +12,8 @@
 
 #include <string>
 
+#include "platform/path.h"
+
 namespace rek {
 
 // Creates the temporary file for the exchange file at path and lets the
@@ -23,7 +25,7 @@ namespace rek {
 // Must be followed by WriteExchangeFile with the same path (InitStore and
 // FreeStore detach the buffer; the next call of either function here then
 // deletes the abandoned temporary file).
-bool BeginExchangeFile(const std::string& path);
+bool BeginExchangeFile(const cadxform::platform::TPath& path);
 
 // Gives up the output begun by BeginExchangeFile: the buffer keeps its lines
 // in memory from now on, and the temporary file is closed and deleted, so
@@ -39,7 +41,9 @@ void AbandonExchangeFile();
 // deleted. Any later failure (including one while the buffer wrote its
 // chunks during the transform) deletes the temporary file and the file at
 // path: the host then finds no file rather than its own input taken for
-// the result.
-bool WriteExchangeFile(const std::string& path);
+// the result. Should the file at path be held open by another process so
+// that neither replacing nor deleting it works, it is overwritten in place
+// with a message line instead (OverwriteWithFailureMessage).
+bool WriteExchangeFile(const cadxform::platform::TPath& path);
 
 }  // namespace rek
