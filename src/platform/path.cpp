@@ -1,6 +1,8 @@
 // Paths as message text, and message lines that name a path.
 #include "platform/path.h"
 
+#include <exception>
+
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -40,9 +42,8 @@ std::wstring Utf16Of(std::string_view utf8) {
   return wide;
 }
 
-}  // namespace
-
-void PrintPathLine(std::FILE* stream, std::string_view text, const TPath& path) {
+// The line through WriteConsoleW when stream is a console, else in UTF-8.
+void PrintLineConverted(std::FILE* stream, std::string_view text, const TPath& path) {
   const std::string line = std::string(text) + PathText(path) + "\n";
   if (const HANDLE console = ConsoleOf(stream)) {
     std::fflush(stream);
@@ -51,14 +52,29 @@ void PrintPathLine(std::FILE* stream, std::string_view text, const TPath& path) 
     if (WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr)) return;
   }
   std::fwrite(line.data(), 1, line.size(), stream);
+}
+
+}  // namespace
+
+void PrintPathLine(std::FILE* stream, std::string_view text, const TPath& path) noexcept {
+  try {
+    PrintLineConverted(stream, text, path);
+  } catch (const std::exception&) {
+    // No memory for the converted path, or a name that is no valid UTF-16
+    // (a lone surrogate): the line still says what failed.
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fputs("(path not shown)\n", stream);
+  }
   std::fflush(stream);
 }
 
 #else
 
-void PrintPathLine(std::FILE* stream, std::string_view text, const TPath& path) {
-  const std::string line = std::string(text) + PathText(path) + "\n";
-  std::fwrite(line.data(), 1, line.size(), stream);
+void PrintPathLine(std::FILE* stream, std::string_view text, const TPath& path) noexcept {
+  // The path's own bytes, written without any allocation.
+  std::fwrite(text.data(), 1, text.size(), stream);
+  std::fwrite(path.native().data(), 1, path.native().size(), stream);
+  std::fputc('\n', stream);
   std::fflush(stream);
 }
 

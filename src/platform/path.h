@@ -30,6 +30,8 @@ std::string PathText(const TPath& path);
 // as UTF-16 through WriteConsoleW, so the console shows every character its
 // font has instead of "?" substitutes; when stream is redirected (a file, a
 // pipe), the line is written in UTF-8. On POSIX the bytes go out unchanged.
-void PrintPathLine(std::FILE* stream, std::string_view text, const TPath& path);
+// Never throws: should memory run out on Windows (or the name not be valid
+// UTF-16), the line is written without the path.
+void PrintPathLine(std::FILE* stream, std::string_view text, const TPath& path) noexcept;
 
 }  // namespace cadxform::platform
