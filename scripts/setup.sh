@@ -37,6 +37,12 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8 || true
 fi
 
+# The Japanese locale: under Wine, LANG=ja_JP.UTF-8 gives the ANSI code page
+# 932 of a Japanese Windows, which the folder tests run under.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  $SUDO localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 || true
+fi
+
 # Wine's first start creates its prefix; do it once here, quietly.
 if [ ! -d "${WINEPREFIX:-$HOME/.wine}" ]; then
   WINEDEBUG=-all wineboot -i >/dev/null 2>&1 || true

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: native release, native with AddressSanitizer
-# and UndefinedBehaviorSanitizer, and the Windows (i686) build under Wine.
+# and UndefinedBehaviorSanitizer, and the Windows (i686) build under Wine;
+# then the release package (two builds compared byte for byte).
 # Installs what is missing first. Usage: scripts/test.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,4 +17,6 @@ for preset in release asan windows; do
   echo "=== $preset: test"
   ctest --preset "$preset" -j "$jobs"
 done
+echo "=== package: reproducible build and contents"
+scripts/check_package.sh
 echo "=== all tests passed"

@@ -12,14 +12,14 @@
 
 int main(int argc, char** argv) {
   cadxform::EnsureExtendedPrecision();
-  const std::string exePath = cadxform::platform::ExecutablePath();
+  const cadxform::platform::TPath exePath = cadxform::platform::ExecutablePath();
   if (exePath.empty()) {
     // Without its own folder the tool cannot find the host's file; reading
     // or writing one in the working directory instead would be wrong.
     std::fprintf(stderr, "cadxform: cannot find the folder of the executable\n");
     return 1;
   }
-  const std::string exeDir = cadxform::platform::ExeDirOf(exePath);
+  const cadxform::platform::TPath exeDir = cadxform::platform::ExeDirOf(exePath);
   return cadxform::RunTool(cadxform::CommandLineArgs(argc, argv), exeDir, stderr,
                            cadxform::platform::EscapeKeyDown);
 }

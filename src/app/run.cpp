@@ -20,22 +20,22 @@ namespace {
 
 // Reads the exchange file into d; false only when it exists and could not
 // be read whole (a missing file is no failure: d keeps its defaults).
-bool ReadInput(const std::string& path, TDrawing& d) {
+bool ReadInput(const TPath& path, TDrawing& d) {
   if (!PathExists(path)) return true;
   return ReadExchangeFile(path, d);
 }
 
 // Writes the output queued in w over the exchange file; false (reported)
 // when that failed.
-bool WriteOutput(TWriteState& w, const std::string& path, std::FILE* errors) {
+bool WriteOutput(TWriteState& w, const TPath& path, std::FILE* errors) {
   const bool ok = WriteExchangeFile(w, path);
-  if (!ok) std::fprintf(errors, "cadxform: cannot write the exchange file %s\n", path.c_str());
+  if (!ok) PrintPathLine(errors, "cadxform: cannot write the exchange file ", path);
   return ok;
 }
 
 // Runs the transformation of d and writes its output through w; false when
 // writing failed.
-bool TransformAndWrite(const std::vector<std::string>& args, const std::string& path, TDrawing& d,
+bool TransformAndWrite(const std::vector<std::string>& args, const TPath& path, TDrawing& d,
                        TWriteState& w, std::FILE* errors, const TEscapeKeySource& escapeKeyDown) {
   ResetAttrState(w, d);
   // The output goes to its temporary file while it is produced; should the
@@ -49,13 +49,13 @@ bool TransformAndWrite(const std::vector<std::string>& args, const std::string& 
 // Writes an output that is the single message line "h#" + message. Called
 // once the drawing is released, so the line fits even when memory has run
 // out; false when it could not be written.
-bool WriteMessageOnly(std::string_view message, const std::string& path, std::FILE* errors) {
+bool WriteMessageOnly(std::string_view message, const TPath& path, std::FILE* errors) {
   try {
     TWriteState w;
     AddMessageLine(w.Out, message);
     return WriteOutput(w, path, errors);
   } catch (const std::bad_alloc&) {
-    std::fprintf(errors, "cadxform: out of memory while writing %s\n", path.c_str());
+    PrintPathLine(errors, "cadxform: out of memory while writing ", path);
     return false;
   }
 }
@@ -64,7 +64,7 @@ enum TOutcome { ocDone, ocWriteFailed, ocReadFailed, ocOutOfMemory };
 
 // Reads, transforms and writes. The drawing and the write state live only
 // here, so they are released before any message output is written.
-TOutcome ReadTransformWrite(const std::vector<std::string>& args, const std::string& path,
+TOutcome ReadTransformWrite(const std::vector<std::string>& args, const TPath& path,
                             std::FILE* errors, const TEscapeKeySource& escapeKeyDown) {
   try {
     auto d = std::make_unique<TDrawing>();
@@ -92,11 +92,11 @@ void DispatchCommandLine(const std::vector<std::string>& args, TDrawing& d, TWri
   }
 }
 
-int RunTool(const std::vector<std::string>& args, const std::string& exeDir, std::FILE* errors,
+int RunTool(const std::vector<std::string>& args, const TPath& exeDir, std::FILE* errors,
             const TEscapeKeySource& escapeKeyDown) {
-  std::string path;
+  TPath path;
   try {
-    path = exeDir + kExchangeFileName;
+    path = exeDir / kExchangeFileName;
   } catch (const std::bad_alloc&) {
     std::fprintf(errors, "cadxform: out of memory at start-up\n");
     return 1;
@@ -107,13 +107,13 @@ int RunTool(const std::vector<std::string>& args, const std::string& exeDir, std
     case ocWriteFailed:
       return 1;
     case ocReadFailed:
-      std::fprintf(errors, "cadxform: cannot read the exchange file %s\n", path.c_str());
+      PrintPathLine(errors, "cadxform: cannot read the exchange file ", path);
       WriteMessageOnly(kReadFailedMessage, path, errors);
       return 1;
     case ocOutOfMemory:
       // The output begun is incomplete: its temporary file is gone, and the
       // user is told instead.
-      std::fprintf(errors, "cadxform: out of memory while transforming %s\n", path.c_str());
+      PrintPathLine(errors, "cadxform: out of memory while transforming ", path);
       WriteMessageOnly(kOutOfMemoryMessage, path, errors);
       return 1;
   }

@@ -10,6 +10,7 @@
 #include "exchange/drawing.h"
 #include "exchange/emit.h"
 #include "exchange/write_state.h"
+#include "platform/path.h"
 
 namespace cadxform {
 
@@ -40,10 +41,11 @@ inline constexpr std::string_view kOutOfMemoryMessage =
 // given up, the drawing released, and the output is the single message line
 // "h#" + kOutOfMemoryMessage instead (when even that cannot be written, the
 // exchange file stays as it was). escapeKeyDown is polled while the entities
-// are written. Failures are reported on `errors` as one plain line each.
+// are written. Failures are reported on `errors` as one plain line each,
+// naming the path legibly (PrintPathLine).
 // Returns the exit status: 0, or 1 when memory ran out or reading or
 // writing failed.
-int RunTool(const std::vector<std::string>& args, const std::string& exeDir, std::FILE* errors,
+int RunTool(const std::vector<std::string>& args, const platform::TPath& exeDir, std::FILE* errors,
             const TEscapeKeySource& escapeKeyDown = TEscapeKeySource());
 
 // Reads the arguments (ParseCommandLine) and runs exactly one transformation

@@ -6,6 +6,7 @@
 
 #include "platform/file_system.h"
 #include "exchange/out_buffer.h"
+#include "exchange/overwrite_message.h"
 #include "exchange/temp_file_sink.h"
 
 namespace cadxform {
@@ -20,10 +21,12 @@ constexpr int kTempNameTries = 10;
 
 // Creates a new temporary file in the folder of path, named after it and
 // the process; returns its handle and name, or kNoFile.
-TFileHandle CreateTempBeside(const std::string& path, std::string& tempPath) {
-  const std::string base = path + ".tmp" + std::to_string(CurrentProcessId());
+TFileHandle CreateTempBeside(const TPath& path, TPath& tempPath) {
+  TPath base = path;
+  base += ".tmp" + std::to_string(CurrentProcessId());
   for (int i = 0; i < kTempNameTries; ++i) {
-    tempPath = i == 0 ? base : base + "-" + std::to_string(i);
+    tempPath = base;
+    if (i > 0) tempPath += "-" + std::to_string(i);
     const TFileHandle f = CreateNewFile(tempPath);
     if (f != kNoFile) return f;
   }
@@ -49,12 +52,12 @@ void AbandonExchangeFile(TWriteState& w) {
   spill.Abandon();
 }
 
-bool BeginExchangeFile(TWriteState& w, const std::string& path) {
+bool BeginExchangeFile(TWriteState& w, const TPath& path) {
   AbandonExchangeFile(w);
   // Every allocation happens before the file exists, so running out of
   // memory here leaves nothing behind.
-  std::string forPath = path;
-  std::string tempPath;
+  TPath forPath = path;
+  TPath tempPath;
   const TFileHandle file = CreateTempBeside(path, tempPath);
   if (file == kNoFile) return false;  // the buffer stays in memory
   TTempFileSink& spill = w.Spill;
@@ -65,9 +68,9 @@ bool BeginExchangeFile(TWriteState& w, const std::string& path) {
 
 // The content is flushed to disk before the rename, so a crash of the
 // machine right after it cannot leave an empty or partial exchange file.
-bool WriteExchangeFile(TWriteState& w, const std::string& path) {
+bool WriteExchangeFile(TWriteState& w, const TPath& path) {
   TTempFileSink& spill = w.Spill;
-  std::string tempPath;
+  TPath tempPath;
   TFileHandle file = kNoFile;
   bool ok = true;
   if (w.Out.Sink() == &spill && spill.IsOpen()) {
@@ -91,7 +94,7 @@ bool WriteExchangeFile(TWriteState& w, const std::string& path) {
   ok = CloseFile(file) && ok;
   if (ok && MoveFileOver(tempPath, path)) return true;
   DeleteFileAt(tempPath);
-  DeleteFileAt(path);
+  if (!DeleteFileAt(path)) OverwriteWithFailureMessage(path);
   return false;
 }
 

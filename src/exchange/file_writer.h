@@ -13,6 +13,7 @@
 #include <string>
 
 #include "exchange/write_state.h"
+#include "platform/path.h"
 
 namespace cadxform {
 
@@ -24,7 +25,7 @@ namespace cadxform {
 // an earlier call that was never written is deleted first.
 // Must be followed by WriteExchangeFile with the same w and path, or by
 // AbandonExchangeFile (destroying w also deletes the temporary file).
-bool BeginExchangeFile(TWriteState& w, const std::string& path);
+bool BeginExchangeFile(TWriteState& w, const platform::TPath& path);
 
 // Gives up the output begun by BeginExchangeFile: w's buffer keeps its lines
 // in memory from now on, and the temporary file is closed and deleted, so
@@ -40,7 +41,9 @@ void AbandonExchangeFile(TWriteState& w);
 // deleted. Any later failure (including one while the buffer wrote its
 // chunks during the transform) deletes the temporary file and the file at
 // path: the host then finds no file rather than its own input taken for
-// the result.
-bool WriteExchangeFile(TWriteState& w, const std::string& path);
+// the result. Should the file at path be held open by another process so
+// that neither replacing nor deleting it works, it is overwritten in place
+// with a message line instead (OverwriteWithFailureMessage).
+bool WriteExchangeFile(TWriteState& w, const platform::TPath& path);
 
 }  // namespace cadxform

@@ -1,11 +1,11 @@
 // Reading the exchange file: chunks of bytes in, lines out to ParseLine.
 #include "exchange/reader_file.h"
 
-#include <cstdio>
 #include <memory>
 #include <new>
 
 #include "exchange/reader.h"
+#include "platform/file_system.h"
 
 namespace cadxform {
 
@@ -27,29 +27,37 @@ namespace {
 // call vanishes, small enough to stay in cache-friendly memory.
 constexpr size_t kChunkSize = size_t{1} << 20;
 
-struct TFileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
+// Closes the file when reading ends, however it ends.
+class TReadFile {
+ public:
+  explicit TReadFile(const platform::TPath& path) : file_(platform::OpenForReading(path)) {}
+  ~TReadFile() {
+    if (file_ != platform::kNoFile) platform::CloseFile(file_);
+  }
+  TReadFile(const TReadFile&) = delete;
+  TReadFile& operator=(const TReadFile&) = delete;
+  platform::TFileHandle Handle() const { return file_; }
+
+ private:
+  platform::TFileHandle file_;
 };
 
 }  // namespace
 
-bool ReadExchangeFile(const std::string& path, TDrawing& d) {
-  // Binary mode: line ends are handled by TLineAssembler, the same way on
-  // every platform.
-  std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return false;
+bool ReadExchangeFile(const platform::TPath& path, TDrawing& d) {
+  // Line ends are handled by TLineAssembler, the same way on every platform.
+  TReadFile file(path);
+  if (file.Handle() == platform::kNoFile) return false;
   try {
     std::unique_ptr<char[]> chunk(new char[kChunkSize]);
     TReadState r(d);
     TLineAssembler lines;
     auto parse = [&](std::string_view line) { ParseLine(d, r, line); };
     for (;;) {
-      const size_t got = std::fread(chunk.get(), 1, kChunkSize, file.get());
-      if (got > 0 && !lines.Feed(chunk.get(), got, parse)) return true;  // Ctrl+Z
-      if (got < kChunkSize) {
-        if (std::ferror(file.get())) return false;
-        break;
-      }
+      size_t got = 0;
+      if (!platform::ReadFromFile(file.Handle(), chunk.get(), kChunkSize, got)) return false;
+      if (got == 0) break;
+      if (!lines.Feed(chunk.get(), got, parse)) return true;  // Ctrl+Z
     }
     lines.Finish(parse);
     return true;

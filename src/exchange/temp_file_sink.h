@@ -2,7 +2,6 @@
 // its full chunks into while the output is produced (see file_writer.h).
 #pragma once
 
-#include <string>
 #include <utility>
 
 #include "exchange/out_buffer.h"
@@ -28,12 +27,12 @@ class TTempFileSink : public TOutSink {
 
   bool IsOpen() const { return file_ != platform::kNoFile; }
   bool Failed() const { return failed_; }
-  const std::string& Path() const { return path_; }
+  const platform::TPath& Path() const { return path_; }
   // The temporary file's name, moved out (no allocation).
-  std::string TakeTempPath() { return std::move(tempPath_); }
+  platform::TPath TakeTempPath() { return std::move(tempPath_); }
   platform::TFileHandle File() const { return file_; }
 
-  void Open(std::string path, std::string tempPath, platform::TFileHandle file) {
+  void Open(platform::TPath path, platform::TPath tempPath, platform::TFileHandle file) {
     path_ = std::move(path);
     tempPath_ = std::move(tempPath);
     file_ = file;
@@ -55,8 +54,8 @@ class TTempFileSink : public TOutSink {
   }
 
  private:
-  std::string path_;      // the exchange file the output is for
-  std::string tempPath_;  // the temporary file
+  platform::TPath path_;      // the exchange file the output is for
+  platform::TPath tempPath_;  // the temporary file
   platform::TFileHandle file_ = platform::kNoFile;
   bool failed_ = false;
 };

@@ -1,17 +1,25 @@
-// The few file-system calls the file writer needs, one implementation per
-// platform (POSIX, or the Windows API with its byte-string "A" functions, so
-// that code page 932 paths pass unchanged).
+// The few file-system calls the reader and the file writer need, one
+// implementation per platform: POSIX, or the wide ("W") functions of the
+// Windows API, so that every character of a path reaches the file system.
 //
 // Example (replace `target` safely):
 //   TFileHandle f = CreateNewFile(tmp);
 //   bool ok = f != kNoFile && WriteToFile(f, data, size) && FlushFileToDisk(f);
 //   ok = CloseFile(f) && ok;
 //   if (ok) ok = MoveFileOver(tmp, target);
+//
+// On Windows a virus scanner, the search indexer or a cloud-sync client may
+// hold a fresh file open for a moment without delete sharing; replacing and
+// deleting a file therefore retry for up to kLockRetryMilliseconds while the
+// system reports a sharing violation or a lock. Paths of kLongPathFrom
+// characters or more are handed to the system in their "\\?\" form, which
+// has no length limit.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+
+#include "platform/path.h"
 
 namespace cadxform::platform {
 
@@ -19,9 +27,26 @@ namespace cadxform::platform {
 using TFileHandle = intptr_t;
 inline constexpr TFileHandle kNoFile = -1;
 
+// Longest time that MoveFileOver and DeleteFileAt keep retrying a file held
+// open by another process (Windows only).
+inline constexpr unsigned kLockRetryMilliseconds = 2000;
+
 // Creates path as a new, empty file open for writing. Fails (kNoFile) when
 // anything is already at path or the folder does not allow it.
-TFileHandle CreateNewFile(const std::string& path);
+TFileHandle CreateNewFile(const TPath& path);
+
+// Opens the existing file at path for reading (others may read and write
+// it meanwhile). kNoFile when there is none or it cannot be opened.
+TFileHandle OpenForReading(const TPath& path);
+
+// Opens the existing file at path for writing without creating one and
+// without changing it yet, sharing reading and writing with any process
+// that holds it open; kNoFile when there is no file (a folder never opens).
+TFileHandle OpenForOverwrite(const TPath& path);
+
+// Reads up to size bytes into data; got receives the count, 0 at the end
+// of the file. False on a read error.
+bool ReadFromFile(TFileHandle file, char* data, size_t size, size_t& got);
 
 // Writes all size bytes (repeating on partial writes); false on any error.
 bool WriteToFile(TFileHandle file, const char* data, size_t size);
@@ -39,14 +64,14 @@ bool CloseFile(TFileHandle file);
 
 // Renames the file `from` to `to` in one step, replacing a file at `to`.
 // Fails, leaving both untouched, when `to` is a directory.
-bool MoveFileOver(const std::string& from, const std::string& to);
+bool MoveFileOver(const TPath& from, const TPath& to);
 
 // Deletes the file at path. Never removes a directory. False when nothing
 // was deleted.
-bool DeleteFileAt(const std::string& path);
+bool DeleteFileAt(const TPath& path);
 
 // True when anything (a file, a folder) exists at path.
-bool PathExists(const std::string& path);
+bool PathExists(const TPath& path);
 
 // Id of the running process (to name temporary files uniquely).
 uint32_t CurrentProcessId();

@@ -2,15 +2,17 @@
 // besides files. Everything else is portable.
 #pragma once
 
-#include <string>
-#include <string_view>
 #include <optional>
+#include <string>
+
+#include "platform/path.h"
 
 namespace cadxform::platform {
 
-// Full path of the running executable, as bytes ("" if it cannot be had).
-// Linux: /proc/self/exe. Windows: GetModuleFileNameA (code page 932 there).
-std::string ExecutablePath();
+// Full path of the running executable (empty if it cannot be had).
+// Linux: /proc/self/exe, as bytes. Windows: GetModuleFileNameW, so that
+// every character of the folder names is kept.
+TPath ExecutablePath();
 
 // The raw command line as the system holds it, program name included.
 // Windows: GetCommandLineA(). Elsewhere there is none (the arguments come
@@ -22,9 +24,10 @@ std::optional<std::string> RawCommandLine();
 bool EscapeKeyDown();
 
 // Folder part of an executable path, including its trailing delimiter:
-// everything up to and including the last path delimiter (backslash or
-// drive colon; on POSIX also the slash). "" when there is none.
+// everything up to and including the last path delimiter (on Windows a
+// backslash, slash or drive colon; on POSIX the slash). Empty when there
+// is none.
 //   "C:\\Tools\\cadxform.exe" -> "C:\\Tools\\"   "C:cadxform.exe" -> "C:"
-std::string ExeDirOf(std::string_view exePath);
+TPath ExeDirOf(const TPath& exePath);
 
 }  // namespace cadxform::platform

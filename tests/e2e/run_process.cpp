@@ -53,26 +53,40 @@ TProcessResult RunProcess(const std::string& exe, const std::vector<std::string>
 
 #ifdef _WIN32
 
+namespace {
+
+// UTF-8 text (what std::filesystem::path::string() gives here) as UTF-16, so
+// that folder names outside the ANSI code page reach the system whole.
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
+  return w;
+}
+
+}  // namespace
+
 TChild::TChild(const std::string& exe, const std::vector<std::string>& args, const std::string& cwd,
                const std::string& scratchDir, const TChildLimits&) {
   outPath_ = scratchDir + "\\stdout.txt";
   errPath_ = scratchDir + "\\stderr.txt";
   SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-  HANDLE out = CreateFileA(outPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS,
+  HANDLE out = CreateFileW(Wide(outPath_).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  HANDLE err = CreateFileA(errPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS,
+  HANDLE err = CreateFileW(Wide(errPath_).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  std::string cmd = "\"" + exe + "\"";
-  for (const auto& a : args) cmd += " \"" + a + "\"";
-  STARTUPINFOA si{};
+  std::wstring cmd = L"\"" + Wide(exe) + L"\"";
+  for (const auto& a : args) cmd += L" \"" + Wide(a) + L"\"";
+  STARTUPINFOW si{};
   si.cb = sizeof(si);
   si.dwFlags = STARTF_USESTDHANDLES;
   si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   si.hStdOutput = out;
   si.hStdError = err;
   PROCESS_INFORMATION pi{};
-  started_ =
-      CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, cwd.c_str(), &si, &pi) != 0;
+  started_ = CreateProcessW(Wide(exe).c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                            Wide(cwd).c_str(), &si, &pi) != 0;
   if (started_) {
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
@@ -214,10 +228,10 @@ unsigned long OwnProcessId() {
 
 }  // namespace
 
-TToolSandbox::TToolSandbox(const std::string& exe, const std::string& name) {
+TToolSandbox::TToolSandbox(const std::string& exe, const std::string& name, const fs::path& toolFolder) {
   root_ = fs::temp_directory_path() / ("cadxform_faults_" + std::to_string(OwnProcessId()) + "_" + name);
   fs::remove_all(root_);
-  toolDir_ = root_ / "tool";
+  toolDir_ = root_ / toolFolder;
   workDir_ = root_ / "work";
   fs::create_directories(toolDir_);
   fs::create_directories(workDir_);

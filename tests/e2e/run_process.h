@@ -42,7 +42,8 @@ class TChild {
  public:
   // Starts exe with args in the folder cwd; standard output and standard
   // error go to files in scratchDir. On Windows every argument is passed in
-  // double quotes (the tool's own command-line rule drops them).
+  // double quotes (the tool's own command-line rule drops them), and the
+  // strings are UTF-8 (as std::filesystem::path::string() gives them).
   TChild(const std::string& exe, const std::vector<std::string>& args, const std::string& cwd,
          const std::string& scratchDir, const TChildLimits& limits = {});
   ~TChild();
@@ -79,10 +80,12 @@ TProcessResult RunProcess(const std::string& exe, const std::vector<std::string>
 //                                                     and its exchange file
 //   .../work                                          the working directory
 // The tool looks for its exchange file beside itself, so each run gets its
-// own copy. Everything is removed again by the destructor.
+// own copy. toolFolder replaces "tool" (it may be several levels deep).
+// Everything is removed again by the destructor.
 class TToolSandbox {
  public:
-  TToolSandbox(const std::string& exe, const std::string& name);
+  TToolSandbox(const std::string& exe, const std::string& name,
+               const std::filesystem::path& toolFolder = "tool");
   ~TToolSandbox();
   TToolSandbox(const TToolSandbox&) = delete;
   TToolSandbox& operator=(const TToolSandbox&) = delete;

@@ -78,7 +78,7 @@ TEST(CommandLine, ExeDirKeepsTheTrailingDelimiter) {
 }
 
 TEST(CommandLine, ExecutablePathNamesThisProgram) {
-  const std::string path = cadxform::platform::ExecutablePath();
+  const std::string path = cadxform::platform::ExecutablePath().string();
   ASSERT_FALSE(path.empty());
   EXPECT_NE(path.find("unit_tests"), std::string::npos) << path;
 }

@@ -64,7 +64,7 @@ TEST(RunMemory, EveryFailingAllocationEndsInInputOrMessage) {
   const std::string input = "hp1 10 20\r\nlg2\r\nly3\r\n0 0 5 5\r\nci 1 2 3\r\nch 1 2 1 0 \"A\r\n";
   const std::string message = "h#" + std::string(cadxform::kOutOfMemoryMessage) + "\r\n";
   const std::vector<std::string> args = {"1", "1", "110", "220"};
-  const std::string exeDir = dir.string() + "/";
+  const fs::path exeDir = dir;
 
   // A whole run first: how many allocations it makes, and its output.
   WriteAll(file, input);

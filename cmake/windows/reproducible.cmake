@@ -1,0 +1,7 @@
+# Reproducible Windows binaries: building the same sources twice, in any
+# folder, gives the same bytes. No link time stamp in the PE header, and no
+# source or build folder in the code (the file names of asserts and of debug
+# information are relative). Included before the targets are defined.
+add_link_options(-Wl,--no-insert-timestamp)
+add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>
+                    $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>)

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Builds the Windows executable in release mode and writes the release
+# package dist/cadxform-<version>-win32.zip with
+#   cadxform.exe     the tool (version from CMakeLists.txt)
+#   manual-ja.txt    the user guide in Japanese (docs/ja/manual-ja.txt)
+#   README.md        the developers' notes in English
+#   SHA256SUMS       the SHA-256 of the three files above
+# The package is reproducible: the same commit, built in any folder, gives
+# the same bytes. The executable has no time stamp or build folder inside,
+# and the zip entries are sorted and dated with the commit time
+# (SOURCE_DATE_EPOCH, when set, instead).
+#   scripts/package.sh [BUILD_DIR]      (default build/package)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+version=$(sed -n 's/^project(cadxform VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+[ -n "$version" ] || { echo "package: no version in CMakeLists.txt" >&2; exit 1; }
+epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || true)}
+[ -n "$epoch" ] || { echo "package: no commit time; set SOURCE_DATE_EPOCH" >&2; exit 1; }
+build=${1:-build/package}
+
+scripts/setup.sh >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DCADXFORM_TESTS=OFF --no-warn-unused-cli >/dev/null
+cmake --build "$build" --target cadxform -j 2 >/dev/null
+
+mkdir -p dist
+zip="dist/cadxform-$version-win32.zip"
+python3 - "$zip" "$epoch" "$build/cadxform.exe" docs/ja/manual-ja.txt README.md <<'PY'
+import hashlib, sys, time, zipfile
+
+zip_path, epoch, exe, guide, readme = sys.argv[1], int(sys.argv[2]), *sys.argv[3:]
+files = {"cadxform.exe": exe, "manual-ja.txt": guide, "README.md": readme}
+data = {name: open(path, "rb").read() for name, path in files.items()}
+data["SHA256SUMS"] = "".join(
+    f"{hashlib.sha256(data[n]).hexdigest()}  {n}\n" for n in sorted(data)).encode()
+# Zip times are local DOS times from 1980 on; the commit time in UTC.
+stamp = max(time.gmtime(epoch)[:6], (1980, 1, 1, 0, 0, 0))
+with zipfile.ZipFile(zip_path, "w") as z:
+    for name in sorted(data):
+        info = zipfile.ZipInfo(name, date_time=stamp)
+        info.create_system = 0          # MS-DOS attributes, as on Windows
+        info.external_attr = 0x20       # "archive", a plain file
+        info.compress_type = zipfile.ZIP_DEFLATED
+        z.writestr(info, data[name], compresslevel=9)
+PY
+echo "package: $zip"

@@ -1,0 +1,102 @@
+// File-system calls on POSIX: paths are bytes, renames replace atomically
+// whoever holds the old file open, so nothing needs retrying.
+#ifndef _WIN32
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/file_system.h"
+
+namespace cadxform::platform {
+
+namespace {
+
+// open() repeated while a signal interrupts it.
+int OpenRetrying(const char* path, int flags) {
+  int fd;
+  do {
+    fd = open(path, flags | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+}  // namespace
+
+TFileHandle CreateNewFile(const TPath& path) {
+  const int fd = OpenRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL);
+  return fd < 0 ? kNoFile : fd;
+}
+
+TFileHandle OpenForReading(const TPath& path) {
+  const int fd = OpenRetrying(path.c_str(), O_RDONLY);
+  return fd < 0 ? kNoFile : fd;
+}
+
+TFileHandle OpenForOverwrite(const TPath& path) {
+  // O_WRONLY fails on a folder (EISDIR); without O_CREAT nothing new appears.
+  const int fd = OpenRetrying(path.c_str(), O_WRONLY);
+  return fd < 0 ? kNoFile : fd;
+}
+
+bool ReadFromFile(TFileHandle file, char* data, size_t size, size_t& got) {
+  ssize_t n;
+  do {
+    n = read(static_cast<int>(file), data, size);
+  } while (n < 0 && errno == EINTR);
+  got = n > 0 ? static_cast<size_t>(n) : 0;
+  return n >= 0;
+}
+
+bool WriteToFile(TFileHandle file, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = write(static_cast<int>(file), data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool TruncateFile(TFileHandle file) {
+  const int fd = static_cast<int>(file);
+  return ftruncate(fd, 0) == 0 && lseek(fd, 0, SEEK_SET) == 0;
+}
+
+bool FlushFileToDisk(TFileHandle file) { return fsync(static_cast<int>(file)) == 0; }
+
+bool CloseFile(TFileHandle file) { return close(static_cast<int>(file)) == 0; }
+
+bool MoveFileOver(const TPath& from, const TPath& to) {
+  // The folder's name is made before the rename: an allocation failing
+  // after it would report a failure for a replacement that has happened.
+  const TPath dir = to.has_parent_path() ? to.parent_path() : TPath(".");
+  if (rename(from.c_str(), to.c_str()) != 0) return false;
+  // Make the new directory entry durable too; the rename has happened, so a
+  // failure here changes nothing for the caller.
+  const int fd = OpenRetrying(dir.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd >= 0) {
+    fsync(fd);
+    close(fd);
+  }
+  return true;
+}
+
+bool DeleteFileAt(const TPath& path) {
+  // unlink, unlike remove, leaves directories alone.
+  return unlink(path.c_str()) == 0;
+}
+
+bool PathExists(const TPath& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+uint32_t CurrentProcessId() { return static_cast<uint32_t>(getpid()); }
+
+}  // namespace cadxform::platform
+
+#endif  // !_WIN32
