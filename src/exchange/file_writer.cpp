@@ -1,6 +1,7 @@
 #include "exchange/file_writer.h"
 
 #include <cassert>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -68,6 +69,22 @@ bool BeginExchangeFile(TWriteState& w, const TPath& path) {
 
 // The content is flushed to disk before the rename, so a crash of the
 // machine right after it cannot leave an empty or partial exchange file.
+namespace {
+
+// MoveFileOver that deletes the temporary file when running out of memory
+// stops it before the rename, so no stray file stays beside the exchange
+// file; the failure then goes on to the caller.
+bool MoveTempOver(const TPath& tempPath, const TPath& path) {
+  try {
+    return MoveFileOver(tempPath, path);
+  } catch (const std::bad_alloc&) {
+    DeleteFileAt(tempPath);
+    throw;
+  }
+}
+
+}  // namespace
+
 bool WriteExchangeFile(TWriteState& w, const TPath& path) {
   TTempFileSink& spill = w.Spill;
   TPath tempPath;
@@ -92,7 +109,7 @@ bool WriteExchangeFile(TWriteState& w, const TPath& path) {
   }
   ok = ok && WriteOutLines(w.Out, file) && FlushFileToDisk(file);
   ok = CloseFile(file) && ok;
-  if (ok && MoveFileOver(tempPath, path)) return true;
+  if (ok && MoveTempOver(tempPath, path)) return true;
   DeleteFileAt(tempPath);
   if (!DeleteFileAt(path)) OverwriteWithFailureMessage(path);
   return false;

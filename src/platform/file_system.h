@@ -63,7 +63,8 @@ bool FlushFileToDisk(TFileHandle file);
 bool CloseFile(TFileHandle file);
 
 // Renames the file `from` to `to` in one step, replacing a file at `to`.
-// Fails, leaving both untouched, when `to` is a directory.
+// Fails, leaving both untouched, when `to` is a directory. May throw
+// std::bad_alloc, but only before anything has been renamed.
 bool MoveFileOver(const TPath& from, const TPath& to);
 
 // Deletes the file at path. Never removes a directory. False when nothing
