@@ -208,13 +208,25 @@ char* TryShortDecimal(char* out, double a) {
   // division that decides.
   const double off = scaled - n;
   if (off > scaled * 1e-12 || off < scaled * -1e-12) return nullptr;
-  if (n / kShortScale != a) return nullptr;
-  // Whole part below 10^8 and fraction below 10^7. a lies within far less
-  // than 10^-7 of N / 10^7 and is a whole number only when N / 10^7 is, so
-  // truncating a gives the whole part without a 64-bit division (a library
-  // call on the 32-bit target). The fraction is below 2^32, so the low 32
-  // bits of N suffice for it.
-  const auto whole = static_cast<uint32_t>(static_cast<int32_t>(a));
+  const double q = n / kShortScale;
+  if (q != a) {
+    // a is not the double nearest to N / 10^7 (a sum of two short decimals
+    // often is not), but N / 10^7 is still a's 15-digit rounding when a lies
+    // within half a unit of the 15th digit of it. That half unit exceeds
+    // a * 0.5e-15, so |a * 10^7 - N| < scaled * 0.5e-15 suffices. off is
+    // exact (scaled and N are within a factor of 2), and scaled is off
+    // a * 10^7 by at most scaled * 2^-53, for which the smaller factor
+    // leaves room; a tie never passes. Whole numbers from 10^8 up need more
+    // than eight digits before the point and go the general way.
+    if (!(off < scaled * 3.5e-16 && off > scaled * -3.5e-16 && q < kShortMax)) return nullptr;
+  }
+  // Whole part below 10^8 and fraction below 10^7. q is N / 10^7 rounded,
+  // which is a whole number exactly when N / 10^7 is and otherwise lies at
+  // least 10^-7 from one, far more than the rounding error, so truncating q
+  // gives the whole part without a 64-bit division (a library call on the
+  // 32-bit target). The fraction is below 2^32, so the low 32 bits of N
+  // suffice for it.
+  const auto whole = static_cast<uint32_t>(static_cast<int32_t>(q));
   const auto nLow = static_cast<uint32_t>(std::bit_cast<uint64_t>(biased));
   const uint32_t fraction = nLow - whole * static_cast<uint32_t>(kShortUnits);
   // The whole part without its leading zeros ("0" stays).
