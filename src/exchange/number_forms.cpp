@@ -1,6 +1,7 @@
 #include "exchange/number_forms.h"
 
 #include "numeric/powers_of_ten.h"
+#include "numeric/word_bits.h"
 
 #include <bit>
 #include <cassert>
@@ -133,14 +134,26 @@ uint64_t FixedRangeDigits(double a, int& E) {
 // halves, quarters and single digits in parallel lanes of the word; each
 // multiply-and-shift below is an exact division for its lane's range.
 uint64_t EightDigits(uint32_t v) {
-  // Two 4-digit lanes of 32 bits: x / 100 == (x * 10486) >> 20 for x < 10^4.
-  uint64_t w = (v / 10000u) | (static_cast<uint64_t>(v % 10000u) << 32);
-  const uint64_t hundreds = ((w * 10486u) >> 20) & 0x0000007F0000007Fu;
-  w = hundreds | ((w - hundreds * 100u) << 16);
-  // Four 2-digit lanes of 16 bits: x / 10 == (x * 103) >> 10 for x < 100.
-  const uint64_t tens = ((w * 103u) >> 10) & 0x000F000F000F000Fu;
-  w = tens | ((w - tens * 10u) << 8);
-  return w + 0x3030303030303030u;  // '0' in every byte
+  if constexpr (kWideRegisters) {
+    // Two 4-digit lanes of 32 bits: x / 100 == (x * 10486) >> 20 for x < 10^4.
+    uint64_t w = (v / 10000u) | (static_cast<uint64_t>(v % 10000u) << 32);
+    const uint64_t hundreds = ((w * 10486u) >> 20) & 0x0000007F0000007Fu;
+    w = hundreds | ((w - hundreds * 100u) << 16);
+    // Four 2-digit lanes of 16 bits: x / 10 == (x * 103) >> 10 for x < 100.
+    const uint64_t tens = ((w * 103u) >> 10) & 0x000F000F000F000Fu;
+    w = tens | ((w - tens * 10u) << 8);
+    return w + 0x3030303030303030u;  // '0' in every byte
+  } else {
+    // The same for each 4-digit half in its own 32-bit word.
+    auto fourDigits = [](uint32_t x) {
+      const uint32_t hundreds = (x * 10486u) >> 20;
+      uint32_t w = hundreds | ((x - hundreds * 100u) << 16);
+      const uint32_t tens = ((w * 103u) >> 10) & 0x000F000Fu;
+      w = tens | ((w - tens * 10u) << 8);
+      return w + 0x30303030u;
+    };
+    return fourDigits(v / 10000u) | (static_cast<uint64_t>(fourDigits(v % 10000u)) << 32);
+  }
 }
 
 // Stores the 8 bytes of w at p, lowest byte first, on any host.
@@ -155,7 +168,7 @@ inline void StoreWord(char* p, uint64_t w) {
 // Number of '0' bytes at the high end of a word of ASCII digits.
 inline int HighZeroDigits(uint64_t digits) {
   const uint64_t other = digits ^ 0x3030303030303030u;  // 0 where a '0' is
-  return std::countl_zero(other) / 8;  // 64 / 8 when all are '0'
+  return CountHighZeros(other) / 8;  // 64 / 8 when all are '0'
 }
 
 // Short decimals, the most common values of a drawing: magnitudes below
@@ -176,24 +189,43 @@ char* TryShortDecimal(char* out, double a) {
 #if FLT_EVAL_METHOD == 0
   if (!(a < kShortMax)) return nullptr;
   // a * 10^7 < 10^15 < 2^53: the product is off a short decimal's N by less
-  // than 0.25, so adding one half and truncating finds N.
+  // than 0.25, so the nearest whole number is N. Adding and taking away 2^52
+  // rounds to it (the product is below 2^52), in exact double arithmetic
+  // without an integer conversion (a trip through the x87 unit on the 32-bit
+  // target). Any other N is caught by the test below, which alone decides.
   const double scaled = a * kShortScale;
-  const auto n = static_cast<uint64_t>(scaled + 0.5);
+  const double two52 = std::bit_cast<double>(kTwo52Bits);
+  const double biased = scaled + two52;  // 2^52 + N, N in the stored fraction
+  const double n = biased - two52;
   // A short decimal scales to within a rounding error of a whole number;
   // most other values are far from one, which this rules out without the
   // division that decides.
-  const double off = scaled - static_cast<double>(n);
+  const double off = scaled - n;
   if (off > scaled * 1e-12 || off < scaled * -1e-12) return nullptr;
-  if (static_cast<double>(n) / kShortScale != a) return nullptr;
-  // Whole part below 10^8 and fraction below 10^7. a lies within far less
-  // than 10^-7 of N / 10^7 and is a whole number only when N / 10^7 is, so
-  // truncating a gives the whole part without a 64-bit division (a library
-  // call on the 32-bit target).
-  const auto whole = static_cast<uint32_t>(a);
-  const auto fraction = static_cast<uint32_t>(n - uint64_t{whole} * kShortUnits);
+  const double q = n / kShortScale;
+  if (q != a) {
+    // a is not the double nearest to N / 10^7 (a sum of two short decimals
+    // often is not), but N / 10^7 is still a's 15-digit rounding when a lies
+    // within half a unit of the 15th digit of it. That half unit exceeds
+    // a * 0.5e-15, so |a * 10^7 - N| < scaled * 0.5e-15 suffices. off is
+    // exact (scaled and N are within a factor of 2), and scaled is off
+    // a * 10^7 by at most scaled * 2^-53, for which the smaller factor
+    // leaves room; a tie never passes. Whole numbers from 10^8 up need more
+    // than eight digits before the point and go the general way.
+    if (!(off < scaled * 3.5e-16 && off > scaled * -3.5e-16 && q < kShortMax)) return nullptr;
+  }
+  // Whole part below 10^8 and fraction below 10^7. q is N / 10^7 rounded,
+  // which is a whole number exactly when N / 10^7 is and otherwise lies at
+  // least 10^-7 from one, far more than the rounding error, so truncating q
+  // gives the whole part without a 64-bit division (a library call on the
+  // 32-bit target). The fraction is below 2^32, so the low 32 bits of N
+  // suffice for it.
+  const auto whole = static_cast<uint32_t>(static_cast<int32_t>(q));
+  const auto nLow = static_cast<uint32_t>(std::bit_cast<uint64_t>(biased));
+  const uint32_t fraction = nLow - whole * static_cast<uint32_t>(kShortUnits);
   // The whole part without its leading zeros ("0" stays).
   const uint64_t wholeDigits = EightDigits(whole);
-  int lead = std::countr_zero(wholeDigits ^ 0x3030303030303030u) / 8;
+  int lead = CountLowZeros(wholeDigits ^ 0x3030303030303030u) / 8;
   if (lead > 7) lead = 7;
   StoreWord(out, wholeDigits >> (8 * lead));
   out += 8 - lead;
@@ -225,10 +257,23 @@ char* AppendFixedRange(char* out, double a) {
     std::memcpy(out, "1E15", 4);
     return out + 4;
   }
+  // d1..d7 and d8..d15 as numbers.
+  uint32_t high = 0;
+  if constexpr (kWideRegisters) {
+    high = static_cast<uint32_t>(q / 100000000u);
+  } else {
+    // The 64-bit division is a library call here. q < 10^15 is an exact
+    // double, and q / 10^8 (below 10^7) is a whole number or at least 10^-8
+    // from one, far more than the division's rounding error (below 10^-9),
+    // so the truncated double quotient is exact.
+    high = static_cast<uint32_t>(static_cast<int32_t>(ExactDouble(q) / 1e8));
+  }
+  // The remainder is below 10^8, so 32-bit arithmetic modulo 2^32 gives it.
+  const uint32_t low = static_cast<uint32_t>(q) - high * 100000000u;
   // The 15 digits as 16 bytes lo, hi (the last byte 0): d1..d7 from the
   // first word without its leading '0', then d8..d15.
-  const uint64_t first = EightDigits(static_cast<uint32_t>(q / 100000000u)) >> 8;
-  const uint64_t last = EightDigits(static_cast<uint32_t>(q % 100000000u));
+  const uint64_t first = EightDigits(high) >> 8;
+  const uint64_t last = EightDigits(low);
   const uint64_t lo = first | (last << 56);
   const uint64_t hi = last >> 8;
   // Significant digits: 15 less the trailing zeros (d1 is never '0').
@@ -333,6 +378,16 @@ void LibraryDigits(double a, TDecimal& d) {
   RoundUpLastDigit(d);
 }
 
+// |v|, computed in an SSE register. (The 32-bit target's C library headers
+// make std::fabs the x87 instruction, a round trip through memory.)
+double Magnitude(double v) {
+#if defined(__GNUC__)
+  return __builtin_fabs(v);
+#else
+  return std::fabs(v);
+#endif
+}
+
 // Writes d in fixed notation (-3 <= E <= 15) or exponent notation.
 char* AppendDecimal(char* out, const TDecimal& d) {
   const int n = d.Count;
@@ -422,7 +477,7 @@ char* AppendHexForm(char* out, int32_t value) {
 }
 
 char* AppendRealForm(char* out, double value) {
-  const double a = std::fabs(value);
+  const double a = Magnitude(value);
   if (a >= kFixedMin && a < kFixedMax) {  // never true for zero, INF or NAN
     // The sign without a branch: signs of coordinates are unpredictable.
     *out = '-';

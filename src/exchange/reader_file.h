@@ -19,6 +19,8 @@
 #include <string>
 #include <string_view>
 
+#include "numeric/word_bits.h"
+
 namespace cadxform {
 
 class TLineAssembler {
@@ -35,12 +37,11 @@ class TLineAssembler {
     if (ended_) return false;
     const char* end = data + size;
     while (data < end) {
-      const void* lf = std::memchr(data, '\n', static_cast<size_t>(end - data));
-      if (lf == nullptr) {
+      const char* stop = FindByte(data, static_cast<size_t>(end - data), '\n');
+      if (stop == nullptr) {
         carry_.append(data, static_cast<size_t>(end - data));
         break;
       }
-      const char* stop = static_cast<const char*>(lf);
       std::string_view raw(data, static_cast<size_t>(stop - data));
       data = stop + 1;
       if (!carry_.empty()) {

@@ -7,6 +7,10 @@
 
 #include "numeric/word_bits.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace cadxform {
 
 namespace {
@@ -50,6 +54,28 @@ constexpr uint64_t BytesEqual(uint64_t w, uint8_t b) { return BytesBelow(w ^ (kO
 // equals signs and bytes from 0x80 up. Exact for the lowest such byte.
 constexpr uint64_t SpecialBytes(uint64_t w) {
   return BytesBelow(w, 0x20) | BytesEqual(w, '"') | BytesEqual(w, '=') | (w & kHighBits);
+}
+
+// Position (0..16) of the first blank or special byte among the 16 bytes at
+// p; 16 when there is none. With SSE2 all 16 are tested at once: as signed
+// bytes, 0x80..0xFF are negative, so "below 0x21" takes them along with
+// blanks, tabs and control bytes. Otherwise two words.
+int FirstStop16(const char* p) {
+#if defined(__SSE2__)
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i stops = _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x21)),
+                                     _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
+                                                  _mm_cmpeq_epi8(v, _mm_set1_epi8('='))));
+  const auto bits = static_cast<uint32_t>(_mm_movemask_epi8(stops)) | (uint32_t{1} << 16);
+  return std::countr_zero(bits);
+#else
+  for (int half = 0; half < 16; half += 8) {
+    const uint64_t w = LoadWord(p + half);
+    const uint64_t stops = SpecialBytes(w) | BytesEqual(w, ' ');
+    if (stops != 0) return half + CountLowZeros(stops) / 8;
+  }
+  return 16;
+#endif
 }
 
 // The rest of a line after splitting has ended: line[from..size) goes to
@@ -119,9 +145,10 @@ bool TTokenLine::SplitPlain(std::string_view line) {
   const uint64_t padding = kOnes * ' ';
   std::memcpy(b + n, &padding, 8);
   std::memcpy(b + n + 8, &padding, 8);
-  // Each token ends at the first blank or special byte of the words read
-  // from its start on, so every byte of a token is checked; bytes between
-  // tokens are blanks.
+  // Each token ends at the first blank or special byte of the 16-byte
+  // pieces read from its start on, so every byte of a token is checked;
+  // bytes between tokens are blanks. A piece is read only from a position up
+  // to n, so it ends within the padding.
   int index = 0;  // token being built
   size_t i = 0;
   while (i < n && b[i] == ' ') ++i;  // leading blanks
@@ -129,13 +156,9 @@ bool TTokenLine::SplitPlain(std::string_view line) {
     // Token `index` starts at i and ends at the next blank.
     size_t j = i;
     for (;;) {
-      const uint64_t w = LoadWord(b + j);
-      const uint64_t stops = SpecialBytes(w) | BytesEqual(w, ' ');
-      if (stops != 0) {
-        j += static_cast<size_t>(std::countr_zero(stops) / 8);
-        break;
-      }
-      j += 8;
+      const int stop = FirstStop16(b + j);
+      j += static_cast<size_t>(stop);
+      if (stop < 16) break;
     }
     if (index < kMaxTokens) {
       begin_[static_cast<size_t>(index)] = i;

@@ -216,7 +216,7 @@ bool TryPlainDecimal(std::string_view text, double& value) {
 int LeadingDigits(uint64_t w) {
   const uint64_t t = w - kOnes * '0';
   const uint64_t nonDigit = (t | (t + kOnes * 0x76)) & kHighBits;
-  return std::countr_zero(nonDigit) / 8;  // 64 / 8 when all are digits
+  return CountLowZeros(nonDigit) / 8;  // 64 / 8 when all are digits
 }
 
 // The value of the first k (0..8) digits of the word: they are moved to
@@ -225,10 +225,20 @@ int LeadingDigits(uint64_t w) {
 uint64_t DigitsValue(uint64_t w, int k) {
   const int half = 4 * (8 - k);
   uint64_t v = ((w - kOnes * '0') << half) << half;
-  v = v * 10 + (v >> 8);
-  v = ((v & 0x000000FF000000FFu) * (100 + (uint64_t{1000000} << 32)) +
-       ((v >> 16) & 0x000000FF000000FFu) * (1 + (uint64_t{10000} << 32))) >> 32;
-  return v;
+  if constexpr (kWideRegisters) {
+    v = v * 10 + (v >> 8);
+    v = ((v & 0x000000FF000000FFu) * (100 + (uint64_t{1000000} << 32)) +
+         ((v >> 16) & 0x000000FF000000FFu) * (1 + (uint64_t{10000} << 32))) >> 32;
+    return v;
+  } else {
+    // Each half in 32-bit arithmetic: four digits d0..d3 (d0 lowest) become
+    // d0d1 and d2d3 in the lanes of bytes 0 and 2, then d0d1 * 100 + d2d3.
+    auto fourDigits = [](uint32_t x) {
+      x = (x * 10 + (x >> 8)) & 0x00FF00FFu;
+      return (x * (1 + (100u << 16))) >> 16;
+    };
+    return fourDigits(static_cast<uint32_t>(v)) * 10000u + fourDigits(static_cast<uint32_t>(v >> 32));
+  }
 }
 
 // TryPlainDecimal for a text followed by at least 16 readable bytes, for
@@ -267,7 +277,7 @@ bool TryPlainDecimalPadded(std::string_view text, double& value) {
   if (m > (uint64_t{1} << 53)) return false;
   // Multiplying by -1 or 1 is exact (and gives -0 for "-0").
   static constexpr double kSign[] = {1.0, -1.0};
-  value = static_cast<double>(m) / kPow10[fracCount] * kSign[negative];
+  value = ExactDouble(m) / kPow10[fracCount] * kSign[negative];
   return true;
 #else
   (void)text;

@@ -283,6 +283,33 @@ TEST(RealForm, ShortDecimalsAndNeighboursMatchReference) {
   }
 }
 
+// Values a few units in the last place off a short decimal, as sums of two
+// short decimals are (a moved coordinate): their 15-digit rounding is
+// usually the short decimal, but within 2 to 45 units of it lies the
+// boundary of that rounding; and values just below whole numbers and 10^8.
+TEST(RealForm, NearShortDecimalsMatchReference) {
+  std::mt19937_64 rng(9191);
+  for (int i = 0; i < 3000; ++i) {
+    const double v = static_cast<double>(rng() % 1000000000000000u) / 10000000.0;
+    const double moved = v + static_cast<double>(rng() % 100000000000u) / 10000000.0;
+    ASSERT_EQ(RealForm(moved), ReferenceRealForm(moved)) << std::hexfloat << moved;
+    double below = v, above = v;
+    for (int k = 1; k <= 60; ++k) {
+      below = std::nextafter(below, 0.0);
+      above = std::nextafter(above, 1e300);
+      ASSERT_EQ(RealForm(below), ReferenceRealForm(below)) << std::hexfloat << below;
+      ASSERT_EQ(RealForm(above), ReferenceRealForm(above)) << std::hexfloat << above;
+    }
+    // Half a unit of the seventh decimal: a tie for the short decimals.
+    const double half = (static_cast<double>(rng() % 1000000000u) + 0.5) / 10000000.0;
+    ASSERT_EQ(RealForm(half), ReferenceRealForm(half)) << std::hexfloat << half;
+  }
+  for (double v : {2.9999999999999996, 0.30000000000000004, 99999999.99999999, 99999999.999999985,
+                   std::nextafter(1e8, 0.0), 1820.0002966 + 0.1, -1710.0002966 + 1234.5}) {
+    EXPECT_EQ(RealForm(v), ReferenceRealForm(v)) << std::hexfloat << v;
+  }
+}
+
 TEST(RealForm, RoundTrip) {
   std::mt19937_64 rng(777);
   for (int i = 0; i < 100000; ++i) {
