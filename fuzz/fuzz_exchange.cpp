@@ -22,10 +22,10 @@
 #include "app/cmdline.h"
 #include "app/move_all.h"
 #include "app/run.h"
-#include "exchange/drawing.h"
+#include "cadxform/drawing.h"
 #include "exchange/reader.h"
 #include "exchange/reader_file.h"
-#include "exchange/write_state.h"
+#include "cadxform/write_state.h"
 
 namespace {
 

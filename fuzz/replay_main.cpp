@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "numeric/fp_setup.h"
+#include "cadxform/fp_setup.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 

@@ -1,7 +1,7 @@
 // Building drawings by hand in tests.
 #pragma once
 
-#include "exchange/drawing.h"
+#include "cadxform/drawing.h"
 
 namespace cadxform {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "numeric/fp_setup.h"
+#include "cadxform/fp_setup.h"
 #include "test_args.h"
 
 std::vector<std::string> TestArgs;

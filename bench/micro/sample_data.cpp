@@ -3,8 +3,8 @@
 
 #include "exchange/tokenizer.h"
 #include "gen/drawing_gen.h"
-#include "numeric/parse_number.h"
-#include "numeric/geometry.h"
+#include "cadxform/parse_number.h"
+#include "cadxform/geometry.h"
 
 namespace bench {
 

@@ -13,9 +13,9 @@
 
 #include "app/move_all.h"
 #include "exchange/reader.h"
-#include "exchange/drawing.h"
+#include "cadxform/drawing.h"
 #include "exchange/tokenizer.h"
-#include "exchange/write_state.h"
+#include "cadxform/write_state.h"
 #include "gen/number_text.h"
 
 namespace {

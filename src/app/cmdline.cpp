@@ -1,7 +1,7 @@
 #include "app/cmdline.h"
 
-#include "numeric/parse_number.h"
-#include "platform/platform.h"
+#include "cadxform/parse_number.h"
+#include "cadxform/platform.h"
 
 namespace cadxform {
 

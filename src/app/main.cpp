@@ -5,10 +5,10 @@
 // the entities in that file and rewrites it.
 #include <cstdio>
 
-#include "platform/platform.h"
+#include "cadxform/platform.h"
 #include "app/cmdline.h"
 #include "app/run.h"
-#include "numeric/fp_setup.h"
+#include "cadxform/fp_setup.h"
 
 int main(int argc, char** argv) {
   cadxform::EnsureExtendedPrecision();

@@ -1,7 +1,7 @@
 #include "app/move_all.h"
 
 #include "app/transform_common.h"
-#include "exchange/out_buffer.h"
+#include "cadxform/out_buffer.h"
 
 namespace cadxform {
 

@@ -2,9 +2,9 @@
 // point, then queues the whole output ("hd" and every stored entity).
 #pragma once
 
-#include "exchange/drawing.h"
-#include "exchange/emit.h"
-#include "exchange/write_state.h"
+#include "cadxform/drawing.h"
+#include "cadxform/emit.h"
+#include "cadxform/write_state.h"
 
 namespace cadxform {
 

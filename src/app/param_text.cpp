@@ -4,10 +4,10 @@
 #include <cstddef>
 
 #include "exchange/number_forms.h"
-#include "exchange/text_pool.h"
-#include "numeric/cp932.h"
-#include "numeric/geometry.h"
-#include "numeric/parse_number.h"
+#include "cadxform/text_pool.h"
+#include "cadxform/cp932.h"
+#include "cadxform/geometry.h"
+#include "cadxform/parse_number.h"
 
 namespace cadxform {
 

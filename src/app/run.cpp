@@ -8,9 +8,9 @@
 #include "app/move_all.h"
 #include "app/two_point.h"
 #include "platform/file_system.h"
-#include "exchange/file_writer.h"
-#include "exchange/out_buffer.h"
-#include "exchange/reader.h"
+#include "cadxform/file_writer.h"
+#include "cadxform/out_buffer.h"
+#include "cadxform/reader.h"
 
 namespace cadxform {
 

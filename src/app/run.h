@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "exchange/drawing.h"
-#include "exchange/emit.h"
-#include "exchange/write_state.h"
-#include "platform/path.h"
+#include "cadxform/drawing.h"
+#include "cadxform/emit.h"
+#include "cadxform/write_state.h"
+#include "cadxform/path.h"
 
 namespace cadxform {
 

@@ -6,10 +6,10 @@
 #include <cmath>
 #include <string_view>
 
-#include "exchange/drawing.h"
-#include "exchange/emit.h"
-#include "exchange/out_buffer.h"
-#include "exchange/write_state.h"
+#include "cadxform/drawing.h"
+#include "cadxform/emit.h"
+#include "cadxform/out_buffer.h"
+#include "cadxform/write_state.h"
 
 namespace cadxform {
 

@@ -6,9 +6,9 @@
 #include "app/param_text.h"
 #include "app/transform_common.h"
 #include "exchange/number_forms.h"
-#include "exchange/out_buffer.h"
-#include "numeric/geometry.h"
-#include "numeric/rounding.h"
+#include "cadxform/out_buffer.h"
+#include "cadxform/geometry.h"
+#include "cadxform/rounding.h"
 
 namespace cadxform {
 

@@ -5,9 +5,9 @@
 
 #include <string_view>
 
-#include "exchange/drawing.h"
-#include "exchange/emit.h"
-#include "exchange/write_state.h"
+#include "cadxform/drawing.h"
+#include "cadxform/emit.h"
+#include "cadxform/write_state.h"
 
 namespace cadxform {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "exchange/number_forms.h"
-#include "exchange/out_buffer.h"
+#include "cadxform/out_buffer.h"
 
 namespace cadxform {
 

@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "exchange/out_buffer.h"
-#include "exchange/write_state.h"
+#include "cadxform/out_buffer.h"
+#include "cadxform/write_state.h"
 
 namespace cadxform {
 

@@ -1,4 +1,4 @@
-#include "exchange/drawing.h"
+#include "cadxform/drawing.h"
 
 namespace cadxform {
 

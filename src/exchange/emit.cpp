@@ -1,4 +1,4 @@
-#include "exchange/emit.h"
+#include "cadxform/emit.h"
 
 #include <cstring>
 #include <string_view>
@@ -7,7 +7,7 @@
 #include "exchange/attr_writers.h"
 #include "exchange/entity_writers.h"
 #include "exchange/number_forms.h"
-#include "exchange/out_buffer.h"
+#include "cadxform/out_buffer.h"
 
 namespace cadxform {
 

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "exchange/number_forms.h"
-#include "exchange/out_buffer.h"
-#include "numeric/cp932.h"
-#include "numeric/geometry.h"
+#include "cadxform/out_buffer.h"
+#include "cadxform/cp932.h"
+#include "cadxform/geometry.h"
 
 namespace cadxform {
 

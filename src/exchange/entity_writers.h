@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "exchange/out_buffer.h"
+#include "cadxform/out_buffer.h"
 
 namespace cadxform {
 

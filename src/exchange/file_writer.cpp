@@ -1,4 +1,4 @@
-#include "exchange/file_writer.h"
+#include "cadxform/file_writer.h"
 
 #include <cassert>
 #include <new>
@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "platform/file_system.h"
-#include "exchange/out_buffer.h"
+#include "cadxform/out_buffer.h"
 #include "exchange/overwrite_message.h"
 #include "exchange/temp_file_sink.h"
 
@@ -48,7 +48,7 @@ bool WriteOutLines(const TOutBuffer& lines, TFileHandle file) {
 }  // namespace
 
 void AbandonExchangeFile(TWriteState& w) {
-  TTempFileSink& spill = w.Spill;
+  TTempFileSink& spill = *w.Spill;
   if (w.Out.Sink() == &spill) w.Out.SetSink(nullptr);
   spill.Abandon();
 }
@@ -61,7 +61,7 @@ bool BeginExchangeFile(TWriteState& w, const TPath& path) {
   TPath tempPath;
   const TFileHandle file = CreateTempBeside(path, tempPath);
   if (file == kNoFile) return false;  // the buffer stays in memory
-  TTempFileSink& spill = w.Spill;
+  TTempFileSink& spill = *w.Spill;
   spill.Open(std::move(forPath), std::move(tempPath), file);
   w.Out.SetSink(&spill);
   return true;
@@ -86,7 +86,7 @@ bool MoveTempOver(const TPath& tempPath, const TPath& path) {
 }  // namespace
 
 bool WriteExchangeFile(TWriteState& w, const TPath& path) {
-  TTempFileSink& spill = w.Spill;
+  TTempFileSink& spill = *w.Spill;
   TPath tempPath;
   TFileHandle file = kNoFile;
   bool ok = true;

@@ -1,4 +1,4 @@
-#include "exchange/head_table.h"
+#include "cadxform/head_table.h"
 
 #include <cassert>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "exchange/out_buffer.h"
+#include "cadxform/out_buffer.h"
 
 #include <cstring>
 #include <utility>

@@ -9,7 +9,7 @@
 
 #include <string_view>
 
-#include "platform/path.h"
+#include "cadxform/path.h"
 
 namespace cadxform {
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "exchange/drawing.h"
+#include "cadxform/drawing.h"
 #include "exchange/tokenizer.h"
 
 namespace cadxform {

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "exchange/drawing.h"
+#include "cadxform/drawing.h"
 #include "exchange/read_state.h"
 #include "exchange/tokenizer.h"
 

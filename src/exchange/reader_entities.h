@@ -12,7 +12,7 @@
 // runs out on the way, Order never names a record that does not exist.
 #pragma once
 
-#include "exchange/drawing.h"
+#include "cadxform/drawing.h"
 #include "exchange/read_state.h"
 #include "exchange/tokenizer.h"
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "exchange/tokenizer.h"
-#include "numeric/parse_number.h"
+#include "cadxform/parse_number.h"
 
 namespace cadxform::reading {
 

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "exchange/out_buffer.h"
+#include "cadxform/out_buffer.h"
 #include "platform/file_system.h"
 
 namespace cadxform {

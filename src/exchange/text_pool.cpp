@@ -1,4 +1,4 @@
-#include "exchange/text_pool.h"
+#include "cadxform/text_pool.h"
 
 #include <cstring>
 

@@ -34,7 +34,7 @@
 #include <memory>
 #include <string_view>
 
-#include "numeric/cp932.h"
+#include "cadxform/cp932.h"
 
 namespace cadxform {
 

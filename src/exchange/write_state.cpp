@@ -1,6 +1,16 @@
-#include "exchange/write_state.h"
+#include "cadxform/write_state.h"
+
+#include "exchange/temp_file_sink.h"
 
 namespace cadxform {
+
+TWriteState::TWriteState() : Spill(std::make_unique<TTempFileSink>()) {
+  PendingAttr.fill(true);
+  First.FontName.clear();  // a drawing without a font line
+}
+
+// The buffer forgets its sink before either is destroyed.
+TWriteState::~TWriteState() { Out.SetSink(nullptr); }
 
 void ResetAttrState(TWriteState& w, const TDrawing& d) {
   w.PendingAttr.fill(true);

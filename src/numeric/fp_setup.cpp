@@ -1,5 +1,5 @@
 // x87 precision control.
-#include "numeric/fp_setup.h"
+#include "cadxform/fp_setup.h"
 
 namespace cadxform {
 

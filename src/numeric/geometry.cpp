@@ -7,8 +7,8 @@
 // the last bits, and the output files of both builds must be identical.
 #include <cmath>
 
-#include "numeric/geometry.h"
-#include "numeric/rounding.h"
+#include "cadxform/geometry.h"
+#include "cadxform/rounding.h"
 
 namespace cadxform {
 namespace {

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "numeric/parse_number.h"
+#include "cadxform/parse_number.h"
 #include "numeric/powers_of_ten.h"
 #include "numeric/word_bits.h"
 

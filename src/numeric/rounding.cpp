@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "numeric/rounding.h"
+#include "cadxform/rounding.h"
 
 namespace cadxform {
 

@@ -19,7 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/path.h"
+#include "cadxform/path.h"
 
 namespace cadxform::platform {
 

@@ -1,5 +1,5 @@
 // Paths as message text, and message lines that name a path.
-#include "platform/path.h"
+#include "cadxform/path.h"
 
 #include <exception>
 

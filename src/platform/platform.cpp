@@ -1,5 +1,5 @@
 // Platform layer: one file, one #ifdef per concern.
-#include "platform/platform.h"
+#include "cadxform/platform.h"
 
 #include <utility>
 

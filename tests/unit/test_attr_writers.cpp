@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/write_state.h"
+#include "cadxform/write_state.h"
 
 namespace {
 

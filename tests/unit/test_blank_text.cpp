@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "numeric/cp932.h"
+#include "cadxform/cp932.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/cmdline.h"
-#include "platform/platform.h"
+#include "cadxform/platform.h"
 
 namespace cadxform {
 namespace {

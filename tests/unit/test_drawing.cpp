@@ -1,12 +1,12 @@
 // The drawing, the reader's and the writer's state: defaults, growth of the
 // record arrays and the attribute reset before writing.
-#include "exchange/drawing.h"
+#include "cadxform/drawing.h"
 
 #include <gtest/gtest.h>
 
 #include "exchange/read_state.h"
 #include "exchange/reader.h"
-#include "exchange/write_state.h"
+#include "cadxform/write_state.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "exchange/emit.h"
-#include "exchange/out_buffer.h"
-#include "exchange/drawing.h"
+#include "cadxform/emit.h"
+#include "cadxform/out_buffer.h"
+#include "cadxform/drawing.h"
 #include "store_records.h"
 
 namespace cadxform {

@@ -1,4 +1,4 @@
-#include "exchange/file_writer.h"
+#include "cadxform/file_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "exchange/out_buffer.h"
-#include "exchange/write_state.h"
+#include "cadxform/out_buffer.h"
+#include "cadxform/write_state.h"
 
 #ifndef _WIN32
 #include <sys/resource.h>

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "numeric/geometry.h"
-#include "numeric/fp_setup.h"
+#include "cadxform/geometry.h"
+#include "cadxform/fp_setup.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "exchange/head_table.h"
+#include "cadxform/head_table.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "exchange/drawing.h"
+#include "cadxform/drawing.h"
 #include "exchange/read_state.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/move_all.h"
-#include "exchange/drawing.h"
+#include "cadxform/drawing.h"
 #include "store_records.h"
 
 namespace cadxform {

@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "numeric/parse_number.h"
+#include "cadxform/parse_number.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <system_error>
 
-#include "numeric/parse_number.h"
+#include "cadxform/parse_number.h"
 
 using cadxform::StrToFloatOrZero;
 using cadxform::StrToIntOrZero;

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "exchange/reader_file.h"
-#include "exchange/drawing.h"
+#include "cadxform/drawing.h"
 #include "exchange/read_state.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include "exchange/number_forms.h"
 #include "exchange/reader.h"
 #include "exchange/reader_file.h"
-#include "exchange/drawing.h"
+#include "cadxform/drawing.h"
 
 namespace cadxform {
 namespace {

@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "numeric/rounding.h"
+#include "cadxform/rounding.h"
 
 namespace {
 

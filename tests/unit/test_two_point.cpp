@@ -8,7 +8,7 @@
 
 #include "app/transform_common.h"
 #include "app/two_point.h"
-#include "exchange/drawing.h"
+#include "cadxform/drawing.h"
 #include "store_records.h"
 
 namespace cadxform {

@@ -22,9 +22,9 @@
 #include <cstdint>
 #include <string>
 
-#include "exchange/block_array.h"
-#include "exchange/head_table.h"
-#include "exchange/text_pool.h"
+#include "cadxform/block_array.h"
+#include "cadxform/head_table.h"
+#include "cadxform/text_pool.h"
 
 namespace cadxform {
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string_view>
 
-#include "exchange/drawing.h"
-#include "exchange/write_state.h"
+#include "cadxform/drawing.h"
+#include "cadxform/write_state.h"
 
 namespace cadxform {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/path.h"
+#include "cadxform/path.h"
 
 namespace cadxform::platform {
 

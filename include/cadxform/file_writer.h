@@ -12,8 +12,8 @@
 
 #include <string>
 
-#include "exchange/write_state.h"
-#include "platform/path.h"
+#include "cadxform/write_state.h"
+#include "cadxform/path.h"
 
 namespace cadxform {
 

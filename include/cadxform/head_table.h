@@ -17,7 +17,7 @@
 
 #include <cstdint>
 
-#include "exchange/block_array.h"
+#include "cadxform/block_array.h"
 
 namespace cadxform {
 

@@ -14,23 +14,24 @@
 #pragma once
 
 #include <array>
+#include <memory>
 
-#include "exchange/drawing.h"
-#include "exchange/out_buffer.h"
-#include "exchange/temp_file_sink.h"
+#include "cadxform/drawing.h"
+#include "cadxform/out_buffer.h"
 
 namespace cadxform {
 
+// The temporary file of the file writer (file_writer.h); its own business.
+class TTempFileSink;
+
 struct TWriteState {
-  // Ready to write an empty drawing: as after ResetAttrState.
-  TWriteState() {
-    PendingAttr.fill(true);
-    First.FontName.clear();  // a drawing without a font line
-  }
+  // Ready to write an empty drawing: as after ResetAttrState. Throws
+  // std::bad_alloc when memory runs out.
+  TWriteState();
   TWriteState(const TWriteState&) = delete;
   TWriteState& operator=(const TWriteState&) = delete;
-  // The buffer forgets its sink before either is destroyed.
-  ~TWriteState() { Out.SetSink(nullptr); }
+  // Deletes a temporary file begun and never written (BeginExchangeFile).
+  ~TWriteState();
 
   // The drawing's first-seen attributes (set by ResetAttrState): the values
   // written for out-of-range numbers, -1 widths and missing font names.
@@ -42,8 +43,9 @@ struct TWriteState {
   std::array<bool, kAttrCount> PendingAttr;
   // Lines queued for the output file.
   TOutBuffer Out;
-  // The temporary file Out spills into once BeginExchangeFile created it.
-  TTempFileSink Spill;
+  // The temporary file Out spills into once BeginExchangeFile created it
+  // (used by the file writer only).
+  std::unique_ptr<TTempFileSink> Spill;
 };
 
 // Prepares w for writing drawing d: all ten PendingAttr flags true, the
