@@ -1,0 +1,108 @@
+// The library as a transform uses it, through its public headers alone: two
+// drawings held and written side by side give the bytes each gives alone,
+// and the version query agrees with the version macros.
+#include <gtest/gtest.h>
+
+#include <cadxform/cadxform.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/file_system.h"  // only to name the test's folder
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace cadxform;
+
+std::string ReadBytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class Library : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("library_test_" + std::to_string(platform::CurrentProcessId()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // A copy of the example drawing (or of `bytes`) at dir/name.
+  fs::path Input(const std::string& name, const std::string& bytes = std::string()) {
+    const fs::path p = dir_ / name;
+    if (bytes.empty()) {
+      fs::copy_file(fs::path(EXAMPLES_DIR) / "drawing.txt", p);
+    } else {
+      std::ofstream(p, std::ios::binary) << bytes;
+    }
+    return p;
+  }
+
+  fs::path dir_;
+};
+
+// Reads, emits with overrides and writes one file on its own.
+void RewriteAlone(const fs::path& path, const TEmitOverrides& o) {
+  TDrawing d;
+  ASSERT_TRUE(ReadExchangeFile(path, d));
+  TWriteState w;
+  ResetAttrState(w, d);
+  ASSERT_TRUE(BeginExchangeFile(w, path));
+  AddOutLine(w.Out, "hd");
+  EmitAll(d, w, o);
+  ASSERT_TRUE(WriteExchangeFile(w, path));
+}
+
+TEST_F(Library, TwoDrawingsSideBySideWriteWhatEachWritesAlone) {
+  const std::string small = "lg3\r\nly1\r\nlc2\r\n0 0 5 5\r\ncn0 1 2 0 4\r\nch 1 1 1 0 \"\x83\x65\x83\x58\x83\x67\r\n";  // テスト
+  TEmitOverrides recolor;
+  recolor.ColorOverride = 6;
+  const fs::path a1 = Input("a1.txt"), a2 = Input("a2.txt");
+  const fs::path b1 = Input("b1.txt", small), b2 = Input("b2.txt", small);
+  RewriteAlone(a1, recolor);
+  RewriteAlone(b1, TEmitOverrides());
+
+  // Both drawings read before either is written; the second one written first.
+  TDrawing da, db;
+  ASSERT_TRUE(ReadExchangeFile(a2, da));
+  ASSERT_TRUE(ReadExchangeFile(b2, db));
+  TWriteState wa, wb;
+  ResetAttrState(wa, da);
+  ResetAttrState(wb, db);
+  ASSERT_TRUE(BeginExchangeFile(wa, a2));
+  ASSERT_TRUE(BeginExchangeFile(wb, b2));
+  AddOutLine(wb.Out, "hd");
+  AddOutLine(wa.Out, "hd");
+  EmitAll(db, wb);
+  EmitAll(da, wa, recolor);
+  ASSERT_TRUE(WriteExchangeFile(wb, b2));
+  ASSERT_TRUE(WriteExchangeFile(wa, a2));
+
+  EXPECT_EQ(ReadBytes(a2), ReadBytes(a1));
+  EXPECT_EQ(ReadBytes(b2), ReadBytes(b1));
+  EXPECT_NE(ReadBytes(a1).find("lc6\r\n"), std::string::npos);
+  // The text keeps the default font "<ＭＳ ゴシック>"; group 3 and layer 1
+  // are in force at the end, so no closing lines.
+  EXPECT_EQ(ReadBytes(b1), "hd\r\nlg3\r\nly1\r\nlc2\r\nlt1\r\nlw0\r\n0 0 5 5\r\ncn0 1 2 0 4\r\ncc0\r\n"
+                           "cn\"$<\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E>\r\n"
+                           "ch 1 1 1 0 \"\x83\x65\x83\x58\x83\x67\r\n");
+}
+
+TEST(LibraryVersion, QueryAgreesWithTheMacros) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%d.%d.%d", CADXFORM_VERSION_MAJOR, CADXFORM_VERSION_MINOR,
+                CADXFORM_VERSION_PATCH);
+  EXPECT_STREQ(LibraryVersionString(), text);
+  EXPECT_STREQ(LibraryVersionString(), CADXFORM_VERSION_STRING);
+  EXPECT_EQ(LibraryVersionNumber(),
+            CADXFORM_VERSION_MAJOR * 10000 + CADXFORM_VERSION_MINOR * 100 + CADXFORM_VERSION_PATCH);
+}
+
+}  // namespace
