@@ -1,5 +1,15 @@
 // Code page 932 (Shift-JIS) character helpers. Texts are bytes in this code
-// page everywhere in the tool and are never converted.
+// page everywhere in the library and are never converted: a byte search in a
+// text must step over double-byte characters whole, since their second byte
+// may look like a blank, a comma or a backslash.
+//
+// Example: the text "表\" (bytes 0x95 0x5C 0x5C) holds one backslash of its
+// own; the first 0x5C is the second byte of "表":
+//   for (size_t i = 0; i < t.size(); ++i) {
+//     if (IsLeadByte(t[i])) { ++i; continue; }   // skip the whole character
+//     if (t[i] == '\\') ...                      // a real backslash
+//   }
+//   StripBlanks(" \x81\x40A B") -> "AB"   (half- and full-width blanks go)
 #pragma once
 
 #include <string>

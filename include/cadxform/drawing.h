@@ -1,12 +1,12 @@
-// The drawing: what the reader fills from the exchange file, the transforms
-// change in place and the emission writes back.
+// The drawing: what the reader fills from the exchange file, a transform
+// changes in place and the emission writes back.
 //
 // A TDrawing holds the header values, the indicated points, the first-seen
 // attributes, the entity records of the fifteen kinds, their heads, the
 // bytes of their texts and the input order. It holds no reading or writing
-// state: the reader keeps its running attributes in a TReadState
-// (read_state.h), the emission keeps what it wrote last in a TWriteState
-// (write_state.h). Any number of drawings may exist side by side.
+// state: the reader keeps its running attributes to itself, the emission
+// keeps what it wrote last in a TWriteState (write_state.h). Any number of
+// drawings may exist side by side.
 //
 // The reader is the only code that adds records; a transform changes
 // records in place (never adding or removing one), and the writer only
@@ -14,8 +14,25 @@
 // radii and sizes are doubles in drawing units; angles are degrees except
 // the `TiltRad` of the sc/se/so/sg solids.
 //
-// Records hold their head as a THeadRef into the drawing's head table:
-// `d.Heads[rec.Head].Group`.
+// Records hold their head (layer group, layer, colour, line type and width,
+// z-flags) as a THeadRef into the drawing's head table:
+// `d.Heads[rec.Head].Group`. A head never changes; to give a record other
+// attributes, intern the changed head. Texts are references into the
+// drawing's text pool; to change one, add the new bytes to the pool.
+//
+// Example: move every line of layer group 2 by (10, 0), turn it into colour
+// 5 and rename every text:
+//   d.Lines.ForEach([&](TLineEnt& e) {
+//     TEntHead h = d.Heads[e.Head];
+//     if (h.Group != 2) return;
+//     e.X1 += 10;  e.X2 += 10;
+//     h.Color = 5;
+//     e.Head = InternHead(d, h);
+//   });
+//   d.Texts.ForEach([&](TTextEnt& t) { t.Text = d.TextPool.AddShort("A-1"); });
+// and in input order, whatever the kind:
+//   for (int32_t i = 0; i < d.Order.Count(); ++i)
+//     if (d.Order[i].Kind == ekCircle) d.Circles[d.Order[i].Index].R *= 2;
 #pragma once
 
 #include <array>

@@ -8,6 +8,15 @@
 //   BeginExchangeFile(w, path);   // before the transform queues any line
 //   ... EmitAll(d, w) ...         // full 1 MiB chunks go to the temporary file
 //   WriteExchangeFile(w, path);   // the rest, flush, replace
+//
+// The host reads whatever the file holds after the transform ends as its
+// result. It must never find its own input there (it would add every
+// selected entity a second time), nor part of a drawing. So when reading
+// failed or memory ran out, replace the file by a message line for the
+// user instead of the drawing:
+//   TWriteState m;
+//   AddMessageLine(m.Out, message);   // "h#" + message, code page 932 bytes
+//   WriteExchangeFile(m, path);
 #pragma once
 
 #include <string>

@@ -2,9 +2,9 @@
 // lines must be written whatever was written last, the output buffer and
 // the temporary file it spills into.
 //
-// The attribute writers (attr_writers.h) compare each value with the one
-// written last and write a line only when it differs or is pending; the
-// entity writers append to Out. A write state belongs to one output; a
+// The emission (emit.h) compares each attribute value with the one written
+// last and writes its line only when it differs or is pending, and appends
+// the entity lines to Out. A write state belongs to one output; a
 // second output (another file, or a second writer that continues the same
 // file from a split point) takes a write state of its own, primed with the
 // values the first one would have written last.
