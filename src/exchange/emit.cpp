@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "exchange/attr_writers.h"
+#include "exchange/emit_range.h"
 #include "exchange/entity_writers.h"
 #include "exchange/number_forms.h"
 #include "exchange/out_buffer.h"
@@ -16,15 +17,15 @@ namespace {
 // Every attribute writer is called without number conversion.
 constexpr int32_t kNoConversion = 0;
 
-// The progress display and the Escape poll run once per this many entities.
-constexpr int32_t kPollInterval = 100;
-
 // What every per-kind routine works with: the drawing it reads, the write
 // state it changes and the overrides it applies.
+// With AttrsOnly set only the attribute writers run: the write state ends
+// as after writing the entities, without their lines.
 struct TEmission {
   const TDrawing& D;
   TWriteState& W;
   const TEmitOverrides& O;
+  bool AttrsOnly;
 };
 
 // Group and layer are overridden only by a value inside 0..15.
@@ -86,6 +87,7 @@ void EmitLine(TEmission& em, int32_t index, int32_t pos, int32_t& openPl) {
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutLineStyle(em, h);
+  if (em.AttrsOnly) return;
   if (e.PlNo > 0 && e.PlNo != openPl) {
     PutPlStart(em.W.Out);
     openPl = e.PlNo;
@@ -103,6 +105,7 @@ void EmitCircle(TEmission& em, int32_t index) {
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutLineStyle(em, h);
+  if (em.AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutCircle(em.W.Out, e.X, e.Y, e.R);
 }
@@ -112,6 +115,7 @@ void EmitArc(TEmission& em, int32_t index) {
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutLineStyle(em, h);
+  if (em.AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutArc(em.W.Out, e.X, e.Y, e.R, e.ArcParam1, e.ArcParam2, e.Ratio, e.TiltAngle);
 }
@@ -121,6 +125,7 @@ void EmitText(TEmission& em, int32_t index) {
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutTextStyle(em, e);
+  if (em.AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutText(em.W.Out, e.Cmd, e.Text.View(), e.X, e.Y, e.Dx, e.Dy);
 }
@@ -136,6 +141,7 @@ void EmitPoint(TEmission& em, int32_t index) {
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutPointStyle(em, h);
+  if (em.AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutPoint(em.W.Out, e.X, e.Y);
 }
@@ -145,6 +151,7 @@ void EmitMark(TEmission& em, int32_t index) {
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutPointStyle(em, h);
+  if (em.AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutMark(em.W.Out, e.Code, e.X, e.Y, e.Size, e.Angle);
 }
@@ -157,6 +164,7 @@ void EmitDim(TEmission& em, int32_t index) {
   PutGroupAndLayer(em, h);
   PutLineStyle(em, em.D.Heads[e.Line.Head]);
   PutTextStyle(em, e.Text);
+  if (em.AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutDim(em.W.Out, e.Text.Text.View(), e.Line.X1, e.Line.Y1, e.Line.X2, e.Line.Y2, e.Text.X, e.Text.Y,
          e.Text.Dx, e.Text.Dy);
@@ -168,6 +176,7 @@ void EmitSolid2(TEmission& em, int32_t index) {
   PutGroupAndLayer(em, h);
   PutSolidStyle(em, h, e.SolidColor);
   PutLineWidth(em.W, Pick(em.O.LineWidthOverride, h.LineWidth));
+  if (em.AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutSolid2(em.W.Out, e.X1, e.Y1, e.X2, e.Y2);
 }
@@ -177,6 +186,7 @@ void EmitSolid3(TEmission& em, int32_t index) {
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutSolidStyle(em, h, e.SolidColor);
+  if (em.AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutSolid3(em.W.Out, e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3);
 }
@@ -186,6 +196,7 @@ void EmitSolid4(TEmission& em, int32_t index) {
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutSolidStyle(em, h, e.SolidColor);
+  if (em.AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutSolid4(em.W.Out, e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3, e.X4, e.Y4);
 }
@@ -195,6 +206,7 @@ void EmitSc(TEmission& em, int32_t index) {
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutSolidStyle(em, h, e.SolidColor);
+  if (em.AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutSc(em.W.Out, e.Code, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2);
 }
@@ -205,6 +217,7 @@ void EmitSe(TEmission& em, int32_t index) {
   PutGroupAndLayer(em, h);
   PutSolidStyle(em, h, e.SolidColor);
   PutLineWidth(em.W, Pick(em.O.LineWidthOverride, h.LineWidth));
+  if (em.AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutSe(em.W.Out, e.Code, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2);
 }
@@ -214,6 +227,7 @@ void EmitSo(TEmission& em, int32_t index) {
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutSolidStyle(em, h, e.SolidColor);
+  if (em.AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutSo(em.W.Out, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2, e.R2);
 }
@@ -223,6 +237,7 @@ void EmitSg(TEmission& em, int32_t index) {
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutSolidStyle(em, h, e.SolidColor);
+  if (em.AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutSg(em.W.Out, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2, e.R2);
 }
@@ -270,26 +285,48 @@ void ShowProgress(TProgress& progress, int32_t pos, int32_t total) {
 
 }  // namespace
 
-void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
-             const TEscapeKeySource& escapeKeyDown, TProgress* progress) {
-  TEmission em{d, w, overrides};
-  if (d.BzSeen) w.Out.AddLine("bz");
-  int32_t openPl = 0;
-  const int32_t total = d.Order.Count();
-  for (int32_t pos = 0; pos < total; ++pos) {
-    if (pos % kPollInterval == 0) {
-      if (progress != nullptr) ShowProgress(*progress, pos, total);
-      // The user abandons the whole output, "hd" and "bz" included.
-      if (escapeKeyDown && escapeKeyDown()) {
-        ClearOutLines(w.Out);
-        break;
-      }
-    }
+bool PollAt(const TEmitPolls& polls, int32_t pos) {
+  if (pos % kPollInterval != 0) return false;
+  if (polls.Progress != nullptr) ShowProgress(*polls.Progress, pos, polls.Total);
+  return polls.EscapeKeyDown && polls.EscapeKeyDown();
+}
+
+int32_t PollRange(const TEmitPolls& polls, int32_t from, int32_t to) {
+  for (int32_t pos = from; pos < to; ++pos) {
+    if (PollAt(polls, pos)) return pos;
+  }
+  return to;
+}
+
+int32_t OpenPolylineBefore(const TDrawing& d, int32_t pos) {
+  if (pos <= 0 || pos >= d.Order.Count()) return 0;
+  const TOrderEntry& prev = d.Order[pos - 1];
+  if (prev.Kind != ekLine) return 0;
+  const int32_t plNo = d.Lines[prev.Index].PlNo;
+  return PolylineContinues(d, pos - 1, plNo) ? plNo : 0;
+}
+
+int32_t EmitRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int32_t from,
+                  int32_t to, const TEmitPolls* polls, const std::atomic<bool>* stop) {
+  TEmission em{d, w, o, false};
+  int32_t openPl = OpenPolylineBefore(d, from);
+  for (int32_t pos = from; pos < to; ++pos) {
+    if (polls != nullptr && PollAt(*polls, pos)) return pos;
+    if (stop != nullptr && pos % kPollInterval == 0 && stop->load(std::memory_order_relaxed)) return pos;
     EmitEntry(em, pos, openPl);
   }
-  // Leave the drawing's own layer group and layer in force.
-  PutGroup(w, d.First.Group);
-  PutLayer(w, d.First.Layer);
+  return to;
+}
+
+void PrimeRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int32_t from, int32_t to) {
+  TEmission em{d, w, o, true};
+  int32_t openPl = 0;
+  for (int32_t pos = from; pos < to; ++pos) EmitEntry(em, pos, openPl);
+}
+
+void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
+             const TEscapeKeySource& escapeKeyDown, TProgress* progress) {
+  EmitAllSplitAt(d, w, overrides, escapeKeyDown, progress, SplitPosition(d.Order.Count()));
 }
 
 }  // namespace cadxform
