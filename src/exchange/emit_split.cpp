@@ -16,13 +16,11 @@
 // is discarded, so the closing lines are the same as well.
 #include <atomic>
 #include <cassert>
-#include <exception>
-#include <system_error>
-#include <thread>
 
 #include "exchange/attr_writers.h"
 #include "exchange/emit_range.h"
 #include "exchange/out_buffer.h"
+#include "exchange/worker_thread.h"
 
 namespace cadxform {
 
@@ -51,40 +49,28 @@ class TSecondStretch {
   TSecondStretch(const TSecondStretch&) = delete;
   TSecondStretch& operator=(const TSecondStretch&) = delete;
   ~TSecondStretch() {
-    stop_.store(true, std::memory_order_relaxed);
-    if (thread_.joinable()) thread_.join();
+    Stop();
+    worker_.Wait();
   }
 
   // Starts the thread; false when the system has none to give.
   bool Start() {
-    try {
-      thread_ = std::thread([this] { Run(); });
-    } catch (const std::system_error&) {
-      return false;
-    }
-    return true;
+    return worker_.Start([this] { Run(); });
   }
   // Makes the thread stop at its next poll position.
   void Stop() { stop_.store(true, std::memory_order_relaxed); }
   // Waits for the thread; rethrows what it threw.
-  void Finish() {
-    thread_.join();
-    if (error_) std::rethrow_exception(error_);
-  }
+  void Finish() { worker_.Finish(); }
   // The finished second writer.
   const TWriteState& Writer() const { return w_; }
 
  private:
   void Run() {
-    try {
-      w_.Out.SetSink(&discard_);
-      PrimeRange(d_, w_, o_, 0, split_);
-      w_.Out.Clear();
-      w_.Out.SetSink(nullptr);
-      EmitRange(d_, w_, o_, split_, d_.Order.Count(), nullptr, &stop_);
-    } catch (...) {
-      error_ = std::current_exception();
-    }
+    w_.Out.SetSink(&discard_);
+    PrimeRange(d_, w_, o_, 0, split_);
+    w_.Out.Clear();
+    w_.Out.SetSink(nullptr);
+    EmitRange(d_, w_, o_, split_, d_.Order.Count(), nullptr, &stop_);
   }
 
   const TDrawing& d_;
@@ -93,8 +79,7 @@ class TSecondStretch {
   TDiscardSink discard_;
   TWriteState w_;
   std::atomic<bool> stop_{false};
-  std::exception_ptr error_;
-  std::thread thread_;
+  TWorkerThread worker_;  // last: stops before the members it uses go
 };
 
 // Takes over the second writer's output and final values into w.

@@ -2,15 +2,13 @@
 
 #include <array>
 #include <condition_variable>
-#include <exception>
 #include <memory>
 #include <mutex>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "exchange/reader_file.h"
 #include "exchange/reader_values.h"
+#include "exchange/worker_thread.h"
 
 namespace cadxform {
 
@@ -107,32 +105,28 @@ class TSplitter {
   TSplitter& operator=(const TSplitter&) = delete;
   ~TSplitter() {
     queue_.Cancel();
-    if (thread_.joinable()) thread_.join();
+    worker_.Wait();
   }
 
   bool Start() {
-    try {
-      thread_ = std::thread([this] { Run(); });
-    } catch (const std::system_error&) {
-      return false;
-    }
-    return true;
+    return worker_.Start([this] { Run(); });
   }
   TBatchQueue& Queue() { return queue_; }
   // Waits for the thread; rethrows what it threw; true when every read
   // succeeded.
   bool Finish() {
-    thread_.join();
-    if (error_) std::rethrow_exception(error_);
+    worker_.Finish();
     return !readFailed_;
   }
 
  private:
+  // Splits the file; the queue is closed however that ends.
   void Run() {
     try {
       Split();
     } catch (...) {
-      error_ = std::current_exception();
+      queue_.Close();
+      throw;
     }
     queue_.Close();
   }
@@ -176,8 +170,7 @@ class TSplitter {
   size_t got_;
   TBatchQueue queue_;
   bool readFailed_ = false;
-  std::exception_ptr error_;
-  std::thread thread_;
+  TWorkerThread worker_;  // last: stops before the members it uses go
 };
 
 }  // namespace
