@@ -1,8 +1,8 @@
 // Writing a large drawing on two threads. The input order is cut at a split
 // position: this thread writes the entities before it into the caller's
 // write state, as one pass would; a second thread writes the rest into a
-// write state of its own, held in memory, then both outputs are joined in
-// order. What the second writer must know of the first stretch (the values
+// write state of its own, whose output is held back (up to a bound) until
+// the first stretch is written and then follows it in order. What the second writer must know of the first stretch (the values
 // written last and the pending flags) it works out itself first, by running
 // the attribute writers over the first stretch without writing entities;
 // which polyline is open at the split it reads off the two entities around
@@ -16,6 +16,10 @@
 // is discarded, so the closing lines are the same as well.
 #include <atomic>
 #include <cassert>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "exchange/attr_writers.h"
 #include "exchange/emit_range.h"
@@ -31,6 +35,55 @@ class TDiscardSink : public TOutSink {
  public:
   void Take(const char*, size_t) override {}
   void Discard() override {}
+};
+
+// Full chunks of the second writer held back until this thread has written
+// the first stretch: beyond this many the second thread waits, so that a
+// huge drawing costs a bounded amount of memory.
+constexpr size_t kHeldChunksMax = 16;
+
+// The second writer's sink. Holds its full chunks (up to kHeldChunksMax)
+// until Open, which appends them to the first writer's buffer; from then
+// on appends every chunk there at once, so the bytes follow the first
+// stretch in order and go on to the temporary file as one output.
+class TRelaySink : public TOutSink {
+ public:
+  void Take(const char* data, size_t size) override {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return target_ != nullptr || cancelled_ || held_.size() < kHeldChunksMax; });
+    if (cancelled_) return;
+    if (target_ == nullptr) {
+      held_.emplace_back(data, size);
+      return;
+    }
+    lock.unlock();
+    // This thread alone writes to target until the first writer joins it.
+    target_->AppendRaw(data, size);
+  }
+  void Discard() override {}  // a second writer's output is never abandoned
+
+  // Appends the chunks held to target and passes every later one on.
+  // target must not be used by its owner until the second thread is done.
+  void Open(TOutBuffer& target) {
+    std::lock_guard lock(mutex_);
+    for (const std::string& chunk : held_) target.AppendRaw(chunk.data(), chunk.size());
+    held_.clear();
+    target_ = &target;
+    changed_.notify_all();
+  }
+  // Drops every chunk from now on; a waiting Take returns.
+  void Cancel() {
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::string> held_;
+  TOutBuffer* target_ = nullptr;
+  bool cancelled_ = false;
 };
 
 // The second stretch [Split, Total) and the thread writing it. Destroying
@@ -50,6 +103,7 @@ class TSecondStretch {
   TSecondStretch& operator=(const TSecondStretch&) = delete;
   ~TSecondStretch() {
     Stop();
+    relay_.Cancel();
     worker_.Wait();
   }
 
@@ -61,6 +115,9 @@ class TSecondStretch {
   void Stop() { stop_.store(true, std::memory_order_relaxed); }
   // Waits for the thread; rethrows what it threw.
   void Finish() { worker_.Finish(); }
+  // Lets the second writer's output follow what w.Out holds (see
+  // TRelaySink::Open); w.Out is the second thread's until Finish.
+  void FollowOn(TWriteState& w) { relay_.Open(w.Out); }
   // The finished second writer.
   const TWriteState& Writer() const { return w_; }
 
@@ -69,7 +126,7 @@ class TSecondStretch {
     w_.Out.SetSink(&discard_);
     PrimeRange(d_, w_, o_, 0, split_);
     w_.Out.Clear();
-    w_.Out.SetSink(nullptr);
+    w_.Out.SetSink(&relay_);
     EmitRange(d_, w_, o_, split_, d_.Order.Count(), nullptr, &stop_);
   }
 
@@ -77,6 +134,7 @@ class TSecondStretch {
   const TEmitOverrides& o_;
   const int32_t split_;
   TDiscardSink discard_;
+  TRelaySink relay_;
   TWriteState w_;
   std::atomic<bool> stop_{false};
   TWorkerThread worker_;  // last: stops before the members it uses go
@@ -105,6 +163,7 @@ int32_t EmitInTwoStretches(const TDrawing& d, TWriteState& w, const TEmitOverrid
     second.Stop();
     return stopped;
   }
+  second.FollowOn(w);
   second.Finish();
   const int32_t escaped = PollRange(polls, split, total);
   if (escaped < total) {

@@ -49,16 +49,13 @@ void TOutBuffer::AddHeader(std::string_view header) { AddEntry(header, true); }
 
 void TOutBuffer::AppendBuffer(const TOutBuffer& other) {
   assert(!join_next_ && !other.join_next_);
-  if (sink_ != nullptr && other.Size() >= kChunk) {
-    // A large output goes to the sink as it is, after what is held here.
-    ForEachPiece([&](const char* p, size_t n) { sink_->Take(p, n); });
-    other.ForEachPiece([&](const char* p, size_t n) { sink_->Take(p, n); });
-    chunks_.resize(chunks_.empty() ? 0 : 1);
-    used_ = 0;
-  } else {
-    other.ForEachPiece([&](const char* p, size_t n) { Append(p, n); });
-  }
+  other.ForEachPiece([&](const char* p, size_t n) { Append(p, n); });
   count_ += other.count_;
+}
+
+void TOutBuffer::AppendRaw(const char* data, size_t size) {
+  assert(!join_next_);
+  Append(data, size);
 }
 
 void TOutBuffer::Clear() {
