@@ -14,9 +14,11 @@ namespace cadxform {
 
 namespace {
 
-// Lines per batch, and batches in circulation: enough for neither thread to
-// wait on the other often, few enough to stay in the processor's caches.
-constexpr int32_t kBatchLines = 512;
+// Lines per batch, and batches in circulation: every hand-over of a batch
+// may put a thread to sleep and wake it again, so batches are large and
+// hand-overs rare; the batches are reused, and gone before the output is
+// written.
+constexpr int32_t kBatchLines = 4096;
 constexpr size_t kBatchCount = 4;
 
 // The splitting thread reads the reals of one line in this many.
