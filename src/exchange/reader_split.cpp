@@ -18,7 +18,7 @@ namespace {
 // may put a thread to sleep and wake it again, so batches are large and
 // hand-overs rare; the batches are reused, and gone before the output is
 // written.
-constexpr int32_t kBatchLines = 4096;
+constexpr int32_t kBatchLines = 1024;
 constexpr size_t kBatchCount = 4;
 
 // The splitting thread reads the reals of one line in this many.
