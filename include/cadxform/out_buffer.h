@@ -58,6 +58,12 @@ class TOutBuffer {
   void AddLine(std::string_view line);
   // Appends a text header (cut to 255 bytes); the next entry joins it.
   void AddHeader(std::string_view header);
+  // Appends every entry of other (which must not end in a text header), as
+  // if they had been appended here one by one; other is left as it was.
+  void AppendBuffer(const TOutBuffer& other);
+  // Appends bytes that another buffer handed its sink: whole entries, whose
+  // count AppendBuffer adds once that buffer is joined.
+  void AppendRaw(const char* data, size_t size);
   // Number of entries appended since the last Clear.
   int32_t Count() const { return count_; }
   // Empties the buffer and releases its storage; a sink is told to discard

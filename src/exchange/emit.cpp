@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "exchange/attr_writers.h"
+#include "exchange/emit_range.h"
 #include "exchange/entity_writers.h"
 #include "exchange/number_forms.h"
 #include "cadxform/out_buffer.h"
@@ -16,15 +17,22 @@ namespace {
 // Every attribute writer is called without number conversion.
 constexpr int32_t kNoConversion = 0;
 
-// The progress display and the Escape poll run once per this many entities.
-constexpr int32_t kPollInterval = 100;
-
 // What every per-kind routine works with: the drawing it reads, the write
 // state it changes and the overrides it applies.
 struct TEmission {
   const TDrawing& D;
   TWriteState& W;
   const TEmitOverrides& O;
+  static constexpr bool AttrsOnly = false;
+};
+
+// The same with only the attribute writers running: the write state ends
+// as after writing the entities, without their lines.
+struct TAttrsEmission {
+  const TDrawing& D;
+  TWriteState& W;
+  const TEmitOverrides& O;
+  static constexpr bool AttrsOnly = true;
 };
 
 // Group and layer are overridden only by a value inside 0..15.
@@ -35,13 +43,15 @@ int32_t PickGroupOrLayer(int32_t forced, int32_t own) {
 // The other overrides apply unless they are exactly -1.
 int32_t Pick(int32_t forced, int32_t own) { return forced != -1 ? forced : own; }
 
-void PutGroupAndLayer(TEmission& em, const TEntHead& head) {
+template <class E>
+void PutGroupAndLayer(E& em, const TEntHead& head) {
   PutGroup(em.W, PickGroupOrLayer(em.O.GroupOverride, head.Group));
   PutLayer(em.W, PickGroupOrLayer(em.O.LayerOverride, head.Layer));
 }
 
 // Colour, line type and width of lines, circles, arcs and dimension lines.
-void PutLineStyle(TEmission& em, const TEntHead& head) {
+template <class E>
+void PutLineStyle(E& em, const TEntHead& head) {
   PutColor(em.W, Pick(em.O.ColorOverride, head.Color), kNoConversion);
   PutLineType(em.W, Pick(em.O.LineTypeOverride, head.LineType), kNoConversion);
   PutLineWidth(em.W, Pick(em.O.LineWidthOverride, head.LineWidth));
@@ -49,7 +59,8 @@ void PutLineStyle(TEmission& em, const TEntHead& head) {
 
 // Text kind, "cc" and font of a text or a dimension text. A text colour
 // override turns the style into a free size with the text's own sizes.
-void PutTextStyle(TEmission& em, const TTextEnt& t) {
+template <class E>
+void PutTextStyle(E& em, const TTextEnt& t) {
   if (em.O.TextColorOverride == -1) {
     PutTextKind(em.W, t.Kind, em.D.Heads[t.Head].Color, kNoConversion, t.Width, t.Height, t.Spacing);
   } else {
@@ -61,7 +72,8 @@ void PutTextStyle(TEmission& em, const TTextEnt& t) {
 
 // Colour of a solid: colour 10 is an RGB colour, written with the RGB
 // override when the colour was overridden, else with the solid's own value.
-void PutSolidStyle(TEmission& em, const TEntHead& head, int32_t solidColor) {
+template <class E>
+void PutSolidStyle(E& em, const TEntHead& head, int32_t solidColor) {
   const int32_t c = Pick(em.O.ColorOverride, head.Color);
   if (c == 10) {
     PutSolidColor(em.W, em.O.ColorOverride != -1 ? em.O.RgbOverride : solidColor);
@@ -81,11 +93,13 @@ bool PolylineContinues(const TDrawing& d, int32_t pos, int32_t openPl) {
 // A line; a run of consecutive lines with the same positive polyline number
 // is written between one "pl" and one "#". `openPl` is the number of the
 // polyline left open by the previous entity, 0 for none.
-void EmitLine(TEmission& em, int32_t index, int32_t pos, int32_t& openPl) {
+template <class E>
+void EmitLine(E& em, int32_t index, int32_t pos, int32_t& openPl) {
   const TLineEnt& e = em.D.Lines[index];
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutLineStyle(em, h);
+  if constexpr (E::AttrsOnly) return;
   if (e.PlNo > 0 && e.PlNo != openPl) {
     PutPlStart(em.W.Out);
     openPl = e.PlNo;
@@ -98,138 +112,166 @@ void EmitLine(TEmission& em, int32_t index, int32_t pos, int32_t& openPl) {
   }
 }
 
-void EmitCircle(TEmission& em, int32_t index) {
+template <class E>
+void EmitCircle(E& em, int32_t index) {
   const TCircleEnt& e = em.D.Circles[index];
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutLineStyle(em, h);
+  if constexpr (E::AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutCircle(em.W.Out, e.X, e.Y, e.R);
 }
 
-void EmitArc(TEmission& em, int32_t index) {
+template <class E>
+void EmitArc(E& em, int32_t index) {
   const TArcEnt& e = em.D.Arcs[index];
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutLineStyle(em, h);
+  if constexpr (E::AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutArc(em.W.Out, e.X, e.Y, e.R, e.ArcParam1, e.ArcParam2, e.Ratio, e.TiltAngle);
 }
 
-void EmitText(TEmission& em, int32_t index) {
+template <class E>
+void EmitText(E& em, int32_t index) {
   const TTextEnt& e = em.D.Texts[index];
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutTextStyle(em, e);
+  if constexpr (E::AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutText(em.W.Out, e.Cmd, e.Text.View(), e.X, e.Y, e.Dx, e.Dy);
 }
 
 // Point colour and width of points and marks.
-void PutPointStyle(TEmission& em, const TEntHead& head) {
+template <class E>
+void PutPointStyle(E& em, const TEntHead& head) {
   PutPointColor(em.W, Pick(em.O.ColorOverride, head.Color), kNoConversion);
   PutLineWidth(em.W, Pick(em.O.LineWidthOverride, head.LineWidth));
 }
 
-void EmitPoint(TEmission& em, int32_t index) {
+template <class E>
+void EmitPoint(E& em, int32_t index) {
   const TPointEnt& e = em.D.Points[index];
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutPointStyle(em, h);
+  if constexpr (E::AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutPoint(em.W.Out, e.X, e.Y);
 }
 
-void EmitMark(TEmission& em, int32_t index) {
+template <class E>
+void EmitMark(E& em, int32_t index) {
   const TMarkEnt& e = em.D.Marks[index];
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutPointStyle(em, h);
+  if constexpr (E::AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutMark(em.W.Out, e.Code, e.X, e.Y, e.Size, e.Angle);
 }
 
 // A dimension: group, layer and z-flags from its own head, the line style
 // from its line, the text style from its text.
-void EmitDim(TEmission& em, int32_t index) {
+template <class E>
+void EmitDim(E& em, int32_t index) {
   const TDimEnt& e = em.D.Dims[index];
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutLineStyle(em, em.D.Heads[e.Line.Head]);
   PutTextStyle(em, e.Text);
+  if constexpr (E::AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutDim(em.W.Out, e.Text.Text.View(), e.Line.X1, e.Line.Y1, e.Line.X2, e.Line.Y2, e.Text.X, e.Text.Y,
          e.Text.Dx, e.Text.Dy);
 }
 
-void EmitSolid2(TEmission& em, int32_t index) {
+template <class E>
+void EmitSolid2(E& em, int32_t index) {
   const TSolid2Ent& e = em.D.Solids2[index];
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutSolidStyle(em, h, e.SolidColor);
   PutLineWidth(em.W, Pick(em.O.LineWidthOverride, h.LineWidth));
+  if constexpr (E::AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutSolid2(em.W.Out, e.X1, e.Y1, e.X2, e.Y2);
 }
 
-void EmitSolid3(TEmission& em, int32_t index) {
+template <class E>
+void EmitSolid3(E& em, int32_t index) {
   const TSolid3Ent& e = em.D.Solids3[index];
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutSolidStyle(em, h, e.SolidColor);
+  if constexpr (E::AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutSolid3(em.W.Out, e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3);
 }
 
-void EmitSolid4(TEmission& em, int32_t index) {
+template <class E>
+void EmitSolid4(E& em, int32_t index) {
   const TSolid4Ent& e = em.D.Solids4[index];
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutSolidStyle(em, h, e.SolidColor);
+  if constexpr (E::AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutSolid4(em.W.Out, e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3, e.X4, e.Y4);
 }
 
-void EmitSc(TEmission& em, int32_t index) {
+template <class E>
+void EmitSc(E& em, int32_t index) {
   const TSolidArcEnt& e = em.D.ScEnts[index];
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutSolidStyle(em, h, e.SolidColor);
+  if constexpr (E::AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutSc(em.W.Out, e.Code, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2);
 }
 
-void EmitSe(TEmission& em, int32_t index) {
+template <class E>
+void EmitSe(E& em, int32_t index) {
   const TSolidArcEnt& e = em.D.SeEnts[index];
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutSolidStyle(em, h, e.SolidColor);
   PutLineWidth(em.W, Pick(em.O.LineWidthOverride, h.LineWidth));
+  if constexpr (E::AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutSe(em.W.Out, e.Code, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2);
 }
 
-void EmitSo(TEmission& em, int32_t index) {
+template <class E>
+void EmitSo(E& em, int32_t index) {
   const TSolidRingEnt& e = em.D.SoEnts[index];
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutSolidStyle(em, h, e.SolidColor);
+  if constexpr (E::AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutSo(em.W.Out, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2, e.R2);
 }
 
-void EmitSg(TEmission& em, int32_t index) {
+template <class E>
+void EmitSg(E& em, int32_t index) {
   const TSolidRingEnt& e = em.D.SgEnts[index];
   const TEntHead& h = em.D.Heads[e.Head];
   PutGroupAndLayer(em, h);
   PutSolidStyle(em, h, e.SolidColor);
+  if constexpr (E::AttrsOnly) return;
   PutZFlags(em.W.Out, h.ZFlags);
   PutSg(em.W.Out, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2, e.R2);
 }
 
 // Writes the entity at position `pos` of the input order. Blocks and
 // unknown kind codes write nothing.
-void EmitEntry(TEmission& em, int32_t pos, int32_t& openPl) {
+template <class E>
+void EmitEntry(E& em, int32_t pos, int32_t& openPl) {
   const TOrderEntry& entry = em.D.Order[pos];
   switch (entry.Kind) {
     case ekLine: EmitLine(em, entry.Index, pos, openPl); break;
@@ -270,26 +312,48 @@ void ShowProgress(TProgress& progress, int32_t pos, int32_t total) {
 
 }  // namespace
 
-void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
-             const TEscapeKeySource& escapeKeyDown, TProgress* progress) {
-  TEmission em{d, w, overrides};
-  if (d.BzSeen) w.Out.AddLine("bz");
-  int32_t openPl = 0;
-  const int32_t total = d.Order.Count();
-  for (int32_t pos = 0; pos < total; ++pos) {
-    if (pos % kPollInterval == 0) {
-      if (progress != nullptr) ShowProgress(*progress, pos, total);
-      // The user abandons the whole output, "hd" and "bz" included.
-      if (escapeKeyDown && escapeKeyDown()) {
-        ClearOutLines(w.Out);
-        break;
-      }
-    }
+bool PollAt(const TEmitPolls& polls, int32_t pos) {
+  if (pos % kPollInterval != 0) return false;
+  if (polls.Progress != nullptr) ShowProgress(*polls.Progress, pos, polls.Total);
+  return polls.EscapeKeyDown && polls.EscapeKeyDown();
+}
+
+int32_t PollRange(const TEmitPolls& polls, int32_t from, int32_t to) {
+  for (int32_t pos = from; pos < to; ++pos) {
+    if (PollAt(polls, pos)) return pos;
+  }
+  return to;
+}
+
+int32_t OpenPolylineBefore(const TDrawing& d, int32_t pos) {
+  if (pos <= 0 || pos >= d.Order.Count()) return 0;
+  const TOrderEntry& prev = d.Order[pos - 1];
+  if (prev.Kind != ekLine) return 0;
+  const int32_t plNo = d.Lines[prev.Index].PlNo;
+  return PolylineContinues(d, pos - 1, plNo) ? plNo : 0;
+}
+
+int32_t EmitRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int32_t from,
+                  int32_t to, const TEmitPolls* polls, const std::atomic<bool>* stop) {
+  TEmission em{d, w, o};
+  int32_t openPl = OpenPolylineBefore(d, from);
+  for (int32_t pos = from; pos < to; ++pos) {
+    if (polls != nullptr && PollAt(*polls, pos)) return pos;
+    if (stop != nullptr && pos % kPollInterval == 0 && stop->load(std::memory_order_relaxed)) return pos;
     EmitEntry(em, pos, openPl);
   }
-  // Leave the drawing's own layer group and layer in force.
-  PutGroup(w, d.First.Group);
-  PutLayer(w, d.First.Layer);
+  return to;
+}
+
+void PrimeRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int32_t from, int32_t to) {
+  TAttrsEmission em{d, w, o};
+  int32_t openPl = 0;
+  for (int32_t pos = from; pos < to; ++pos) EmitEntry(em, pos, openPl);
+}
+
+void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
+             const TEscapeKeySource& escapeKeyDown, TProgress* progress) {
+  EmitAllSplitAt(d, w, overrides, escapeKeyDown, progress, SplitPosition(d.Order.Count()));
 }
 
 }  // namespace cadxform

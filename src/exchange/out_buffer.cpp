@@ -1,5 +1,6 @@
 #include "cadxform/out_buffer.h"
 
+#include <cassert>
 #include <cstring>
 #include <utility>
 
@@ -45,6 +46,17 @@ void TOutBuffer::AddEntry(std::string_view entry, bool header) {
 void TOutBuffer::AddLine(std::string_view line) { AddEntry(line, false); }
 
 void TOutBuffer::AddHeader(std::string_view header) { AddEntry(header, true); }
+
+void TOutBuffer::AppendBuffer(const TOutBuffer& other) {
+  assert(!join_next_ && !other.join_next_);
+  other.ForEachPiece([&](const char* p, size_t n) { Append(p, n); });
+  count_ += other.count_;
+}
+
+void TOutBuffer::AppendRaw(const char* data, size_t size) {
+  assert(!join_next_);
+  Append(data, size);
+}
 
 void TOutBuffer::Clear() {
   if (sink_ != nullptr) sink_->Discard();

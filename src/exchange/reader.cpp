@@ -13,6 +13,7 @@
 #include "exchange/reader.h"
 #include "exchange/reader_attrs.h"
 #include "exchange/reader_entities.h"
+#include "exchange/reader_split.h"
 #include "exchange/tokenizer.h"
 
 namespace cadxform {
@@ -245,8 +246,11 @@ bool DispatchKeyword(TDrawing& d, TReadState& r, const TTokenLine& t, std::strin
 }  // namespace
 
 void ParseLine(TDrawing& d, TReadState& r, std::string_view line) {
-  TTokenLine& t = r.Tokens;
-  t.Split(line);
+  r.Tokens.Split(line);
+  ParseTokens(d, r, r.Tokens);
+}
+
+void ParseTokens(TDrawing& d, TReadState& r, const TTokenLine& t) {
   if (t.Empty()) return;
   const std::string_view k = t.Token(0);
   const int n = t.Count();

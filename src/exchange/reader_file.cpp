@@ -5,6 +5,7 @@
 #include <new>
 
 #include "exchange/reader.h"
+#include "exchange/reader_split.h"
 #include "platform/file_system.h"
 
 namespace cadxform {
@@ -53,10 +54,15 @@ bool ReadExchangeFile(const platform::TPath& path, TDrawing& d) {
     TReadState r(d);
     TLineAssembler lines;
     auto parse = [&](std::string_view line) { ParseLine(d, r, line); };
-    for (;;) {
+    for (bool firstChunk = true;; firstChunk = false) {
       size_t got = 0;
       if (!platform::ReadFromFile(file.Handle(), chunk.get(), kChunkSize, got)) return false;
       if (got == 0) break;
+      // A file larger than one chunk is split into lines by a second thread.
+      if (firstChunk && got == kChunkSize) {
+        const TSplitReadResult res = ReadSplitOnTwoThreads(file.Handle(), chunk.get(), got, d, r);
+        if (res != srNoThread) return res == srDone;
+      }
       if (!lines.Feed(chunk.get(), got, parse)) return true;  // Ctrl+Z
     }
     lines.Finish(parse);

@@ -17,7 +17,19 @@ namespace cadxform::reading {
 inline int32_t Int(const TTokenLine& t, int k) { return StrToIntOrZero(t.Token(k)); }
 
 // Token k read as a real, 0.0 when malformed. (The token buffer pads every
-// token, which lets short decimals be read a word at a time.)
-inline double Real(const TTokenLine& t, int k) { return StrToFloatOrZeroPadded(t.Token(k)); }
+// token, which lets short decimals be read a word at a time.) Uses the
+// value read ahead when there is one: the same function of the same bytes.
+inline double Real(const TTokenLine& t, int k) {
+  if (t.HasReals() && k >= 0 && k < t.StoredCount()) return t.StoredReal(k);
+  return StrToFloatOrZeroPadded(t.Token(k));
+}
+
+// Reads every stored token of t as a real now, for Real to use later: lets
+// the thread that splits lines take number reading off the thread that
+// applies them.
+inline void ReadRealsAhead(TTokenLine& t) {
+  for (int k = 0; k < t.StoredCount(); ++k) t.StoreReal(k, StrToFloatOrZeroPadded(t.Token(k)));
+  t.MarkRealsStored();
+}
 
 }  // namespace cadxform::reading

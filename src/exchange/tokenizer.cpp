@@ -127,6 +127,7 @@ void TTokenLine::Reserve(size_t size) {
 }
 
 int TTokenLine::Split(std::string_view line) {
+  hasReals_ = false;
   Reserve(line.size() + kPad);
   if (!SplitPlain(line)) SplitGeneral(line);
   return count_;

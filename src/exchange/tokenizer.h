@@ -87,6 +87,14 @@ class TTokenLine {
   // Readable bytes after every token (the reader reads numbers in words).
   static constexpr size_t kPad = 16;
 
+  // Values of the tokens read ahead by another thread (see ReadRealsAhead
+  // in reader_values.h); Split forgets them.
+  int StoredCount() const { return stored_; }
+  bool HasReals() const { return hasReals_; }
+  double StoredReal(int k) const { return reals_[static_cast<size_t>(k)]; }
+  void StoreReal(int k, double v) { reals_[static_cast<size_t>(k)] = v; }
+  void MarkRealsStored() { hasReals_ = true; }
+
  private:
   void Reserve(size_t size);
   bool SplitPlain(std::string_view line);
@@ -100,6 +108,8 @@ class TTokenLine {
   std::array<size_t, kMaxTokens> end_{};
   int count_ = 1;
   int stored_ = 1;
+  bool hasReals_ = false;
+  std::array<double, kMaxTokens> reals_{};
 };
 
 }  // namespace cadxform

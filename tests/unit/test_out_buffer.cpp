@@ -107,3 +107,50 @@ TEST(OutBuffer, LineHelpers) {
 }
 
 }  // namespace
+
+namespace {
+
+// Keeps what a buffer hands it.
+class TStringSink : public cadxform::TOutSink {
+ public:
+  void Take(const char* data, size_t size) override { Bytes.append(data, size); }
+  void Discard() override { Bytes.clear(); }
+  std::string Bytes;
+};
+
+// Appends `lines` lines of varying length starting at number `from`.
+std::string AddNumberedLines(cadxform::TOutBuffer& buf, int from, int lines) {
+  std::string want;
+  for (int i = from; i < from + lines; ++i) {
+    const std::string line = std::to_string(i) + std::string(100 + i % 150, 'a' + i % 26);
+    buf.AddLine(line);
+    want += line + "\r\n";
+  }
+  return want;
+}
+
+// A second buffer joined to the first: small and large, with and without a
+// sink, in memory or partly spilled already.
+TEST(OutBuffer, AppendBufferJoinsInOrder) {
+  for (const bool withSink : {false, true}) {
+    for (const int firstLines : {0, 3, 12000}) {
+      for (const int secondLines : {0, 5, 12000}) {
+        TStringSink sink;
+        TOutBuffer first;
+        if (withSink) first.SetSink(&sink);
+        TOutBuffer second;
+        std::string want = AddNumberedLines(first, 0, firstLines);
+        want += AddNumberedLines(second, firstLines, secondLines);
+        first.AppendBuffer(second);
+        const std::string label = std::to_string(withSink) + " " + std::to_string(firstLines) + " " +
+                                  std::to_string(secondLines);
+        EXPECT_EQ(first.Count(), firstLines + secondLines) << label;
+        // More lines go on after the joined ones.
+        want += AddNumberedLines(first, 1, 2);
+        EXPECT_EQ(sink.Bytes + first.Bytes(), want) << label;
+      }
+    }
+  }
+}
+
+}  // namespace

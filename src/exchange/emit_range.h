@@ -1,0 +1,71 @@
+// Emission of a stretch of the input order, the building block of EmitAll:
+// the whole drawing in one go, or two stretches written side by side by two
+// threads, each into a write state of its own.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "cadxform/drawing.h"
+#include "cadxform/emit.h"
+#include "cadxform/write_state.h"
+
+namespace cadxform {
+
+// The progress display and the Escape poll run at every position of the
+// input order that is a multiple of this.
+inline constexpr int32_t kPollInterval = 100;
+
+// Drawings of fewer entities are written by one thread: for them a second
+// thread would cost about as much as it saves.
+inline constexpr int32_t kSplitEmissionFrom = 50000;
+
+// What is polled, and the entity count the progress text shows.
+struct TEmitPolls {
+  const TEscapeKeySource& EscapeKeyDown;
+  TProgress* Progress;
+  int32_t Total;
+};
+
+// Shows the progress of position pos and polls the Escape key, when pos is
+// a poll position; true when the key was down.
+bool PollAt(const TEmitPolls& polls, int32_t pos);
+
+// The first poll position in [from, to) at which the Escape key is down
+// (showing the progress of each position polled), or `to` when none.
+int32_t PollRange(const TEmitPolls& polls, int32_t from, int32_t to);
+
+// Number of the polyline left open by the entity before position pos, 0
+// for none: a line run of one positive polyline number continues across pos.
+int32_t OpenPolylineBefore(const TDrawing& d, int32_t pos);
+
+// Writes the entities at positions [from, to) of d's input order into w,
+// continuing the output as if every entity before `from` had been written
+// by w. With polls, polls at each poll position first and stops there when
+// the key is down; with stop, stops at a poll position once *stop is set.
+// Returns the position it stopped at (`to` when it wrote them all). Does not
+// discard anything.
+int32_t EmitRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int32_t from,
+                  int32_t to, const TEmitPolls* polls, const std::atomic<bool>* stop);
+
+// Brings w's values written last and pending flags to what writing the
+// entities at [from, to) would leave, without formatting their lines. The
+// attribute lines still go to w.Out: the caller discards them.
+void PrimeRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int32_t from, int32_t to);
+
+// Where EmitAll splits a drawing of `total` entities: the first position
+// of the second stretch, or -1 to write it on one thread. The second thread
+// also runs the attribute writers over the first stretch, and this thread
+// also writes the output file, so the first stretch is the larger one.
+int32_t SplitPosition(int32_t total);
+inline constexpr int32_t kFirstShareNum = 11;
+inline constexpr int32_t kFirstShareDen = 20;
+
+// EmitAll, writing the entities from position split (0..Order.Count()) on
+// a second thread, or all on this thread when split is -1 or no thread can
+// be started. The output, the polls and the final write state are those of
+// one pass whatever the split.
+void EmitAllSplitAt(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
+                    const TEscapeKeySource& escapeKeyDown, TProgress* progress, int32_t split);
+
+}  // namespace cadxform

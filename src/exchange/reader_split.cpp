@@ -1,0 +1,191 @@
+#include "exchange/reader_split.h"
+
+#include <array>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "exchange/reader_file.h"
+#include "exchange/reader_values.h"
+#include "exchange/worker_thread.h"
+
+namespace cadxform {
+
+namespace {
+
+// Lines per batch, and batches in circulation: every hand-over of a batch
+// may put a thread to sleep and wake it again, so batches are large and
+// hand-overs rare; the batches are reused, and gone before the output is
+// written.
+constexpr int32_t kBatchLines = 1024;
+constexpr size_t kBatchCount = 4;
+
+// The splitting thread reads the reals of one line in this many.
+constexpr int32_t kReadAheadEvery = 3;
+
+// Bytes the splitting thread reads from the file at a time.
+constexpr size_t kReadSize = size_t{1} << 20;
+
+// Split lines, in file order.
+struct TBatch {
+  std::vector<TTokenLine> Lines = std::vector<TTokenLine>(kBatchLines);
+  int32_t Count = 0;
+};
+
+// Hands batches between the two threads: empty ones to the splitting
+// thread, full ones to the applying thread in the order they were filled.
+class TBatchQueue {
+ public:
+  TBatchQueue() {
+    for (TBatch& b : batches_) free_.push_back(&b);
+  }
+  // An empty batch, waiting for one; nullptr once cancelled.
+  TBatch* TakeEmpty() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return cancelled_ || !free_.empty(); });
+    if (cancelled_) return nullptr;
+    TBatch* b = free_.back();
+    free_.pop_back();
+    return b;
+  }
+  void PutFull(TBatch* b) {
+    std::lock_guard lock(mutex_);
+    full_[(fullHead_ + fullCount_) % kBatchCount] = b;
+    ++fullCount_;
+    changed_.notify_all();
+  }
+  // The next full batch, waiting for one; nullptr when the splitting thread
+  // is done and every batch has been taken.
+  TBatch* TakeFull() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return closed_ || fullCount_ > 0; });
+    if (fullCount_ == 0) return nullptr;
+    TBatch* b = full_[fullHead_];
+    fullHead_ = (fullHead_ + 1) % kBatchCount;
+    --fullCount_;
+    return b;
+  }
+  void PutEmpty(TBatch* b) {
+    b->Count = 0;
+    std::lock_guard lock(mutex_);
+    free_.push_back(b);
+    changed_.notify_all();
+  }
+  // The splitting thread will put no more batches.
+  void Close() {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+  }
+  // The applying thread takes no more batches.
+  void Cancel() {
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  std::array<TBatch, kBatchCount> batches_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<TBatch*> free_;
+  std::array<TBatch*, kBatchCount> full_{};
+  size_t fullHead_ = 0;
+  size_t fullCount_ = 0;
+  bool closed_ = false;
+  bool cancelled_ = false;
+};
+
+// The splitting thread. Destroying it cancels the queue and waits for the
+// thread, so an exception on the applying thread never leaves it running.
+class TSplitter {
+ public:
+  TSplitter(platform::TFileHandle file, const char* first, size_t got)
+      : file_(file), first_(first), got_(got) {}
+  TSplitter(const TSplitter&) = delete;
+  TSplitter& operator=(const TSplitter&) = delete;
+  ~TSplitter() {
+    queue_.Cancel();
+    worker_.Wait();
+  }
+
+  bool Start() {
+    return worker_.Start([this] { Run(); });
+  }
+  TBatchQueue& Queue() { return queue_; }
+  // Waits for the thread; rethrows what it threw; true when every read
+  // succeeded.
+  bool Finish() {
+    worker_.Finish();
+    return !readFailed_;
+  }
+
+ private:
+  // Splits the file; the queue is closed however that ends.
+  void Run() {
+    try {
+      Split();
+    } catch (...) {
+      queue_.Close();
+      throw;
+    }
+    queue_.Close();
+  }
+
+  // Feeds the file to a line assembler whose lines are split into batches.
+  void Split() {
+    TBatch* b = queue_.TakeEmpty();
+    auto onLine = [&](std::string_view line) {
+      if (b == nullptr) return;  // cancelled: the rest is not wanted
+      TTokenLine& t = b->Lines[static_cast<size_t>(b->Count)];
+      t.Split(line);
+      // Reading the numbers of every third line here gives both threads
+      // about the same load.
+      if (b->Count % kReadAheadEvery == 0) reading::ReadRealsAhead(t);
+      ++b->Count;
+      if (b->Count == kBatchLines) {
+        queue_.PutFull(b);
+        b = queue_.TakeEmpty();
+      }
+    };
+    TLineAssembler lines;
+    std::unique_ptr<char[]> chunk(new char[kReadSize]);
+    bool more = lines.Feed(first_, got_, onLine);
+    while (more && b != nullptr) {
+      size_t got = 0;
+      if (!platform::ReadFromFile(file_, chunk.get(), kReadSize, got)) {
+        readFailed_ = true;
+        break;
+      }
+      if (got == 0) {
+        lines.Finish(onLine);
+        break;
+      }
+      more = lines.Feed(chunk.get(), got, onLine);  // false after a Ctrl+Z line
+    }
+    if (b != nullptr) queue_.PutFull(b);
+  }
+
+  platform::TFileHandle file_;
+  const char* first_;
+  size_t got_;
+  TBatchQueue queue_;
+  bool readFailed_ = false;
+  TWorkerThread worker_;  // last: stops before the members it uses go
+};
+
+}  // namespace
+
+TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, const char* first, size_t got,
+                                       TDrawing& d, TReadState& r) {
+  auto splitter = std::make_unique<TSplitter>(file, first, got);
+  if (!splitter->Start()) return srNoThread;
+  while (TBatch* b = splitter->Queue().TakeFull()) {
+    for (int32_t i = 0; i < b->Count; ++i) ParseTokens(d, r, b->Lines[static_cast<size_t>(i)]);
+    splitter->Queue().PutEmpty(b);
+  }
+  return splitter->Finish() ? srDone : srReadFailed;
+}
+
+}  // namespace cadxform

@@ -1,0 +1,128 @@
+// Writing a drawing on two threads: for every split position, the bytes,
+// the final write state, the progress texts and the Escape polls are those
+// of one pass.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "cadxform/drawing.h"
+#include "exchange/emit_range.h"
+#include "exchange/reader.h"
+#include "store_records.h"
+
+namespace cadxform {
+namespace {
+
+// Everything a run of the emission leaves behind.
+struct TEmitted {
+  std::string Bytes;
+  int32_t Count = 0;
+  TAttrs Last;
+  std::array<bool, kAttrCount> Pending{};
+  std::vector<std::string> Progress;
+  int32_t Polls = 0;
+
+  bool operator==(const TEmitted& o) const {
+    return Bytes == o.Bytes && Count == o.Count && Pending == o.Pending && Progress == o.Progress &&
+           Polls == o.Polls && Last.Group == o.Last.Group && Last.Layer == o.Last.Layer &&
+           Last.Color == o.Last.Color && Last.LineType == o.Last.LineType &&
+           Last.LineWidth == o.Last.LineWidth && Last.TextKind == o.Last.TextKind &&
+           Last.Cc == o.Last.Cc && Last.FontName == o.Last.FontName &&
+           Last.PointColor == o.Last.PointColor && Last.SolidColor == o.Last.SolidColor;
+  }
+};
+
+class TRecorder : public TProgress {
+ public:
+  void SetTextAndRepaint(std::string_view text) override { Texts.emplace_back(text); }
+  std::vector<std::string> Texts;
+};
+
+// Emits d after "hd" with the split given (-1: one pass); the Escape key is
+// down from poll number escapeAt on (counting from 1; 0: never).
+TEmitted Emit(const TDrawing& d, int32_t split, const TEmitOverrides& o = TEmitOverrides(),
+              int escapeAt = 0) {
+  TWriteState w;
+  ResetAttrState(w, d);
+  AddOutLine(w.Out, "hd");
+  TRecorder progress;
+  TEmitted r;
+  const TEscapeKeySource escape = [&] { return ++r.Polls == escapeAt; };
+  EmitAllSplitAt(d, w, o, escape, &progress, split);
+  r.Bytes = w.Out.Bytes();
+  r.Count = w.Out.Count();
+  r.Last = w.Last;
+  r.Pending = w.PendingAttr;
+  r.Progress = progress.Texts;
+  return r;
+}
+
+// The test drawings: every kind, polylines, attribute changes, texts,
+// dimensions and solids, "bz" and headers.
+const char* const kDrawings[] = {
+    "golden/round_trip_every_kind",     "golden/round_trip_polylines",
+    "golden/round_trip_attribute_lines", "golden/round_trip_text_styles",
+    "golden/round_trip_solid_colours",  "golden/round_trip_dimensions",
+    "golden/move_bz_and_headers",
+};
+
+TEST(EmitSplit, EverySplitGivesTheBytesOfOnePass) {
+  TEmitOverrides forced;
+  forced.ColorOverride = 10;
+  forced.RgbOverride = 255;
+  forced.LayerOverride = 4;
+  forced.CcOverride = 2;
+  for (const char* name : kDrawings) {
+    TDrawing d;
+    ASSERT_TRUE(ReadExchangeFile(std::string(TEST_DATA_DIR "/../") + name + "/input.txt", d)) << name;
+    for (const TEmitOverrides& o : {TEmitOverrides(), forced}) {
+      const TEmitted one = Emit(d, -1, o);
+      ASSERT_GT(one.Count, 1) << name;
+      for (int32_t split = 0; split <= d.Order.Count(); ++split) {
+        EXPECT_TRUE(Emit(d, split, o) == one) << name << " split " << split;
+      }
+    }
+  }
+}
+
+// Lines of changing layers and colours in polylines of two to four lines, so
+// that the split falls inside and between polylines and attribute changes.
+void AddPolylines(TDrawing& d, int32_t count) {
+  d.First.Group = 1;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t run = i / 3 + i / 7;
+    TLineEnt& e = AddRecord(d, d.Lines, ekLine, TEntHead{0, run % 3, run % 5, 1 + run % 4, 1, 0, 0});
+    e.PlNo = run % 4 == 0 ? 0 : run;
+    e.X1 = i;
+    e.Y2 = i * 0.5;
+  }
+}
+
+TEST(EmitSplit, EscapeInEitherStretchGivesTheOutputOfOnePass) {
+  TDrawing d;
+  AddPolylines(d, 450);
+  for (int escapeAt = 0; escapeAt <= 6; ++escapeAt) {
+    const TEmitted one = Emit(d, -1, TEmitOverrides(), escapeAt);
+    EXPECT_EQ(one.Polls, escapeAt == 0 ? 5 : std::min(escapeAt, 5));
+    for (int32_t split : {0, 1, 99, 100, 101, 250, 301, 449, 450}) {
+      EXPECT_TRUE(Emit(d, split, TEmitOverrides(), escapeAt) == one)
+          << "escape at poll " << escapeAt << ", split " << split;
+    }
+  }
+}
+
+TEST(EmitSplit, LargeDrawingsAreSplitNearTheMiddle) {
+  EXPECT_EQ(SplitPosition(kSplitEmissionFrom - 1), -1);
+  const int32_t split = SplitPosition(1000000);
+  EXPECT_GT(split, 400000);
+  EXPECT_LT(split, 600000);
+  TDrawing d;
+  AddPolylines(d, kSplitEmissionFrom + 7);
+  EXPECT_TRUE(Emit(d, SplitPosition(d.Order.Count())) == Emit(d, -1));
+}
+
+}  // namespace
+}  // namespace cadxform

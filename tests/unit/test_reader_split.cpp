@@ -1,0 +1,73 @@
+// Reading a file of more than one chunk, where a second thread splits the
+// lines: the drawing must be the one that applying the lines one by one on
+// a single thread gives (compared through its whole output).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "cadxform/emit.h"
+#include "exchange/reader.h"
+#include "exchange/reader_file.h"
+#include "cadxform/write_state.h"
+
+namespace cadxform {
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The output of d (one pass, after "hd").
+std::string Output(const TDrawing& d) {
+  TWriteState w;
+  ResetAttrState(w, d);
+  AddOutLine(w.Out, "hd");
+  EmitAll(d, w);
+  return w.Out.Bytes();
+}
+
+// The output of the drawing that bytes give line by line on this thread.
+std::string OutputOneByOne(const std::string& bytes) {
+  TDrawing d;
+  TReadState r(d);
+  TLineAssembler lines;
+  auto parse = [&](std::string_view line) { ParseLine(d, r, line); };
+  if (lines.Feed(bytes.data(), bytes.size(), parse)) lines.Finish(parse);
+  return Output(d);
+}
+
+TEST(ReaderSplit, LargeFilesReadAsLineByLine) {
+  // Every kind of line, texts of code page 932, blocks, attributes.
+  const std::string unit = ReadAll(TEST_DATA_DIR "/reader/every_kind.txt") +
+                           ReadAll(TEST_DATA_DIR "/../golden/round_trip_polylines/input.txt") +
+                           ReadAll(TEST_DATA_DIR "/../golden/round_trip_dimensions/input.txt");
+  ASSERT_GT(unit.size(), 1000u);
+  std::string big;
+  while (big.size() < (size_t{5} << 19)) big += unit;  // 2.5 MiB: lines cross every chunk end
+  struct TCase {
+    const char* Name;
+    std::string Bytes;
+  };
+  const TCase cases[] = {
+      {"whole lines", big},
+      {"no final line end", big + "ci 1 2 3"},
+      {"lone CR and Ctrl+Z after two chunks", big + "ci 1 2\r 3\r\n\x1A\r\nci 4 5 6\r\n" + big},
+      {"Ctrl+Z in the first chunk", unit + "\x1A\r\n" + big},
+  };
+  const std::string path = (std::filesystem::temp_directory_path() / "cadxform_test_reader_split.txt").string();
+  for (const TCase& c : cases) {
+    std::ofstream(path, std::ios::binary) << c.Bytes;
+    TDrawing d;
+    ASSERT_TRUE(ReadExchangeFile(path, d)) << c.Name;
+    EXPECT_GT(d.Order.Count(), 0) << c.Name;
+    EXPECT_TRUE(Output(d) == OutputOneByOne(c.Bytes)) << c.Name;
+  }
+  std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace cadxform
