@@ -1,9 +1,7 @@
 #include "exchange/reader_split.h"
 
 #include <array>
-#include <cassert>
 #include <condition_variable>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -19,10 +17,8 @@ namespace {
 // Lines per batch, and batches in circulation: every hand-over of a batch
 // may put a thread to sleep and wake it again, so batches are large and
 // hand-overs rare; the batches are reused, and gone before the output is
-// written. A batch is also handed over once its packed lines fill
-// kBatchBytes, so that long lines do not make it large.
+// written.
 constexpr int32_t kBatchLines = 1024;
-constexpr size_t kBatchBytes = size_t{192} << 10;
 constexpr size_t kBatchCount = 4;
 
 // The splitting thread reads the reals of one line in this many.
@@ -31,39 +27,10 @@ constexpr int32_t kReadAheadEvery = 3;
 // Bytes the splitting thread reads from the file at a time.
 constexpr size_t kReadSize = size_t{1} << 20;
 
-// Split lines, in file order, packed one after the other in one area (see
-// TTokenLine::PackTo). The splitting thread splits each line in its own
-// buffer and packs it here; the applying thread reads the packed lines
-// after the hand-over. One compact area per batch keeps both threads'
-// working set small, where a buffer per line made every line a cache miss.
+// Split lines, in file order.
 struct TBatch {
-  std::unique_ptr<char[]> Bytes;
-  size_t Capacity = 0;
-  size_t Used = 0;
+  std::vector<TTokenLine> Lines = std::vector<TTokenLine>(kBatchLines);
   int32_t Count = 0;
-
-  // Appends t packed. Throws std::bad_alloc when the area must grow and
-  // cannot.
-  void Append(const TTokenLine& t) {
-    const size_t size = t.PackedSize();
-    if (Used + size > Capacity) Grow(Used + size);
-    t.PackTo(Bytes.get() + Used);
-    Used += size;
-    ++Count;
-  }
-  bool Full() const { return Count == kBatchLines || Used >= kBatchBytes; }
-
- private:
-  // Makes room for `want` bytes, keeping the bytes in use.
-  void Grow(size_t want) {
-    size_t size = Capacity + Capacity / 2;
-    if (size < want) size = want;
-    if (size < kBatchBytes + 4096) size = kBatchBytes + 4096;
-    std::unique_ptr<char[]> bigger(new char[size]);
-    if (Used > 0) std::memcpy(bigger.get(), Bytes.get(), Used);
-    Bytes = std::move(bigger);
-    Capacity = size;
-  }
 };
 
 // Hands batches between the two threads: empty ones to the splitting
@@ -101,7 +68,6 @@ class TBatchQueue {
   }
   void PutEmpty(TBatch* b) {
     b->Count = 0;
-    b->Used = 0;
     std::lock_guard lock(mutex_);
     free_.push_back(b);
     changed_.notify_all();
@@ -170,15 +136,15 @@ class TSplitter {
   // Feeds the file to a line assembler whose lines are split into batches.
   void Split() {
     TBatch* b = queue_.TakeEmpty();
-    TTokenLine t;
     auto onLine = [&](std::string_view line) {
       if (b == nullptr) return;  // cancelled: the rest is not wanted
+      TTokenLine& t = b->Lines[static_cast<size_t>(b->Count)];
       t.Split(line);
       // Reading the numbers of every third line here gives both threads
       // about the same load.
       if (b->Count % kReadAheadEvery == 0) reading::ReadRealsAhead(t);
-      b->Append(t);
-      if (b->Full()) {
+      ++b->Count;
+      if (b->Count == kBatchLines) {
         queue_.PutFull(b);
         b = queue_.TakeEmpty();
       }
@@ -215,14 +181,8 @@ TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, const char* f
                                        TDrawing& d, TReadState& r) {
   auto splitter = std::make_unique<TSplitter>(file, first, got);
   if (!splitter->Start()) return srNoThread;
-  TTokenLine t;
   while (TBatch* b = splitter->Queue().TakeFull()) {
-    const char* p = b->Bytes.get();
-    for (int32_t i = 0; i < b->Count; ++i) {
-      p += t.Unpack(p);
-      ParseTokens(d, r, t);
-    }
-    assert(p == b->Bytes.get() + b->Used);
+    for (int32_t i = 0; i < b->Count; ++i) ParseTokens(d, r, b->Lines[static_cast<size_t>(i)]);
     splitter->Queue().PutEmpty(b);
   }
   return splitter->Finish() ? srDone : srReadFailed;

@@ -129,7 +129,6 @@ void TTokenLine::Reserve(size_t size) {
 int TTokenLine::Split(std::string_view line) {
   hasReals_ = false;
   Reserve(line.size() + kPad);
-  data_ = bytes_.get();
   if (!SplitPlain(line)) SplitGeneral(line);
   return count_;
 }
@@ -185,7 +184,6 @@ bool TTokenLine::SplitPlain(std::string_view line) {
   count_ = index + 1;
   stored_ = count_ < kMaxTokens ? count_ : kMaxTokens;
   if (index == 0 && i >= n) begin_[0] = end_[0] = 0;  // nothing but blanks
-  used_ = n + kPad;
   return true;
 }
 
@@ -246,67 +244,6 @@ void TTokenLine::SplitGeneral(std::string_view line) {
   for (int k = 0; k < stored_; ++k) end_[static_cast<size_t>(k)] = begin_[static_cast<size_t>(k) + 1];
   assert(pos <= size);
   std::memset(out + pos, 0, kPad);  // the padding after the last token
-  used_ = pos + kPad;
-}
-
-// The packed form: a header (bytes, count, stored, reals stored), the begin and end offsets of the stored tokens, their
-// values when read ahead, then the bytes, the whole rounded up to 8 bytes.
-// Fields are copied with memcpy: the form needs no alignment.
-namespace {
-
-struct TPackedHead {
-  size_t Used;
-  int32_t Count;
-  int32_t Stored;
-  int32_t HasReals;
-};
-
-constexpr size_t RoundUp8(size_t n) { return (n + 7) & ~size_t{7}; }
-
-}  // namespace
-
-size_t TTokenLine::PackedSize() const {
-  const auto stored = static_cast<size_t>(stored_);
-  const size_t reals = hasReals_ ? stored * sizeof(double) : 0;
-  return RoundUp8(sizeof(TPackedHead) + 2 * stored * sizeof(size_t) + reals + used_);
-}
-
-void TTokenLine::PackTo(char* out) const {
-  const TPackedHead head{used_, count_, stored_, hasReals_ ? 1 : 0};
-  const auto stored = static_cast<size_t>(stored_);
-  std::memcpy(out, &head, sizeof head);
-  out += sizeof head;
-  std::memcpy(out, begin_.data(), stored * sizeof(size_t));
-  out += stored * sizeof(size_t);
-  std::memcpy(out, end_.data(), stored * sizeof(size_t));
-  out += stored * sizeof(size_t);
-  if (hasReals_) {
-    std::memcpy(out, reals_.data(), stored * sizeof(double));
-    out += stored * sizeof(double);
-  }
-  std::memcpy(out, data_, used_);
-}
-
-size_t TTokenLine::Unpack(const char* in) {
-  const char* const start = in;
-  TPackedHead head;
-  std::memcpy(&head, in, sizeof head);
-  in += sizeof head;
-  count_ = head.Count;
-  stored_ = head.Stored;
-  hasReals_ = head.HasReals != 0;
-  used_ = head.Used;
-  const auto stored = static_cast<size_t>(stored_);
-  std::memcpy(begin_.data(), in, stored * sizeof(size_t));
-  in += stored * sizeof(size_t);
-  std::memcpy(end_.data(), in, stored * sizeof(size_t));
-  in += stored * sizeof(size_t);
-  if (hasReals_) {
-    std::memcpy(reals_.data(), in, stored * sizeof(double));
-    in += stored * sizeof(double);
-  }
-  data_ = in;
-  return RoundUp8(static_cast<size_t>(in - start) + used_);
 }
 
 }  // namespace cadxform

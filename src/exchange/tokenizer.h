@@ -31,7 +31,6 @@
 
 #include <array>
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -78,7 +77,7 @@ class TTokenLine {
   // kMaxTokens and for k < 0.
   std::string_view Token(int k) const {
     if (k < 0 || k >= stored_) return std::string_view();
-    return std::string_view(data_ + begin_[static_cast<size_t>(k)],
+    return std::string_view(bytes_.get() + begin_[static_cast<size_t>(k)],
                             end_[static_cast<size_t>(k)] - begin_[static_cast<size_t>(k)]);
   }
 
@@ -96,17 +95,6 @@ class TTokenLine {
   void StoreReal(int k, double v) { reals_[static_cast<size_t>(k)] = v; }
   void MarkRealsStored() { hasReals_ = true; }
 
-  // The packed form: the split line (tokens, values read ahead and the
-  // bytes with their padding) in PackedSize() bytes, a multiple of 8, for
-  // handing lines between threads in one compact area.
-  size_t PackedSize() const;
-  // Writes the packed form to out (PackedSize() bytes).
-  void PackTo(char* out) const;
-  // Makes this object the line packed at `in` by PackTo. The token views
-  // point into `in`, which must stay unchanged until the next Split or
-  // Unpack. Returns the packed size.
-  size_t Unpack(const char* in);
-
  private:
   void Reserve(size_t size);
   bool SplitPlain(std::string_view line);
@@ -114,8 +102,6 @@ class TTokenLine {
 
   std::unique_ptr<char[]> bytes_;
   size_t capacity_ = 0;
-  const char* data_ = nullptr;  // the token bytes: bytes_, or a packed line
-  size_t used_ = 0;             // bytes of data_ in use, padding included
   // Token k is bytes_[begin_[k] .. end_[k]) for k < stored_. (The general
   // splitter packs the tokens: end_[k] == begin_[k+1].)
   std::array<size_t, kMaxTokens + 1> begin_{};

@@ -227,47 +227,6 @@ TEST(SplitRandom, AgreesWithByteByByteReference) {
   }
 }
 
-// Lines packed one after another into one area, some with values read
-// ahead, come back in order with the same tokens, counts and values.
-TEST(SplitPacked, LinesComeBackFromOneAreaAsSplit) {
-  const std::vector<std::string> lines = {
-      "ci 1 2 3", "ci 1 2 3 ", "  ", "ch 1 2 3 0 \"A B", "cn\"$MS Gothic", "file=C:\\a b\\x.txt",
-      "x\x01y z", std::string(40, '7') + " 2.5", std::string(300, 'a'), [] {
-        std::string many;
-        for (int k = 0; k < 40; ++k) many += std::to_string(k) + " ";
-        return many;
-      }()};
-  TTokenLine t;
-  std::vector<char> area;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    t.Split(lines[i]);
-    if (i % 2 == 0) {
-      for (int k = 0; k < t.StoredCount(); ++k) t.StoreReal(k, 0.5 * k + static_cast<double>(i));
-      t.MarkRealsStored();
-    }
-    const size_t at = area.size();
-    area.resize(at + t.PackedSize());
-    t.PackTo(area.data() + at);
-  }
-  TTokenLine split;
-  TTokenLine packed;
-  const char* p = area.data();
-  for (size_t i = 0; i < lines.size(); ++i) {
-    SCOPED_TRACE(lines[i]);
-    split.Split(lines[i]);
-    p += packed.Unpack(p);
-    EXPECT_EQ(packed.Count(), split.Count());
-    EXPECT_EQ(packed.Empty(), split.Empty());
-    EXPECT_EQ(TokensOf(packed), TokensOf(split));
-    EXPECT_EQ(packed.HasReals(), i % 2 == 0);
-    if (packed.HasReals()) {
-      const int last = packed.StoredCount() - 1;
-      EXPECT_EQ(packed.StoredReal(last), 0.5 * last + static_cast<double>(i));
-    }
-  }
-  EXPECT_EQ(p, area.data() + area.size());
-}
-
 TEST(FindOnBoundary, NeverMatchesInsideDoubleByteCharacter) {
   constexpr size_t npos = std::string_view::npos;
   const TFindCase cases[] = {
