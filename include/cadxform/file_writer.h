@@ -46,7 +46,9 @@ void AbandonExchangeFile(TWriteState& w);
 // with CR LF, a text header and its text form one line, and an empty buffer
 // gives the single line "hq". The bytes are flushed to disk before the
 // temporary file takes the place of the exchange file. Returns true on
-// success. When no temporary file can be created, nothing is written or
+// success. When no temporary file can be created, the file at path (if
+// there is one and it is writable) is overwritten in place with the single
+// failure message line, since no safe replacement is possible; nothing is
 // deleted. Any later failure (including one while the buffer wrote its
 // chunks during the transform) deletes the temporary file and the file at
 // path: the host then finds no file rather than its own input taken for

@@ -105,7 +105,12 @@ bool WriteExchangeFile(TWriteState& w, const TPath& path) {
   } else {
     spill.Abandon();  // left by a run that never wrote it
     file = CreateTempBeside(path, tempPath);
-    if (file == kNoFile) return false;  // nothing written, nothing deleted
+    if (file == kNoFile) {
+      // No new file can be made beside it (a read-only folder): the host
+      // must still not read its own input back as the result.
+      OverwriteWithFailureMessage(path);
+      return false;
+    }
   }
   ok = ok && WriteOutLines(w.Out, file) && FlushFileToDisk(file);
   ok = CloseFile(file) && ok;

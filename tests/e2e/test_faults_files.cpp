@@ -8,6 +8,7 @@
 #include <string>
 
 #include "e2e/run_process.h"
+#include "exchange/overwrite_message.h"
 #include "test_args.h"
 
 namespace fs = std::filesystem;
@@ -105,23 +106,35 @@ TEST(Faults, DiskFullLeavesNoFile) {
   }
 }
 
-// The folder and the exchange file are read-only (as root the tool runs as
-// "nobody", so that the permissions apply). Before: the file could not be
-// created, nothing was written and the tool ended with status 0, silently.
-TEST(Faults, ReadOnlyFolderKeepsTheInput) {
+// The folder is read-only (as root the tool runs as "nobody", so that the
+// permissions apply): no temporary file can be made beside the exchange
+// file. Before: nothing was written and the tool ended with status 0,
+// silently, so the host read its own input back as the result. Now a
+// writable exchange file gets the failure message line in place; a
+// read-only one keeps the input. Either way exit status 1.
+TEST(Faults, ReadOnlyFolderNeverPassesTheInputOff) {
   if (kOnWindows) GTEST_SKIP() << "read-only folders do not stop file creation on Windows";
-  cadxform::e2e::TToolSandbox box(TestArgs.at(0), "read_only");
   const std::string input = SmallDrawing();
-  box.PutExchange(input);
-  fs::permissions(box.ExchangePath(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  fs::permissions(box.ToolDir(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                     fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-  cadxform::e2e::TChildLimits limits;
-  limits.DropRoot = true;
+  const std::string message = "h#" + std::string(cadxform::kWriteFailedMessage) + "\r\n";
+  const struct {
+    bool FileWritable;
+    std::string Expected;
+  } cases[] = {{false, input}, {true, message}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.FileWritable ? "writable file" : "read-only file");
+    cadxform::e2e::TToolSandbox box(TestArgs.at(0), "read_only");
+    box.PutExchange(input);
+    const fs::perms readable = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(box.ExchangePath(), c.FileWritable ? readable | writable : readable);
+    fs::permissions(box.ToolDir(), readable | fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec);
+    cadxform::e2e::TChildLimits limits;
+    limits.DropRoot = true;
 
-  const auto r = box.Run(kMoveArgs, limits);
+    const auto r = box.Run(kMoveArgs, limits);
 
-  ExpectFailureLines(r, box, {"cannot write"});
-  EXPECT_EQ(box.GetExchange(), input);
-  EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
+    ExpectFailureLines(r, box, {"cannot write"});
+    EXPECT_EQ(box.GetExchange(), c.Expected);
+    EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
+  }
 }
