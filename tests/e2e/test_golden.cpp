@@ -38,23 +38,9 @@ std::vector<std::string> ReadArgs(const fs::path& p) {
   return args;
 }
 
-// Shows where two byte strings first differ, with non-printable bytes
-// escaped, so a failing case is readable.
-std::string Escape(const std::string& s) {
-  std::string out;
-  for (unsigned char c : s) {
-    if (c == '\n') {
-      out += "\\n\n";
-    } else if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02X", c);
-      out += buf;
-    }
-  }
-  return out;
-}
+// The bytes with non-printable ones escaped, whole, so a failing case is
+// readable.
+std::string Escape(const std::string& s) { return cadxform::e2e::Printable(s, s.size()); }
 
 struct TCaseRun {
   fs::path Root, ToolDir, WorkDir, Exchange;
