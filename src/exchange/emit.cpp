@@ -337,10 +337,17 @@ int32_t EmitRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, in
                   int32_t to, const TEmitPolls* polls, const std::atomic<bool>* stop) {
   TEmission em{d, w, o};
   int32_t openPl = OpenPolylineBefore(d, from);
-  for (int32_t pos = from; pos < to; ++pos) {
-    if (polls != nullptr && PollAt(*polls, pos)) return pos;
-    if (stop != nullptr && pos % kPollInterval == 0 && stop->load(std::memory_order_relaxed)) return pos;
-    EmitEntry(em, pos, openPl);
+  int32_t pos = from;
+  while (pos < to) {
+    // Polls only at poll positions; the entities up to the next one are
+    // written without a test.
+    if (pos % kPollInterval == 0) {
+      if (polls != nullptr && PollAt(*polls, pos)) return pos;
+      if (stop != nullptr && stop->load(std::memory_order_relaxed)) return pos;
+    }
+    const int32_t nextPoll = (pos / kPollInterval + 1) * kPollInterval;
+    const int32_t end = nextPoll < to ? nextPoll : to;
+    for (; pos < end; ++pos) EmitEntry(em, pos, openPl);
   }
   return to;
 }
