@@ -23,7 +23,8 @@ namespace {
 using namespace reading;
 
 // Header lines, indicated points and pick numbers.
-bool DispatchH(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view k, int n) {
+template <class TLine>
+bool DispatchH(TDrawing& d, TReadState& r, const TLine& t, std::string_view k, int n) {
   if (k == "hk" && n >= 2) {
     ReadHk(d, t);
     return true;
@@ -68,7 +69,8 @@ bool DispatchH(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view
 }
 
 // Layer names and the layer group, layer, colour, line type and width lines.
-bool DispatchL(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view k) {
+template <class TLine>
+bool DispatchL(TDrawing& d, TReadState& r, const TLine& t, std::string_view k) {
   if (StartsWith(k, "lgn")) {
     ReadGroupName(d, r, t);
     return true;
@@ -111,7 +113,8 @@ int32_t TextCommand(std::string_view k) {
 }
 
 // Font, text kind and "cc" lines, circles, arcs, texts and dimensions.
-bool DispatchC(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view k, int n) {
+template <class TLine>
+bool DispatchC(TDrawing& d, TReadState& r, const TLine& t, std::string_view k, int n) {
   if (StartsWith(k, "cn$")) {
     ReadFontLine(d, r, t);
     return true;
@@ -142,7 +145,8 @@ bool DispatchC(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view
 }
 
 // Point colour, polyline marker, points and marks.
-bool DispatchP(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view k, int n) {
+template <class TLine>
+bool DispatchP(TDrawing& d, TReadState& r, const TLine& t, std::string_view k, int n) {
   if (StartsWith(k, "pn")) {
     ReadPointColorLine(r, t);
     return true;
@@ -163,7 +167,8 @@ bool DispatchP(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view
 }
 
 // Solids.
-bool DispatchS(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view k, int n) {
+template <class TLine>
+bool DispatchS(TDrawing& d, TReadState& r, const TLine& t, std::string_view k, int n) {
   if (k == "sl") {
     if (n == 5) {
       AddSolidOf2(d, r, t);
@@ -200,7 +205,8 @@ bool DispatchS(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view
 }
 
 // Handles the line by its keyword; false when no keyword form fits.
-bool DispatchKeyword(TDrawing& d, TReadState& r, const TTokenLine& t, std::string_view k, int n) {
+template <class TLine>
+bool DispatchKeyword(TDrawing& d, TReadState& r, const TLine& t, std::string_view k, int n) {
   assert(!k.empty());
   switch (k[0]) {
     case 'h': return DispatchH(d, r, t, k, n);
@@ -243,14 +249,9 @@ bool DispatchKeyword(TDrawing& d, TReadState& r, const TTokenLine& t, std::strin
   }
 }
 
-}  // namespace
-
-void ParseLine(TDrawing& d, TReadState& r, std::string_view line) {
-  r.Tokens.Split(line);
-  ParseTokens(d, r, r.Tokens);
-}
-
-void ParseTokens(TDrawing& d, TReadState& r, const TTokenLine& t) {
+// ParseLine for a line already split into t.
+template <class TLine>
+void ParseSplitLine(TDrawing& d, TReadState& r, const TLine& t) {
   if (t.Empty()) return;
   const std::string_view k = t.Token(0);
   const int n = t.Count();
@@ -263,5 +264,14 @@ void ParseTokens(TDrawing& d, TReadState& r, const TTokenLine& t) {
   if (DispatchKeyword(d, r, t, k, n)) return;
   if (n == 4) ReadFourNumberLine(d, r, t);
 }
+
+}  // namespace
+
+void ParseLine(TDrawing& d, TReadState& r, std::string_view line) {
+  r.Tokens.Split(line);
+  ParseSplitLine(d, r, r.Tokens);
+}
+
+void ParseTokens(TDrawing& d, TReadState& r, const TBatchLine& t) { ParseSplitLine(d, r, t); }
 
 }  // namespace cadxform

@@ -57,7 +57,8 @@ struct TPt {
   double X, Y;
 };
 
-TPt PointAt(const TTokenLine& t, int k) { return TPt{Real(t, k), Real(t, k + 1)}; }
+template <class TLine>
+TPt PointAt(const TLine& t, int k) { return TPt{Real(t, k), Real(t, k + 1)}; }
 
 // Two points coincide when they differ by at most 1e-10 in x and in y. The
 // difference and the bound are taken in extended precision, like the other
@@ -123,7 +124,8 @@ TEntHead CurrentTextHead(const TDrawing& d, const TReadState& r) {
 
 // Fills a text record whose head is set: command, the current "cc" value,
 // text kind and size, position, direction and bytes.
-void FillText(const TDrawing& d, const TReadState& r, TTextEnt& e, int32_t cmd, const TTokenLine& t,
+template <class TLine>
+void FillText(const TDrawing& d, const TReadState& r, TTextEnt& e, int32_t cmd, const TLine& t,
               TTextRef font, TTextRef text) {
   e.Cmd = cmd;
   e.Cc = r.Cur.Cc;
@@ -141,7 +143,8 @@ void FillText(const TDrawing& d, const TReadState& r, TTextEnt& e, int32_t cmd, 
 
 // "cs" inside a dimension block: the dimension of the pending line and this
 // text.
-void AddDimension(TDrawing& d, const TReadState& r, const TTokenLine& t, TTextRef font,
+template <class TLine>
+void AddDimension(TDrawing& d, const TReadState& r, const TLine& t, TTextRef font,
                   TTextRef text) {
   const THeadRef textHead = InternHead(d, CurrentTextHead(d, r), hsDimText);
   Append(d, r, d.Dims, ekDim, [&](TDimEnt& e) {
@@ -154,14 +157,16 @@ void AddDimension(TDrawing& d, const TReadState& r, const TTokenLine& t, TTextRe
 
 }  // namespace
 
-void AddCircle(TDrawing& d, TReadState& r, const TTokenLine& t) {
+template <class TLine>
+void AddCircle(TDrawing& d, TReadState& r, const TLine& t) {
   Append(d, r, d.Circles, ekCircle, [&](TCircleEnt& e) {
     e.X = Real(t, 1), e.Y = Real(t, 2), e.R = Real(t, 3);
   });
   EndEntity(r);
 }
 
-void AddArc(TDrawing& d, TReadState& r, const TTokenLine& t) {
+template <class TLine>
+void AddArc(TDrawing& d, TReadState& r, const TLine& t) {
   Append(d, r, d.Arcs, ekArc, [&](TArcEnt& e) {
     e.X = Real(t, 1), e.Y = Real(t, 2), e.R = Real(t, 3);
     e.ArcParam1 = Real(t, 4), e.ArcParam2 = Real(t, 5);
@@ -170,7 +175,8 @@ void AddArc(TDrawing& d, TReadState& r, const TTokenLine& t) {
   EndEntity(r);
 }
 
-void AddTextLine(TDrawing& d, TReadState& r, const TTokenLine& t, int32_t cmd) {
+template <class TLine>
+void AddTextLine(TDrawing& d, TReadState& r, const TLine& t, int32_t cmd) {
   assert(cmd >= 0 && cmd <= 9);
   // Pool the bytes before the record exists, so that running out of memory
   // never leaves a half-filled record behind.
@@ -185,7 +191,8 @@ void AddTextLine(TDrawing& d, TReadState& r, const TTokenLine& t, int32_t cmd) {
   EndEntity(r);
 }
 
-void AddPoint(TDrawing& d, TReadState& r, const TTokenLine& t) {
+template <class TLine>
+void AddPoint(TDrawing& d, TReadState& r, const TLine& t) {
   const TEntHead head = CurrentHeadColored(r, r.Cur.PointColor);
   Append(d, d.Points, ekPoint, head, hsPoint, [&](TPointEnt& e) {
     e.X = Real(t, 1), e.Y = Real(t, 2);
@@ -193,7 +200,8 @@ void AddPoint(TDrawing& d, TReadState& r, const TTokenLine& t) {
   EndEntity(r);
 }
 
-void AddMark(TDrawing& d, TReadState& r, const TTokenLine& t) {
+template <class TLine>
+void AddMark(TDrawing& d, TReadState& r, const TLine& t) {
   const TEntHead head = CurrentHeadColored(r, r.Cur.PointColor);
   Append(d, d.Marks, ekMark, head, hsPoint, [&](TMarkEnt& e) {
     e.X = Real(t, 1), e.Y = Real(t, 2), e.Size = Real(t, 3), e.Angle = Real(t, 4);
@@ -202,7 +210,8 @@ void AddMark(TDrawing& d, TReadState& r, const TTokenLine& t) {
   EndEntity(r);
 }
 
-void AddBlock(TDrawing& d, TReadState& r, const TTokenLine& t) {
+template <class TLine>
+void AddBlock(TDrawing& d, TReadState& r, const TLine& t) {
   const TTextRef name = d.TextPool.Add(t.Token(3));
   Append(d, r, d.Blocks, ekBlock, [&](TRekEntBlk& e) {
     e.X = Real(t, 1), e.Y = Real(t, 2);
@@ -211,12 +220,14 @@ void AddBlock(TDrawing& d, TReadState& r, const TTokenLine& t) {
   EndEntity(r);
 }
 
-void AddSolidOf2(TDrawing& d, TReadState& r, const TTokenLine& t) {
+template <class TLine>
+void AddSolidOf2(TDrawing& d, TReadState& r, const TLine& t) {
   AddSolid2(d, r, PointAt(t, 1), PointAt(t, 3));
   EndEntity(r);
 }
 
-void AddSolidOf3(TDrawing& d, TReadState& r, const TTokenLine& t) {
+template <class TLine>
+void AddSolidOf3(TDrawing& d, TReadState& r, const TLine& t) {
   const TPt p1 = PointAt(t, 1), p2 = PointAt(t, 3), p3 = PointAt(t, 5);
   if (Coincide(p1, p2)) {
     AddSolid2(d, r, p1, p3);
@@ -228,7 +239,8 @@ void AddSolidOf3(TDrawing& d, TReadState& r, const TTokenLine& t) {
   EndEntity(r);
 }
 
-void AddSolidOf4(TDrawing& d, TReadState& r, const TTokenLine& t) {
+template <class TLine>
+void AddSolidOf4(TDrawing& d, TReadState& r, const TLine& t) {
   const TPt p1 = PointAt(t, 1), p2 = PointAt(t, 3), p3 = PointAt(t, 5), p4 = PointAt(t, 7);
   // The first rule that holds decides; the points keep their order.
   if (Coincide(p1, p2) && Coincide(p1, p3)) {
@@ -249,7 +261,8 @@ void AddSolidOf4(TDrawing& d, TReadState& r, const TTokenLine& t) {
   EndEntity(r);
 }
 
-void AddSolidArc(TDrawing& d, TReadState& r, const TTokenLine& t, TEntKind kind) {
+template <class TLine>
+void AddSolidArc(TDrawing& d, TReadState& r, const TLine& t, TEntKind kind) {
   assert(kind == ekSc || kind == ekSe);
   Append(d, r, kind == ekSc ? d.ScEnts : d.SeEnts, kind, [&](TSolidArcEnt& e) {
     e.SolidColor = r.Cur.SolidColor;
@@ -260,7 +273,8 @@ void AddSolidArc(TDrawing& d, TReadState& r, const TTokenLine& t, TEntKind kind)
   EndEntity(r);
 }
 
-void AddSolidRing(TDrawing& d, TReadState& r, const TTokenLine& t, TEntKind kind) {
+template <class TLine>
+void AddSolidRing(TDrawing& d, TReadState& r, const TLine& t, TEntKind kind) {
   assert(kind == ekSo || kind == ekSg);
   Append(d, r, kind == ekSo ? d.SoEnts : d.SgEnts, kind, [&](TSolidRingEnt& e) {
     e.SolidColor = r.Cur.SolidColor;
@@ -271,7 +285,8 @@ void AddSolidRing(TDrawing& d, TReadState& r, const TTokenLine& t, TEntKind kind
   EndEntity(r);
 }
 
-void ReadFourNumberLine(TDrawing& d, TReadState& r, const TTokenLine& t) {
+template <class TLine>
+void ReadFourNumberLine(TDrawing& d, TReadState& r, const TLine& t) {
   if (r.InDim) {
     // The line of the dimension being read; the dimension is appended by its
     // "cs" text, which also takes the z-flags, so they are kept here.
@@ -288,5 +303,32 @@ void ReadFourNumberLine(TDrawing& d, TReadState& r, const TTokenLine& t) {
   // A polyline block goes on until a marker, attribute or other entity ends it.
   r.CurZFlags = 0;
 }
+
+// Both kinds of split line: one thread's TTokenLine and the second thread's
+// TBatchLine.
+template void AddCircle(TDrawing& d, TReadState& r, const TTokenLine& t);
+template void AddArc(TDrawing& d, TReadState& r, const TTokenLine& t);
+template void AddTextLine(TDrawing& d, TReadState& r, const TTokenLine& t, int32_t cmd);
+template void AddPoint(TDrawing& d, TReadState& r, const TTokenLine& t);
+template void AddMark(TDrawing& d, TReadState& r, const TTokenLine& t);
+template void AddBlock(TDrawing& d, TReadState& r, const TTokenLine& t);
+template void AddSolidOf2(TDrawing& d, TReadState& r, const TTokenLine& t);
+template void AddSolidOf3(TDrawing& d, TReadState& r, const TTokenLine& t);
+template void AddSolidOf4(TDrawing& d, TReadState& r, const TTokenLine& t);
+template void AddSolidArc(TDrawing& d, TReadState& r, const TTokenLine& t, TEntKind kind);
+template void AddSolidRing(TDrawing& d, TReadState& r, const TTokenLine& t, TEntKind kind);
+template void ReadFourNumberLine(TDrawing& d, TReadState& r, const TTokenLine& t);
+template void AddCircle(TDrawing& d, TReadState& r, const TBatchLine& t);
+template void AddArc(TDrawing& d, TReadState& r, const TBatchLine& t);
+template void AddTextLine(TDrawing& d, TReadState& r, const TBatchLine& t, int32_t cmd);
+template void AddPoint(TDrawing& d, TReadState& r, const TBatchLine& t);
+template void AddMark(TDrawing& d, TReadState& r, const TBatchLine& t);
+template void AddBlock(TDrawing& d, TReadState& r, const TBatchLine& t);
+template void AddSolidOf2(TDrawing& d, TReadState& r, const TBatchLine& t);
+template void AddSolidOf3(TDrawing& d, TReadState& r, const TBatchLine& t);
+template void AddSolidOf4(TDrawing& d, TReadState& r, const TBatchLine& t);
+template void AddSolidArc(TDrawing& d, TReadState& r, const TBatchLine& t, TEntKind kind);
+template void AddSolidRing(TDrawing& d, TReadState& r, const TBatchLine& t, TEntKind kind);
+template void ReadFourNumberLine(TDrawing& d, TReadState& r, const TBatchLine& t);
 
 }  // namespace cadxform::reading

@@ -6,8 +6,8 @@
 #include <mutex>
 #include <vector>
 
+#include "exchange/reader.h"
 #include "exchange/reader_file.h"
-#include "exchange/reader_values.h"
 #include "exchange/worker_thread.h"
 
 namespace cadxform {
@@ -17,8 +17,10 @@ namespace {
 // Lines per batch, and batches in circulation: every hand-over of a batch
 // may put a thread to sleep and wake it again, so batches are large and
 // hand-overs rare; the batches are reused, and gone before the output is
-// written.
+// written. A batch is also handed over once its token bytes reach
+// kBatchBytes, so that long lines do not make it large.
 constexpr int32_t kBatchLines = 1024;
+constexpr size_t kBatchBytes = size_t{256} << 10;
 constexpr size_t kBatchCount = 4;
 
 // The splitting thread reads the reals of one line in this many.
@@ -29,8 +31,7 @@ constexpr size_t kReadSize = size_t{1} << 20;
 
 // Split lines, in file order.
 struct TBatch {
-  std::vector<TTokenLine> Lines = std::vector<TTokenLine>(kBatchLines);
-  int32_t Count = 0;
+  TTokenBatch Lines;
 };
 
 // Hands batches between the two threads: empty ones to the splitting
@@ -67,7 +68,7 @@ class TBatchQueue {
     return b;
   }
   void PutEmpty(TBatch* b) {
-    b->Count = 0;
+    b->Lines.Clear();
     std::lock_guard lock(mutex_);
     free_.push_back(b);
     changed_.notify_all();
@@ -138,13 +139,10 @@ class TSplitter {
     TBatch* b = queue_.TakeEmpty();
     auto onLine = [&](std::string_view line) {
       if (b == nullptr) return;  // cancelled: the rest is not wanted
-      TTokenLine& t = b->Lines[static_cast<size_t>(b->Count)];
-      t.Split(line);
       // Reading the numbers of every third line here gives both threads
       // about the same load.
-      if (b->Count % kReadAheadEvery == 0) reading::ReadRealsAhead(t);
-      ++b->Count;
-      if (b->Count == kBatchLines) {
+      b->Lines.Add(line, b->Lines.Count() % kReadAheadEvery == 0);
+      if (b->Lines.Count() == kBatchLines || b->Lines.ByteCount() >= kBatchBytes) {
         queue_.PutFull(b);
         b = queue_.TakeEmpty();
       }
@@ -182,7 +180,14 @@ TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, const char* f
   auto splitter = std::make_unique<TSplitter>(file, first, got);
   if (!splitter->Start()) return srNoThread;
   while (TBatch* b = splitter->Queue().TakeFull()) {
-    for (int32_t i = 0; i < b->Count; ++i) ParseTokens(d, r, b->Lines[static_cast<size_t>(i)]);
+    const TTokenBatch& lines = b->Lines;
+    for (int32_t i = 0; i < lines.Count(); ++i) {
+      if (lines.IsLong(i)) {
+        ParseLine(d, r, lines.LongLine(i));
+      } else {
+        ParseTokens(d, r, lines.Line(i));
+      }
+    }
     splitter->Queue().PutEmpty(b);
   }
   return splitter->Finish() ? srDone : srReadFailed;

@@ -126,26 +126,24 @@ void TTokenLine::Reserve(size_t size) {
   capacity_ = want;
 }
 
-int TTokenLine::Split(std::string_view line) {
-  hasReals_ = false;
-  Reserve(line.size() + kPad);
-  if (!SplitPlain(line)) SplitGeneral(line);
-  return count_;
-}
+namespace {
 
 // Most lines hold only plain bytes and blanks. Their tokens are the runs
-// between blanks, found eight bytes at a time in a copy of the line and
-// left in place there.
-bool TTokenLine::SplitPlain(std::string_view line) {
-  char* const b = bytes_.get();
+// between blanks, found sixteen bytes at a time in a copy of the line at b
+// and left in place there; token places go to spans as offsets from b plus
+// base. Sets count and returns true, or returns false (the line holds a
+// special byte before any double quote) when the general way must split it.
+template <class Off>
+bool SplitPlain(std::string_view line, char* b, Off base, TTokenSpan<Off>* spans, int& count) {
   const size_t n = line.size();
   std::memcpy(b, line.data(), n);
   // Blanks after the end stop every scan at the end and are no special
   // bytes; the words read below end within them.
-  static_assert(kPad == 16, "two words of blanks");
+  static_assert(kTokenPad == 16, "two words of blanks");
   const uint64_t padding = kOnes * ' ';
   std::memcpy(b + n, &padding, 8);
   std::memcpy(b + n + 8, &padding, 8);
+  auto at = [base](size_t i) { return static_cast<Off>(base + i); };
   // Each token ends at the first blank or special byte of the 16-byte
   // pieces read from its start on, so every byte of a token is checked;
   // bytes between tokens are blanks. A piece is read only from a position up
@@ -161,16 +159,13 @@ bool TTokenLine::SplitPlain(std::string_view line) {
       j += static_cast<size_t>(stop);
       if (stop < 16) break;
     }
-    if (index < kMaxTokens) {
-      begin_[static_cast<size_t>(index)] = i;
-      end_[static_cast<size_t>(index)] = j;
-    }
+    if (index < kMaxTokens) spans[index] = TTokenSpan<Off>{at(i), at(j)};
     if (j < n && b[j] != ' ') {
       // A special byte. The first double quote ends splitting (a text line
       // carries its string after one); anything else takes the general way.
       if (b[j] != '"') return false;
       const size_t end = AppendRestOfLine(b, j + 1, n, b, j);
-      if (index < kMaxTokens) end_[static_cast<size_t>(index)] = end;
+      if (index < kMaxTokens) spans[index].End = at(end);
       break;
     }
     if (j >= n) break;
@@ -179,26 +174,27 @@ bool TTokenLine::SplitPlain(std::string_view line) {
     ++index;
     i = j + 1;
     while (i < n && b[i] == ' ') ++i;
-    if (index < kMaxTokens) begin_[static_cast<size_t>(index)] = end_[static_cast<size_t>(index)] = i;
+    if (index < kMaxTokens) spans[index] = TTokenSpan<Off>{at(i), at(i)};
   }
-  count_ = index + 1;
-  stored_ = count_ < kMaxTokens ? count_ : kMaxTokens;
-  if (index == 0 && i >= n) begin_[0] = end_[0] = 0;  // nothing but blanks
+  count = index + 1;
+  if (index == 0 && i >= n) spans[0] = TTokenSpan<Off>{at(0), at(0)};  // nothing but blanks
   return true;
 }
 
-// Every other line, byte by byte: the token bytes are copied together.
-void TTokenLine::SplitGeneral(std::string_view line) {
+// Every other line, byte by byte: the token bytes are copied together to
+// out; returns the token count.
+template <class Off>
+int SplitGeneral(std::string_view line, char* out, Off base, TTokenSpan<Off>* spans) {
   // The tokens never hold more bytes than the line. Bytes of tokens beyond
   // kMaxTokens are written too (that is cheaper than testing every byte) but
   // no token points at them: they are dropped.
-  char* const out = bytes_.get();
   const auto* p = reinterpret_cast<const unsigned char*>(line.data());
   const size_t size = line.size();
+  auto at = [base](size_t i) { return static_cast<Off>(base + i); };
   size_t pos = 0;         // bytes written so far
   int index = 0;          // token being built
   bool nonEmpty = false;  // the token being built has a byte
-  begin_[0] = 0;
+  spans[0].Begin = at(0);
 
   // While splitting: blanks and tabs separate tokens.
   size_t i = 0;
@@ -211,8 +207,10 @@ void TTokenLine::SplitGeneral(std::string_view line) {
       ++i;
     } else if (c == bcBlank) {
       if (nonEmpty) {
+        // The token ends here and the next one begins.
+        if (index < kMaxTokens) spans[index].End = at(pos);
         ++index;
-        if (index <= kMaxTokens) begin_[static_cast<size_t>(index)] = pos;
+        if (index < kMaxTokens) spans[index].Begin = at(pos);
         nonEmpty = false;
       }
       ++i;
@@ -235,15 +233,34 @@ void TTokenLine::SplitGeneral(std::string_view line) {
   // After splitting: the rest of the line joins the current token, blanks,
   // quotes and equals signs included.
   pos = AppendRestOfLine(line.data(), i, size, out, pos);
-
-  count_ = index + 1;
-  stored_ = count_ < kMaxTokens ? count_ : kMaxTokens;
   // Close the last stored token (when more than kMaxTokens tokens began,
-  // token kMaxTokens - 1 was closed when the next one began).
-  if (index < kMaxTokens) begin_[static_cast<size_t>(index) + 1] = pos;
-  for (int k = 0; k < stored_; ++k) end_[static_cast<size_t>(k)] = begin_[static_cast<size_t>(k) + 1];
+  // the last stored one was closed when the next one began).
+  if (index < kMaxTokens) spans[index].End = at(pos);
   assert(pos <= size);
-  std::memset(out + pos, 0, kPad);  // the padding after the last token
+  std::memset(out + pos, 0, kTokenPad);  // the padding after the last token
+  return index + 1;
+}
+
+// Splits line into out (room for line.size() + kTokenPad bytes) and spans.
+template <class Off>
+int SplitInto(std::string_view line, char* out, Off base, TTokenSpan<Off>* spans) {
+  int count = 1;
+  if (!SplitPlain(line, out, base, spans, count)) count = SplitGeneral(line, out, base, spans);
+  return count;
+}
+
+}  // namespace
+
+int TTokenLine::Split(std::string_view line) {
+  Reserve(line.size() + kPad);
+  count_ = SplitInto<size_t>(line, bytes_.get(), 0, spans_.data());
+  stored_ = count_ < kMaxTokens ? count_ : kMaxTokens;
+  return count_;
+}
+
+int SplitCompact(std::string_view line, char* out, uint32_t base, TTokenSpan32* spans) {
+  assert(uint64_t{base} + line.size() + kTokenPad <= UINT32_MAX);
+  return SplitInto<uint32_t>(line, out, base, spans);
 }
 
 }  // namespace cadxform

@@ -31,6 +31,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -54,6 +55,25 @@ inline bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
+// Where token k of a split line lies: bytes [Begin, End) of the area the
+// line was split into, as offsets of type Off.
+template <class Off>
+struct TTokenSpan {
+  Off Begin;
+  Off End;
+};
+using TTokenSpan32 = TTokenSpan<uint32_t>;
+
+// Readable bytes after every token (the reader reads numbers in words).
+inline constexpr size_t kTokenPad = 16;
+
+// Splits line by the rules above into a compact area: the token bytes go to
+// out, which has room for line.size() + kTokenPad bytes, and the places of
+// the first kMaxTokens tokens go to spans (room for kMaxTokens), as offsets
+// from out plus base. Returns the true token count, as TTokenLine::Split.
+// base + line.size() + kTokenPad must fit in 32 bits.
+int SplitCompact(std::string_view line, char* out, uint32_t base, TTokenSpan32* spans);
+
 // The tokens of one line. The object is meant to be reused line after line:
 // the token bytes live in one buffer that only grows, so splitting a line
 // allocates nothing once the buffer is as long as the longest line so far.
@@ -76,40 +96,29 @@ class TTokenLine {
   // Token k of the last line split; empty for k >= Count(), for k >=
   // kMaxTokens and for k < 0.
   std::string_view Token(int k) const {
-    if (k < 0 || k >= stored_) return std::string_view();
-    return std::string_view(bytes_.get() + begin_[static_cast<size_t>(k)],
-                            end_[static_cast<size_t>(k)] - begin_[static_cast<size_t>(k)]);
+    // (Unsigned: one test for k < 0 and k >= stored_; stored_ <= kMaxTokens.)
+    const auto u = static_cast<unsigned>(k);
+    if (u >= static_cast<unsigned>(stored_) || u >= unsigned{kMaxTokens}) return std::string_view();
+    const TTokenSpan<size_t>& s = spans_[static_cast<size_t>(k)];
+    return std::string_view(bytes_.get() + s.Begin, s.End - s.Begin);
   }
 
   // True when the line held nothing but blanks, tabs and dropped bytes.
-  bool Empty() const { return count_ == 1 && end_[0] == begin_[0]; }
+  bool Empty() const { return count_ == 1 && spans_[0].End == spans_[0].Begin; }
 
   // Readable bytes after every token (the reader reads numbers in words).
-  static constexpr size_t kPad = 16;
-
-  // Values of the tokens read ahead by another thread (see ReadRealsAhead
-  // in reader_values.h); Split forgets them.
-  int StoredCount() const { return stored_; }
-  bool HasReals() const { return hasReals_; }
-  double StoredReal(int k) const { return reals_[static_cast<size_t>(k)]; }
-  void StoreReal(int k, double v) { reals_[static_cast<size_t>(k)] = v; }
-  void MarkRealsStored() { hasReals_ = true; }
+  static constexpr size_t kPad = kTokenPad;
 
  private:
   void Reserve(size_t size);
-  bool SplitPlain(std::string_view line);
-  void SplitGeneral(std::string_view line);
 
   std::unique_ptr<char[]> bytes_;
   size_t capacity_ = 0;
-  // Token k is bytes_[begin_[k] .. end_[k]) for k < stored_. (The general
-  // splitter packs the tokens: end_[k] == begin_[k+1].)
-  std::array<size_t, kMaxTokens + 1> begin_{};
-  std::array<size_t, kMaxTokens> end_{};
+  // Token k is bytes_[Begin .. End) of spans_[k], for k < stored_. Offsets
+  // of the full width, so that a line of any length is split correctly.
+  std::array<TTokenSpan<size_t>, kMaxTokens> spans_{};
   int count_ = 1;
   int stored_ = 1;
-  bool hasReals_ = false;
-  std::array<double, kMaxTokens> reals_{};
 };
 
 }  // namespace cadxform

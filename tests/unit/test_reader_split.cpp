@@ -52,8 +52,17 @@ TEST(ReaderSplit, LargeFilesReadAsLineByLine) {
     const char* Name;
     std::string Bytes;
   };
+  // Lines longer than the second thread splits in its batches (they go
+  // whole to this thread), one of more than 32 tokens, and a last line so
+  // long that it spans chunks.
+  const std::string longNumber = "1" + std::string(70000, '0');
+  const std::string longLines = "ch 1 2 3 0 \"" + std::string(100000, 'A') + "\r\n" + longNumber + " 2 3 4\r\n" +
+                                "ci 5 6 7" + std::string(80000, ' ') + "\r\n" + "ci 8 9 10\r\n" +
+                                std::string(40, 'x') + " 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 "
+                                "25 26 27 28 29 30 31 32 33\r\n";
   const TCase cases[] = {
       {"whole lines", big},
+      {"long lines", big + longLines + big + "pt " + longNumber + " 3" + std::string(3 << 20, ' ') + "x"},
       {"no final line end", big + "ci 1 2 3"},
       {"lone CR and Ctrl+Z after two chunks", big + "ci 1 2\r 3\r\n\x1A\r\nci 4 5 6\r\n" + big},
       {"Ctrl+Z in the first chunk", unit + "\x1A\r\n" + big},

@@ -1,0 +1,95 @@
+// Lines split into tokens in batches, for reading a file on two threads: one
+// thread splits lines into a batch, the other applies them after it has been
+// handed over. A batch keeps all its lines in a few compact arrays (token
+// bytes, token places as 32-bit offsets, read-ahead values), so that both
+// threads work in a small set of memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "exchange/tokenizer.h"
+
+namespace cadxform {
+
+// One line of a batch, seen in place; valid while the batch is not changed.
+// Offers what TTokenLine offers to the line handlers, plus the values of
+// its tokens when the splitting thread read them ahead.
+class TBatchLine {
+ public:
+  TBatchLine(const char* bytes, const TTokenSpan32* spans, const double* reals, int count)
+      : bytes_(bytes), spans_(spans), reals_(reals), count_(count),
+        stored_(count < kMaxTokens ? count : kMaxTokens) {}
+
+  // As TTokenLine::Count, Token and Empty.
+  int Count() const { return count_; }
+  std::string_view Token(int k) const {
+    if (static_cast<unsigned>(k) >= static_cast<unsigned>(stored_)) return std::string_view();
+    const TTokenSpan32& s = spans_[k];
+    return std::string_view(bytes_ + s.Begin, s.End - s.Begin);
+  }
+  bool Empty() const { return count_ == 1 && spans_[0].End == spans_[0].Begin; }
+
+  // Tokens 0 .. StoredCount()-1 read as reals ahead, or nullptr.
+  const double* Reals() const { return reals_; }
+  int StoredCount() const { return stored_; }
+
+ private:
+  const char* bytes_;
+  const TTokenSpan32* spans_;
+  const double* reals_;
+  int count_;
+  int stored_;
+};
+
+// Split lines, in the order added. Reused batch after batch: its arrays keep
+// their size, so a batch allocates nothing once it has held its largest
+// content.
+class TTokenBatch {
+ public:
+  // A line longer than this is kept whole, to be split by the applying
+  // thread like a line of a file read on one thread (TTokenLine takes lines
+  // of any length); every other line is split into the compact arrays,
+  // whose 32-bit offsets then never overflow.
+  static constexpr size_t kLongLine = size_t{1} << 16;
+
+  // Splits line and appends it; with readReals also reads its tokens as
+  // reals now. Throws std::bad_alloc when an array must grow and cannot.
+  void Add(std::string_view line, bool readReals);
+
+  // Lines held, and bytes of their tokens (for handing a batch over before
+  // long lines make it large).
+  int32_t Count() const { return static_cast<int32_t>(lines_.size()); }
+  size_t ByteCount() const { return bytesUsed_; }
+
+  // Forgets every line, keeping the memory.
+  void Clear();
+
+  // Line i (0 <= i < Count()): a long line is kept whole, any other is a
+  // TBatchLine.
+  bool IsLong(int32_t i) const { return lines_[static_cast<size_t>(i)].Long >= 0; }
+  std::string_view LongLine(int32_t i) const;
+  TBatchLine Line(int32_t i) const;
+
+ private:
+  struct TEntry {
+    uint32_t Spans;  // first of its places in spans_
+    int32_t Count;   // true token count
+    int32_t Reals;   // first of its values in reals_, -1 when not read ahead
+    int32_t Long;    // its copy in long_, -1 for a compact line
+  };
+
+  std::vector<TEntry> lines_;
+  std::vector<char> bytes_;  // token bytes, kTokenPad readable bytes after each line's
+  size_t bytesUsed_ = 0;
+  std::vector<TTokenSpan32> spans_;
+  size_t spansUsed_ = 0;
+  std::vector<double> reals_;
+  std::vector<std::string> long_;
+  size_t longUsed_ = 0;
+};
+
+}  // namespace cadxform
