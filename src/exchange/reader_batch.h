@@ -62,7 +62,7 @@ class TTokenBatch {
 
   // Lines held, and bytes of their tokens (for handing a batch over before
   // long lines make it large).
-  int32_t Count() const { return static_cast<int32_t>(lines_.size()); }
+  int32_t Count() const { return count_; }
   size_t ByteCount() const { return bytesUsed_; }
 
   // Forgets every line, keeping the memory.
@@ -72,7 +72,11 @@ class TTokenBatch {
   // TBatchLine.
   bool IsLong(int32_t i) const { return lines_[static_cast<size_t>(i)].Long >= 0; }
   std::string_view LongLine(int32_t i) const;
-  TBatchLine Line(int32_t i) const;
+  TBatchLine Line(int32_t i) const {
+    const TEntry& e = lines_[static_cast<size_t>(i)];
+    return TBatchLine(bytes_.data(), spans_.data() + e.Spans,
+                      e.Reals >= 0 ? reals_.data() + e.Reals : nullptr, e.Count);
+  }
 
  private:
   struct TEntry {
@@ -82,12 +86,17 @@ class TTokenBatch {
     int32_t Long;    // its copy in long_, -1 for a compact line
   };
 
+  void AddLong(std::string_view line);
+
+  // Each array is used up to its count; its size only grows.
   std::vector<TEntry> lines_;
+  int32_t count_ = 0;
   std::vector<char> bytes_;  // token bytes, kTokenPad readable bytes after each line's
   size_t bytesUsed_ = 0;
   std::vector<TTokenSpan32> spans_;
   size_t spansUsed_ = 0;
   std::vector<double> reals_;
+  size_t realsUsed_ = 0;
   std::vector<std::string> long_;
   size_t longUsed_ = 0;
 };
