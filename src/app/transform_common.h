@@ -83,12 +83,12 @@ inline TPassCut PassCutFor(const TDrawing& d) {
   return d.Order.Count() >= kTwoThreadPassFrom ? TPassCut{1, 2} : kOneThread;
 }
 
-// Runs pass(m) over the records of d as cut says: with m.Share set to the
-// part before the cut on this thread and, on a second thread, with a copy
-// of m whose Share is the rest (pass(part, second) is told which copy it
-// runs on: second is true for the other thread's). The copy's finite check
-// is merged into m's; what the second thread throws is rethrown here. When
-// no thread can be started, pass(m, false) visits everything here.
+// Runs a transform pass, pass(part, second), over the records as cut says:
+// on this thread with part = m, its Share the records before the cut, and
+// on a second thread with part = a copy of m whose Share is the rest and
+// second = true. The copy's finite check is then merged into m's; what the
+// second thread threw is rethrown here. When no thread can be started,
+// pass(m, false) runs over every record here.
 template <class M, class Pass>
 void RunPass(M& m, TPassCut cut, Pass&& pass) {
   assert(cut.Num >= 0 && cut.Den > 0);
