@@ -13,6 +13,7 @@ struct TMove {
   int32_t Group;
   double Dx, Dy;
   TFiniteCheck Check;  // every moved position
+  TRecordShare Share;  // the records this part of the pass visits
 
   bool Takes(const TEntHead& head) const { return AllEntities || head.Group == Group; }
 
@@ -26,6 +27,7 @@ struct TMove {
   }
 };
 
+// Moves the records of s in m.Share.
 void MoveRecords(TDrawing& s, const TMove& m) {
   ForSelected(s.Heads, s.Lines, m, [&](TLineEnt& e) {
     m.Point(e.X1, e.Y1);
@@ -53,6 +55,11 @@ void MoveRecords(TDrawing& s, const TMove& m) {
 
 void MoveAll(TDrawing& d, TWriteState& w, bool AllEntities, double TargetX, double TargetY,
              const TEscapeKeySource& escapeKeyDown) {
+  MoveAllCutAt(d, w, AllEntities, TargetX, TargetY, PassCutFor(d), escapeKeyDown);
+}
+
+void MoveAllCutAt(TDrawing& d, TWriteState& w, bool AllEntities, double TargetX, double TargetY,
+                  TPassCut cut, const TEscapeKeySource& escapeKeyDown) {
   const THpPoint& ref = d.HpPoints[1];
   TMove m;
   m.AllEntities = AllEntities;
@@ -60,7 +67,7 @@ void MoveAll(TDrawing& d, TWriteState& w, bool AllEntities, double TargetX, doub
   // The offset is rounded to double once; every position gets the same one.
   m.Dx = static_cast<double>(static_cast<long double>(TargetX) - ref.X);
   m.Dy = static_cast<double>(static_cast<long double>(TargetY) - ref.Y);
-  MoveRecords(d, m);
+  RunPass(m, cut, [&](const TMove& part, bool) { MoveRecords(d, part); });
   QueueTransformOutput(d, w, m.Check, escapeKeyDown);
 }
 

@@ -2,6 +2,7 @@
 // point, then queues the whole output ("hd" and every stored entity).
 #pragma once
 
+#include "app/transform_common.h"
 #include "cadxform/drawing.h"
 #include "cadxform/emit.h"
 #include "cadxform/write_state.h"
@@ -20,6 +21,9 @@ namespace cadxform {
 // vectors, angles and texts stay; a dimension text is not re-measured.
 // Block references are neither moved nor written.
 //
+// Large drawings are moved on two threads (PassCutFor); the result is the
+// same as on one.
+//
 // When a moved position would not be a finite number (beyond the range of
 // doubles), only the line "h#" + kOutOfRangeMessage is queued: no "hd", no
 // entity. The records of d are then left partly moved.
@@ -28,5 +32,10 @@ namespace cadxform {
 // becomes (100,200)-(105,205).
 void MoveAll(TDrawing& d, TWriteState& w, bool AllEntities, double TargetX, double TargetY,
              const TEscapeKeySource& escapeKeyDown = TEscapeKeySource());
+
+// MoveAll with the records cut for two threads as cut says (kOneThread: all
+// on this thread), whatever the drawing's size.
+void MoveAllCutAt(TDrawing& d, TWriteState& w, bool AllEntities, double TargetX, double TargetY,
+                  TPassCut cut, const TEscapeKeySource& escapeKeyDown = TEscapeKeySource());
 
 }  // namespace cadxform

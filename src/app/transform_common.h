@@ -1,15 +1,21 @@
-// What both transforms share: visiting the records they take part in, the
-// corner points of the polygon solids, which both map alike, and the check
-// that every value they store is a finite number.
+// What both transforms share: visiting the records they take part in (on
+// one thread, or cut in two for two threads), the corner points of the
+// polygon solids, which both map alike, and the check that every value they
+// store is a finite number.
 #pragma once
 
+#include <algorithm>
+#include <cassert>
 #include <cmath>
+#include <cstdint>
 #include <string_view>
 
 #include "cadxform/drawing.h"
 #include "cadxform/emit.h"
+#include "cadxform/fp_setup.h"
 #include "cadxform/out_buffer.h"
 #include "cadxform/write_state.h"
+#include "exchange/worker_thread.h"
 
 namespace cadxform {
 
@@ -26,6 +32,8 @@ inline constexpr std::string_view kOutOfRangeMessage =
 class TFiniteCheck {
  public:
   void Note(double v) const { bad_ |= !std::isfinite(v); }
+  // Takes over what another check (of the other part of a pass) saw.
+  void Merge(const TFiniteCheck& other) { bad_ |= other.bad_; }
   bool AllFinite() const { return !bad_; }
 
  private:
@@ -45,14 +53,84 @@ inline void QueueTransformOutput(const TDrawing& d, TWriteState& w, const TFinit
   EmitAll(d, w, TEmitOverrides(), escapeKeyDown);
 }
 
-// Applies f to every record of arr whose head (in heads) the transform m
-// takes (m.Takes(head): every record, or only those of the first layer
-// group).
+// The records of each array that one part of a pass visits: indices
+// [n * From / Den, n * To / Den) of an array of n records. The default is
+// every record.
+struct TRecordShare {
+  int32_t From = 0, To = 1, Den = 1;
+
+  int32_t Begin(int32_t n) const { return static_cast<int32_t>(int64_t{n} * From / Den); }
+  int32_t End(int32_t n) const { return static_cast<int32_t>(int64_t{n} * To / Den); }
+};
+
+// Where a pass cuts each record array when a second thread takes part: this
+// thread visits the first Num / Den of every array, the second thread the
+// rest. Num >= Den (kOneThread) keeps the whole pass on this thread. Each
+// record's update depends on nothing but the record and the transform, so
+// the result is the same for every cut.
+struct TPassCut {
+  int32_t Num, Den;
+};
+inline constexpr TPassCut kOneThread{1, 1};
+
+// Drawings of fewer entities are transformed on one thread: for them a
+// second thread would cost about as much as it saves.
+inline constexpr int32_t kTwoThreadPassFrom = 50000;
+
+// The cut a transform pass over d uses: the arrays halved for two threads
+// from kTwoThreadPassFrom entities on, else kOneThread.
+inline TPassCut PassCutFor(const TDrawing& d) {
+  return d.Order.Count() >= kTwoThreadPassFrom ? TPassCut{1, 2} : kOneThread;
+}
+
+// Runs a transform pass, pass(part, second), over the records as cut says:
+// on this thread with part = m, its Share the records before the cut, and
+// on a second thread with part = a copy of m whose Share is the rest and
+// second = true. The copy's finite check is then merged into m's; what the
+// second thread threw is rethrown here. When no thread can be started,
+// pass(m, false) runs over every record here.
+template <class M, class Pass>
+void RunPass(M& m, TPassCut cut, Pass&& pass) {
+  assert(cut.Num >= 0 && cut.Den > 0);
+  if (cut.Num >= cut.Den) {
+    pass(m, false);
+    return;
+  }
+  M other = m;
+  other.Share = TRecordShare{cut.Num, cut.Den, cut.Den};
+  TWorkerThread worker;
+  const bool started = worker.Start([&] {
+    // A new thread's x87 unit may round to a 53-bit mantissa (Windows).
+    EnsureExtendedPrecision();
+    pass(other, true);
+  });
+  if (!started) {
+    pass(m, false);
+    return;
+  }
+  m.Share = TRecordShare{0, cut.Num, cut.Den};
+  pass(m, false);
+  worker.Finish();
+  m.Check.Merge(other.Check);
+}
+
+// Applies f to the records of arr in m.Share whose head (in heads) the
+// transform m takes (m.Takes(head): every record, or only those of the
+// first layer group), in index order. Walks each block of the array as
+// one run of elements.
 template <class T, class M, class F>
 void ForSelected(const THeadTable& heads, TBlockArray<T>& arr, const M& m, F&& f) {
-  arr.ForEach([&](T& e) {
-    if (m.Takes(heads[e.Head])) f(e);
-  });
+  constexpr int32_t kBlock = TBlockArray<T>::kBlock;
+  const int32_t n = arr.Count();
+  const int32_t end = m.Share.End(n);
+  for (int32_t i = m.Share.Begin(n); i < end;) {
+    T* const run = &arr[i];
+    const int32_t len = std::min(end - i, kBlock - i % kBlock);
+    for (int32_t j = 0; j < len; ++j) {
+      if (m.Takes(heads[run[j].Head])) f(run[j]);
+    }
+    i += len;
+  }
 }
 
 // Maps every corner of the selected two-, three- and four-point solids of d

@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/param_text.h"
 #include "app/transform_common.h"
@@ -29,6 +32,10 @@ constexpr double kNoScaleTol = 1e-10;
 
 double Round(ext v) { return static_cast<double>(v); }
 
+// Text contents made by the second thread of a pass, kept until that thread
+// is done: only this thread adds to the drawing's text pool.
+using TPendingTexts = std::vector<std::pair<TTextRef*, std::string>>;
+
 // The derived values of one run and the elementary updates built on them.
 struct TSimilarity {
   bool AllEntities;
@@ -40,8 +47,20 @@ struct TSimilarity {
   double S;           // scale factor
   bool Scaling;       // |S - 1| > kNoScaleTol
   TFiniteCheck Check;  // every value stored
+  TRecordShare Share;  // the records this part of the pass visits
+  TPendingTexts* Pending = nullptr;  // set on the second thread of a pass
 
   bool Takes(const TEntHead& head) const { return AllEntities || head.Group == Group; }
+
+  // Makes text the content of ref: at once, or, on the second thread of a
+  // pass, once that thread is done (StorePendingTexts).
+  void SetText(TTextPool& pool, TTextRef& ref, std::string text) const {
+    if (Pending != nullptr) {
+      Pending->emplace_back(&ref, std::move(text));
+    } else {
+      ref = pool.AddShort(text);
+    }
+  }
 
   // Turns the offset from S1 by Theta, scales it and adds D1 (RotateDeg by
   // Theta about the origin, its sine and cosine worked out once).
@@ -96,7 +115,7 @@ void TransformText(TTextPool& pool, TTextEnt& t, const TSimilarity& m) {
     // its vector, kind and sizes.
     if (const auto params = RewrittenParams(t.Text.View(), m.S, m.Theta)) {
       for (double v : params->Values) m.Check.Note(v);
-      t.Text = pool.AddShort(ParamTextOf(t.Text.View(), *params));
+      m.SetText(pool, t.Text, ParamTextOf(t.Text.View(), *params));
     }
     return;
   }
@@ -117,7 +136,7 @@ void TransformDim(TTextPool& pool, TDimEnt& d, const TSimilarity& m) {
   ScaleTextSize(d.Text, m);
   const double measured = RoundDigits(8, 2, length);
   m.Check.Note(measured);
-  d.Text.Text = pool.AddShort(RealForm(measured));
+  m.SetText(pool, d.Text.Text, RealForm(measured));
 }
 
 void TurnSolidArc(TSolidArcEnt& e, const TSimilarity& m) {
@@ -133,6 +152,7 @@ void TurnSolidRing(TSolidRingEnt& e, const TSimilarity& m) {
   m.Radians(e.TiltRad);
 }
 
+// Applies the transform to the records of s in m.Share.
 void TransformRecords(TDrawing& s, const TSimilarity& m) {
   ForSelected(s.Heads, s.Lines, m, [&](TLineEnt& e) {
     m.Point(e.X1, e.Y1);
@@ -163,10 +183,32 @@ void TransformRecords(TDrawing& s, const TSimilarity& m) {
   // Blocks are not changed: the writer never emits them.
 }
 
+// Stores the texts the second thread made, in the order it made them.
+void StorePendingTexts(TTextPool& pool, const TPendingTexts& pending) {
+  for (const auto& [ref, text] : pending) *ref = pool.AddShort(text);
+}
+
+// Transforms every record of d, cut for two threads as cut says.
+void TransformAll(TDrawing& d, TSimilarity& m, TPassCut cut) {
+  TPendingTexts pending;
+  RunPass(m, cut, [&](TSimilarity& part, bool second) {
+    if (second) part.Pending = &pending;
+    TransformRecords(d, part);
+  });
+  StorePendingTexts(d.TextPool, pending);
+}
+
 }  // namespace
 
 void TwoPointTransform(TDrawing& d, TWriteState& w, bool AllEntities, double DestX1, double DestY1,
                        double DestX2, double DestY2, const TEscapeKeySource& escapeKeyDown) {
+  TwoPointTransformCutAt(d, w, AllEntities, DestX1, DestY1, DestX2, DestY2, PassCutFor(d),
+                         escapeKeyDown);
+}
+
+void TwoPointTransformCutAt(TDrawing& d, TWriteState& w, bool AllEntities, double DestX1,
+                            double DestY1, double DestX2, double DestY2, TPassCut cut,
+                            const TEscapeKeySource& escapeKeyDown) {
   const THpPoint& s1 = d.HpPoints[1];
   const THpPoint& s2 = d.HpPoints[2];
   const double destAngle = AngleDeg(Round(ext{DestX2} - DestX1), Round(ext{DestY2} - DestY1));
@@ -189,7 +231,7 @@ void TwoPointTransform(TDrawing& d, TWriteState& w, bool AllEntities, double Des
   m.Turn = TRotation(m.Theta);
   m.S = Round(ext{destLength} / srcLength);
   m.Scaling = std::fabs(m.S - 1.0) > kNoScaleTol;
-  TransformRecords(d, m);
+  TransformAll(d, m, cut);
   QueueTransformOutput(d, w, m.Check, escapeKeyDown);
 }
 

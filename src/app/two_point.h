@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "app/transform_common.h"
 #include "cadxform/drawing.h"
 #include "cadxform/emit.h"
 #include "cadxform/write_state.h"
@@ -42,6 +43,9 @@ inline constexpr std::string_view kSamePointMessage =
 //     its number list rewritten instead (see RewriteParamText).
 // Block references are neither changed nor written.
 //
+// Large drawings are transformed on two threads (PassCutFor); the result is
+// the same as on one.
+//
 // When a changed value (a position, vector, size, angle, re-measured length
 // or number of a parameter list) would not be a finite number, only the
 // line "h#" + kOutOfRangeMessage (transform_common.h) is queued: no "hd", no
@@ -53,5 +57,11 @@ inline constexpr std::string_view kSamePointMessage =
 void TwoPointTransform(TDrawing& d, TWriteState& w, bool AllEntities, double DestX1, double DestY1,
                        double DestX2, double DestY2,
                        const TEscapeKeySource& escapeKeyDown = TEscapeKeySource());
+
+// TwoPointTransform with the records cut for two threads as cut says
+// (kOneThread: all on this thread), whatever the drawing's size.
+void TwoPointTransformCutAt(TDrawing& d, TWriteState& w, bool AllEntities, double DestX1,
+                            double DestY1, double DestX2, double DestY2, TPassCut cut,
+                            const TEscapeKeySource& escapeKeyDown = TEscapeKeySource());
 
 }  // namespace cadxform

@@ -1,0 +1,128 @@
+// Transforms run on two threads: for every cut of the record arrays, the
+// records and the output are those of one thread.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/cmdline.h"
+#include "app/move_all.h"
+#include "app/two_point.h"
+#include "cadxform/drawing.h"
+#include "exchange/reader.h"
+#include "store_records.h"
+
+namespace cadxform {
+namespace {
+
+// The cuts tried: everything on the second thread, uneven and even halves.
+const TPassCut kCuts[] = {{0, 1}, {1, 3}, {1, 2}, {2, 3}, {999, 1000}};
+
+// Runs the transform the golden case `name` asks for on its input, with
+// the records cut as given; returns the queued output.
+std::string TransformGolden(const std::string& name, TPassCut cut) {
+  const std::string dir = std::string(TEST_DATA_DIR "/../golden/") + name;
+  TDrawing d;
+  EXPECT_TRUE(ReadExchangeFile(dir + "/input.txt", d)) << name;
+  std::vector<std::string> args;
+  std::ifstream in(dir + "/args");
+  for (std::string line; std::getline(in, line);) args.push_back(line);
+  const TCommandLine cl = ParseCommandLine(args);
+  TWriteState w;
+  ResetAttrState(w, d);
+  if (cl.IsTranslation()) {
+    MoveAllCutAt(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, cut);
+  } else {
+    TwoPointTransformCutAt(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2, cut);
+  }
+  return w.Out.Bytes();
+}
+
+// Every kind, the first-group scope, parameter texts, re-measured
+// dimensions, and a value out of range (seen by one part only).
+TEST(TransformCut, GoldenCasesGiveTheOutputOfOneThread) {
+  const char* const cases[] = {
+      "two_point_quarter_turn_every_kind", "two_point_eighth_turn",    "two_point_parameter_texts",
+      "two_point_dimension_scale_3",       "two_point_first_group_scope", "two_point_out_of_range",
+      "two_point_half_turn_tilts",         "move_every_kind",          "move_first_group_scope",
+      "move_out_of_range",
+  };
+  for (const char* name : cases) {
+    const std::string one = TransformGolden(name, kOneThread);
+    ASSERT_FALSE(one.empty()) << name;
+    for (const TPassCut cut : kCuts) {
+      EXPECT_EQ(TransformGolden(name, cut), one) << name << " cut " << cut.Num << "/" << cut.Den;
+    }
+  }
+}
+
+// A drawing whose positions, sizes and angles use every bit of a double,
+// so that a part computed with fewer bits than the other would show. Texts
+// and dimensions get new contents on either thread.
+void BuildFullPrecisionDrawing(TDrawing& d) {
+  d.HpPoints[1] = THpPoint{true, 12.345678901234567, -7.654321098765432, 0};
+  d.HpPoints[2] = THpPoint{true, 112.34567890123457, 53.21098765432109, 0};
+  for (int i = 0; i < 3001; ++i) {
+    const double a = i * 0.7071067811865476 + 1000.0 / 3;
+    const double b = i * -1.4142135623730951 + 1.0 / 7;
+    TLineEnt& l = AddRecord(d, d.Lines, ekLine);
+    l.X1 = a, l.Y1 = b, l.X2 = b, l.Y2 = a;
+    TArcEnt& arc = AddRecord(d, d.Arcs, ekArc);
+    arc.X = a, arc.Y = b, arc.R = a / 3, arc.TiltAngle = i * 0.1234567;
+    TTextEnt& t = AddRecord(d, d.Texts, ekText);
+    t.X = b, t.Y = a, t.Dx = 0.6, t.Dy = 0.8, t.Width = a / 100, t.Height = b / 100;
+    t.Text = d.TextPool.AddShort(i % 2 ? "^@BMp," + std::to_string(a) + ",," + std::to_string(b) : "abc");
+    TDimEnt& dim = AddRecord(d, d.Dims, ekDim);
+    dim.Line.X1 = a, dim.Line.Y1 = b, dim.Line.X2 = a + b / 3, dim.Line.Y2 = b - a / 7;
+    dim.Text.X = a, dim.Text.Dx = 1, dim.Text.Text = d.TextPool.AddShort("1");
+    TSolidRingEnt& ring = AddRecord(d, d.SoEnts, ekSo);
+    ring.X = b, ring.Y = a, ring.R = a / 5, ring.R2 = a / 9, ring.TiltRad = i * 0.00314159;
+  }
+}
+
+// Compares the records of one array bit for bit.
+template <class T>
+void ExpectSameRecords(const TBlockArray<T>& one, const TBlockArray<T>& two, const char* what) {
+  ASSERT_EQ(one.Count(), two.Count());
+  for (int32_t i = 0; i < one.Count(); ++i) {
+    ASSERT_EQ(std::memcmp(&one[i], &two[i], sizeof(T)), 0) << what << " " << i;
+  }
+}
+
+// A text record with its texts compared by content, the rest bit for bit.
+void ExpectSameText(TTextEnt one, TTextEnt two, int32_t i) {
+  ASSERT_EQ(one.Text.View(), two.Text.View()) << "text " << i;
+  ASSERT_EQ(one.FontName.View(), two.FontName.View()) << "text " << i;
+  one.Text = two.Text = one.FontName = two.FontName = TTextRef{};
+  ASSERT_EQ(std::memcmp(&one, &two, sizeof one), 0) << "text " << i;
+}
+
+TEST(TransformCut, FullPrecisionRecordsAreThoseOfOneThread) {
+  TDrawing one;
+  BuildFullPrecisionDrawing(one);
+  TWriteState w1;
+  ResetAttrState(w1, one);
+  TwoPointTransformCutAt(one, w1, true, -3.3, 4.4, 97.7, 11.1, kOneThread);
+  for (const TPassCut cut : kCuts) {
+    SCOPED_TRACE(std::to_string(cut.Num) + "/" + std::to_string(cut.Den));
+    TDrawing two;
+    BuildFullPrecisionDrawing(two);
+    TWriteState w2;
+    ResetAttrState(w2, two);
+    TwoPointTransformCutAt(two, w2, true, -3.3, 4.4, 97.7, 11.1, cut);
+    ExpectSameRecords(one.Lines, two.Lines, "line");
+    ExpectSameRecords(one.Arcs, two.Arcs, "arc");
+    ExpectSameRecords(one.SoEnts, two.SoEnts, "ring");
+    for (int32_t i = 0; i < one.Texts.Count(); ++i) ExpectSameText(one.Texts[i], two.Texts[i], i);
+    for (int32_t i = 0; i < one.Dims.Count(); ++i) {
+      ASSERT_EQ(std::memcmp(&one.Dims[i].Line, &two.Dims[i].Line, sizeof(TLineEnt)), 0) << i;
+      ExpectSameText(one.Dims[i].Text, two.Dims[i].Text, i);
+    }
+    EXPECT_EQ(w2.Out.Bytes(), w1.Out.Bytes());
+  }
+}
+
+}  // namespace
+}  // namespace cadxform
