@@ -128,6 +128,7 @@ uint64_t FixedRangeDigits(double a, int& E) {
   return q;
 }
 
+#if !defined(__SSE2__)
 // The eight decimal digits of v < 10^8 (leading zeros included) as ASCII
 // bytes in one 64-bit word, the first digit in the lowest byte, so that
 // storing the word little-endian writes them in reading order. Splits into
@@ -156,6 +157,8 @@ uint64_t EightDigits(uint32_t v) {
   }
 }
 
+#endif
+
 // Stores the 8 bytes of w at p, lowest byte first, on any host.
 inline void StoreWord(char* p, uint64_t w) {
   if constexpr (std::endian::native == std::endian::little) {
@@ -165,11 +168,48 @@ inline void StoreWord(char* p, uint64_t w) {
   }
 }
 
+#if !defined(__SSE2__)
 // Number of '0' bytes at the high end of a word of ASCII digits.
 inline int HighZeroDigits(uint64_t digits) {
   const uint64_t other = digits ^ 0x3030303030303030u;  // 0 where a '0' is
   return CountHighZeros(other) / 8;  // 64 / 8 when all are '0'
 }
+#endif
+
+#if defined(__SSE2__)
+// The eight decimal digits of a < 10^8 and of b < 10^8 (leading zeros
+// included) as ASCII bytes, a's in lanes 0..7 and b's in lanes 8..15, the
+// first digit lowest. In SSE2 lanes, without 64-bit integer arithmetic:
+// each number splits into two 4-digit halves x (x / 10^4 by a multiply and
+// shift), each half is spread over four 16-bit lanes as x / 1000, x / 100,
+// x / 10 and x (4x times 2^16 / 10^k rounded up, high halves, which is exact
+// for x < 10^4), and each lane less ten times the lane before it is one digit.
+inline __m128i SixteenDigits(uint32_t a, uint32_t b) {
+  const __m128i v = _mm_unpacklo_epi64(_mm_cvtsi32_si128(static_cast<int>(a)), _mm_cvtsi32_si128(static_cast<int>(b)));
+  // x / 10^4 == (x * 0xD1B71759) >> 45 for x < 2^32.
+  const __m128i high = _mm_srli_epi64(_mm_mul_epu32(v, _mm_set1_epi32(static_cast<int>(0xD1B71759u))), 45);
+  const __m128i low = _mm_sub_epi32(v, _mm_mul_epu32(high, _mm_set1_epi32(10000)));
+  // 16-bit lanes: a's halves in lanes 0 and 1, b's in 4 and 5.
+  const __m128i halves = _mm_or_si128(high, _mm_slli_epi64(low, 16));
+  // Each half times 4, four times over: lanes 0..3 the first half, 4..7 the second.
+  const __m128i times4 = _mm_slli_epi16(halves, 2);
+  const __m128i aHalves = _mm_unpacklo_epi32(_mm_unpacklo_epi16(times4, times4), _mm_unpacklo_epi16(times4, times4));
+  const __m128i bHalves = _mm_unpacklo_epi32(_mm_unpackhi_epi16(times4, times4), _mm_unpackhi_epi16(times4, times4));
+  const __m128i divide = _mm_setr_epi16(8389, 5243, 13108, -32768, 8389, 5243, 13108, -32768);
+  const __m128i shift = _mm_setr_epi16(1 << 7, 1 << 11, 1 << 13, -32768, 1 << 7, 1 << 11, 1 << 13, -32768);
+  const __m128i ten = _mm_set1_epi16(10);
+  auto digitsOf = [&](__m128i x4) {
+    const __m128i prefixes = _mm_mulhi_epu16(_mm_mulhi_epu16(x4, divide), shift);
+    return _mm_sub_epi16(prefixes, _mm_slli_epi64(_mm_mullo_epi16(prefixes, ten), 16));
+  };
+  return _mm_add_epi8(_mm_packus_epi16(digitsOf(aHalves), digitsOf(bHalves)), _mm_set1_epi8('0'));
+}
+
+// Bit l set where byte lane l of v is the digit '0'.
+inline uint32_t ZeroDigitLanes(__m128i v) {
+  return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('0'))));
+}
+#endif
 
 // Short decimals, the most common values of a drawing: magnitudes below
 // 10^8 with at most seven decimals (a drawing's coordinates, and those
@@ -223,6 +263,21 @@ char* TryShortDecimal(char* out, double a) {
   const auto whole = static_cast<uint32_t>(static_cast<int32_t>(q));
   const auto nLow = static_cast<uint32_t>(std::bit_cast<uint64_t>(biased));
   const uint32_t fraction = nLow - whole * static_cast<uint32_t>(kShortUnits);
+#if defined(__SSE2__)
+  // The whole part's eight digits, then the fraction's, whose first is
+  // always '0' and becomes the point.
+  const __m128i both = _mm_sub_epi8(SixteenDigits(whole, fraction), _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, '0' - '.', 0, 0, 0, 0, 0, 0, 0));
+  const uint32_t zeros = ZeroDigitLanes(both);
+  // The whole part without its leading zeros ("0" stays).
+  const int lead = std::countr_zero(~zeros | 0x80u);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_srl_epi64(both, _mm_cvtsi32_si128(8 * lead)));
+  out += 8 - lead;
+  // "." and the seven decimals without their trailing zeros; both are
+  // written for a whole number too, which then ends before the point
+  // (whole numbers and decimals alternate unpredictably).
+  _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(both));
+  const int digits = std::bit_width(~zeros >> 9 & 0x7Fu);
+#else
   // The whole part without its leading zeros ("0" stays).
   const uint64_t wholeDigits = EightDigits(whole);
   int lead = CountLowZeros(wholeDigits ^ 0x3030303030303030u) / 8;
@@ -236,6 +291,7 @@ char* TryShortDecimal(char* out, double a) {
   const int digits = 8 - HighZeroDigits(decimals | (uint64_t{0x30} << 56));
   *out = '.';
   StoreWord(out + 1, decimals);
+#endif
   return out + digits + (digits > 0 ? 1 : 0);
 #else
   (void)out;
@@ -243,6 +299,37 @@ char* TryShortDecimal(char* out, double a) {
   return nullptr;
 #endif
 }
+
+#if defined(__SSE2__)
+// Writes the 15 rounded digits d1..d15 (in lanes 1..15 of digits, lane 0
+// '0') of the value 0.d1..d15 x 10^E, -3 <= E <= 15, in fixed notation
+// without trailing zeros; returns the end. Stores 16 bytes at a time: bytes
+// after the form, up to 21 from out, may be overwritten.
+char* WriteFixedDigits(char* out, __m128i digits, int E) {
+  // Significant digits: the last lane that is no '0' (d1 never is).
+  const int count = std::bit_width(~ZeroDigitLanes(digits) & 0xFFFEu) - 1;
+  const __m128i significant = _mm_srli_si128(digits, 1);  // d1..d15 in lanes 0..14
+  if (E <= 0) {
+    // "0.", -E zeros (at most 3), then the digits.
+    StoreWord(out, 0x3030303030302E30u);  // "0.000000"
+    out += 2 - E;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), significant);
+    return out + count;
+  }
+  if (count <= E) {  // a whole number: zeros up to E digits
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), significant);
+    return out + E;
+  }
+  // d1..dE in lanes 0..E-1, the point in lane E, d(E+1).. from lane E+1
+  // on, where the digits stand in lanes of the same number.
+  const __m128i head = LanesBelow(E);
+  const __m128i point = _mm_andnot_si128(head, LanesBelow(E + 1));
+  const __m128i line = _mm_or_si128(_mm_or_si128(_mm_and_si128(head, significant), _mm_and_si128(point, _mm_set1_epi8('.'))),
+                                    _mm_andnot_si128(LanesBelow(E + 1), digits));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), line);
+  return out + count + 1;
+}
+#endif
 
 // Writes a magnitude in [kFixedMin, kFixedMax) in the real form, straight
 // from the 15 rounded digits; only a value that rounds up to 10^15 leaves
@@ -270,6 +357,9 @@ char* AppendFixedRange(char* out, double a) {
   }
   // The remainder is below 10^8, so 32-bit arithmetic modulo 2^32 gives it.
   const uint32_t low = static_cast<uint32_t>(q) - high * 100000000u;
+#if defined(__SSE2__)
+  return WriteFixedDigits(out, SixteenDigits(high, low), E);
+#else
   // The 15 digits as 16 bytes lo, hi (the last byte 0): d1..d7 from the
   // first word without its leading '0', then d8..d15.
   const uint64_t first = EightDigits(high) >> 8;
@@ -298,6 +388,7 @@ char* AppendFixedRange(char* out, double a) {
   StoreWord(out + E + 1, rest1);
   StoreWord(out + E + 9, rest2);
   return out + count + 1;
+#endif
 }
 
 // ---- Very large and very small magnitudes: library conversion ----

@@ -17,9 +17,7 @@
 
 #include "cadxform/parse_number.h"
 #include "numeric/powers_of_ten.h"
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "numeric/word_bits.h"
 
 namespace cadxform {
 namespace {
@@ -214,17 +212,6 @@ bool TryPlainDecimal(std::string_view text, double& value) {
 // does in pairs of 32-bit pieces.
 
 #if defined(__SSE2__) && FLT_EVAL_METHOD == 0
-// Sixteen bytes 0xFF, then sixteen 0: the 16 bytes from kOnesThenZeros +
-// 16 - k have 0xFF in lanes 0..k-1 (k = 0..16) and 0 above.
-alignas(16) constexpr unsigned char kOnesThenZeros[32] = {
-    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-
-// 0xFF in byte lanes 0..k-1, 0 in the others; k = 0..16.
-inline __m128i LanesBelow(int k) {
-  assert(k >= 0 && k <= 16);
-  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(kOnesThenZeros + 16 - k));
-}
-
 // Bit l set where byte lane l of v is a decimal digit.
 inline uint32_t DigitLanes(__m128i v) {
   const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
