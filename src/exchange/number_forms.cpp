@@ -68,6 +68,24 @@ constexpr const auto& kPow10 = kPow10Int;
 constexpr double kDecade[] = {1e-4, 1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
                               1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
+// E = floor(log10 a) + 1 for a in [kFixedMin, kFixedMax), so that
+// 10^(E-1) <= a < 10^E.
+int DecimalExponent(double a) {
+  assert(a >= kFixedMin && a < kFixedMax);
+  // a is normal, and lies in [2^(exp2-1), 2^exp2).
+  const uint64_t bits = std::bit_cast<uint64_t>(a);
+  const int exp2 = static_cast<int>(bits >> 52) - 1022;
+  // Guessed from the binary exponent: 78913 / 2^18 is log10(2) closely
+  // enough for these exponents, and the shift floors. The guess is the true
+  // E or one short, which one comparison settles.
+  const int E = (((exp2 - 1) * 78913) >> 18) + 1;
+  assert(E >= -4 && E <= 15);
+  // Positive doubles order like their bit patterns; an integer comparison
+  // adds the 1 without a branch (the outcome is unpredictable).
+  return E + static_cast<int>(bits >= std::bit_cast<uint64_t>(kDecade[E + 4]));
+}
+
+#if defined(__SIZEOF_INT128__) || FLT_EVAL_METHOD != 0
 // m * 10^s (m < 2^53, s <= 19) shifted right by n (3 <= n <= 65): returns
 // the bits from n up (they fit in 64 bits) and sets `half` to bit n - 1.
 #if defined(__SIZEOF_INT128__)
@@ -80,7 +98,7 @@ uint64_t ScaledBits(uint64_t m, int s, int n, bool& half) {
   return static_cast<uint64_t>(p >> n);
 }
 #else
-// Exact product of two 64-bit numbers, in 32-bit pieces (the 32-bit target
+// Exact product of two 64-bit numbers, in 32-bit pieces (a 32-bit target
 // has no 128-bit integer type).
 uint64_t ScaledBits(uint64_t m, int s, int n, bool& half) {
   const uint64_t b = kPow10[s];
@@ -103,20 +121,11 @@ uint64_t ScaledBits(uint64_t m, int s, int n, bool& half) {
 // whether the rest is at least one half: then q goes up, which rounds a tie
 // away from zero.
 uint64_t FixedRangeDigits(double a, int& E) {
-  assert(a >= kFixedMin && a < kFixedMax);
-  // a is normal: the stored fraction with its hidden bit, and the exponent
-  // such that a lies in [2^(exp2-1), 2^exp2).
+  // The stored fraction with its hidden bit, and the binary exponent.
   const uint64_t bits = std::bit_cast<uint64_t>(a);
   const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
   const int exp2 = static_cast<int>(bits >> 52) - 1022;
-  // E = floor(log10 a) + 1, guessed from the binary exponent: 78913 / 2^18
-  // is log10(2) closely enough for these exponents, and the shift floors.
-  // The guess is the true E or one short, which one comparison settles.
-  E = (((exp2 - 1) * 78913) >> 18) + 1;
-  assert(E >= -4 && E <= 15);
-  // Positive doubles order like their bit patterns; an integer comparison
-  // adds the 1 without a branch (the outcome is unpredictable).
-  E += static_cast<int>(bits >= std::bit_cast<uint64_t>(kDecade[E + 4]));
+  E = DecimalExponent(a);
   bool half = false;
   uint64_t q = ScaledBits(m, 15 - E, 53 - exp2, half);
   assert(q >= kPow10[14] && q < kPow10[15]);
@@ -127,6 +136,77 @@ uint64_t FixedRangeDigits(double a, int& E) {
   }
   return q;
 }
+
+// FixedRangeDigits as d1..d7 (high) and d8..d15 (low).
+void FixedRangeHalves(double a, int& E, uint32_t& high, uint32_t& low) {
+  const uint64_t q = FixedRangeDigits(a, E);
+  if constexpr (kWideRegisters) {
+    high = static_cast<uint32_t>(q / 100000000u);
+  } else {
+    // The 64-bit division is a library call here. q < 10^15 is an exact
+    // double, and q / 10^8 (below 10^7) is a whole number or at least 10^-8
+    // from one, far more than the division's rounding error (below 10^-9),
+    // so the truncated double quotient is exact.
+    high = static_cast<uint32_t>(static_cast<int32_t>(ExactDouble(q) / 1e8));
+  }
+  // The remainder is below 10^8, so 32-bit arithmetic modulo 2^32 gives it.
+  low = static_cast<uint32_t>(q) - high * 100000000u;
+}
+#else
+// The 32-bit target with plain double arithmetic: the product a * 10^s is
+// taken exactly as the sum of two doubles instead of in 32-bit integer
+// pieces.
+
+// x * y == hi + lo exactly (no overflow or underflow): Veltkamp's split of
+// each factor into halves of at most 26 significant bits, whose products
+// are exact, and Dekker's sum of them.
+void ExactProduct(double x, double y, double& hi, double& lo) {
+  constexpr double kSplitter = 134217729.0;  // 2^27 + 1
+  const double cx = kSplitter * x;
+  const double xHigh = cx - (cx - x);
+  const double xLow = x - xHigh;
+  const double cy = kSplitter * y;
+  const double yHigh = cy - (cy - y);
+  const double yLow = y - yHigh;
+  hi = x * y;
+  lo = ((xHigh * yHigh - hi) + xHigh * yLow + xLow * yHigh) + xLow * yLow;
+}
+
+// The 15-digit rounding of a in [kFixedMin, kFixedMax), exactly, as d1..d7
+// (high) and d8..d15 (low), with E such that the rounded value is
+// 0.d1..d15 x 10^E. With s = 15 - E, a * 10^s == hi + lo lies in
+// [10^14, 10^15), where a double's unit in the last place is 2^-6 or more,
+// so hi less its whole part w is an exact multiple of that unit (as is one
+// half) and |lo| is at most half of it. The rest hi + lo - w is therefore at
+// least one half exactly when hi - w is above one half, or equal to it with
+// lo >= 0; then the digits go up, which rounds a tie away from zero. (When
+// hi - w is 0 and lo < 0, the whole part is w - 1 and the rest above one
+// half: the result is w, as the rule gives.)
+void FixedRangeHalves(double a, int& E, uint32_t& high, uint32_t& low) {
+  E = DecimalExponent(a);
+  double hi = 0, lo = 0;
+  ExactProduct(a, kPow10Real[15 - E], hi, lo);
+  // w = floor(hi): hi < 2^50, so adding and taking away 2^52 rounds it to a
+  // whole number, which is one too big when it lies above hi. Outcomes are
+  // random: added, not branched on.
+  const double two52 = std::bit_cast<double>(kTwo52Bits);
+  double whole = (hi + two52) - two52;
+  whole -= static_cast<double>(whole > hi);
+  const double rest = hi - whole;  // exact: both within a factor of 2
+  const bool up = (rest > 0.5) | ((rest == 0.5) & (lo >= 0));
+  double q = whole + static_cast<double>(up);
+  if (q == 1e15) {  // carries into a new digit
+    q = 1e14;
+    ++E;
+  }
+  // q / 10^8 (below 10^7) is a whole number or at least 10^-8 from one, far
+  // more than the division's rounding error, so truncating it is exact; the
+  // remainder is exact in doubles below 2^53.
+  const double upper = static_cast<double>(static_cast<int32_t>(q / 1e8));
+  high = static_cast<uint32_t>(upper);
+  low = static_cast<uint32_t>(static_cast<int32_t>(q - upper * 1e8));
+}
+#endif
 
 #if !defined(__SSE2__)
 // The eight decimal digits of v < 10^8 (leading zeros included) as ASCII
@@ -339,24 +419,12 @@ char* WriteFixedDigits(char* out, __m128i digits, int E) {
 char* AppendFixedRange(char* out, double a) {
   static_assert(kNumberFormMax >= 32, "the fixed-size stores need 32 bytes of room");
   int E = 0;
-  const uint64_t q = FixedRangeDigits(a, E);
+  uint32_t high = 0, low = 0;  // d1..d7 and d8..d15 as numbers
+  FixedRangeHalves(a, E, high, low);
   if (E > 15) {  // 999999999999999.5 and up: "1E15"
     std::memcpy(out, "1E15", 4);
     return out + 4;
   }
-  // d1..d7 and d8..d15 as numbers.
-  uint32_t high = 0;
-  if constexpr (kWideRegisters) {
-    high = static_cast<uint32_t>(q / 100000000u);
-  } else {
-    // The 64-bit division is a library call here. q < 10^15 is an exact
-    // double, and q / 10^8 (below 10^7) is a whole number or at least 10^-8
-    // from one, far more than the division's rounding error (below 10^-9),
-    // so the truncated double quotient is exact.
-    high = static_cast<uint32_t>(static_cast<int32_t>(ExactDouble(q) / 1e8));
-  }
-  // The remainder is below 10^8, so 32-bit arithmetic modulo 2^32 gives it.
-  const uint32_t low = static_cast<uint32_t>(q) - high * 100000000u;
 #if defined(__SSE2__)
   return WriteFixedDigits(out, SixteenDigits(high, low), E);
 #else
