@@ -2,7 +2,7 @@
 // Google Benchmark, so that the same program runs natively and as the
 // Windows exe under Wine (the 32-bit build's code is timed as it runs).
 //
-//   cadxform_number_timing [rounds [parse|format|drawing|turned]]
+//   cadxform_number_timing [rounds [parse|format|drawing|moved|turned]]
 //
 // Each routine runs over the sample tokens or values `rounds` times (default
 // 200); the best of several passes is printed, which is the least disturbed
@@ -103,6 +103,15 @@ void TimeFormat(int rounds, const char* name, const std::vector<double>& values)
               static_cast<unsigned long long>(sum));
 }
 
+// The sample values moved as the translation 110, 220 moves them: sums of
+// two short decimals, which are often not the double nearest to their
+// decimal sum.
+std::vector<double> MovedCoordinates() {
+  std::vector<double> moved = bench::SampleCoordinates();
+  for (size_t i = 0; i < moved.size(); ++i) moved[i] += i % 2 == 0 ? 110.0 : 220.0;
+  return moved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -114,6 +123,7 @@ int main(int argc, char** argv) {
   const bool all = only.empty();
   if (all || only == "parse") TimeParse(rounds);
   if (all || only == "format" || only == "drawing") TimeFormat(rounds, "drawing", bench::SampleCoordinates());
+  if (all || only == "format" || only == "moved") TimeFormat(rounds, "moved", MovedCoordinates());
   if (all || only == "format" || only == "turned") TimeFormat(rounds, "turned", bench::SampleTransformedCoordinates());
   return 0;
 }

@@ -317,30 +317,25 @@ char* TryShortDecimal(char* out, double a) {
   const double two52 = std::bit_cast<double>(kTwo52Bits);
   const double biased = scaled + two52;  // 2^52 + N, N in the stored fraction
   const double n = biased - two52;
-  // A short decimal scales to within a rounding error of a whole number;
-  // most other values are far from one, which this rules out without the
-  // division that decides.
+  // N / 10^7 is a's 15-digit rounding when a lies within half a unit of the
+  // 15th digit of it. That half unit exceeds a * 0.5e-15, so
+  // |a * 10^7 - N| < scaled * 0.5e-15 suffices. off is exact (scaled and N
+  // are within a factor of 2), and scaled is off a * 10^7 by at most
+  // scaled * 2^-53, for which the smaller factor leaves room; a tie never
+  // passes. A short decimal as read (a the double nearest to N / 10^7) is
+  // off by at most twice 2^-53 of scaled, and so are most sums of two of
+  // them. Whole numbers from 10^8 up need more than eight digits before the
+  // point and go the general way. (No division and no branch on whether a is
+  // exactly the short decimal: for moved coordinates that is unpredictable.)
   const double off = scaled - n;
-  if (off > scaled * 1e-12 || off < scaled * -1e-12) return nullptr;
-  const double q = n / kShortScale;
-  if (q != a) {
-    // a is not the double nearest to N / 10^7 (a sum of two short decimals
-    // often is not), but N / 10^7 is still a's 15-digit rounding when a lies
-    // within half a unit of the 15th digit of it. That half unit exceeds
-    // a * 0.5e-15, so |a * 10^7 - N| < scaled * 0.5e-15 suffices. off is
-    // exact (scaled and N are within a factor of 2), and scaled is off
-    // a * 10^7 by at most scaled * 2^-53, for which the smaller factor
-    // leaves room; a tie never passes. Whole numbers from 10^8 up need more
-    // than eight digits before the point and go the general way.
-    if (!(off < scaled * 3.5e-16 && off > scaled * -3.5e-16 && q < kShortMax)) return nullptr;
-  }
-  // Whole part below 10^8 and fraction below 10^7. q is N / 10^7 rounded,
-  // which is a whole number exactly when N / 10^7 is and otherwise lies at
-  // least 10^-7 from one, far more than the rounding error, so truncating q
-  // gives the whole part without a 64-bit division (a library call on the
-  // 32-bit target). The fraction is below 2^32, so the low 32 bits of N
-  // suffice for it.
-  const auto whole = static_cast<uint32_t>(static_cast<int32_t>(q));
+  if (!((off < scaled * 3.5e-16) & (off > scaled * -3.5e-16) & (n < kShortMax * kShortScale))) return nullptr;
+  // Whole part below 10^8 and fraction below 10^7. N / 10^7 is a whole
+  // number or at least 10^-7 from one, so (N + 0.5) * 10^-7 lies at least
+  // 0.5e-7 inside the whole part's unit; the product's error is below 2e-8,
+  // so truncating it gives the whole part without a division (and no 64-bit
+  // one, a library call on the 32-bit target). The fraction is below 2^32,
+  // so the low 32 bits of N suffice for it.
+  const auto whole = static_cast<uint32_t>(static_cast<int32_t>((n + 0.5) * 1e-7));
   const auto nLow = static_cast<uint32_t>(std::bit_cast<uint64_t>(biased));
   const uint32_t fraction = nLow - whole * static_cast<uint32_t>(kShortUnits);
 #if defined(__SSE2__)

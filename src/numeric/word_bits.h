@@ -1,6 +1,7 @@
-// Eight bytes at a time: the word loads and lane constants shared by the
-// tokenizer, the number parser and the real-form formatter, which test and
-// build a token's bytes in 64-bit words instead of one by one.
+// Eight or sixteen bytes at a time: the word loads, lane constants and
+// SSE2 lane masks shared by the tokenizer, the number parser and the
+// real-form formatter, which test and build a token's bytes in 64-bit words
+// or SSE2 registers instead of one by one.
 //
 // Example: LoadWord("12345678") has '1' (0x31) in its lowest byte on every
 // platform, so lane k holds byte k of the text.
