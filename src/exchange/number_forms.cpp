@@ -199,10 +199,12 @@ void FixedRangeHalves(double a, int& E, uint32_t& high, uint32_t& low) {
     q = 1e14;
     ++E;
   }
-  // q / 10^8 (below 10^7) is a whole number or at least 10^-8 from one, far
-  // more than the division's rounding error, so truncating it is exact; the
-  // remainder is exact in doubles below 2^53.
-  const double upper = static_cast<double>(static_cast<int32_t>(q / 1e8));
+  // q / 10^8 (below 10^7) is a whole number or at least 10^-8 from one, so
+  // (q + 0.5) * 10^-8 lies at least 0.5e-8 inside the unit of the whole
+  // part; the product's error is below 2e-9, so truncating it gives the
+  // whole part without a division. The remainder is exact in doubles below
+  // 2^53.
+  const double upper = static_cast<double>(static_cast<int32_t>((q + 0.5) * 1e-8));
   high = static_cast<uint32_t>(upper);
   low = static_cast<uint32_t>(static_cast<int32_t>(q - upper * 1e8));
 }
