@@ -281,8 +281,10 @@ TEST(StrToFloatOrZeroPadded, EdgesOfTheShortPath) {
       ASSERT_TRUE(SameBits(got, StrToFloatOrZero(text))) << text << " before " << pad;
     }
   }
-  EXPECT_TRUE(SameBits(StrToFloatOrZeroPadded(std::string_view("-0.5555", 2)), -0.0));
-  EXPECT_EQ(StrToFloatOrZeroPadded(std::string_view("0.785398163397448000", 17)), 0.785398163397448);
+  const std::string zeroThenDecimals = "-0.5555" + std::string(16, '5');
+  EXPECT_TRUE(SameBits(StrToFloatOrZeroPadded(std::string_view(zeroThenDecimals.data(), 2)), -0.0));
+  const std::string fullThenZeros = "0.785398163397448" + std::string(16, '0');
+  EXPECT_EQ(StrToFloatOrZeroPadded(std::string_view(fullThenZeros.data(), 17)), 0.785398163397448);
 }
 
 TEST(StrToFloatOrZero, IgnoresCommaLocale) {
