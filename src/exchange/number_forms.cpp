@@ -352,7 +352,7 @@ char* TryShortDecimal(char* out, double a) {
   // "." and the seven decimals without their trailing zeros; both are
   // written for a whole number too, which then ends before the point
   // (whole numbers and decimals alternate unpredictably).
-  _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(both));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_srli_si128(both, 8));
   const int digits = std::bit_width(~zeros >> 9 & 0x7Fu);
 #else
   // The whole part without its leading zeros ("0" stays).
