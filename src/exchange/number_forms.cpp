@@ -68,6 +68,24 @@ constexpr const auto& kPow10 = kPow10Int;
 constexpr double kDecade[] = {1e-4, 1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
                               1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
+// E = floor(log10 a) + 1 for a in [kFixedMin, kFixedMax), so that
+// 10^(E-1) <= a < 10^E.
+int DecimalExponent(double a) {
+  assert(a >= kFixedMin && a < kFixedMax);
+  // a is normal, and lies in [2^(exp2-1), 2^exp2).
+  const uint64_t bits = std::bit_cast<uint64_t>(a);
+  const int exp2 = static_cast<int>(bits >> 52) - 1022;
+  // Guessed from the binary exponent: 78913 / 2^18 is log10(2) closely
+  // enough for these exponents, and the shift floors. The guess is the true
+  // E or one short, which one comparison settles.
+  const int E = (((exp2 - 1) * 78913) >> 18) + 1;
+  assert(E >= -4 && E <= 15);
+  // Positive doubles order like their bit patterns; an integer comparison
+  // adds the 1 without a branch (the outcome is unpredictable).
+  return E + static_cast<int>(bits >= std::bit_cast<uint64_t>(kDecade[E + 4]));
+}
+
+#if defined(__SIZEOF_INT128__) || FLT_EVAL_METHOD != 0
 // m * 10^s (m < 2^53, s <= 19) shifted right by n (3 <= n <= 65): returns
 // the bits from n up (they fit in 64 bits) and sets `half` to bit n - 1.
 #if defined(__SIZEOF_INT128__)
@@ -80,7 +98,7 @@ uint64_t ScaledBits(uint64_t m, int s, int n, bool& half) {
   return static_cast<uint64_t>(p >> n);
 }
 #else
-// Exact product of two 64-bit numbers, in 32-bit pieces (the 32-bit target
+// Exact product of two 64-bit numbers, in 32-bit pieces (a 32-bit target
 // has no 128-bit integer type).
 uint64_t ScaledBits(uint64_t m, int s, int n, bool& half) {
   const uint64_t b = kPow10[s];
@@ -103,20 +121,11 @@ uint64_t ScaledBits(uint64_t m, int s, int n, bool& half) {
 // whether the rest is at least one half: then q goes up, which rounds a tie
 // away from zero.
 uint64_t FixedRangeDigits(double a, int& E) {
-  assert(a >= kFixedMin && a < kFixedMax);
-  // a is normal: the stored fraction with its hidden bit, and the exponent
-  // such that a lies in [2^(exp2-1), 2^exp2).
+  // The stored fraction with its hidden bit, and the binary exponent.
   const uint64_t bits = std::bit_cast<uint64_t>(a);
   const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
   const int exp2 = static_cast<int>(bits >> 52) - 1022;
-  // E = floor(log10 a) + 1, guessed from the binary exponent: 78913 / 2^18
-  // is log10(2) closely enough for these exponents, and the shift floors.
-  // The guess is the true E or one short, which one comparison settles.
-  E = (((exp2 - 1) * 78913) >> 18) + 1;
-  assert(E >= -4 && E <= 15);
-  // Positive doubles order like their bit patterns; an integer comparison
-  // adds the 1 without a branch (the outcome is unpredictable).
-  E += static_cast<int>(bits >= std::bit_cast<uint64_t>(kDecade[E + 4]));
+  E = DecimalExponent(a);
   bool half = false;
   uint64_t q = ScaledBits(m, 15 - E, 53 - exp2, half);
   assert(q >= kPow10[14] && q < kPow10[15]);
@@ -128,6 +137,80 @@ uint64_t FixedRangeDigits(double a, int& E) {
   return q;
 }
 
+// FixedRangeDigits as d1..d7 (high) and d8..d15 (low).
+void FixedRangeHalves(double a, int& E, uint32_t& high, uint32_t& low) {
+  const uint64_t q = FixedRangeDigits(a, E);
+  if constexpr (kWideRegisters) {
+    high = static_cast<uint32_t>(q / 100000000u);
+  } else {
+    // The 64-bit division is a library call here. q < 10^15 is an exact
+    // double, and q / 10^8 (below 10^7) is a whole number or at least 10^-8
+    // from one, far more than the division's rounding error (below 10^-9),
+    // so the truncated double quotient is exact.
+    high = static_cast<uint32_t>(static_cast<int32_t>(ExactDouble(q) / 1e8));
+  }
+  // The remainder is below 10^8, so 32-bit arithmetic modulo 2^32 gives it.
+  low = static_cast<uint32_t>(q) - high * 100000000u;
+}
+#else
+// The 32-bit target with plain double arithmetic: the product a * 10^s is
+// taken exactly as the sum of two doubles instead of in 32-bit integer
+// pieces.
+
+// x * y == hi + lo exactly (no overflow or underflow): Veltkamp's split of
+// each factor into halves of at most 26 significant bits, whose products
+// are exact, and Dekker's sum of them.
+void ExactProduct(double x, double y, double& hi, double& lo) {
+  constexpr double kSplitter = 134217729.0;  // 2^27 + 1
+  const double cx = kSplitter * x;
+  const double xHigh = cx - (cx - x);
+  const double xLow = x - xHigh;
+  const double cy = kSplitter * y;
+  const double yHigh = cy - (cy - y);
+  const double yLow = y - yHigh;
+  hi = x * y;
+  lo = ((xHigh * yHigh - hi) + xHigh * yLow + xLow * yHigh) + xLow * yLow;
+}
+
+// The 15-digit rounding of a in [kFixedMin, kFixedMax), exactly, as d1..d7
+// (high) and d8..d15 (low), with E such that the rounded value is
+// 0.d1..d15 x 10^E. With s = 15 - E, a * 10^s == hi + lo lies in
+// [10^14, 10^15), where a double's unit in the last place is 2^-6 or more,
+// so hi less its whole part w is an exact multiple of that unit (as is one
+// half) and |lo| is at most half of it. The rest hi + lo - w is therefore at
+// least one half exactly when hi - w is above one half, or equal to it with
+// lo >= 0; then the digits go up, which rounds a tie away from zero. (When
+// hi - w is 0 and lo < 0, the whole part is w - 1 and the rest above one
+// half: the result is w, as the rule gives.)
+void FixedRangeHalves(double a, int& E, uint32_t& high, uint32_t& low) {
+  E = DecimalExponent(a);
+  double hi = 0, lo = 0;
+  ExactProduct(a, kPow10Real[15 - E], hi, lo);
+  // w = floor(hi): hi < 2^50, so adding and taking away 2^52 rounds it to a
+  // whole number, which is one too big when it lies above hi. Outcomes are
+  // random: added, not branched on.
+  const double two52 = std::bit_cast<double>(kTwo52Bits);
+  double whole = (hi + two52) - two52;
+  whole -= static_cast<double>(whole > hi);
+  const double rest = hi - whole;  // exact: both within a factor of 2
+  const bool up = (rest > 0.5) | ((rest == 0.5) & (lo >= 0));
+  double q = whole + static_cast<double>(up);
+  if (q == 1e15) {  // carries into a new digit
+    q = 1e14;
+    ++E;
+  }
+  // q / 10^8 (below 10^7) is a whole number or at least 10^-8 from one, so
+  // (q + 0.5) * 10^-8 lies at least 0.5e-8 inside the unit of the whole
+  // part; the product's error is below 2e-9, so truncating it gives the
+  // whole part without a division. The remainder is exact in doubles below
+  // 2^53.
+  const double upper = static_cast<double>(static_cast<int32_t>((q + 0.5) * 1e-8));
+  high = static_cast<uint32_t>(upper);
+  low = static_cast<uint32_t>(static_cast<int32_t>(q - upper * 1e8));
+}
+#endif
+
+#if !defined(__SSE2__)
 // The eight decimal digits of v < 10^8 (leading zeros included) as ASCII
 // bytes in one 64-bit word, the first digit in the lowest byte, so that
 // storing the word little-endian writes them in reading order. Splits into
@@ -156,6 +239,8 @@ uint64_t EightDigits(uint32_t v) {
   }
 }
 
+#endif
+
 // Stores the 8 bytes of w at p, lowest byte first, on any host.
 inline void StoreWord(char* p, uint64_t w) {
   if constexpr (std::endian::native == std::endian::little) {
@@ -165,11 +250,48 @@ inline void StoreWord(char* p, uint64_t w) {
   }
 }
 
+#if !defined(__SSE2__)
 // Number of '0' bytes at the high end of a word of ASCII digits.
 inline int HighZeroDigits(uint64_t digits) {
   const uint64_t other = digits ^ 0x3030303030303030u;  // 0 where a '0' is
   return CountHighZeros(other) / 8;  // 64 / 8 when all are '0'
 }
+#endif
+
+#if defined(__SSE2__)
+// The eight decimal digits of a < 10^8 and of b < 10^8 (leading zeros
+// included) as ASCII bytes, a's in lanes 0..7 and b's in lanes 8..15, the
+// first digit lowest. In SSE2 lanes, without 64-bit integer arithmetic:
+// each number splits into two 4-digit halves x (x / 10^4 by a multiply and
+// shift), each half is spread over four 16-bit lanes as x / 1000, x / 100,
+// x / 10 and x (4x times 2^16 / 10^k rounded up, high halves, which is exact
+// for x < 10^4), and each lane less ten times the lane before it is one digit.
+inline __m128i SixteenDigits(uint32_t a, uint32_t b) {
+  const __m128i v = _mm_unpacklo_epi64(_mm_cvtsi32_si128(static_cast<int>(a)), _mm_cvtsi32_si128(static_cast<int>(b)));
+  // x / 10^4 == (x * 0xD1B71759) >> 45 for x < 2^32.
+  const __m128i high = _mm_srli_epi64(_mm_mul_epu32(v, _mm_set1_epi32(static_cast<int>(0xD1B71759u))), 45);
+  const __m128i low = _mm_sub_epi32(v, _mm_mul_epu32(high, _mm_set1_epi32(10000)));
+  // 16-bit lanes: a's halves in lanes 0 and 1, b's in 4 and 5.
+  const __m128i halves = _mm_or_si128(high, _mm_slli_epi64(low, 16));
+  // Each half times 4, four times over: lanes 0..3 the first half, 4..7 the second.
+  const __m128i times4 = _mm_slli_epi16(halves, 2);
+  const __m128i aHalves = _mm_unpacklo_epi32(_mm_unpacklo_epi16(times4, times4), _mm_unpacklo_epi16(times4, times4));
+  const __m128i bHalves = _mm_unpacklo_epi32(_mm_unpackhi_epi16(times4, times4), _mm_unpackhi_epi16(times4, times4));
+  const __m128i divide = _mm_setr_epi16(8389, 5243, 13108, -32768, 8389, 5243, 13108, -32768);
+  const __m128i shift = _mm_setr_epi16(1 << 7, 1 << 11, 1 << 13, -32768, 1 << 7, 1 << 11, 1 << 13, -32768);
+  const __m128i ten = _mm_set1_epi16(10);
+  auto digitsOf = [&](__m128i x4) {
+    const __m128i prefixes = _mm_mulhi_epu16(_mm_mulhi_epu16(x4, divide), shift);
+    return _mm_sub_epi16(prefixes, _mm_slli_epi64(_mm_mullo_epi16(prefixes, ten), 16));
+  };
+  return _mm_add_epi8(_mm_packus_epi16(digitsOf(aHalves), digitsOf(bHalves)), _mm_set1_epi8('0'));
+}
+
+// Bit l set where byte lane l of v is the digit '0'.
+inline uint32_t ZeroDigitLanes(__m128i v) {
+  return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('0'))));
+}
+#endif
 
 // Short decimals, the most common values of a drawing: magnitudes below
 // 10^8 with at most seven decimals (a drawing's coordinates, and those
@@ -197,32 +319,42 @@ char* TryShortDecimal(char* out, double a) {
   const double two52 = std::bit_cast<double>(kTwo52Bits);
   const double biased = scaled + two52;  // 2^52 + N, N in the stored fraction
   const double n = biased - two52;
-  // A short decimal scales to within a rounding error of a whole number;
-  // most other values are far from one, which this rules out without the
-  // division that decides.
+  // N / 10^7 is a's 15-digit rounding when a lies within half a unit of the
+  // 15th digit of it. That half unit exceeds a * 0.5e-15, so
+  // |a * 10^7 - N| < scaled * 0.5e-15 suffices. off is exact (scaled and N
+  // are within a factor of 2), and scaled is off a * 10^7 by at most
+  // scaled * 2^-53, for which the smaller factor leaves room; a tie never
+  // passes. A short decimal as read (a the double nearest to N / 10^7) is
+  // off by at most twice 2^-53 of scaled, and so are most sums of two of
+  // them. Whole numbers from 10^8 up need more than eight digits before the
+  // point and go the general way. (No division and no branch on whether a is
+  // exactly the short decimal: for moved coordinates that is unpredictable.)
   const double off = scaled - n;
-  if (off > scaled * 1e-12 || off < scaled * -1e-12) return nullptr;
-  const double q = n / kShortScale;
-  if (q != a) {
-    // a is not the double nearest to N / 10^7 (a sum of two short decimals
-    // often is not), but N / 10^7 is still a's 15-digit rounding when a lies
-    // within half a unit of the 15th digit of it. That half unit exceeds
-    // a * 0.5e-15, so |a * 10^7 - N| < scaled * 0.5e-15 suffices. off is
-    // exact (scaled and N are within a factor of 2), and scaled is off
-    // a * 10^7 by at most scaled * 2^-53, for which the smaller factor
-    // leaves room; a tie never passes. Whole numbers from 10^8 up need more
-    // than eight digits before the point and go the general way.
-    if (!(off < scaled * 3.5e-16 && off > scaled * -3.5e-16 && q < kShortMax)) return nullptr;
-  }
-  // Whole part below 10^8 and fraction below 10^7. q is N / 10^7 rounded,
-  // which is a whole number exactly when N / 10^7 is and otherwise lies at
-  // least 10^-7 from one, far more than the rounding error, so truncating q
-  // gives the whole part without a 64-bit division (a library call on the
-  // 32-bit target). The fraction is below 2^32, so the low 32 bits of N
-  // suffice for it.
-  const auto whole = static_cast<uint32_t>(static_cast<int32_t>(q));
+  if (!((off < scaled * 3.5e-16) & (off > scaled * -3.5e-16) & (n < kShortMax * kShortScale))) return nullptr;
+  // Whole part below 10^8 and fraction below 10^7. N / 10^7 is a whole
+  // number or at least 10^-7 from one, so (N + 0.5) * 10^-7 lies at least
+  // 0.5e-7 inside the whole part's unit; the product's error is below 2e-8,
+  // so truncating it gives the whole part without a division (and no 64-bit
+  // one, a library call on the 32-bit target). The fraction is below 2^32,
+  // so the low 32 bits of N suffice for it.
+  const auto whole = static_cast<uint32_t>(static_cast<int32_t>((n + 0.5) * 1e-7));
   const auto nLow = static_cast<uint32_t>(std::bit_cast<uint64_t>(biased));
   const uint32_t fraction = nLow - whole * static_cast<uint32_t>(kShortUnits);
+#if defined(__SSE2__)
+  // The whole part's eight digits, then the fraction's, whose first is
+  // always '0' and becomes the point.
+  const __m128i both = _mm_sub_epi8(SixteenDigits(whole, fraction), _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, '0' - '.', 0, 0, 0, 0, 0, 0, 0));
+  const uint32_t zeros = ZeroDigitLanes(both);
+  // The whole part without its leading zeros ("0" stays).
+  const int lead = std::countr_zero(~zeros | 0x80u);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_srl_epi64(both, _mm_cvtsi32_si128(8 * lead)));
+  out += 8 - lead;
+  // "." and the seven decimals without their trailing zeros; both are
+  // written for a whole number too, which then ends before the point
+  // (whole numbers and decimals alternate unpredictably).
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_srli_si128(both, 8));
+  const int digits = std::bit_width(~zeros >> 9 & 0x7Fu);
+#else
   // The whole part without its leading zeros ("0" stays).
   const uint64_t wholeDigits = EightDigits(whole);
   int lead = CountLowZeros(wholeDigits ^ 0x3030303030303030u) / 8;
@@ -236,6 +368,7 @@ char* TryShortDecimal(char* out, double a) {
   const int digits = 8 - HighZeroDigits(decimals | (uint64_t{0x30} << 56));
   *out = '.';
   StoreWord(out + 1, decimals);
+#endif
   return out + digits + (digits > 0 ? 1 : 0);
 #else
   (void)out;
@@ -243,6 +376,37 @@ char* TryShortDecimal(char* out, double a) {
   return nullptr;
 #endif
 }
+
+#if defined(__SSE2__)
+// Writes the 15 rounded digits d1..d15 (in lanes 1..15 of digits, lane 0
+// '0') of the value 0.d1..d15 x 10^E, -3 <= E <= 15, in fixed notation
+// without trailing zeros; returns the end. Stores 16 bytes at a time: bytes
+// after the form, up to 21 from out, may be overwritten.
+char* WriteFixedDigits(char* out, __m128i digits, int E) {
+  // Significant digits: the last lane that is no '0' (d1 never is).
+  const int count = std::bit_width(~ZeroDigitLanes(digits) & 0xFFFEu) - 1;
+  const __m128i significant = _mm_srli_si128(digits, 1);  // d1..d15 in lanes 0..14
+  if (E <= 0) {
+    // "0.", -E zeros (at most 3), then the digits.
+    StoreWord(out, 0x3030303030302E30u);  // "0.000000"
+    out += 2 - E;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), significant);
+    return out + count;
+  }
+  if (count <= E) {  // a whole number: zeros up to E digits
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), significant);
+    return out + E;
+  }
+  // d1..dE in lanes 0..E-1, the point in lane E, d(E+1).. from lane E+1
+  // on, where the digits stand in lanes of the same number.
+  const __m128i head = LanesBelow(E);
+  const __m128i point = _mm_andnot_si128(head, LanesBelow(E + 1));
+  const __m128i line = _mm_or_si128(_mm_or_si128(_mm_and_si128(head, significant), _mm_and_si128(point, _mm_set1_epi8('.'))),
+                                    _mm_andnot_si128(LanesBelow(E + 1), digits));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), line);
+  return out + count + 1;
+}
+#endif
 
 // Writes a magnitude in [kFixedMin, kFixedMax) in the real form, straight
 // from the 15 rounded digits; only a value that rounds up to 10^15 leaves
@@ -252,24 +416,15 @@ char* TryShortDecimal(char* out, double a) {
 char* AppendFixedRange(char* out, double a) {
   static_assert(kNumberFormMax >= 32, "the fixed-size stores need 32 bytes of room");
   int E = 0;
-  const uint64_t q = FixedRangeDigits(a, E);
+  uint32_t high = 0, low = 0;  // d1..d7 and d8..d15 as numbers
+  FixedRangeHalves(a, E, high, low);
   if (E > 15) {  // 999999999999999.5 and up: "1E15"
     std::memcpy(out, "1E15", 4);
     return out + 4;
   }
-  // d1..d7 and d8..d15 as numbers.
-  uint32_t high = 0;
-  if constexpr (kWideRegisters) {
-    high = static_cast<uint32_t>(q / 100000000u);
-  } else {
-    // The 64-bit division is a library call here. q < 10^15 is an exact
-    // double, and q / 10^8 (below 10^7) is a whole number or at least 10^-8
-    // from one, far more than the division's rounding error (below 10^-9),
-    // so the truncated double quotient is exact.
-    high = static_cast<uint32_t>(static_cast<int32_t>(ExactDouble(q) / 1e8));
-  }
-  // The remainder is below 10^8, so 32-bit arithmetic modulo 2^32 gives it.
-  const uint32_t low = static_cast<uint32_t>(q) - high * 100000000u;
+#if defined(__SSE2__)
+  return WriteFixedDigits(out, SixteenDigits(high, low), E);
+#else
   // The 15 digits as 16 bytes lo, hi (the last byte 0): d1..d7 from the
   // first word without its leading '0', then d8..d15.
   const uint64_t first = EightDigits(high) >> 8;
@@ -298,6 +453,7 @@ char* AppendFixedRange(char* out, double a) {
   StoreWord(out + E + 1, rest1);
   StoreWord(out + E + 9, rest2);
   return out + count + 1;
+#endif
 }
 
 // ---- Very large and very small magnitudes: library conversion ----

@@ -202,89 +202,82 @@ bool TryPlainDecimal(std::string_view text, double& value) {
 #endif
 }
 
-// ---- Plain decimals eight digits at a time (texts followed by padding) ----
+// ---- Plain decimals sixteen bytes at a time (texts followed by padding) ----
 //
 // The reader's tokens are followed by readable bytes in their buffer, so a
-// token's digits can be loaded eight at a time and counted and combined
-// without a branch per digit: the lengths of number tokens vary from token
-// to token, and loops over their digits would mispredict at every end.
+// token's bytes can be loaded sixteen at a time and checked and combined in
+// SSE2 registers without a branch per digit (the lengths of number tokens
+// vary from token to token, and loops over their digits would mispredict at
+// every end) and without 64-bit integer arithmetic, which the 32-bit target
+// does in pairs of 32-bit pieces.
 
-
-// Number of decimal digits at the start of the word (0 to 8). A byte is a
-// digit when byte - '0' is below 10; borrows and carries of the lane tests
-// only reach lanes above the first non-digit, which is found exactly.
-int LeadingDigits(uint64_t w) {
-  const uint64_t t = w - kOnes * '0';
-  const uint64_t nonDigit = (t | (t + kOnes * 0x76)) & kHighBits;
-  return CountLowZeros(nonDigit) / 8;  // 64 / 8 when all are digits
+#if defined(__SSE2__) && FLT_EVAL_METHOD == 0
+// Bit l set where byte lane l of v is a decimal digit.
+inline uint32_t DigitLanes(__m128i v) {
+  const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+  // Unsigned d <= 9 exactly when min(d, 9) == d.
+  return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d)));
 }
 
-// The value of the first k (0..8) digits of the word: they are moved to
-// the top lanes (zeros in front) and combined in pairs, quads and one
-// eight. (Two shifts: a shift by all 64 bits at once is undefined.)
-uint64_t DigitsValue(uint64_t w, int k) {
-  const int half = 4 * (8 - k);
-  uint64_t v = ((w - kOnes * '0') << half) << half;
-  if constexpr (kWideRegisters) {
-    v = v * 10 + (v >> 8);
-    v = ((v & 0x000000FF000000FFu) * (100 + (uint64_t{1000000} << 32)) +
-         ((v >> 16) & 0x000000FF000000FFu) * (1 + (uint64_t{10000} << 32))) >> 32;
-    return v;
-  } else {
-    // Each half in 32-bit arithmetic: four digits d0..d3 (d0 lowest) become
-    // d0d1 and d2d3 in the lanes of bytes 0 and 2, then d0d1 * 100 + d2d3.
-    auto fourDigits = [](uint32_t x) {
-      x = (x * 10 + (x >> 8)) & 0x00FF00FFu;
-      return (x * (1 + (100u << 16))) >> 16;
-    };
-    return fourDigits(static_cast<uint32_t>(v)) * 10000u + fourDigits(static_cast<uint32_t>(v >> 32));
-  }
+// The whole number spelt by the digit values in byte lanes 0..15 (lane 0
+// the most significant), which must be below 2^53: pairs, fours and eights
+// by multiply-adds of 16-bit lanes, then the two eights joined as doubles
+// (the upper eight times 10^8 is exact below 2^53).
+inline double LanesValue(__m128i digits) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i tens = _mm_setr_epi16(10, 1, 10, 1, 10, 1, 10, 1);
+  const __m128i pairs = _mm_packs_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(digits, zero), tens),
+                                        _mm_madd_epi16(_mm_unpackhi_epi8(digits, zero), tens));
+  const __m128i fours = _mm_madd_epi16(pairs, _mm_setr_epi16(100, 1, 100, 1, 100, 1, 100, 1));
+  const __m128i eights = _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_setr_epi16(10000, 1, 10000, 1, 0, 0, 0, 0));
+  const __m128d halves = _mm_mul_pd(_mm_cvtepi32_pd(eights), _mm_setr_pd(1e8, 1.0));
+  return _mm_cvtsd_f64(_mm_add_sd(halves, _mm_unpackhi_pd(halves, halves)));
 }
 
-// TryPlainDecimal for a text followed by at least 16 readable bytes, for
-// up to 7 digits before and 16 after the full stop, 18 digits in all (longer
-// runs go the general way). Besides the final decision and the second word
-// of a long fraction (full-precision values such as turned directions), its
-// only branches are selections the compiler makes without jumping.
+// TryPlainDecimal for a text followed by at least 16 readable bytes, for up
+// to 15 digits (a lone "0" before the full stop not counted: "0.785398163397448"
+// qualifies). With the full stop taken out, the digits d1..dn read as the
+// whole number V = d1..dn 0..0 of 15 digits (below 10^15, an exact double),
+// and the value d1..dn / 10^f (f decimals) is V / 10^(15 - n + f), one IEEE
+// division of two exact doubles, so correctly rounded.
 bool TryPlainDecimalPadded(std::string_view text, double& value) {
-#if FLT_EVAL_METHOD == 0
   const char* p = text.data();
   const char* const end = p + text.size();
   if (p == end) return false;
   const bool negative = *p == '-';
   p += (*p == '-') | (*p == '+');
-  const uint64_t intWord = LoadWord(p);
-  const int intCount = std::min(LeadingDigits(intWord), static_cast<int>(end - p));
-  p += intCount;
-  const bool dot = (p < end) & (*p == '.');  // *end is padding: readable
-  p += dot;
-  const uint64_t fracWord = LoadWord(p);
-  // No full stop, no decimals: a mask instead of a jump.
-  int fracCount = std::min(LeadingDigits(fracWord), static_cast<int>(end - p)) & -static_cast<int>(dot);
-  uint64_t fracValue = DigitsValue(fracWord, fracCount);
-  if (fracCount == 8) {
-    // Eight decimals within the text, so the next word is readable too.
-    const uint64_t moreWord = LoadWord(p + 8);
-    const int more = std::min(LeadingDigits(moreWord), static_cast<int>(end - p - 8));
-    fracValue = fracValue * kPow10Int[more] + DigitsValue(moreWord, more);
-    fracCount += more;
-  }
-  p += fracCount;
-  const int digits = intCount + fracCount;
-  if ((p != end) | (digits == 0) | (intCount == 8) | (digits > 18)) return false;
-  // At most 18 digits: no overflow; beyond 2^53 the mantissa is inexact.
-  const uint64_t m = DigitsValue(intWord, intCount) * kPow10Int[fracCount] + fracValue;
-  if (m > (uint64_t{1} << 53)) return false;
+  p += (end - p >= 2) & (p[0] == '0') & (p[1] == '.');  // *p is padding at worst
+  const ptrdiff_t length = end - p;
+  if (length < 1 || length > 16) return false;
+  // The text from p on, and the same one byte later, for the digits after
+  // the full stop; both loads lie within the text and its padding.
+  const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+  const uint32_t inText = (uint32_t{1} << length) - 1;
+  const uint32_t other = ~DigitLanes(here) & inText;
+  const uint32_t dots = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, _mm_set1_epi8('.'))));
+  // Digits only, or digits and one full stop.
+  if (((other & (other - 1)) != 0) | ((other & ~dots) != 0)) return false;
+  // Without a full stop all are digits: the bit at length stands in for it.
+  // (Integers and decimals alternate unpredictably: no branch on which.)
+  const int intCount = std::countr_zero(other | (uint32_t{1} << length));
+  const int digitCount = static_cast<int>(length) - static_cast<int>(other != 0);
+  if ((digitCount == 0) | (digitCount > 15)) return false;
+  // Digits before the full stop from here, after it from next: d1..dn in
+  // lanes 0..n-1, then moved one lane up so that 16 lanes spell V.
+  const __m128i before = LanesBelow(intCount);
+  const __m128i joined = _mm_or_si128(_mm_and_si128(before, here), _mm_andnot_si128(before, next));
+  const __m128i digits = _mm_and_si128(_mm_sub_epi8(joined, _mm_set1_epi8('0')), LanesBelow(digitCount));
+  const double v = LanesValue(_mm_slli_si128(digits, 1)) / kPow10[15 - intCount];
   // Multiplying by -1 or 1 is exact (and gives -0 for "-0").
   static constexpr double kSign[] = {1.0, -1.0};
-  value = ExactDouble(m) / kPow10[fracCount] * kSign[negative];
+  value = v * kSign[negative];
   return true;
-#else
-  (void)text;
-  (void)value;
-  return false;
-#endif
 }
+#else
+// Without SSE2 the padded texts take the plain path.
+bool TryPlainDecimalPadded(std::string_view text, double& value) { return TryPlainDecimal(text, value); }
+#endif
 
 // Any literal. The significant digits (leading zeros dropped) are copied
 // into a fixed buffer as "<digits>e<exponent>" and handed to from_chars.

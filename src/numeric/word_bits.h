@@ -1,6 +1,7 @@
-// Eight bytes at a time: the word loads and lane constants shared by the
-// tokenizer, the number parser and the real-form formatter, which test and
-// build a token's bytes in 64-bit words instead of one by one.
+// Eight or sixteen bytes at a time: the word loads, lane constants and
+// SSE2 lane masks shared by the tokenizer, the number parser and the
+// real-form formatter, which test and build a token's bytes in 64-bit words
+// or SSE2 registers instead of one by one.
 //
 // Example: LoadWord("12345678") has '1' (0x31) in its lowest byte on every
 // platform, so lane k holds byte k of the text.
@@ -62,6 +63,19 @@ inline const char* FindByte(const char* p, size_t size, char c) {
   return static_cast<const char*>(std::memchr(p, c, size));
 #endif
 }
+
+#if defined(__SSE2__)
+// Sixteen bytes 0xFF, then sixteen 0: the 16 bytes from kOnesThenZeros +
+// 16 - k have 0xFF in lanes 0..k-1 (k = 0..16) and 0 above.
+alignas(16) inline constexpr unsigned char kOnesThenZeros[32] = {
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+// 0xFF in byte lanes 0..k-1, 0 in the others; k = 0..16.
+inline __m128i LanesBelow(int k) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(kOnesThenZeros + 16 - k));
+}
+
+#endif
 
 // Number of zero bits below the lowest set bit of w; 64 when w is 0.
 inline int CountLowZeros(uint64_t w) {

@@ -155,6 +155,29 @@ TEST(RealForm, NotationBoundaries) {
   for (const auto& c : cases) EXPECT_EQ(RealForm(c.v), c.want) << c.want;
 }
 
+// The point in every place of the fixed notation, with digits ending in
+// zeros at every length: the digits, zeros and point stand where the text
+// built by hand puts them.
+TEST(RealForm, PointInEveryPlace) {
+  const std::string digits = "123456789012347";  // no zero at the end
+  for (int E = -3; E <= 15; ++E) {
+    for (int n = 1; n <= 15; ++n) {
+      const std::string d = digits.substr(0, static_cast<size_t>(n - 1)) + "7";
+      std::string want;
+      if (E <= 0) {
+        want = "0." + std::string(static_cast<size_t>(-E), '0') + d;
+      } else if (n <= E) {
+        want = d + std::string(static_cast<size_t>(E - n), '0');
+      } else {
+        want = d.substr(0, static_cast<size_t>(E)) + "." + d.substr(static_cast<size_t>(E));
+      }
+      const double v = Parse("0." + d + "e" + std::to_string(E));
+      ASSERT_EQ(RealForm(v), want) << "E " << E << " n " << n;
+      ASSERT_EQ(RealForm(-v), "-" + want) << "E " << E << " n " << n;
+    }
+  }
+}
+
 TEST(RealForm, FullDigitsAndExtremes) {
   const struct {
     double v;

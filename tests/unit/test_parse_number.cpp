@@ -7,6 +7,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -261,6 +262,29 @@ TEST(StrToFloatOrZeroPadded, SameValueWhateverFollows) {
     const std::string_view view(buffer.data(), text.size());
     ASSERT_TRUE(SameBits(StrToFloatOrZeroPadded(view), StrToFloatOrZero(text))) << text;
   }
+}
+
+// Texts at the edges of what the reader's fast path takes (15 digits, a lone
+// "0" before the full stop, 16 bytes reaching into the padding), each placed
+// before padding of digits and full stops: the value of StrToFloatOrZero,
+// which agrees with from_chars.
+TEST(StrToFloatOrZeroPadded, EdgesOfTheShortPath) {
+  const char* const texts[] = {
+      "0", "-0", "0.", "-0.", ".", "-", "+", "0.5", "-.5", "00.5", "0.0", "0..5", "1..", "5.", "+7",
+      "123456789012345", "1234567890123456", "12345678901234.5", "1234567890123.45", ".123456789012345",
+      "0.785398163397448", "-0.785398163397448", "0.7853981633974483", "9007199254740993", "999999999999999",
+      ".000000000000001", "0.000000000000001", "100000000000000.", "1.2.3", "12a", "-500.000761305"};
+  for (const char* text : texts) {
+    for (const char* pad : {"9999999999999999", "................", "0.0.0.0.0.0.0.0."}) {
+      const std::string buffer = std::string(text) + pad;
+      const double got = StrToFloatOrZeroPadded(std::string_view(buffer.data(), std::strlen(text)));
+      ASSERT_TRUE(SameBits(got, StrToFloatOrZero(text))) << text << " before " << pad;
+    }
+  }
+  const std::string zeroThenDecimals = "-0.5555" + std::string(16, '5');
+  EXPECT_TRUE(SameBits(StrToFloatOrZeroPadded(std::string_view(zeroThenDecimals.data(), 2)), -0.0));
+  const std::string fullThenZeros = "0.785398163397448" + std::string(16, '0');
+  EXPECT_EQ(StrToFloatOrZeroPadded(std::string_view(fullThenZeros.data(), 17)), 0.785398163397448);
 }
 
 TEST(StrToFloatOrZero, IgnoresCommaLocale) {
