@@ -255,9 +255,12 @@ void ParseSplitLine(TDrawing& d, TReadState& r, const TLine& t) {
   if (t.Empty()) return;
   const std::string_view k = t.Token(0);
   const int n = t.Count();
-  // A plain search first: the boundary-aware one is needed only when the
-  // bytes occur at all, which is rare.
-  if (k.find("file=") != std::string_view::npos && FindOnBoundary(k, "file=") != std::string_view::npos) {
+  // "file=" on a character boundary holds an equals sign that ended
+  // splitting within token 0, so such a line has one token: other lines
+  // skip the search. A plain search comes next: the boundary-aware one is
+  // needed only when the bytes occur at all, which is rare.
+  if (n == 1 && k.find("file=") != std::string_view::npos &&
+      FindOnBoundary(k, "file=") != std::string_view::npos) {
     ReadFileName(d, t);
     return;
   }
