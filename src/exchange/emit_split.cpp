@@ -1,21 +1,22 @@
 // Writing a large drawing on two threads. The input order is cut into
-// segments of equal entity counts; this thread writes segments 0, 2, 4 ...
-// and a second thread 1, 3, 5 ..., each into a write state of its own and
-// each segment into an output buffer of its own, which the segment queue
-// joins in order into the caller's output (and on to the temporary file).
-// Before each of its segments a writer brings its values written last and
-// pending flags from the end of its previous segment to the segment's start
-// by running the attribute writers over the other writer's segment between
-// them, without writing entities; which polyline is open at a cut
-// EmitRange reads off the two entities around it. So the joined bytes are
-// exactly those of one pass.
+// segments of equal entity counts; this thread and a second one take them
+// in turn, each the next one not yet taken when it is free, and write each
+// into a write state of their own and an output buffer of the segment's
+// own, which the segment queue joins in order into the caller's output
+// (and on to the temporary file). Before each segment a writer brings its
+// values written last and pending flags from the end of its previous
+// segment to the segment's start by running the attribute writers over the
+// segments the other writer took in between, without writing entities;
+// which polyline is open at a cut EmitRange reads off the two entities
+// around it. So the joined bytes are exactly those of one pass.
 //
 // The Escape key and the progress display are polled by this thread only,
 // at the same positions and in the same order as by one pass: before
-// writing one of its segments it polls those of the other writer's segment
-// just before it. A key seen down brings this thread's write state to that
-// position (attribute writers only) before the output is abandoned, so the
-// closing lines are the same as well.
+// writing a segment it polls those of the segments the second writer took
+// before it, and at the end those of the segments after its last one. A
+// key seen down brings this thread's write state to that position
+// (attribute writers only) before the output is abandoned, so the closing
+// lines are the same as well.
 #include <atomic>
 #include <cassert>
 #include <utility>
@@ -90,19 +91,19 @@ class TLentOutput {
   const bool lent_;
 };
 
-// The odd segments and the thread writing them. Destroying it stops the
+// The second writer and its thread. Destroying it stops the
 // thread at its next poll position or wait and waits for it, so an
 // exception on this thread never leaves it running.
-class TOddSegments {
+class TSecondWriter {
  public:
-  TOddSegments(const TDrawing& d, const TEmitOverrides& o, const TSegments& s, TSegmentQueue& queue,
+  TSecondWriter(const TDrawing& d, const TEmitOverrides& o, const TSegments& s, TSegmentQueue& queue,
                const TWriteState& start)
       : d_(d), o_(o), s_(s), queue_(queue) {
     CopyAttrState(writer_.W, start);
   }
-  TOddSegments(const TOddSegments&) = delete;
-  TOddSegments& operator=(const TOddSegments&) = delete;
-  ~TOddSegments() {
+  TSecondWriter(const TSecondWriter&) = delete;
+  TSecondWriter& operator=(const TSecondWriter&) = delete;
+  ~TSecondWriter() {
     Stop();
     worker_.Wait();
   }
@@ -119,12 +120,12 @@ class TOddSegments {
   // Waits for the thread; rethrows what it threw.
   void Finish() { worker_.Finish(); }
   // The finished writer.
-  const TWriteState& Writer() const { return writer_.W; }
+  const TSegmentWriter& Writer() const { return writer_; }
 
  private:
   void Run() {
     try {
-      for (int32_t k = 1; k < s_.Count(); k += 2) {
+      for (int32_t k = queue_.Take(); k < s_.Count(); k = queue_.Take()) {
         writer_.PrimeTo(d_, o_, s_.Begin(k));
         if (!queue_.WaitForRoom(k)) return;
         if (writer_.Write(d_, o_, s_, k, nullptr, &stop_) < s_.End(k)) return;
@@ -161,20 +162,23 @@ bool JoinUpTo(TSegmentQueue& queue, TOutBuffer& out, int32_t segment) {
 int32_t EmitInSegments(const TDrawing& d, TWriteState& w, const TEmitOverrides& o,
                        const TEmitPolls& polls, const TSegments& s) {
   TSegmentQueue queue;
-  TOddSegments odd(d, o, s, queue, w);
-  if (!odd.Start()) return -1;
-  TSegmentWriter even;
-  CopyAttrState(even.W, w);
-  for (int32_t k = 0; k <= s.Count(); k += 2) {
-    // The polls of the odd segment before this one come first.
-    const int32_t escaped = k > 0 ? PollRange(polls, s.Begin(k - 1), s.End(k - 1)) : 0;
-    if (k > 0 && escaped < s.End(k - 1)) {
-      even.PrimeTo(d, o, escaped);
-      CopyAttrState(w, even.W);
+  TSecondWriter second(d, o, s, queue, w);
+  if (!second.Start()) return -1;
+  TSegmentWriter first;
+  CopyAttrState(first.W, w);
+  for (;;) {
+    const int32_t k = queue.Take();
+    // The polls of the segments the second writer took before this one
+    // come first.
+    const int32_t begin = k < s.Count() ? s.Begin(k) : s.Total;
+    const int32_t escaped = PollRange(polls, first.At, begin);
+    if (escaped < begin) {
+      first.PrimeTo(d, o, escaped);
+      CopyAttrState(w, first.W);
       return escaped;
     }
-    if (k == s.Count()) break;
-    even.PrimeTo(d, o, s.Begin(k));
+    if (k >= s.Count()) break;
+    first.PrimeTo(d, o, s.Begin(k));
     // Join what is finished; wait when this writer is too far ahead.
     while (queue.JoinNext(w.Out, false)) {
     }
@@ -184,23 +188,24 @@ int32_t EmitInSegments(const TDrawing& d, TWriteState& w, const TEmitOverrides& 
     const bool direct = queue.Joined() == k;
     int32_t stopped;
     {
-      TLentOutput lent(even.W, w.Out, direct);
-      stopped = even.Write(d, o, s, k, &polls, nullptr);
+      TLentOutput lent(first.W, w.Out, direct);
+      stopped = first.Write(d, o, s, k, &polls, nullptr);
     }
     if (stopped < s.End(k)) {
-      CopyAttrState(w, even.W);
+      CopyAttrState(w, first.W);
       return stopped;
     }
     if (direct) {
       queue.SkipJoined(k);
     } else {
-      queue.Put(k, even.W.Out);
+      queue.Put(k, first.W.Out);
     }
   }
   [[maybe_unused]] const bool joined = JoinUpTo(queue, w.Out, s.Count() - 1);
-  odd.Finish();  // rethrows what stopped the second writer
+  second.Finish();  // rethrows what stopped the second writer
   assert(joined);
-  CopyAttrState(w, s.Count() % 2 == 0 ? odd.Writer() : even.W);
+  // The writer of the last segment stands where one pass ends.
+  CopyAttrState(w, first.At == s.Total ? first.W : second.Writer().W);
   return s.Total;
 }
 

@@ -7,6 +7,11 @@ namespace cadxform {
 
 TSegmentQueue::TSegmentQueue() : slots_(kSegmentsAhead), ready_(kSegmentsAhead, -1) {}
 
+int32_t TSegmentQueue::Take() {
+  std::lock_guard lock(mutex_);
+  return taken_++;
+}
+
 bool TSegmentQueue::WaitForRoom(int32_t k) {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [&] { return cancelled_ || k < joined_ + kSegmentsAhead; });

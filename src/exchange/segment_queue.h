@@ -1,6 +1,7 @@
 // The hand-over between the two writers of a large drawing. The input order
-// is cut into segments 0, 1, 2 ... written side by side, each into an
-// output buffer of its own; the queue holds the output of the segments
+// is cut into segments 0, 1, 2 ..., which the writers take in turn, each
+// the next one not yet taken when it is free (Take), and write side by
+// side, each into an output buffer of its own; the queue holds the output of the segments
 // written and not yet joined, and joins it in segment order into the
 // output of the drawing. A writer may run at most kSegmentsAhead segments
 // ahead of the next one to be joined, so the output held in memory stays
@@ -31,6 +32,9 @@ class TSegmentQueue {
   TSegmentQueue(const TSegmentQueue&) = delete;
   TSegmentQueue& operator=(const TSegmentQueue&) = delete;
 
+  // The next segment not yet taken (the caller knows the count: a number
+  // from it on means none is left).
+  int32_t Take();
   // Waits until segment k may be written; false when the queue was
   // cancelled.
   bool WaitForRoom(int32_t k);
@@ -56,6 +60,7 @@ class TSegmentQueue {
   std::condition_variable changed_;
   std::vector<TOutBuffer> slots_;  // segment k's output in slot k % kSegmentsAhead
   std::vector<int32_t> ready_;     // per slot: the segment whose output it holds, -1 none
+  int32_t taken_ = 0;              // segments taken
   int32_t joined_ = 0;             // segments joined; written only by the joining thread
   bool cancelled_ = false;
 };
