@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cadxform/drawing.h"
 #include "exchange/emit_range.h"
 #include "exchange/reader.h"
+#include "exchange/segment_queue.h"
 #include "store_records.h"
 
 namespace cadxform {
@@ -123,6 +125,45 @@ TEST(EmitSplit, LargeDrawingsAreWrittenInManySegments) {
   TDrawing d;
   AddPolylines(d, 5 * SegmentSizeFor(kSplitEmissionFrom) + 7);
   EXPECT_TRUE(Emit(d, SegmentSizeFor(d.Order.Count())) == Emit(d, -1));
+}
+
+// The queue joins segments in order whatever order they finish in, lets a
+// writer run only so far ahead of the join, and wakes a waiting writer when
+// cancelled.
+TEST(EmitSplit, SegmentQueueJoinsInOrderAndBoundsTheLead) {
+  TSegmentQueue queue;
+  TOutBuffer joined;
+  const auto put = [&](int32_t k) {
+    TOutBuffer out;
+    out.AddLine(std::to_string(k));
+    queue.Put(k, out);
+    EXPECT_EQ(out.Count(), 0);
+  };
+  for (int32_t k = 0; k < 4; ++k) EXPECT_EQ(queue.Take(), k);
+  put(3);
+  put(1);
+  EXPECT_FALSE(queue.JoinNext(joined, false));  // segment 0 is not finished
+  put(0);
+  EXPECT_TRUE(queue.JoinNext(joined, false));
+  EXPECT_TRUE(queue.JoinNext(joined, false));
+  joined.AddLine("2");  // written straight into the output
+  queue.SkipJoined(2);
+  EXPECT_TRUE(queue.JoinNext(joined, false));
+  EXPECT_FALSE(queue.JoinNext(joined, false));
+  EXPECT_EQ(joined.Bytes(), "0\r\n1\r\n2\r\n3\r\n");
+  EXPECT_EQ(joined.Count(), 4);
+
+  bool room = false;
+  std::thread ahead([&] { room = queue.WaitForRoom(4 + kSegmentsAhead); });
+  put(4);
+  EXPECT_TRUE(queue.JoinNext(joined, true));
+  ahead.join();
+  EXPECT_TRUE(room);
+  std::thread tooFar([&] { room = queue.WaitForRoom(6 + kSegmentsAhead); });
+  queue.Cancel();
+  tooFar.join();
+  EXPECT_FALSE(room);
+  EXPECT_FALSE(queue.JoinNext(joined, true));
 }
 
 }  // namespace
