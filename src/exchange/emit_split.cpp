@@ -91,13 +91,13 @@ class TLentOutput {
   const bool lent_;
 };
 
-// The second writer and its thread. Destroying it stops the
-// thread at its next poll position or wait and waits for it, so an
-// exception on this thread never leaves it running.
+// The second writer and its thread. Destroying it stops the thread at its
+// next poll position or wait and waits for it, so an exception on this
+// thread never leaves it running.
 class TSecondWriter {
  public:
   TSecondWriter(const TDrawing& d, const TEmitOverrides& o, const TSegments& s, TSegmentQueue& queue,
-               const TWriteState& start)
+                const TWriteState& start)
       : d_(d), o_(o), s_(s), queue_(queue) {
     CopyAttrState(writer_.W, start);
   }
@@ -219,7 +219,8 @@ void EmitAllInSegments(const TDrawing& d, TWriteState& w, const TEmitOverrides& 
   const int32_t total = d.Order.Count();
   assert(segment == -1 || segment > 0);
   const TEmitPolls polls{escapeKeyDown, progress, total};
-  int32_t stopped = segment > 0 && segment < total ? EmitInSegments(d, w, overrides, polls, {segment, total}) : -1;
+  int32_t stopped = -1;
+  if (segment > 0 && segment < total) stopped = EmitInSegments(d, w, overrides, polls, {segment, total});
   if (stopped < 0) stopped = EmitRange(d, w, overrides, 0, total, &polls, nullptr);
   // The user abandons the whole output, "hd" and "bz" included.
   if (stopped < total) ClearOutLines(w.Out);
