@@ -360,7 +360,7 @@ void PrimeRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int3
 
 void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
              const TEscapeKeySource& escapeKeyDown, TProgress* progress) {
-  EmitAllSplitAt(d, w, overrides, escapeKeyDown, progress, SplitPosition(d.Order.Count()));
+  EmitAllInSegments(d, w, overrides, escapeKeyDown, progress, SegmentSizeFor(d.Order.Count()));
 }
 
 }  // namespace cadxform

@@ -1,6 +1,6 @@
 // Emission of a stretch of the input order, the building block of EmitAll:
-// the whole drawing in one go, or two stretches written side by side by two
-// threads, each into a write state of its own.
+// the whole drawing in one go, or segments of it written side by side by
+// two threads in turn, each into a write state of its own.
 #pragma once
 
 #include <atomic>
@@ -53,19 +53,24 @@ int32_t EmitRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, in
 // attribute lines still go to w.Out: the caller discards them.
 void PrimeRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int32_t from, int32_t to);
 
-// Where EmitAll splits a drawing of `total` entities: the first position
-// of the second stretch, or -1 to write it on one thread. The second thread
-// also runs the attribute writers over the first stretch, and this thread
-// also writes the output file, so the first stretch is the larger one.
-int32_t SplitPosition(int32_t total);
-inline constexpr int32_t kFirstShareNum = 11;
-inline constexpr int32_t kFirstShareDen = 20;
+// Entities per segment when a large drawing is written on two threads
+// (see EmitAllInSegments): small enough that the two writers finish close
+// together and that the segments held until they are joined cost little
+// memory (a segment's output is 1.5 to 3 MiB), large enough that the
+// attribute-only pass over the other writer's segments and the hand-over
+// cost little time.
+inline constexpr int32_t kSegmentEntities = 32768;
 
-// EmitAll, writing the entities from position split (0..Order.Count()) on
-// a second thread, or all on this thread when split is -1 or no thread can
-// be started. The output, the polls and the final write state are those of
-// one pass whatever the split.
-void EmitAllSplitAt(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
-                    const TEscapeKeySource& escapeKeyDown, TProgress* progress, int32_t split);
+// The segment size EmitAll writes a drawing of `total` entities in: -1 for
+// one thread.
+int32_t SegmentSizeFor(int32_t total);
+
+// EmitAll, with the input order cut into segments of `segment` entities
+// that this thread and a second one write in turn, or all on this thread
+// when segment is -1 or not below the entity count, or no thread can be
+// started. The output, the polls and the final write state are those of
+// one pass whatever the segment size.
+void EmitAllInSegments(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
+                       const TEscapeKeySource& escapeKeyDown, TProgress* progress, int32_t segment);
 
 }  // namespace cadxform

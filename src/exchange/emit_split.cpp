@@ -1,109 +1,110 @@
-// Writing a large drawing on two threads. The input order is cut at a split
-// position: this thread writes the entities before it into the caller's
-// write state, as one pass would; a second thread writes the rest into a
-// write state of its own, whose output is held back (up to a bound) until
-// the first stretch is written and then follows it in order. What the second writer must know of the first stretch (the values
-// written last and the pending flags) it works out itself first, by running
-// the attribute writers over the first stretch without writing entities;
-// which polyline is open at the split it reads off the two entities around
-// it. So the joined bytes are exactly those of one pass.
+// Writing a large drawing on two threads. The input order is cut into
+// segments of equal entity counts; this thread and a second one take them
+// in turn, each the next one not yet taken when it is free, and write each
+// into a write state of their own and an output buffer of the segment's
+// own, which the segment queue joins in order into the caller's output
+// (and on to the temporary file). Before each segment a writer brings its
+// values written last and pending flags from the end of its previous
+// segment to the segment's start by running the attribute writers over the
+// segments the other writer took in between, without writing entities;
+// which polyline is open at a cut EmitRange reads off the two entities
+// around it. So the joined bytes are exactly those of one pass.
 //
 // The Escape key and the progress display are polled by this thread only,
-// at the same positions and in the same order as by one pass: those of the
-// first stretch while it is written, those of the second once the second
-// thread is done. A key seen down in the second stretch brings the caller's
-// write state to that position (attribute writers only) before the output
-// is discarded, so the closing lines are the same as well.
+// at the same positions and in the same order as by one pass: before
+// writing a segment it polls those of the segments the second writer took
+// before it, and at the end those of the segments after its last one. A
+// key seen down brings this thread's write state to that position
+// (attribute writers only) before the output is abandoned, so the closing
+// lines are the same as well.
 #include <atomic>
 #include <cassert>
-#include <condition_variable>
-#include <mutex>
-#include <string>
-#include <vector>
+#include <utility>
 
 #include "exchange/attr_writers.h"
 #include "exchange/emit_range.h"
-#include "cadxform/out_buffer.h"
+#include "exchange/segment_queue.h"
 #include "exchange/worker_thread.h"
 
 namespace cadxform {
 
 namespace {
 
-// Takes the bytes and forgets them: the attribute lines of a priming pass.
-class TDiscardSink : public TOutSink {
- public:
-  void Take(const char*, size_t) override {}
-  void Discard() override {}
+// Copies the values written last and the pending flags (and the drawing's
+// first-seen attributes they fall back on) from `from` to `to`.
+void CopyAttrState(TWriteState& to, const TWriteState& from) {
+  to.First = from.First;
+  to.Last = from.Last;
+  to.PendingAttr = from.PendingAttr;
+}
+
+// The cut of the input order into segments of `size` entities.
+struct TSegments {
+  int32_t Size;
+  int32_t Total;
+  int32_t Count() const { return static_cast<int32_t>((int64_t{Total} + Size - 1) / Size); }
+  int32_t Begin(int32_t k) const { return static_cast<int32_t>(int64_t{k} * Size); }
+  int32_t End(int32_t k) const { return k + 1 < Count() ? Begin(k + 1) : Total; }
 };
 
-// Full chunks of the second writer held back until this thread has written
-// the first stretch: beyond this many the second thread waits, so that a
-// huge drawing costs a bounded amount of memory.
-constexpr size_t kHeldChunksMax = 16;
+// One of the two writers: a write state of its own and the position of the
+// input order it stands at.
+struct TSegmentWriter {
+  TWriteState W;
+  int32_t At = 0;
 
-// The second writer's sink. Holds its full chunks (up to kHeldChunksMax)
-// until Open, which appends them to the first writer's buffer; from then
-// on appends every chunk there at once, so the bytes follow the first
-// stretch in order and go on to the temporary file as one output.
-class TRelaySink : public TOutSink {
+  // Brings W to what writing [At, pos) would leave, without its lines.
+  void PrimeTo(const TDrawing& d, const TEmitOverrides& o, int32_t pos) {
+    assert(pos >= At && W.Out.Count() == 0);
+    PrimeRange(d, W, o, At, pos);
+    W.Out.Clear();
+    At = pos;
+  }
+  // Writes segment k into W.Out (polling with polls, stopping once *stop
+  // is set); W must stand at its start (PrimeTo). Returns the position it
+  // stopped at, End(k) when written whole.
+  int32_t Write(const TDrawing& d, const TEmitOverrides& o, const TSegments& s, int32_t k,
+                const TEmitPolls* polls, const std::atomic<bool>* stop) {
+    assert(At == s.Begin(k));
+    At = EmitRange(d, W, o, s.Begin(k), s.End(k), polls, stop);
+    return At;
+  }
+};
+
+// Lends a writer the drawing's output (when `lend`) for as long as it
+// lives: what the writer writes goes straight into it.
+class TLentOutput {
  public:
-  void Take(const char* data, size_t size) override {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return target_ != nullptr || cancelled_ || held_.size() < kHeldChunksMax; });
-    if (cancelled_) return;
-    if (target_ == nullptr) {
-      held_.emplace_back(data, size);
-      return;
-    }
-    lock.unlock();
-    // This thread alone writes to target until the first writer joins it.
-    target_->AppendRaw(data, size);
+  TLentOutput(TWriteState& writer, TOutBuffer& out, bool lend)
+      : writer_(writer), out_(out), lent_(lend) {
+    if (lent_) std::swap(writer_.Out, out_);
   }
-  void Discard() override {}  // a second writer's output is never abandoned
-
-  // Appends the chunks held to target and passes every later one on.
-  // target must not be used by its owner until the second thread is done.
-  void Open(TOutBuffer& target) {
-    std::lock_guard lock(mutex_);
-    for (const std::string& chunk : held_) target.AppendRaw(chunk.data(), chunk.size());
-    held_.clear();
-    target_ = &target;
-    changed_.notify_all();
-  }
-  // Drops every chunk from now on; a waiting Take returns.
-  void Cancel() {
-    std::lock_guard lock(mutex_);
-    cancelled_ = true;
-    changed_.notify_all();
+  TLentOutput(const TLentOutput&) = delete;
+  TLentOutput& operator=(const TLentOutput&) = delete;
+  ~TLentOutput() {
+    if (lent_) std::swap(writer_.Out, out_);
   }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<std::string> held_;
-  TOutBuffer* target_ = nullptr;
-  bool cancelled_ = false;
+  TWriteState& writer_;
+  TOutBuffer& out_;
+  const bool lent_;
 };
 
-// The second stretch [Split, Total) and the thread writing it. Destroying
-// it stops the thread at its next poll position and waits for it, so an
-// exception on this thread never leaves it running.
-class TSecondStretch {
+// The second writer and its thread. Destroying it stops the thread at its
+// next poll position or wait and waits for it, so an exception on this
+// thread never leaves it running.
+class TSecondWriter {
  public:
-  TSecondStretch(const TDrawing& d, const TWriteState& w, const TEmitOverrides& o, int32_t split)
-      : d_(d), o_(o), split_(split) {
-    // The state every entity write starts from; the caller's state changes
-    // once this thread writes the first stretch.
-    w_.First = w.First;
-    w_.Last = w.Last;
-    w_.PendingAttr = w.PendingAttr;
+  TSecondWriter(const TDrawing& d, const TEmitOverrides& o, const TSegments& s, TSegmentQueue& queue,
+                const TWriteState& start)
+      : d_(d), o_(o), s_(s), queue_(queue) {
+    CopyAttrState(writer_.W, start);
   }
-  TSecondStretch(const TSecondStretch&) = delete;
-  TSecondStretch& operator=(const TSecondStretch&) = delete;
-  ~TSecondStretch() {
+  TSecondWriter(const TSecondWriter&) = delete;
+  TSecondWriter& operator=(const TSecondWriter&) = delete;
+  ~TSecondWriter() {
     Stop();
-    relay_.Cancel();
     worker_.Wait();
   }
 
@@ -111,83 +112,115 @@ class TSecondStretch {
   bool Start() {
     return worker_.Start([this] { Run(); });
   }
-  // Makes the thread stop at its next poll position.
-  void Stop() { stop_.store(true, std::memory_order_relaxed); }
+  // Makes the thread stop at its next poll position or wait.
+  void Stop() {
+    stop_.store(true, std::memory_order_relaxed);
+    queue_.Cancel();
+  }
   // Waits for the thread; rethrows what it threw.
   void Finish() { worker_.Finish(); }
-  // Lets the second writer's output follow what w.Out holds (see
-  // TRelaySink::Open); w.Out is the second thread's until Finish.
-  void FollowOn(TWriteState& w) { relay_.Open(w.Out); }
-  // The finished second writer.
-  const TWriteState& Writer() const { return w_; }
+  // The finished writer.
+  const TSegmentWriter& Writer() const { return writer_; }
 
  private:
   void Run() {
-    w_.Out.SetSink(&discard_);
-    PrimeRange(d_, w_, o_, 0, split_);
-    w_.Out.Clear();
-    w_.Out.SetSink(&relay_);
-    EmitRange(d_, w_, o_, split_, d_.Order.Count(), nullptr, &stop_);
+    try {
+      for (int32_t k = queue_.Take(); k < s_.Count(); k = queue_.Take()) {
+        writer_.PrimeTo(d_, o_, s_.Begin(k));
+        if (!queue_.WaitForRoom(k)) return;
+        if (writer_.Write(d_, o_, s_, k, nullptr, &stop_) < s_.End(k)) return;
+        queue_.Put(k, writer_.W.Out);
+      }
+    } catch (...) {
+      queue_.Cancel();  // the joining thread must not wait for what never comes
+      throw;
+    }
   }
 
   const TDrawing& d_;
   const TEmitOverrides& o_;
-  const int32_t split_;
-  TDiscardSink discard_;
-  TRelaySink relay_;
-  TWriteState w_;
+  const TSegments s_;
+  TSegmentQueue& queue_;
+  TSegmentWriter writer_;
   std::atomic<bool> stop_{false};
   TWorkerThread worker_;  // last: stops before the members it uses go
 };
 
-// Takes over the second writer's output and final values into w.
-void JoinSecondWriter(TWriteState& w, const TWriteState& second) {
-  w.Out.AppendBuffer(second.Out);
-  w.Last = second.Last;
-  w.PendingAttr = second.PendingAttr;
+// Joins segments into out until `segment` is joined; false when the other
+// writer failed (its exception is then rethrown by Finish).
+bool JoinUpTo(TSegmentQueue& queue, TOutBuffer& out, int32_t segment) {
+  while (queue.Joined() <= segment) {
+    if (!queue.JoinNext(out, true)) return false;
+  }
+  return true;
 }
 
-// Writes every entity of d on two threads, the second starting at split;
-// returns the position at which the Escape key was seen down (w then stands
-// as one pass would have left it there), Order.Count() when none, or -1
-// when no thread could be started (nothing was written).
-int32_t EmitInTwoStretches(const TDrawing& d, TWriteState& w, const TEmitOverrides& o,
-                           const TEmitPolls& polls, int32_t split) {
-  const int32_t total = d.Order.Count();
-  TSecondStretch second(d, w, o, split);
+// Writes every entity of d in segments of s.Size on two threads; returns
+// the position at which the Escape key was seen down (w's values then
+// stand as one pass would have left them there), Order.Count() when none,
+// or -1 when no thread could be started (nothing was written).
+int32_t EmitInSegments(const TDrawing& d, TWriteState& w, const TEmitOverrides& o,
+                       const TEmitPolls& polls, const TSegments& s) {
+  TSegmentQueue queue;
+  TSecondWriter second(d, o, s, queue, w);
   if (!second.Start()) return -1;
-  const int32_t stopped = EmitRange(d, w, o, 0, split, &polls, nullptr);
-  if (stopped < split) {
-    // The whole output is abandoned: whatever the second thread met no
-    // longer matters.
-    second.Stop();
-    return stopped;
+  TSegmentWriter first;
+  CopyAttrState(first.W, w);
+  for (;;) {
+    const int32_t k = queue.Take();
+    // The polls of the segments the second writer took before this one
+    // come first.
+    const int32_t begin = k < s.Count() ? s.Begin(k) : s.Total;
+    const int32_t escaped = PollRange(polls, first.At, begin);
+    if (escaped < begin) {
+      first.PrimeTo(d, o, escaped);
+      CopyAttrState(w, first.W);
+      return escaped;
+    }
+    if (k >= s.Count()) break;
+    first.PrimeTo(d, o, s.Begin(k));
+    // Join what is finished; wait when this writer is too far ahead.
+    while (queue.JoinNext(w.Out, false)) {
+    }
+    if (!JoinUpTo(queue, w.Out, k - kSegmentsAhead)) break;
+    // When every segment before it is joined, this segment is written
+    // straight into the output, else into a buffer of its own.
+    const bool direct = queue.Joined() == k;
+    int32_t stopped;
+    {
+      TLentOutput lent(first.W, w.Out, direct);
+      stopped = first.Write(d, o, s, k, &polls, nullptr);
+    }
+    if (stopped < s.End(k)) {
+      CopyAttrState(w, first.W);
+      return stopped;
+    }
+    if (direct) {
+      queue.SkipJoined(k);
+    } else {
+      queue.Put(k, first.W.Out);
+    }
   }
-  second.FollowOn(w);
-  second.Finish();
-  const int32_t escaped = PollRange(polls, split, total);
-  if (escaped < total) {
-    PrimeRange(d, w, o, split, escaped);
-    return escaped;
-  }
-  JoinSecondWriter(w, second.Writer());
-  return total;
+  [[maybe_unused]] const bool joined = JoinUpTo(queue, w.Out, s.Count() - 1);
+  second.Finish();  // rethrows what stopped the second writer
+  assert(joined);
+  // The writer of the last segment stands where one pass ends.
+  CopyAttrState(w, first.At == s.Total ? first.W : second.Writer().W);
+  return s.Total;
 }
 
 }  // namespace
 
-int32_t SplitPosition(int32_t total) {
-  if (total < kSplitEmissionFrom) return -1;
-  return static_cast<int32_t>(int64_t{total} * kFirstShareNum / kFirstShareDen);
-}
+int32_t SegmentSizeFor(int32_t total) { return total < kSplitEmissionFrom ? -1 : kSegmentEntities; }
 
-void EmitAllSplitAt(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
-                    const TEscapeKeySource& escapeKeyDown, TProgress* progress, int32_t split) {
+void EmitAllInSegments(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
+                       const TEscapeKeySource& escapeKeyDown, TProgress* progress, int32_t segment) {
   if (d.BzSeen) w.Out.AddLine("bz");
   const int32_t total = d.Order.Count();
-  assert(split <= total);
+  assert(segment == -1 || segment > 0);
   const TEmitPolls polls{escapeKeyDown, progress, total};
-  int32_t stopped = split >= 0 ? EmitInTwoStretches(d, w, overrides, polls, split) : -1;
+  int32_t stopped = -1;
+  if (segment > 0 && segment < total) stopped = EmitInSegments(d, w, overrides, polls, {segment, total});
   if (stopped < 0) stopped = EmitRange(d, w, overrides, 0, total, &polls, nullptr);
   // The user abandons the whole output, "hd" and "bz" included.
   if (stopped < total) ClearOutLines(w.Out);

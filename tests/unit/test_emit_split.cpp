@@ -1,16 +1,18 @@
-// Writing a drawing on two threads: for every split position, the bytes,
-// the final write state, the progress texts and the Escape polls are those
-// of one pass.
+// Writing a drawing on two threads in segments: for every segment size (and
+// so for every cut position), the bytes, the final write state, the
+// progress texts and the Escape polls are those of one pass.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cadxform/drawing.h"
 #include "exchange/emit_range.h"
 #include "exchange/reader.h"
+#include "exchange/segment_queue.h"
 #include "store_records.h"
 
 namespace cadxform {
@@ -41,9 +43,10 @@ class TRecorder : public TProgress {
   std::vector<std::string> Texts;
 };
 
-// Emits d after "hd" with the split given (-1: one pass); the Escape key is
-// down from poll number escapeAt on (counting from 1; 0: never).
-TEmitted Emit(const TDrawing& d, int32_t split, const TEmitOverrides& o = TEmitOverrides(),
+// Emits d after "hd" in segments of the size given (-1: one pass); the
+// Escape key is down from poll number escapeAt on (counting from 1; 0:
+// never).
+TEmitted Emit(const TDrawing& d, int32_t segment, const TEmitOverrides& o = TEmitOverrides(),
               int escapeAt = 0) {
   TWriteState w;
   ResetAttrState(w, d);
@@ -51,7 +54,7 @@ TEmitted Emit(const TDrawing& d, int32_t split, const TEmitOverrides& o = TEmitO
   TRecorder progress;
   TEmitted r;
   const TEscapeKeySource escape = [&] { return ++r.Polls == escapeAt; };
-  EmitAllSplitAt(d, w, o, escape, &progress, split);
+  EmitAllInSegments(d, w, o, escape, &progress, segment);
   r.Bytes = w.Out.Bytes();
   r.Count = w.Out.Count();
   r.Last = w.Last;
@@ -69,7 +72,7 @@ const char* const kDrawings[] = {
     "golden/move_bz_and_headers",
 };
 
-TEST(EmitSplit, EverySplitGivesTheBytesOfOnePass) {
+TEST(EmitSplit, EverySegmentSizeGivesTheBytesOfOnePass) {
   TEmitOverrides forced;
   forced.ColorOverride = 10;
   forced.RgbOverride = 255;
@@ -81,15 +84,15 @@ TEST(EmitSplit, EverySplitGivesTheBytesOfOnePass) {
     for (const TEmitOverrides& o : {TEmitOverrides(), forced}) {
       const TEmitted one = Emit(d, -1, o);
       ASSERT_GT(one.Count, 1) << name;
-      for (int32_t split = 0; split <= d.Order.Count(); ++split) {
-        EXPECT_TRUE(Emit(d, split, o) == one) << name << " split " << split;
+      for (int32_t segment = 1; segment <= d.Order.Count(); ++segment) {
+        EXPECT_TRUE(Emit(d, segment, o) == one) << name << " segment " << segment;
       }
     }
   }
 }
 
 // Lines of changing layers and colours in polylines of two to four lines, so
-// that the split falls inside and between polylines and attribute changes.
+// that the cuts fall inside and between polylines and attribute changes.
 void AddPolylines(TDrawing& d, int32_t count) {
   d.First.Group = 1;
   for (int32_t i = 0; i < count; ++i) {
@@ -101,27 +104,66 @@ void AddPolylines(TDrawing& d, int32_t count) {
   }
 }
 
-TEST(EmitSplit, EscapeInEitherStretchGivesTheOutputOfOnePass) {
+TEST(EmitSplit, EscapeInEitherWritersSegmentGivesTheOutputOfOnePass) {
   TDrawing d;
   AddPolylines(d, 450);
   for (int escapeAt = 0; escapeAt <= 6; ++escapeAt) {
     const TEmitted one = Emit(d, -1, TEmitOverrides(), escapeAt);
     EXPECT_EQ(one.Polls, escapeAt == 0 ? 5 : std::min(escapeAt, 5));
-    for (int32_t split : {0, 1, 99, 100, 101, 250, 301, 449, 450}) {
-      EXPECT_TRUE(Emit(d, split, TEmitOverrides(), escapeAt) == one)
-          << "escape at poll " << escapeAt << ", split " << split;
+    for (int32_t segment : {1, 2, 3, 50, 99, 100, 101, 150, 301, 449, 450}) {
+      EXPECT_TRUE(Emit(d, segment, TEmitOverrides(), escapeAt) == one)
+          << "escape at poll " << escapeAt << ", segment " << segment;
     }
   }
 }
 
-TEST(EmitSplit, LargeDrawingsAreSplitNearTheMiddle) {
-  EXPECT_EQ(SplitPosition(kSplitEmissionFrom - 1), -1);
-  const int32_t split = SplitPosition(1000000);
-  EXPECT_GT(split, 400000);
-  EXPECT_LT(split, 600000);
+TEST(EmitSplit, LargeDrawingsAreWrittenInManySegments) {
+  EXPECT_EQ(SegmentSizeFor(kSplitEmissionFrom - 1), -1);
+  const int32_t segment = SegmentSizeFor(1000000);
+  EXPECT_GT(segment, 0);
+  EXPECT_LT(segment, 1000000 / 8);
   TDrawing d;
-  AddPolylines(d, kSplitEmissionFrom + 7);
-  EXPECT_TRUE(Emit(d, SplitPosition(d.Order.Count())) == Emit(d, -1));
+  AddPolylines(d, 5 * SegmentSizeFor(kSplitEmissionFrom) + 7);
+  EXPECT_TRUE(Emit(d, SegmentSizeFor(d.Order.Count())) == Emit(d, -1));
+}
+
+// The queue joins segments in order whatever order they finish in, lets a
+// writer run only so far ahead of the join, and wakes a waiting writer when
+// cancelled.
+TEST(EmitSplit, SegmentQueueJoinsInOrderAndBoundsTheLead) {
+  TSegmentQueue queue;
+  TOutBuffer joined;
+  const auto put = [&](int32_t k) {
+    TOutBuffer out;
+    out.AddLine(std::to_string(k));
+    queue.Put(k, out);
+    EXPECT_EQ(out.Count(), 0);
+  };
+  for (int32_t k = 0; k < 4; ++k) EXPECT_EQ(queue.Take(), k);
+  put(3);
+  put(1);
+  EXPECT_FALSE(queue.JoinNext(joined, false));  // segment 0 is not finished
+  put(0);
+  EXPECT_TRUE(queue.JoinNext(joined, false));
+  EXPECT_TRUE(queue.JoinNext(joined, false));
+  joined.AddLine("2");  // written straight into the output
+  queue.SkipJoined(2);
+  EXPECT_TRUE(queue.JoinNext(joined, false));
+  EXPECT_FALSE(queue.JoinNext(joined, false));
+  EXPECT_EQ(joined.Bytes(), "0\r\n1\r\n2\r\n3\r\n");
+  EXPECT_EQ(joined.Count(), 4);
+
+  bool room = false;
+  std::thread ahead([&] { room = queue.WaitForRoom(4 + kSegmentsAhead); });
+  put(4);
+  EXPECT_TRUE(queue.JoinNext(joined, true));
+  ahead.join();
+  EXPECT_TRUE(room);
+  std::thread tooFar([&] { room = queue.WaitForRoom(6 + kSegmentsAhead); });
+  queue.Cancel();
+  tooFar.join();
+  EXPECT_FALSE(room);
+  EXPECT_FALSE(queue.JoinNext(joined, true));
 }
 
 }  // namespace
