@@ -12,7 +12,6 @@
 
 #include "cadxform/drawing.h"
 #include "cadxform/emit.h"
-#include "cadxform/fp_setup.h"
 #include "cadxform/out_buffer.h"
 #include "cadxform/write_state.h"
 #include "exchange/worker_thread.h"
@@ -99,11 +98,7 @@ void RunPass(M& m, TPassCut cut, Pass&& pass) {
   M other = m;
   other.Share = TRecordShare{cut.Num, cut.Den, cut.Den};
   TWorkerThread worker;
-  const bool started = worker.Start([&] {
-    // A new thread's x87 unit may round to a 53-bit mantissa (Windows).
-    EnsureExtendedPrecision();
-    pass(other, true);
-  });
+  const bool started = worker.Start([&] { pass(other, true); });
   if (!started) {
     pass(m, false);
     return;

@@ -1,12 +1,14 @@
-// A second thread running one task, for the reader and the emission of
-// large drawings. What the task throws is carried over to the thread that
-// waits for it, never left to end the program.
+// A second thread running one task, for the reader, the transform pass and
+// the emission of large drawings. What the task throws is carried over to
+// the thread that waits for it, never left to end the program.
 #pragma once
 
 #include <exception>
 #include <system_error>
 #include <thread>
 #include <utility>
+
+#include "cadxform/fp_setup.h"
 
 namespace cadxform {
 
@@ -19,12 +21,16 @@ class TWorkerThread {
   ~TWorkerThread() { Wait(); }
 
   // Runs task() on a new thread; false when the system has none to give
-  // (task was not run).
+  // (task was not run). The thread first sets the x87 unit as start-up set
+  // the main thread's: a new thread on Windows begins with a 53-bit
+  // mantissa, and the writers' long double tests (SamePoint, the measured
+  // length of a dimension) would then round differently from one pass.
   template <class F>
   bool Start(F task) {
     try {
       thread_ = std::thread([this, task]() mutable {
         try {
+          EnsureExtendedPrecision();
           task();
         } catch (...) {
           error_ = std::current_exception();
