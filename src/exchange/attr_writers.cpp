@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "exchange/byte_copy.h"
 #include "exchange/number_forms.h"
 #include "cadxform/out_buffer.h"
 
@@ -151,12 +152,16 @@ void PutCc(TWriteState& w, int32_t value) {
 
 void PutFontName(TWriteState& w, std::string_view name) {
   if (name.empty() || name == "<>") name = w.First.FontName;  // the drawing's own font
-  if (!w.PendingAttr[paFontName] && name == w.Last.FontName) return;
+  if (!w.PendingAttr[paFontName] && SameBytes(name, w.Last.FontName)) return;
   // A plain line: the buffer never joins it with the next, even when the
-  // name ends in a double quote.
-  std::string line = "cn\"$";
-  line.append(name);
-  w.Out.AddLine(line);
+  // name ends in a double quote. Built on the stack: the buffer keeps no
+  // more than kOutLineMax bytes of a line anyway.
+  char line[kOutLineMax];
+  constexpr size_t kPrefix = 4;  // cn"$
+  std::memcpy(line, "cn\"$", kPrefix);
+  const size_t take = name.size() < kOutLineMax - kPrefix ? name.size() : kOutLineMax - kPrefix;
+  CopyBytes(line + kPrefix, name.data(), take);
+  w.Out.AddLine(std::string_view(line, kPrefix + take));
   w.Last.FontName.assign(name);
   MarkWritten(w, paFontName);
 }

@@ -2,6 +2,7 @@
 
 #include <cassert>
 
+#include "exchange/byte_copy.h"
 #include "exchange/reader_values.h"
 
 namespace cadxform::reading {
@@ -102,11 +103,11 @@ TTextRef CurrentFontRef(TDrawing& d, const TReadState& r) {
   if (want.empty()) return TTextRef{nullptr, 0};
   if (const int32_t n = d.Texts.Count(); n > 0) {
     const TTextRef ref = d.Texts[n - 1].FontName;
-    if (ref.View() == want) return ref;
+    if (SameBytes(ref.View(), want)) return ref;
   }
   if (const int32_t n = d.Dims.Count(); n > 0) {
     const TTextRef ref = d.Dims[n - 1].Text.FontName;
-    if (ref.View() == want) return ref;
+    if (SameBytes(ref.View(), want)) return ref;
   }
   return d.TextPool.Add(want);
 }

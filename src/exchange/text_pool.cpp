@@ -1,6 +1,6 @@
 #include "cadxform/text_pool.h"
 
-#include <cstring>
+#include "exchange/byte_copy.h"
 
 namespace cadxform {
 
@@ -18,7 +18,7 @@ TTextRef TTextPool::Add(std::string_view s) {
     left_ = size;
   }
   char* at = cur_;
-  std::memcpy(at, s.data(), s.size());
+  CopyBytes(at, s.data(), s.size());
   cur_ += s.size();
   left_ -= s.size();
   return TTextRef{at, static_cast<uint32_t>(s.size())};

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "exchange/byte_copy.h"
 #include "numeric/word_bits.h"
 
 #if defined(__SSE2__)
@@ -136,7 +137,7 @@ namespace {
 template <class Off>
 bool SplitPlain(std::string_view line, char* b, Off base, TTokenSpan<Off>* spans, int& count) {
   const size_t n = line.size();
-  std::memcpy(b, line.data(), n);
+  CopyBytes(b, line.data(), n);
   // Blanks after the end stop every scan at the end and are no special
   // bytes; the words read below end within them.
   static_assert(kTokenPad == 16, "two words of blanks");

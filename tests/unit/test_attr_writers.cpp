@@ -196,6 +196,21 @@ TEST_F(AttrWriters, FontName) {
   });
 }
 
+// A name longer than a line holds: the line is cut to 255 bytes, and the
+// same long name again, or one that differs only past the cut, is compared
+// whole.
+TEST_F(AttrWriters, LongFontNameIsCutButComparedWhole) {
+  const std::string longName(300, 'N');
+  const std::string otherTail = std::string(299, 'N') + "M";
+  const std::string line = "cn\"$" + std::string(251, 'N');
+  RunSteps(W, {
+      {[&](TWriteState& w) { PutFontName(w, longName); }, {line}},
+      {[&](TWriteState& w) { PutFontName(w, longName); }, {}},
+      {[&](TWriteState& w) { PutFontName(w, otherTail); }, {line}},
+      {[&](TWriteState& w) { PutFontName(w, std::string(17, 'N')); }, {"cn\"$" + std::string(17, 'N')}},
+  });
+}
+
 // A font name ending in a double quote is a plain line: the next line keeps
 // its own line.
 TEST_F(AttrWriters, FontNameEndingInQuoteStaysOneLine) {
