@@ -15,13 +15,19 @@ namespace cadxform {
 namespace {
 
 // Lines per batch, and batches in circulation: every hand-over of a batch
-// may put a thread to sleep and wake it again, so batches are large and
-// hand-overs rare; the batches are reused, and gone before the output is
-// written. A batch is also handed over once its token bytes reach
-// kBatchBytes, so that long lines do not make it large.
-constexpr int32_t kBatchLines = 1024;
-constexpr size_t kBatchBytes = size_t{256} << 10;
+// may put a thread to sleep and wake it again (on Windows, under Wine at
+// least, each sleep and each wake-up is a round trip to another process),
+// so batches are large and hand-overs rare; the batches are reused, and
+// gone before the output is written. A batch is also handed over once its
+// token bytes reach kBatchBytes, so that long lines do not make it large.
+constexpr int32_t kBatchLines = 4096;
+constexpr size_t kBatchBytes = size_t{1} << 20;
 constexpr size_t kBatchCount = 4;
+// A splitting thread that found no empty batch sleeps until this many are
+// empty: it usually waits for the applying thread, which then still has
+// full batches to work on, and it is woken half as often as after every
+// batch.
+constexpr size_t kWakeFree = kBatchCount / 2;
 
 // The splitting thread reads the reals of one line in this many.
 constexpr int32_t kReadAheadEvery = 3;
@@ -41,10 +47,15 @@ class TBatchQueue {
   TBatchQueue() {
     for (TBatch& b : batches_) free_.push_back(&b);
   }
-  // An empty batch, waiting for one; nullptr once cancelled.
+  // An empty batch, waiting for kWakeFree of them when none is free;
+  // nullptr once cancelled.
   TBatch* TakeEmpty() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return cancelled_ || !free_.empty(); });
+    if (free_.empty() && !cancelled_) {
+      splitterWaits_ = true;
+      changed_.wait(lock, [&] { return cancelled_ || free_.size() >= kWakeFree; });
+      splitterWaits_ = false;
+    }
     if (cancelled_) return nullptr;
     TBatch* b = free_.back();
     free_.pop_back();
@@ -54,13 +65,17 @@ class TBatchQueue {
     std::lock_guard lock(mutex_);
     full_[(fullHead_ + fullCount_) % kBatchCount] = b;
     ++fullCount_;
-    changed_.notify_all();
+    if (applierWaits_) changed_.notify_all();
   }
   // The next full batch, waiting for one; nullptr when the splitting thread
   // is done and every batch has been taken.
   TBatch* TakeFull() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return closed_ || fullCount_ > 0; });
+    if (fullCount_ == 0 && !closed_) {
+      applierWaits_ = true;
+      changed_.wait(lock, [&] { return closed_ || fullCount_ > 0; });
+      applierWaits_ = false;
+    }
     if (fullCount_ == 0) return nullptr;
     TBatch* b = full_[fullHead_];
     fullHead_ = (fullHead_ + 1) % kBatchCount;
@@ -71,7 +86,7 @@ class TBatchQueue {
     b->Lines.Clear();
     std::lock_guard lock(mutex_);
     free_.push_back(b);
-    changed_.notify_all();
+    if (splitterWaits_ && free_.size() >= kWakeFree) changed_.notify_all();
   }
   // The splitting thread will put no more batches.
   void Close() {
@@ -96,6 +111,9 @@ class TBatchQueue {
   size_t fullCount_ = 0;
   bool closed_ = false;
   bool cancelled_ = false;
+  // A thread sleeps in TakeEmpty or TakeFull: only then is it woken.
+  bool splitterWaits_ = false;
+  bool applierWaits_ = false;
 };
 
 // The splitting thread. Destroying it cancels the queue and waits for the
