@@ -36,9 +36,11 @@ namespace cadxform {
 
 namespace {
 
-// Spare chunks the writers' pool keeps: enough for the segments in flight
-// to find their chunks there once the first ones went to the file.
-constexpr size_t kSpareChunks = 8;
+// Spare chunks the writers' pool keeps: about as many as the segments in
+// flight fill (those held ahead of the join and the two being written, up
+// to three chunks each), so that a chunk once faulted in is rarely freed
+// and a fresh one faulted in again.
+constexpr size_t kSpareChunks = 16;
 
 // Copies the values written last and the pending flags (and the drawing's
 // first-seen attributes they fall back on) from `from` to `to`.
