@@ -17,6 +17,12 @@
 //
 // Every entry is cut to its first 255 bytes.
 //
+// The output of another buffer is joined by taking over its chunks
+// (MoveFrom), without copying their bytes; a chunk may then be partly
+// filled in the middle of the buffer. Buffers that share a chunk pool
+// (SetChunkPool) take their chunks from it and give them back once their
+// bytes went to the sink, so the memory of one is reused by the others.
+//
 // With a sink, Clear also tells the sink to discard what it was given, so
 // an abandoned output leaves nothing behind in either place.
 //
@@ -33,6 +39,8 @@
 #include <vector>
 
 namespace cadxform {
+
+class TChunkPool;
 
 // Longest entry of the output buffer.
 inline constexpr size_t kOutLineMax = 255;
@@ -54,16 +62,19 @@ class TOutBuffer {
   // (nullptr: keep everything in memory). The buffer does not own it.
   void SetSink(TOutSink* sink);
   TOutSink* Sink() const { return sink_; }
+  // Takes chunks from pool and gives them back when done with them
+  // (nullptr: allocates and frees its own). The buffer does not own it;
+  // the pool must outlive its use by the buffer (chunks held when the
+  // buffer is destroyed are freed, not given back).
+  void SetChunkPool(TChunkPool* pool) { pool_ = pool; }
   // Appends a plain line (cut to 255 bytes).
   void AddLine(std::string_view line);
   // Appends a text header (cut to 255 bytes); the next entry joins it.
   void AddHeader(std::string_view header);
-  // Appends every entry of other (which must not end in a text header), as
-  // if they had been appended here one by one; other is left as it was.
-  void AppendBuffer(const TOutBuffer& other);
-  // Appends bytes that another buffer handed its sink: whole entries, whose
-  // count AppendBuffer adds once that buffer is joined.
-  void AppendRaw(const char* data, size_t size);
+  // Appends every entry of other (neither may end in a text header) by
+  // taking over its chunks; other is left empty. With a sink, every chunk
+  // but the last then goes to it.
+  void MoveFrom(TOutBuffer& other);
   // Number of entries appended since the last Clear.
   int32_t Count() const { return count_; }
   // Empties the buffer and releases its storage; a sink is told to discard
@@ -77,21 +88,27 @@ class TOutBuffer {
   template <class F>
   void ForEachPiece(F&& f) const {
     for (size_t i = 0; i < chunks_.size(); ++i) {
-      const size_t used = (i + 1 == chunks_.size()) ? used_ : kChunk;
-      if (used > 0) f(chunks_[i].get(), used);
+      const size_t used = (i + 1 == chunks_.size()) ? used_ : chunks_[i].Used;
+      if (used > 0) f(chunks_[i].Data.get(), used);
     }
   }
   // Number of bytes held in memory.
-  size_t Size() const { return chunks_.empty() ? 0 : (chunks_.size() - 1) * kChunk + used_; }
+  size_t Size() const { return closed_ + used_; }
 
-  // Bytes per chunk: also the size of each piece a sink takes.
+  // Bytes per chunk: also the size of each full piece a sink takes.
   static constexpr size_t kChunk = 1 << 20;
 
  private:
+  // A chunk and, unless it is the last one, the bytes used in it.
+  struct TChunk {
+    std::unique_ptr<char[]> Data;
+    size_t Used;
+  };
+
   // Appends bytes; the slow path starts a new chunk or spills a full one.
   void Append(const char* data, size_t size) {
     if (size <= kChunk - used_ && !chunks_.empty()) {
-      std::memcpy(chunks_.back().get() + used_, data, size);
+      std::memcpy(chunks_.back().Data.get() + used_, data, size);
       used_ += size;
       return;
     }
@@ -99,12 +116,22 @@ class TOutBuffer {
   }
   void AppendSlow(const char* data, size_t size);
   void AddEntry(std::string_view entry, bool header);
+  // Adds an empty last chunk.
+  void StartChunk();
+  // Hands the first n chunks to the sink and releases them.
+  void HandOver(size_t n);
+  // Keeps chunk for this buffer's next one, or gives it back to the pool
+  // (or frees it).
+  void Release(std::unique_ptr<char[]> chunk) noexcept;
 
-  std::vector<std::unique_ptr<char[]>> chunks_;
+  std::vector<TChunk> chunks_;
   size_t used_ = 0;         // bytes used in the last chunk
+  size_t closed_ = 0;       // bytes used in the chunks before the last
   int32_t count_ = 0;       // entries appended
   bool join_next_ = false;  // the previous entry was a header
   TOutSink* sink_ = nullptr;
+  TChunkPool* pool_ = nullptr;
+  std::unique_ptr<char[]> spare_;  // a released chunk kept for the next one
 };
 
 // Appends line to the buffer as a plain line.

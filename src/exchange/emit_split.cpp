@@ -17,11 +17,17 @@
 // key seen down brings this thread's write state to that position
 // (attribute writers only) before the output is abandoned, so the closing
 // lines are the same as well.
+//
+// The output of the segments moves on by chunks, never copied: from the
+// writer's buffer to the queue, to the drawing's output, to the temporary
+// file; the chunks whose bytes went to the file come back through a pool
+// shared by the writers and are filled again.
 #include <atomic>
 #include <cassert>
 #include <utility>
 
 #include "exchange/attr_writers.h"
+#include "exchange/chunk_pool.h"
 #include "exchange/emit_range.h"
 #include "exchange/segment_queue.h"
 #include "exchange/worker_thread.h"
@@ -29,6 +35,12 @@
 namespace cadxform {
 
 namespace {
+
+// Spare chunks the writers' pool keeps: about as many as the segments in
+// flight fill (those held ahead of the join and the two being written, up
+// to three chunks each), so that a chunk once faulted in is rarely freed
+// and a fresh one faulted in again.
+constexpr size_t kSpareChunks = 16;
 
 // Copies the values written last and the pending flags (and the drawing's
 // first-seen attributes they fall back on) from `from` to `to`.
@@ -97,9 +109,10 @@ class TLentOutput {
 class TSecondWriter {
  public:
   TSecondWriter(const TDrawing& d, const TEmitOverrides& o, const TSegments& s, TSegmentQueue& queue,
-                const TWriteState& start)
+                const TWriteState& start, TChunkPool& pool)
       : d_(d), o_(o), s_(s), queue_(queue) {
     CopyAttrState(writer_.W, start);
+    writer_.W.Out.SetChunkPool(&pool);
   }
   TSecondWriter(const TSecondWriter&) = delete;
   TSecondWriter& operator=(const TSecondWriter&) = delete;
@@ -146,6 +159,18 @@ class TSecondWriter {
   TWorkerThread worker_;  // last: stops before the members it uses go
 };
 
+// Lets a buffer take its chunks from a pool for as long as it lives.
+class TPooledOutput {
+ public:
+  TPooledOutput(TOutBuffer& out, TChunkPool& pool) : out_(out) { out_.SetChunkPool(&pool); }
+  TPooledOutput(const TPooledOutput&) = delete;
+  TPooledOutput& operator=(const TPooledOutput&) = delete;
+  ~TPooledOutput() { out_.SetChunkPool(nullptr); }
+
+ private:
+  TOutBuffer& out_;
+};
+
 // Joins segments into out until `segment` is joined; false when the other
 // writer failed (its exception is then rethrown by Finish).
 bool JoinUpTo(TSegmentQueue& queue, TOutBuffer& out, int32_t segment) {
@@ -161,10 +186,13 @@ bool JoinUpTo(TSegmentQueue& queue, TOutBuffer& out, int32_t segment) {
 // or -1 when no thread could be started (nothing was written).
 int32_t EmitInSegments(const TDrawing& d, TWriteState& w, const TEmitOverrides& o,
                        const TEmitPolls& polls, const TSegments& s) {
+  TChunkPool pool(kSpareChunks);  // first: outlives every buffer using it
+  const TPooledOutput pooled(w.Out, pool);
   TSegmentQueue queue;
-  TSecondWriter second(d, o, s, queue, w);
+  TSecondWriter second(d, o, s, queue, w, pool);
   if (!second.Start()) return -1;
   TSegmentWriter first;
+  first.W.Out.SetChunkPool(&pool);
   CopyAttrState(first.W, w);
   for (;;) {
     const int32_t k = queue.Take();

@@ -1,6 +1,9 @@
 #include "cadxform/out_buffer.h"
 
+#include "exchange/chunk_pool.h"
+
 #include <cassert>
+#include <cstddef>
 #include <cstring>
 #include <utility>
 
@@ -8,22 +11,49 @@ namespace cadxform {
 
 void TOutBuffer::SetSink(TOutSink* sink) { sink_ = sink; }
 
+void TOutBuffer::StartChunk() {
+  chunks_.reserve(chunks_.size() + 1);
+  std::unique_ptr<char[]> data = std::move(spare_);
+  if (data == nullptr) data = pool_ != nullptr ? pool_->Get() : std::unique_ptr<char[]>(new char[kChunk]);
+  if (!chunks_.empty()) {
+    chunks_.back().Used = used_;
+    closed_ += used_;
+  }
+  chunks_.push_back(TChunk{std::move(data), 0});
+  used_ = 0;
+}
+
+void TOutBuffer::Release(std::unique_ptr<char[]> chunk) noexcept {
+  if (spare_ == nullptr) {
+    spare_ = std::move(chunk);
+  } else if (pool_ != nullptr) {
+    pool_->Put(std::move(chunk));
+  }
+}
+
+void TOutBuffer::HandOver(size_t n) {
+  assert(sink_ != nullptr && n <= chunks_.size());
+  for (size_t i = 0; i < n; ++i) {
+    const bool last = i + 1 == chunks_.size();
+    const size_t used = last ? used_ : chunks_[i].Used;
+    if (used > 0) sink_->Take(chunks_[i].Data.get(), used);
+    if (!last) closed_ -= used;
+    Release(std::move(chunks_[i].Data));
+  }
+  chunks_.erase(chunks_.begin(), chunks_.begin() + static_cast<std::ptrdiff_t>(n));
+  if (chunks_.empty()) used_ = closed_ = 0;
+}
+
 void TOutBuffer::AppendSlow(const char* data, size_t size) {
   while (size > 0) {
-    if (!chunks_.empty() && used_ == kChunk && sink_ != nullptr) {
-      // Every chunk is full: hand them to the sink and reuse the last one.
-      for (const auto& chunk : chunks_) sink_->Take(chunk.get(), kChunk);
-      std::swap(chunks_.front(), chunks_.back());
-      chunks_.resize(1);
-      used_ = 0;
-    } else if (chunks_.empty() || used_ == kChunk) {
-      chunks_.reserve(chunks_.size() + 1);
-      chunks_.push_back(std::unique_ptr<char[]>(new char[kChunk]));
-      used_ = 0;
+    if (chunks_.empty() || used_ == kChunk) {
+      // Every chunk is full: they go to the sink before a new one starts.
+      if (sink_ != nullptr) HandOver(chunks_.size());
+      StartChunk();
     }
     const size_t room = kChunk - used_;
     const size_t n = size < room ? size : room;
-    std::memcpy(chunks_.back().get() + used_, data, n);
+    std::memcpy(chunks_.back().Data.get() + used_, data, n);
     used_ += n;
     data += n;
     size -= n;
@@ -47,22 +77,35 @@ void TOutBuffer::AddLine(std::string_view line) { AddEntry(line, false); }
 
 void TOutBuffer::AddHeader(std::string_view header) { AddEntry(header, true); }
 
-void TOutBuffer::AppendBuffer(const TOutBuffer& other) {
-  assert(!join_next_ && !other.join_next_);
-  other.ForEachPiece([&](const char* p, size_t n) { Append(p, n); });
+void TOutBuffer::MoveFrom(TOutBuffer& other) {
+  assert(!join_next_ && !other.join_next_ && &other != this);
+  chunks_.reserve(chunks_.size() + other.chunks_.size());  // the only step that may throw
   count_ += other.count_;
-}
-
-void TOutBuffer::AppendRaw(const char* data, size_t size) {
-  assert(!join_next_);
-  Append(data, size);
+  other.count_ = 0;
+  if (other.chunks_.empty()) return;
+  if (!chunks_.empty() && used_ == 0) {
+    Release(std::move(chunks_.back().Data));
+    chunks_.pop_back();
+  } else if (!chunks_.empty()) {
+    chunks_.back().Used = used_;  // closed partly filled
+    closed_ += used_;
+  }
+  for (TChunk& chunk : other.chunks_) chunks_.push_back(std::move(chunk));
+  closed_ += other.closed_;
+  used_ = other.used_;
+  other.chunks_.clear();
+  other.used_ = other.closed_ = 0;
+  if (sink_ != nullptr) HandOver(chunks_.size() - 1);
 }
 
 void TOutBuffer::Clear() {
   if (sink_ != nullptr) sink_->Discard();
+  for (TChunk& chunk : chunks_) Release(std::move(chunk.Data));
+  if (spare_ != nullptr && pool_ != nullptr) pool_->Put(std::move(spare_));
+  spare_.reset();
   chunks_.clear();
   chunks_.shrink_to_fit();
-  used_ = 0;
+  used_ = closed_ = 0;
   count_ = 0;
   join_next_ = false;
 }

@@ -1,7 +1,6 @@
 #include "exchange/segment_queue.h"
 
 #include <cassert>
-#include <utility>
 
 namespace cadxform {
 
@@ -25,7 +24,7 @@ void TSegmentQueue::Put(int32_t k, TOutBuffer& out) {
     assert(k >= joined_ && k < joined_ + kSegmentsAhead);
     const size_t slot = static_cast<size_t>(k % kSegmentsAhead);
     assert(ready_[slot] == -1 && slots_[slot].Count() == 0);
-    std::swap(slots_[slot], out);
+    slots_[slot].MoveFrom(out);
     ready_[slot] = k;
   }
   changed_.notify_all();
@@ -41,8 +40,7 @@ bool TSegmentQueue::JoinNext(TOutBuffer& target, bool wait) {
   }
   // The slot is this thread's until joined_ moves on: no writer puts into
   // it before then.
-  target.AppendBuffer(slots_[slot]);
-  slots_[slot].Clear();
+  target.MoveFrom(slots_[slot]);
   {
     std::lock_guard lock(mutex_);
     ready_[slot] = -1;

@@ -1,9 +1,10 @@
 // The hand-over between the two writers of a large drawing. The input order
 // is cut into segments 0, 1, 2 ..., which the writers take in turn, each
 // the next one not yet taken when it is free (Take), and write side by
-// side, each into an output buffer of its own; the queue holds the output of the segments
-// written and not yet joined, and joins it in segment order into the
-// output of the drawing. A writer may run at most kSegmentsAhead segments
+// side, each into an output buffer of its own; the queue holds the output
+// of the segments written and not yet joined, and joins it in segment
+// order into the output of the drawing, moving the chunks of each segment's
+// output on without copying their bytes. A writer may run at most kSegmentsAhead segments
 // ahead of the next one to be joined, so the output held in memory stays
 // bounded however large the drawing.
 //
@@ -38,7 +39,8 @@ class TSegmentQueue {
   // Waits until segment k may be written; false when the queue was
   // cancelled.
   bool WaitForRoom(int32_t k);
-  // Takes the finished output of segment k (out is left empty). Segment k
+  // Takes over the finished output of segment k (out is left empty, its
+  // chunk pool and spare chunk stay with it). Segment k
   // must be the putting writer's, with room for it (WaitForRoom).
   void Put(int32_t k, TOutBuffer& out);
   // Appends the output of the next segment to target when it is finished:

@@ -43,20 +43,32 @@ class TRecorder : public TProgress {
   std::vector<std::string> Texts;
 };
 
+// Keeps what the output hands it, as the temporary file does.
+class TStringSink : public TOutSink {
+ public:
+  void Take(const char* data, size_t size) override { Bytes.append(data, size); }
+  void Discard() override { Bytes.clear(); }
+  std::string Bytes;
+};
+
 // Emits d after "hd" in segments of the size given (-1: one pass); the
 // Escape key is down from poll number escapeAt on (counting from 1; 0:
-// never).
+// never). With `spill` the output streams into a sink, whose bytes come
+// first.
 TEmitted Emit(const TDrawing& d, int32_t segment, const TEmitOverrides& o = TEmitOverrides(),
-              int escapeAt = 0) {
+              int escapeAt = 0, bool spill = false) {
   TWriteState w;
+  TStringSink sink;
+  if (spill) w.Out.SetSink(&sink);
   ResetAttrState(w, d);
   AddOutLine(w.Out, "hd");
   TRecorder progress;
   TEmitted r;
   const TEscapeKeySource escape = [&] { return ++r.Polls == escapeAt; };
   EmitAllInSegments(d, w, o, escape, &progress, segment);
-  r.Bytes = w.Out.Bytes();
+  r.Bytes = sink.Bytes + w.Out.Bytes();
   r.Count = w.Out.Count();
+  w.Out.SetSink(nullptr);
   r.Last = w.Last;
   r.Pending = w.PendingAttr;
   r.Progress = progress.Texts;
@@ -86,6 +98,7 @@ TEST(EmitSplit, EverySegmentSizeGivesTheBytesOfOnePass) {
       ASSERT_GT(one.Count, 1) << name;
       for (int32_t segment = 1; segment <= d.Order.Count(); ++segment) {
         EXPECT_TRUE(Emit(d, segment, o) == one) << name << " segment " << segment;
+        EXPECT_TRUE(Emit(d, segment, o, 0, true) == one) << name << " segment " << segment << " spilled";
       }
     }
   }
@@ -113,6 +126,8 @@ TEST(EmitSplit, EscapeInEitherWritersSegmentGivesTheOutputOfOnePass) {
     for (int32_t segment : {1, 2, 3, 50, 99, 100, 101, 150, 301, 449, 450}) {
       EXPECT_TRUE(Emit(d, segment, TEmitOverrides(), escapeAt) == one)
           << "escape at poll " << escapeAt << ", segment " << segment;
+      EXPECT_TRUE(Emit(d, segment, TEmitOverrides(), escapeAt, true) == one)
+          << "escape at poll " << escapeAt << ", segment " << segment << " spilled";
     }
   }
 }
@@ -124,7 +139,9 @@ TEST(EmitSplit, LargeDrawingsAreWrittenInManySegments) {
   EXPECT_LT(segment, 1000000 / 8);
   TDrawing d;
   AddPolylines(d, 5 * SegmentSizeFor(kSplitEmissionFrom) + 7);
-  EXPECT_TRUE(Emit(d, SegmentSizeFor(d.Order.Count())) == Emit(d, -1));
+  const TEmitted one = Emit(d, -1);
+  EXPECT_TRUE(Emit(d, SegmentSizeFor(d.Order.Count())) == one);
+  EXPECT_TRUE(Emit(d, SegmentSizeFor(d.Order.Count()), TEmitOverrides(), 0, true) == one);
 }
 
 // The queue joins segments in order whatever order they finish in, lets a

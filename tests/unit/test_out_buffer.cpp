@@ -1,5 +1,7 @@
 #include "cadxform/out_buffer.h"
 
+#include "exchange/chunk_pool.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -129,9 +131,11 @@ std::string AddNumberedLines(cadxform::TOutBuffer& buf, int from, int lines) {
   return want;
 }
 
-// A second buffer joined to the first: small and large, with and without a
-// sink, in memory or partly spilled already.
-TEST(OutBuffer, AppendBufferJoinsInOrder) {
+// A second buffer joined to the first by taking over its chunks: small and
+// large, with and without a sink, in memory or partly spilled already; the
+// joined buffer goes on taking lines, and with a sink holds one chunk at
+// most.
+TEST(OutBuffer, MoveFromJoinsInOrder) {
   for (const bool withSink : {false, true}) {
     for (const int firstLines : {0, 3, 12000}) {
       for (const int secondLines : {0, 5, 12000}) {
@@ -141,16 +145,56 @@ TEST(OutBuffer, AppendBufferJoinsInOrder) {
         TOutBuffer second;
         std::string want = AddNumberedLines(first, 0, firstLines);
         want += AddNumberedLines(second, firstLines, secondLines);
-        first.AppendBuffer(second);
+        first.MoveFrom(second);
         const std::string label = std::to_string(withSink) + " " + std::to_string(firstLines) + " " +
                                   std::to_string(secondLines);
         EXPECT_EQ(first.Count(), firstLines + secondLines) << label;
+        EXPECT_EQ(second.Count(), 0) << label;
+        EXPECT_EQ(second.Size(), 0u) << label;
+        if (withSink) {
+          EXPECT_LE(first.Size(), TOutBuffer::kChunk) << label;
+        }
         // More lines go on after the joined ones.
         want += AddNumberedLines(first, 1, 2);
+        EXPECT_EQ(first.Size(), first.Bytes().size()) << label;
         EXPECT_EQ(sink.Bytes + first.Bytes(), want) << label;
       }
     }
   }
+}
+
+// Many segments joined one after the other, each ending in a partly filled
+// chunk, as the writers of a large drawing join theirs; the emptied
+// buffers are filled again with chunks that went to the sink, taken from
+// the shared pool.
+TEST(OutBuffer, JoinedSegmentsReuseChunksThroughThePool) {
+  TChunkPool pool(4);
+  TStringSink sink;
+  TOutBuffer joined;
+  joined.SetSink(&sink);
+  joined.SetChunkPool(&pool);
+  TOutBuffer segment;
+  segment.SetChunkPool(&pool);
+  std::string want = AddNumberedLines(joined, 0, 10);
+  int from = 10;
+  for (const int lines : {9000, 1, 15000, 0, 6000, 22000}) {
+    want += AddNumberedLines(segment, from, lines);
+    from += lines;
+    joined.MoveFrom(segment);
+    EXPECT_LE(joined.Size(), TOutBuffer::kChunk) << lines;
+    EXPECT_LE(pool.Spare(), 4u) << lines;
+  }
+  EXPECT_GT(pool.Spare(), 0u);
+  const size_t spare = pool.Spare();
+  want += AddNumberedLines(segment, from, 100);
+  EXPECT_EQ(pool.Spare(), spare - 1);  // the segment's new chunk came from the pool
+  joined.MoveFrom(segment);
+  EXPECT_EQ(joined.Count(), from + 100);
+  EXPECT_EQ(sink.Bytes + joined.Bytes(), want);
+  joined.Clear();
+  EXPECT_EQ(sink.Bytes, "");
+  EXPECT_EQ(joined.Size(), 0u);
+  EXPECT_LE(pool.Spare(), 4u);
 }
 
 }  // namespace
