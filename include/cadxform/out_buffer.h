@@ -106,14 +106,7 @@ class TOutBuffer {
   };
 
   // Appends bytes; the slow path starts a new chunk or spills a full one.
-  void Append(const char* data, size_t size) {
-    if (size <= kChunk - used_ && !chunks_.empty()) {
-      std::memcpy(chunks_.back().Data.get() + used_, data, size);
-      used_ += size;
-      return;
-    }
-    AppendSlow(data, size);
-  }
+  void Append(const char* data, size_t size);
   void AppendSlow(const char* data, size_t size);
   void AddEntry(std::string_view entry, bool header);
   // Adds an empty last chunk.

@@ -1,5 +1,6 @@
 #include "cadxform/out_buffer.h"
 
+#include "exchange/byte_copy.h"
 #include "exchange/chunk_pool.h"
 
 #include <cassert>
@@ -42,6 +43,18 @@ void TOutBuffer::HandOver(size_t n) {
   }
   chunks_.erase(chunks_.begin(), chunks_.begin() + static_cast<std::ptrdiff_t>(n));
   if (chunks_.empty()) used_ = closed_ = 0;
+}
+
+// A line is copied inline, not by a library call per line: the 32-bit
+// Windows build's C runtime spends longer setting up a short copy than
+// making it.
+inline void TOutBuffer::Append(const char* data, size_t size) {
+  if (size <= kChunk - used_ && !chunks_.empty()) {
+    CopyBytes(chunks_.back().Data.get() + used_, data, size);
+    used_ += size;
+    return;
+  }
+  AppendSlow(data, size);
 }
 
 void TOutBuffer::AppendSlow(const char* data, size_t size) {
