@@ -245,44 +245,29 @@ void ReadPickNumber(TReadState& r, const TLine& t) {
 }
 
 // Both kinds of split line: one thread's TTokenLine and the second thread's
-// TBatchLine.
-template void ReadFileName(TDrawing& d, const TTokenLine& t);
-template void ReadHk(TDrawing& d, const TTokenLine& t);
-template void ReadHs(TDrawing& d, const TTokenLine& t);
-template void ReadHzs(TDrawing& d, const TTokenLine& t);
-template void ReadTextKindTable(TDrawing& d, const TTokenLine& t, TTextKindField field);
-template void ReadHn(TDrawing& d, const TTokenLine& t);
-template void ReadGroupName(TDrawing& d, const TReadState& r, const TTokenLine& t);
-template void ReadLayerName(TDrawing& d, const TReadState& r, const TTokenLine& t);
-template void ReadGroupLine(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void ReadLayerLine(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void ReadColorLine(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void ReadLineTypeLine(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void ReadLineWidthLine(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void ReadFontLine(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void ReadTextKindLine(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void ReadCcLine(TReadState& r, const TTokenLine& t);
-template void ReadPointColorLine(TReadState& r, const TTokenLine& t);
-template void ReadIndicatedPoint(TDrawing& d, const TTokenLine& t);
-template void ReadPickNumber(TReadState& r, const TTokenLine& t);
-template void ReadFileName(TDrawing& d, const TBatchLine& t);
-template void ReadHk(TDrawing& d, const TBatchLine& t);
-template void ReadHs(TDrawing& d, const TBatchLine& t);
-template void ReadHzs(TDrawing& d, const TBatchLine& t);
-template void ReadTextKindTable(TDrawing& d, const TBatchLine& t, TTextKindField field);
-template void ReadHn(TDrawing& d, const TBatchLine& t);
-template void ReadGroupName(TDrawing& d, const TReadState& r, const TBatchLine& t);
-template void ReadLayerName(TDrawing& d, const TReadState& r, const TBatchLine& t);
-template void ReadGroupLine(TDrawing& d, TReadState& r, const TBatchLine& t);
-template void ReadLayerLine(TDrawing& d, TReadState& r, const TBatchLine& t);
-template void ReadColorLine(TDrawing& d, TReadState& r, const TBatchLine& t);
-template void ReadLineTypeLine(TDrawing& d, TReadState& r, const TBatchLine& t);
-template void ReadLineWidthLine(TDrawing& d, TReadState& r, const TBatchLine& t);
-template void ReadFontLine(TDrawing& d, TReadState& r, const TBatchLine& t);
-template void ReadTextKindLine(TDrawing& d, TReadState& r, const TBatchLine& t);
-template void ReadCcLine(TReadState& r, const TBatchLine& t);
-template void ReadPointColorLine(TReadState& r, const TBatchLine& t);
-template void ReadIndicatedPoint(TDrawing& d, const TBatchLine& t);
-template void ReadPickNumber(TReadState& r, const TBatchLine& t);
+// TBatchLine. One list of the handlers, instantiated for each.
+#define CADXFORM_READ_ATTR_HANDLERS(TLine) \
+  template void ReadFileName(TDrawing& d, const TLine& t); \
+  template void ReadHk(TDrawing& d, const TLine& t); \
+  template void ReadHs(TDrawing& d, const TLine& t); \
+  template void ReadHzs(TDrawing& d, const TLine& t); \
+  template void ReadTextKindTable(TDrawing& d, const TLine& t, TTextKindField field); \
+  template void ReadHn(TDrawing& d, const TLine& t); \
+  template void ReadGroupName(TDrawing& d, const TReadState& r, const TLine& t); \
+  template void ReadLayerName(TDrawing& d, const TReadState& r, const TLine& t); \
+  template void ReadGroupLine(TDrawing& d, TReadState& r, const TLine& t); \
+  template void ReadLayerLine(TDrawing& d, TReadState& r, const TLine& t); \
+  template void ReadColorLine(TDrawing& d, TReadState& r, const TLine& t); \
+  template void ReadLineTypeLine(TDrawing& d, TReadState& r, const TLine& t); \
+  template void ReadLineWidthLine(TDrawing& d, TReadState& r, const TLine& t); \
+  template void ReadFontLine(TDrawing& d, TReadState& r, const TLine& t); \
+  template void ReadTextKindLine(TDrawing& d, TReadState& r, const TLine& t); \
+  template void ReadCcLine(TReadState& r, const TLine& t); \
+  template void ReadPointColorLine(TReadState& r, const TLine& t); \
+  template void ReadIndicatedPoint(TDrawing& d, const TLine& t); \
+  template void ReadPickNumber(TReadState& r, const TLine& t);
+CADXFORM_READ_ATTR_HANDLERS(TTokenLine)
+CADXFORM_READ_ATTR_HANDLERS(TBatchLine)
+#undef CADXFORM_READ_ATTR_HANDLERS
 
 }  // namespace cadxform::reading

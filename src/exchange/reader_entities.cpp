@@ -306,30 +306,22 @@ void ReadFourNumberLine(TDrawing& d, TReadState& r, const TLine& t) {
 }
 
 // Both kinds of split line: one thread's TTokenLine and the second thread's
-// TBatchLine.
-template void AddCircle(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void AddArc(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void AddTextLine(TDrawing& d, TReadState& r, const TTokenLine& t, int32_t cmd);
-template void AddPoint(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void AddMark(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void AddBlock(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void AddSolidOf2(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void AddSolidOf3(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void AddSolidOf4(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void AddSolidArc(TDrawing& d, TReadState& r, const TTokenLine& t, TEntKind kind);
-template void AddSolidRing(TDrawing& d, TReadState& r, const TTokenLine& t, TEntKind kind);
-template void ReadFourNumberLine(TDrawing& d, TReadState& r, const TTokenLine& t);
-template void AddCircle(TDrawing& d, TReadState& r, const TBatchLine& t);
-template void AddArc(TDrawing& d, TReadState& r, const TBatchLine& t);
-template void AddTextLine(TDrawing& d, TReadState& r, const TBatchLine& t, int32_t cmd);
-template void AddPoint(TDrawing& d, TReadState& r, const TBatchLine& t);
-template void AddMark(TDrawing& d, TReadState& r, const TBatchLine& t);
-template void AddBlock(TDrawing& d, TReadState& r, const TBatchLine& t);
-template void AddSolidOf2(TDrawing& d, TReadState& r, const TBatchLine& t);
-template void AddSolidOf3(TDrawing& d, TReadState& r, const TBatchLine& t);
-template void AddSolidOf4(TDrawing& d, TReadState& r, const TBatchLine& t);
-template void AddSolidArc(TDrawing& d, TReadState& r, const TBatchLine& t, TEntKind kind);
-template void AddSolidRing(TDrawing& d, TReadState& r, const TBatchLine& t, TEntKind kind);
-template void ReadFourNumberLine(TDrawing& d, TReadState& r, const TBatchLine& t);
+// TBatchLine. One list of the handlers, instantiated for each.
+#define CADXFORM_READ_ENTITY_HANDLERS(TLine) \
+  template void AddCircle(TDrawing& d, TReadState& r, const TLine& t); \
+  template void AddArc(TDrawing& d, TReadState& r, const TLine& t); \
+  template void AddTextLine(TDrawing& d, TReadState& r, const TLine& t, int32_t cmd); \
+  template void AddPoint(TDrawing& d, TReadState& r, const TLine& t); \
+  template void AddMark(TDrawing& d, TReadState& r, const TLine& t); \
+  template void AddBlock(TDrawing& d, TReadState& r, const TLine& t); \
+  template void AddSolidOf2(TDrawing& d, TReadState& r, const TLine& t); \
+  template void AddSolidOf3(TDrawing& d, TReadState& r, const TLine& t); \
+  template void AddSolidOf4(TDrawing& d, TReadState& r, const TLine& t); \
+  template void AddSolidArc(TDrawing& d, TReadState& r, const TLine& t, TEntKind kind); \
+  template void AddSolidRing(TDrawing& d, TReadState& r, const TLine& t, TEntKind kind); \
+  template void ReadFourNumberLine(TDrawing& d, TReadState& r, const TLine& t);
+CADXFORM_READ_ENTITY_HANDLERS(TTokenLine)
+CADXFORM_READ_ENTITY_HANDLERS(TBatchLine)
+#undef CADXFORM_READ_ENTITY_HANDLERS
 
 }  // namespace cadxform::reading
