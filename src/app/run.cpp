@@ -11,6 +11,7 @@
 #include "cadxform/file_writer.h"
 #include "cadxform/out_buffer.h"
 #include "cadxform/reader.h"
+#include "exchange/worker_thread.h"
 
 namespace cadxform {
 
@@ -33,16 +34,27 @@ bool WriteOutput(TWriteState& w, const TPath& path, std::FILE* errors) {
   return ok;
 }
 
-// Runs the transformation of d and writes its output through w; false when
-// writing failed.
-bool TransformAndWrite(const std::vector<std::string>& args, const TPath& path, TDrawing& d,
-                       TWriteState& w, std::FILE* errors, const TEscapeKeySource& escapeKeyDown) {
-  ResetAttrState(w, d);
+// Drawings of fewer entities are released on this thread: giving back
+// their memory takes less time than starting a thread.
+constexpr int32_t kReleaseAsideFrom = 50000;
+
+// Runs the transformation of *d and writes its output through w; false
+// when writing failed. The drawing is released once its output is queued:
+// for a large drawing on a second thread, while this one flushes the output
+// to disk and puts it in place of the exchange file (both take a few
+// milliseconds for a large drawing, and neither needs the other).
+bool TransformAndWrite(const std::vector<std::string>& args, const TPath& path,
+                       std::unique_ptr<TDrawing> d, TWriteState& w, std::FILE* errors,
+                       const TEscapeKeySource& escapeKeyDown) {
+  ResetAttrState(w, *d);
   // The output goes to its temporary file while it is produced; should the
   // file not be creatable now, the output is held in memory and the write
   // below tries again.
   BeginExchangeFile(w, path);
-  DispatchCommandLine(args, d, w, escapeKeyDown);
+  DispatchCommandLine(args, *d, w, escapeKeyDown);
+  const bool aside = d->Order.Count() >= kReleaseAsideFrom;
+  TWorkerThread releaser;  // joined before d goes, whatever happens below
+  if (!aside || !releaser.Start([&d] { d.reset(); })) d.reset();
   return WriteOutput(w, path, errors);
 }
 
@@ -74,7 +86,8 @@ TOutcome ReadTransformWrite(const std::vector<std::string>& args, const TPath& p
     // Destroying the write state on the way out of a failure deletes the
     // temporary file of the output begun.
     auto w = std::make_unique<TWriteState>();
-    return TransformAndWrite(args, path, *d, *w, errors, escapeKeyDown) ? ocDone : ocWriteFailed;
+    return TransformAndWrite(args, path, std::move(d), *w, errors, escapeKeyDown) ? ocDone
+                                                                                   : ocWriteFailed;
   } catch (const std::bad_alloc&) {
     return ocOutOfMemory;
   }
