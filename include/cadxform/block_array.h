@@ -9,6 +9,10 @@
 //     appending the 1000th element leaves it at 1000, the 1001st makes it
 //     2000 and leaves elements 0..999 where they were.
 //
+// The blocks come from the heap, or from a TBlockSource given at
+// construction (the drawing's arrays share one); a source's blocks are
+// given back with the source, not by Clear().
+//
 // Example:
 //   TBlockArray<TLineEnt> lines;
 //   TLineEnt& l = lines.Append();   // l is zero-filled, lines.Count() == 1
@@ -22,6 +26,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "cadxform/block_source.h"
+
 namespace cadxform {
 
 template <class T>
@@ -32,6 +38,9 @@ class TBlockArray {
 
  public:
   static constexpr int32_t kBlock = 1000;
+
+  // Blocks from the heap, or from `source` (which must outlive the array).
+  explicit TBlockArray(TBlockSource* source = nullptr) : source_(source) {}
 
   // Number of elements in use; elements 0..Count()-1 are valid.
   int32_t Count() const { return count_; }
@@ -46,7 +55,7 @@ class TBlockArray {
       // Left uninitialised: each element is zero-filled as it is appended,
       // while its memory is about to be written anyway, instead of a pass
       // over the whole block that touches every page before it is needed.
-      blocks_.push_back(std::unique_ptr<T[]>(new T[kBlock]));
+      blocks_.push_back(NewBlock());
     }
     T* slot = &blocks_.back()[static_cast<size_t>(count_ % kBlock)];
     ::new (static_cast<void*>(slot)) T();
@@ -75,7 +84,8 @@ class TBlockArray {
     }
   }
 
-  // Releases every block; Count() and Capacity() become 0.
+  // Releases every block (a source's blocks stay with the source);
+  // Count() and Capacity() become 0.
   void Clear() {
     blocks_.clear();
     blocks_.shrink_to_fit();
@@ -83,8 +93,25 @@ class TBlockArray {
   }
 
  private:
-  std::vector<std::unique_ptr<T[]>> blocks_;
+  // Frees a heap block; a source's block is left to the source.
+  struct TBlockFree {
+    bool FromHeap;
+    void operator()(T* block) const {
+      if (FromHeap) delete[] block;
+    }
+  };
+  using TBlock = std::unique_ptr<T[], TBlockFree>;
+
+  TBlock NewBlock() {
+    if (source_ != nullptr) {
+      return TBlock(static_cast<T*>(source_->Take(sizeof(T) * kBlock)), TBlockFree{false});
+    }
+    return TBlock(new T[kBlock], TBlockFree{true});
+  }
+
+  std::vector<TBlock> blocks_;
   int32_t count_ = 0;
+  TBlockSource* source_;
 };
 
 }  // namespace cadxform

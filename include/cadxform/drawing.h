@@ -240,31 +240,35 @@ struct TDrawing {
   // kept.
   TAttrs First;
 
+  // Memory of every record array, the head table and the text pool below
+  // (declared first: it goes last).
+  TBlockSource Memory;
+
   // Entity arrays, one per kind code.
-  TBlockArray<TLineEnt> Lines;          // ekLine
-  TBlockArray<TCircleEnt> Circles;      // ekCircle
-  TBlockArray<TArcEnt> Arcs;            // ekArc
-  TBlockArray<TTextEnt> Texts;          // ekText
-  TBlockArray<TPointEnt> Points;        // ekPoint
-  TBlockArray<TMarkEnt> Marks;          // ekMark
-  TBlockArray<TDimEnt> Dims;            // ekDim
-  TBlockArray<TRekEntBlk> Blocks;       // ekBlock
-  TBlockArray<TSolid2Ent> Solids2;      // ekSolid2
-  TBlockArray<TSolid3Ent> Solids3;      // ekSolid3
-  TBlockArray<TSolid4Ent> Solids4;      // ekSolid4
-  TBlockArray<TSolidArcEnt> ScEnts;     // ekSc
-  TBlockArray<TSolidArcEnt> SeEnts;     // ekSe
-  TBlockArray<TSolidRingEnt> SoEnts;    // ekSo
-  TBlockArray<TSolidRingEnt> SgEnts;    // ekSg
+  TBlockArray<TLineEnt> Lines{&Memory};          // ekLine
+  TBlockArray<TCircleEnt> Circles{&Memory};      // ekCircle
+  TBlockArray<TArcEnt> Arcs{&Memory};            // ekArc
+  TBlockArray<TTextEnt> Texts{&Memory};          // ekText
+  TBlockArray<TPointEnt> Points{&Memory};        // ekPoint
+  TBlockArray<TMarkEnt> Marks{&Memory};          // ekMark
+  TBlockArray<TDimEnt> Dims{&Memory};            // ekDim
+  TBlockArray<TRekEntBlk> Blocks{&Memory};       // ekBlock
+  TBlockArray<TSolid2Ent> Solids2{&Memory};      // ekSolid2
+  TBlockArray<TSolid3Ent> Solids3{&Memory};      // ekSolid3
+  TBlockArray<TSolid4Ent> Solids4{&Memory};      // ekSolid4
+  TBlockArray<TSolidArcEnt> ScEnts{&Memory};     // ekSc
+  TBlockArray<TSolidArcEnt> SeEnts{&Memory};     // ekSe
+  TBlockArray<TSolidRingEnt> SoEnts{&Memory};    // ekSo
+  TBlockArray<TSolidRingEnt> SgEnts{&Memory};    // ekSg
 
   // The distinct heads of the records.
-  THeadTable Heads;
+  THeadTable Heads{&Memory};
 
   // All stored entities in the order of the file.
-  TBlockArray<TOrderEntry> Order;
+  TBlockArray<TOrderEntry> Order{&Memory};
 
   // Bytes of the texts, font names and block names held by the records.
-  TTextPool TextPool;
+  TTextPool TextPool{&Memory};
 };
 
 // The reference to a head equal to `head` in the drawing's head table (see

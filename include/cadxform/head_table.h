@@ -45,7 +45,10 @@ struct THeadRef {
 // The heads of a drawing's records, each with a stable id.
 class THeadTable {
  public:
-  THeadTable() { Clear(); }
+  // Heads kept in blocks from the heap, or from `source` (which must
+  // outlive the table). Throws std::bad_alloc when the all-zero head cannot
+  // be stored.
+  explicit THeadTable(TBlockSource* source = nullptr) : heads_(source) { Clear(); }
 
   // Id of a head equal to `head`: one of the heads handed out last, or a
   // new entry. `slot` (0..kRecent-1) names the recent head checked first

@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cadxform/block_source.h"
+
 namespace cadxform {
 
 // Longest short text (font names, text contents) a record may hold.
@@ -38,6 +40,10 @@ inline std::string_view CutShort(std::string_view s) { return s.substr(0, kShort
 
 class TTextPool {
  public:
+  // Chunks from the heap, or from `source` (which must outlive the pool;
+  // its chunks go back with the source, not by Clear()).
+  explicit TTextPool(TBlockSource* source = nullptr) : source_(source) {}
+
   // Copies s into the pool and returns a reference to the copy. Any length.
   // Throws std::bad_alloc when memory runs out.
   TTextRef Add(std::string_view s);
@@ -50,7 +56,11 @@ class TTextPool {
 
  private:
   static constexpr size_t kChunk = 64 * 1024;
-  std::vector<std::unique_ptr<char[]>> chunks_;
+  // A chunk of `size` bytes, from the source or the heap.
+  char* NewChunk(size_t size);
+
+  TBlockSource* source_;
+  std::vector<std::unique_ptr<char[]>> chunks_;  // heap chunks only
   char* cur_ = nullptr;
   size_t left_ = 0;
   size_t reserved_ = 0;

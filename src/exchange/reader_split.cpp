@@ -42,15 +42,21 @@ struct TBatch {
 
 // Hands batches between the two threads: empty ones to the splitting
 // thread, full ones to the applying thread in the order they were filled.
+// The splitting thread, when it would wait, first prepares memory for the
+// records (see TBlockSource): the faults of their fresh pages are then
+// taken while it would be idle, not by the applying thread, which builds
+// the records and is the busier one. (The applying thread does not: a
+// batch arriving while it faults in a region would wait for it.)
 class TBatchQueue {
  public:
-  TBatchQueue() {
+  explicit TBatchQueue(TBlockSource& memory) : memory_(memory) {
     for (TBatch& b : batches_) free_.push_back(&b);
   }
   // An empty batch, waiting for kWakeFree of them when none is free;
   // nullptr once cancelled.
   TBatch* TakeEmpty() {
     std::unique_lock lock(mutex_);
+    PrepareWhile(lock, [&] { return free_.empty() && !cancelled_; });
     if (free_.empty() && !cancelled_) {
       splitterWaits_ = true;
       changed_.wait(lock, [&] { return cancelled_ || free_.size() >= kWakeFree; });
@@ -102,6 +108,19 @@ class TBatchQueue {
   }
 
  private:
+  // Prepares record memory, with the lock released, while `wouldWait()`
+  // (checked under the lock) and there is memory left to prepare.
+  template <class F>
+  void PrepareWhile(std::unique_lock<std::mutex>& lock, F wouldWait) {
+    while (wouldWait()) {
+      lock.unlock();
+      const bool prepared = memory_.PrepareRegion();
+      lock.lock();
+      if (!prepared) return;
+    }
+  }
+
+  TBlockSource& memory_;
   std::array<TBatch, kBatchCount> batches_;
   std::mutex mutex_;
   std::condition_variable changed_;
@@ -120,8 +139,8 @@ class TBatchQueue {
 // thread, so an exception on the applying thread never leaves it running.
 class TSplitter {
  public:
-  TSplitter(platform::TFileHandle file, const char* first, size_t got)
-      : file_(file), first_(first), got_(got) {}
+  TSplitter(platform::TFileHandle file, const char* first, size_t got, TBlockSource& memory)
+      : file_(file), first_(first), got_(got), queue_(memory) {}
   TSplitter(const TSplitter&) = delete;
   TSplitter& operator=(const TSplitter&) = delete;
   ~TSplitter() {
@@ -195,7 +214,7 @@ class TSplitter {
 
 TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, const char* first, size_t got,
                                        TDrawing& d, TReadState& r) {
-  auto splitter = std::make_unique<TSplitter>(file, first, got);
+  auto splitter = std::make_unique<TSplitter>(file, first, got, d.Memory);
   if (!splitter->Start()) return srNoThread;
   while (TBatch* b = splitter->Queue().TakeFull()) {
     const TTokenBatch& lines = b->Lines;
@@ -208,7 +227,9 @@ TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, const char* f
     }
     splitter->Queue().PutEmpty(b);
   }
-  return splitter->Finish() ? srDone : srReadFailed;
+  const bool readAll = splitter->Finish();
+  d.Memory.DropPrepared();  // the records are complete
+  return readAll ? srDone : srReadFailed;
 }
 
 }  // namespace cadxform

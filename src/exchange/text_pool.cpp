@@ -11,10 +11,8 @@ TTextRef TTextPool::Add(std::string_view s) {
     // A string longer than a chunk gets a chunk of its own size; otherwise a
     // fresh chunk is started and the tail of the old one is left unused.
     const size_t size = s.size() > kChunk ? s.size() : kChunk;
-    chunks_.reserve(chunks_.size() + 1);
-    chunks_.push_back(std::unique_ptr<char[]>(new char[size]));
+    cur_ = NewChunk(size);
     reserved_ += size;
-    cur_ = chunks_.back().get();
     left_ = size;
   }
   char* at = cur_;
@@ -22,6 +20,13 @@ TTextRef TTextPool::Add(std::string_view s) {
   cur_ += s.size();
   left_ -= s.size();
   return TTextRef{at, static_cast<uint32_t>(s.size())};
+}
+
+char* TTextPool::NewChunk(size_t size) {
+  if (source_ != nullptr) return static_cast<char*>(source_->Take(size));
+  chunks_.reserve(chunks_.size() + 1);
+  chunks_.push_back(std::unique_ptr<char[]>(new char[size]));
+  return chunks_.back().get();
 }
 
 void TTextPool::Clear() {

@@ -1,0 +1,80 @@
+// Memory for a drawing's record blocks and text chunks, carved from large
+// regions that are faulted in ahead of use.
+//
+// A large drawing's records take far more memory than the file they come
+// from, and every fresh page costs a fault when it is first written. The
+// thread that builds the records is the busier of the two that read a large
+// file, so the other one, when it would wait anyway, calls PrepareRegion:
+// the region the records will need next is then already faulted in. Blocks
+// are handed out in order from the current region and never given back
+// one by one; every region goes back when the source is destroyed.
+//
+// Example:
+//   TBlockSource memory;
+//   TBlockArray<TLineEnt> lines(&memory);   // blocks from `memory`
+//   memory.PrepareRegion();                 // on another thread, when idle
+//   lines.Append();                         // takes from the prepared region
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+namespace cadxform {
+
+class TBlockSource {
+ public:
+  // Size of a region; a request of more than kRegion / 4 bytes gets a
+  // region of its own size.
+  static constexpr size_t kRegion = size_t{4} << 20;
+  // Regions prepared ahead at most: what a thread with nothing else to do
+  // may fault in before the records need it.
+  static constexpr int kReadyMax = 2;
+
+  TBlockSource() = default;
+  TBlockSource(const TBlockSource&) = delete;
+  TBlockSource& operator=(const TBlockSource&) = delete;
+  // Gives back every region, prepared ones included.
+  ~TBlockSource();
+
+  // `bytes` of uninitialised memory aligned for any record, valid until
+  // the source is destroyed: from the current region, else from a prepared
+  // region, else from a new one. Called by one thread only (the one that
+  // fills the drawing). Throws std::bad_alloc when no memory is left; the
+  // source is then unchanged.
+  void* Take(size_t bytes);
+
+  // Maps a region and faults in its pages for Take to use, unless
+  // kReadyMax regions are prepared already (or being prepared). Safe to
+  // call from any thread while another calls Take. Returns false when it
+  // prepared nothing (enough are ready, or no memory was to be had).
+  bool PrepareRegion();
+
+  // Gives back the prepared regions not taken (once the drawing is read).
+  // Not while another thread may call PrepareRegion.
+  void DropPrepared();
+
+  // Bytes mapped for Take's regions so far, prepared ones not counted.
+  size_t BytesMapped() const { return mapped_; }
+
+ private:
+  struct TRegion {
+    char* Base;
+    size_t Size;
+  };
+  // A region for Take: a prepared one, else a new one of `size` bytes.
+  TRegion NextRegion(size_t size);
+
+  std::vector<TRegion> regions_;  // handed to Take; only Take changes it
+  char* cur_ = nullptr;           // unused rest of the current region
+  size_t left_ = 0;
+  size_t mapped_ = 0;
+
+  std::mutex mutex_;  // guards the three below
+  TRegion prepared_[kReadyMax] = {};
+  int preparedCount_ = 0;
+  int preparing_ = 0;
+};
+
+}  // namespace cadxform

@@ -1,0 +1,85 @@
+#include "cadxform/block_source.h"
+
+#include <cassert>
+#include <new>
+
+#include "platform/memory.h"
+
+namespace cadxform {
+
+namespace {
+
+// Every block starts on a boundary fit for any record.
+constexpr size_t kAlign = alignof(std::max_align_t);
+
+size_t RoundUp(size_t n, size_t to) { return (n + to - 1) / to * to; }
+
+}  // namespace
+
+TBlockSource::~TBlockSource() {
+  for (const TRegion& r : regions_) platform::UnmapRegion(r.Base, r.Size);
+  DropPrepared();
+}
+
+void* TBlockSource::Take(size_t bytes) {
+  bytes = RoundUp(bytes == 0 ? 1 : bytes, kAlign);
+  if (bytes > kRegion / 4) {
+    // A request this large gets a region of its own, and the current one
+    // stays current for the blocks that follow.
+    regions_.reserve(regions_.size() + 1);
+    const TRegion own = NextRegion(RoundUp(bytes, platform::kRegionPage));
+    regions_.push_back(own);
+    mapped_ += own.Size;
+    return own.Base;
+  }
+  if (bytes > left_) {
+    // The rest of the current region, smaller than this block, stays
+    // unused.
+    regions_.reserve(regions_.size() + 1);
+    const TRegion next = NextRegion(kRegion);
+    regions_.push_back(next);
+    mapped_ += next.Size;
+    cur_ = next.Base;
+    left_ = next.Size;
+  }
+  void* at = cur_;
+  cur_ += bytes;
+  left_ -= bytes;
+  return at;
+}
+
+TBlockSource::TRegion TBlockSource::NextRegion(size_t size) {
+  if (size == kRegion) {
+    std::lock_guard lock(mutex_);
+    if (preparedCount_ > 0) return prepared_[--preparedCount_];
+  }
+  void* p = platform::MapRegion(size);
+  if (p == nullptr) throw std::bad_alloc();
+  return TRegion{static_cast<char*>(p), size};
+}
+
+bool TBlockSource::PrepareRegion() {
+  {
+    std::lock_guard lock(mutex_);
+    if (preparedCount_ + preparing_ >= kReadyMax) return false;
+    ++preparing_;
+  }
+  void* p = platform::MapRegion(kRegion);
+  if (p != nullptr) platform::FaultInRegion(p, kRegion);
+  std::lock_guard lock(mutex_);
+  --preparing_;
+  if (p == nullptr) return false;
+  prepared_[preparedCount_++] = TRegion{static_cast<char*>(p), kRegion};
+  return true;
+}
+
+void TBlockSource::DropPrepared() {
+  std::lock_guard lock(mutex_);
+  assert(preparing_ == 0);
+  while (preparedCount_ > 0) {
+    const TRegion& r = prepared_[--preparedCount_];
+    platform::UnmapRegion(r.Base, r.Size);
+  }
+}
+
+}  // namespace cadxform
