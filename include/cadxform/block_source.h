@@ -4,7 +4,7 @@
 // A large drawing's records take far more memory than the file they come
 // from, and every fresh page costs a fault when it is first written. The
 // thread that builds the records is the busier of the two that read a large
-// file, so the other one, when it would wait anyway, calls PrepareRegion:
+// file, so the other one, when it would wait anyway, calls PrepareSome:
 // the region the records will need next is then already faulted in. Blocks
 // are handed out in order from the current region and never given back
 // one by one; every region goes back when the source is destroyed.
@@ -12,7 +12,7 @@
 // Example:
 //   TBlockSource memory;
 //   TBlockArray<TLineEnt> lines(&memory);   // blocks from `memory`
-//   memory.PrepareRegion();                 // on another thread, when idle
+//   memory.PrepareSome();                   // on another thread, when idle
 //   lines.Append();                         // takes from the prepared region
 #pragma once
 
@@ -45,14 +45,21 @@ class TBlockSource {
   // source is then unchanged.
   void* Take(size_t bytes);
 
-  // Maps a region and faults in its pages for Take to use, unless
-  // kReadyMax regions are prepared already (or being prepared). Safe to
-  // call from any thread while another calls Take. Returns false when it
-  // prepared nothing (enough are ready, or no memory was to be had).
-  bool PrepareRegion();
+  // Bytes PrepareSome faults in at a time: a short step, so that a thread
+  // that prepares while it would wait is soon back at its own work.
+  static constexpr size_t kPrepareStep = size_t{512} << 10;
+  static_assert(kRegion % kPrepareStep == 0, "a region is prepared in whole steps");
 
-  // Gives back the prepared regions not taken (once the drawing is read).
-  // Not while another thread may call PrepareRegion.
+  // Faults in the next kPrepareStep bytes of the region being prepared
+  // (mapping one first when none is); a region fully faulted in is ready
+  // for Take. Does nothing when kReadyMax regions are ready. May run on
+  // another thread while one calls Take, but on one thread at a time.
+  // Returns false when it did nothing (enough are ready, or no memory was
+  // to be had).
+  bool PrepareSome();
+
+  // Gives back the prepared regions not taken and the one being prepared
+  // (once the drawing is read). Not while PrepareSome may run.
   void DropPrepared();
 
   // Bytes mapped for Take's regions so far, prepared ones not counted.
@@ -71,10 +78,13 @@ class TBlockSource {
   size_t left_ = 0;
   size_t mapped_ = 0;
 
-  std::mutex mutex_;  // guards the three below
+  std::mutex mutex_;  // guards the two below
   TRegion prepared_[kReadyMax] = {};
   int preparedCount_ = 0;
-  int preparing_ = 0;
+
+  // The region PrepareSome is faulting in, and how far (its thread's own).
+  TRegion preparing_ = {};
+  size_t preparingDone_ = 0;
 };
 
 }  // namespace cadxform

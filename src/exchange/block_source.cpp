@@ -49,7 +49,7 @@ void* TBlockSource::Take(size_t bytes) {
 }
 
 TBlockSource::TRegion TBlockSource::NextRegion(size_t size) {
-  if (size == kRegion) {
+  if (size == kRegion) {  // prepared regions are all of this size
     std::lock_guard lock(mutex_);
     if (preparedCount_ > 0) return prepared_[--preparedCount_];
   }
@@ -58,24 +58,31 @@ TBlockSource::TRegion TBlockSource::NextRegion(size_t size) {
   return TRegion{static_cast<char*>(p), size};
 }
 
-bool TBlockSource::PrepareRegion() {
+bool TBlockSource::PrepareSome() {
   {
     std::lock_guard lock(mutex_);
-    if (preparedCount_ + preparing_ >= kReadyMax) return false;
-    ++preparing_;
+    if (preparedCount_ >= kReadyMax) return false;
   }
-  void* p = platform::MapRegion(kRegion);
-  if (p != nullptr) platform::FaultInRegion(p, kRegion);
-  std::lock_guard lock(mutex_);
-  --preparing_;
-  if (p == nullptr) return false;
-  prepared_[preparedCount_++] = TRegion{static_cast<char*>(p), kRegion};
+  if (preparing_.Base == nullptr) {
+    void* p = platform::MapRegion(kRegion);
+    if (p == nullptr) return false;
+    preparing_ = TRegion{static_cast<char*>(p), kRegion};
+    preparingDone_ = 0;
+  }
+  platform::FaultInRegion(preparing_.Base + preparingDone_, kPrepareStep);
+  preparingDone_ += kPrepareStep;
+  if (preparingDone_ == preparing_.Size) {
+    std::lock_guard lock(mutex_);
+    prepared_[preparedCount_++] = preparing_;
+    preparing_ = TRegion{};
+  }
   return true;
 }
 
 void TBlockSource::DropPrepared() {
+  if (preparing_.Base != nullptr) platform::UnmapRegion(preparing_.Base, preparing_.Size);
+  preparing_ = TRegion{};
   std::lock_guard lock(mutex_);
-  assert(preparing_ == 0);
   while (preparedCount_ > 0) {
     const TRegion& r = prepared_[--preparedCount_];
     platform::UnmapRegion(r.Base, r.Size);

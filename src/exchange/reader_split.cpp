@@ -114,7 +114,7 @@ class TBatchQueue {
   void PrepareWhile(std::unique_lock<std::mutex>& lock, F wouldWait) {
     while (wouldWait()) {
       lock.unlock();
-      const bool prepared = memory_.PrepareRegion();
+      const bool prepared = memory_.PrepareSome();
       lock.lock();
       if (!prepared) return;
     }

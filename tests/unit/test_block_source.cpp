@@ -20,7 +20,7 @@ TEST(BlockSource, BlocksKeepTheirBytesWhileAnotherThreadPrepares) {
   TBlockSource source;
   std::vector<std::pair<unsigned char*, size_t>> blocks;
   std::thread preparer([&] {
-    for (int i = 0; i < 200; ++i) source.PrepareRegion();
+    for (int i = 0; i < 400; ++i) source.PrepareSome();
   });
   // Sizes from a few bytes to more than a quarter region (own region).
   const size_t sizes[] = {1, 40, 28000, 104000, 150000, 65536, TBlockSource::kRegion / 4 + 1};
@@ -42,12 +42,14 @@ TEST(BlockSource, BlocksKeepTheirBytesWhileAnotherThreadPrepares) {
 
 TEST(BlockSource, PreparedRegionsAreTakenFirstAndBounded) {
   TBlockSource source;
-  for (int i = 0; i < TBlockSource::kReadyMax; ++i) EXPECT_TRUE(source.PrepareRegion());
-  EXPECT_FALSE(source.PrepareRegion());
+  constexpr size_t kSteps = TBlockSource::kRegion / TBlockSource::kPrepareStep;
+  for (size_t i = 0; i < kSteps * TBlockSource::kReadyMax; ++i) EXPECT_TRUE(source.PrepareSome());
+  EXPECT_FALSE(source.PrepareSome());
   source.Take(100);
   EXPECT_EQ(source.BytesMapped(), TBlockSource::kRegion);
-  EXPECT_TRUE(source.PrepareRegion());  // one was taken: room for another
-  EXPECT_FALSE(source.PrepareRegion());
+  EXPECT_TRUE(source.PrepareSome());  // one was taken: room for another
+  source.DropPrepared();
+  EXPECT_TRUE(source.PrepareSome());
 }
 
 TEST(BlockSource, RequestBeyondMemoryThrowsAndLeavesSourceUsable) {
