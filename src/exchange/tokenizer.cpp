@@ -129,6 +129,99 @@ void TTokenLine::Reserve(size_t size) {
 
 namespace {
 
+#if defined(__SSE2__)
+
+// Lines shorter than this are split by SplitShortPlain.
+constexpr size_t kShortLine = 64;
+
+// Bit i set for byte i of a line of n (< kShortLine) bytes: Blanks for
+// blanks, Stops for blanks and special bytes (those FirstStop16 stops at).
+struct TLineMasks {
+  uint64_t Blanks, Stops;
+};
+
+// The masks of the 16 bytes at p, placed at bit `shift`.
+void AddPieceMasks(const char* p, unsigned shift, TLineMasks& m) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i blank = _mm_cmpeq_epi8(v, _mm_set1_epi8(' '));
+  const __m128i stop = _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x21)),
+                                    _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
+                                                 _mm_cmpeq_epi8(v, _mm_set1_epi8('='))));
+  m.Blanks |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(blank))} << shift;
+  m.Stops |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(stop))} << shift;
+}
+
+// The masks of the line at src, read from src itself: its copy at b was just
+// written piece by piece, and a read of it across those writes would wait
+// for them to reach the cache. Only a line shorter than one piece is read
+// from b, where kTokenPad readable bytes follow it.
+TLineMasks LineMasks(const char* src, const char* b, size_t n) {
+  assert(n < kShortLine);
+  TLineMasks m{0, 0};
+  if (n < 16) {
+    AddPieceMasks(b, 0, m);
+  } else {
+    for (size_t k = 0; k < n / 16; ++k) AddPieceMasks(src + 16 * k, static_cast<unsigned>(16 * k), m);
+    // The last 16 bytes of the line, over the pieces read (the same bits).
+    AddPieceMasks(src + n - 16, static_cast<unsigned>(n - 16), m);
+  }
+  const uint64_t inLine = (uint64_t{1} << n) - 1;
+  m.Blanks &= inLine;
+  m.Stops &= inLine;
+  return m;
+}
+
+// SplitPlain for a line of fewer than kShortLine bytes at src, copied and
+// padded at b: every token from the masks of the whole line at once. A token starts
+// at a token byte after a blank (or at the start) and ends after a token
+// byte before a blank; the first special byte ends the plain part.
+template <class Off>
+bool SplitShortPlain(const char* src, char* b, size_t n, Off base, TTokenSpan<Off>* spans, int& count) {
+  auto at = [base](size_t i) { return static_cast<Off>(base + i); };
+  const TLineMasks m = LineMasks(src, b, n);
+  const uint64_t special = m.Stops & ~m.Blanks;
+  const size_t limit = special != 0 ? static_cast<size_t>(std::countr_zero(special)) : n;
+  if (limit < n && b[limit] != '"') return false;
+  const uint64_t words = ~m.Blanks & ((uint64_t{1} << limit) - 1);  // token bytes before limit
+  uint64_t starts = words & ~(words << 1);
+  uint64_t ends = words & ~(words >> 1);  // last byte of each token
+  int index = 0;                          // tokens before limit
+  for (; starts != 0; ++index) {
+    const auto s = static_cast<size_t>(std::countr_zero(starts));
+    const auto e = static_cast<size_t>(std::countr_zero(ends)) + 1;
+    if (index < kMaxTokens) spans[index] = TTokenSpan<Off>{at(s), at(e)};
+    starts &= starts - 1;
+    ends &= ends - 1;
+  }
+  if (limit < n) {
+    // The first double quote ends splitting: the rest of the line joins the
+    // token it ends, or a token of its own after a blank.
+    const size_t end = AppendRestOfLine(b, limit + 1, n, b, limit);
+    if (limit > 0 && b[limit - 1] != ' ') {
+      if (index - 1 < kMaxTokens) spans[index - 1].End = at(end);
+      count = index;
+    } else {
+      if (index < kMaxTokens) spans[index] = TTokenSpan<Off>{at(limit), at(end)};
+      count = index + 1;
+    }
+    return true;
+  }
+  if (index == 0) {
+    spans[0] = TTokenSpan<Off>{at(0), at(0)};  // nothing but blanks
+    count = 1;
+    return true;
+  }
+  // Blanks after the last token open an empty last token.
+  if (b[n - 1] == ' ') {
+    if (index < kMaxTokens) spans[index] = TTokenSpan<Off>{at(n), at(n)};
+    ++index;
+  }
+  count = index;
+  return true;
+}
+
+#endif
+
 // Most lines hold only plain bytes and blanks. Their tokens are the runs
 // between blanks, found sixteen bytes at a time in a copy of the line at b
 // and left in place there; token places go to spans as offsets from b plus
@@ -144,6 +237,9 @@ bool SplitPlain(std::string_view line, char* b, Off base, TTokenSpan<Off>* spans
   const uint64_t padding = kOnes * ' ';
   std::memcpy(b + n, &padding, 8);
   std::memcpy(b + n + 8, &padding, 8);
+#if defined(__SSE2__)
+  if (n < kShortLine) return SplitShortPlain(line.data(), b, n, base, spans, count);
+#endif
   auto at = [base](size_t i) { return static_cast<Off>(base + i); };
   // Each token ends at the first blank or special byte of the 16-byte
   // pieces read from its start on, so every byte of a token is checked;
