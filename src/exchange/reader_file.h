@@ -37,6 +37,18 @@ class TLineAssembler {
     if (ended_) return false;
     const char* end = data + size;
     while (data < end) {
+      if (carry_.empty()) {
+        // The usual line, ending in LF or CR LF with no other CR, in one
+        // search for either byte; anything else the general way below.
+        const char* stop = FindEitherByte(data, static_cast<size_t>(end - data), '\n', '\r');
+        const size_t crlf = stop != nullptr && *stop == '\r' ? 1 : 0;
+        if (stop != nullptr && (crlf == 0 || (stop + 1 < end && stop[1] == '\n'))) {
+          const std::string_view line(data, static_cast<size_t>(stop - data));
+          data = stop + 1 + crlf;
+          if (!DeliverPlain(line, onLine)) return false;
+          continue;
+        }
+      }
       const char* stop = FindByte(data, static_cast<size_t>(end - data), '\n');
       if (stop == nullptr) {
         carry_.append(data, static_cast<size_t>(end - data));
@@ -69,11 +81,23 @@ class TLineAssembler {
   // starts with Ctrl+Z and so ends the file.
   template <class F>
   bool Deliver(std::string_view raw, F&& onLine) {
-    if (!raw.empty() && raw.front() == '\x1A') {
-      ended_ = true;
-      return false;
-    }
+    if (EndsFile(raw)) return false;
     onLine(StripCr(raw));
+    return true;
+  }
+
+  // Deliver for a raw line that holds no CR (it ended in LF or CR LF).
+  template <class F>
+  bool DeliverPlain(std::string_view raw, F&& onLine) {
+    if (EndsFile(raw)) return false;
+    onLine(raw);
+    return true;
+  }
+
+  // True (and the file ended) when the raw line starts with Ctrl+Z.
+  bool EndsFile(std::string_view raw) {
+    if (raw.empty() || raw.front() != '\x1A') return false;
+    ended_ = true;
     return true;
   }
 

@@ -64,6 +64,24 @@ inline const char* FindByte(const char* p, size_t size, char c) {
 #endif
 }
 
+// First byte equal to a or b among the size bytes at p, or nullptr.
+inline const char* FindEitherByte(const char* p, size_t size, char a, char b) {
+#if defined(__SSE2__)
+  const __m128i wantA = _mm_set1_epi8(a);
+  const __m128i wantB = _mm_set1_epi8(b);
+  for (; size >= 16; p += 16, size -= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i eq = _mm_or_si128(_mm_cmpeq_epi8(v, wantA), _mm_cmpeq_epi8(v, wantB));
+    const auto hits = static_cast<uint32_t>(_mm_movemask_epi8(eq));
+    if (hits != 0) return p + std::countr_zero(hits);
+  }
+#endif
+  for (; size > 0; ++p, --size) {
+    if (*p == a || *p == b) return p;
+  }
+  return nullptr;
+}
+
 #if defined(__SSE2__)
 // Sixteen bytes 0xFF, then sixteen 0: the 16 bytes from kOnesThenZeros +
 // 16 - k have 0xFF in lanes 0..k-1 (k = 0..16) and 0 above.
