@@ -180,15 +180,15 @@ bool SplitShortPlain(const char* src, char* b, size_t n, Off base, TTokenSpan<Of
   auto at = [base](size_t i) { return static_cast<Off>(base + i); };
   const TLineMasks m = LineMasks(src, b, n);
   const uint64_t special = m.Stops & ~m.Blanks;
-  const size_t limit = special != 0 ? static_cast<size_t>(std::countr_zero(special)) : n;
+  const size_t limit = special != 0 ? static_cast<size_t>(CountLowZeros(special)) : n;
   if (limit < n && b[limit] != '"') return false;
   const uint64_t words = ~m.Blanks & ((uint64_t{1} << limit) - 1);  // token bytes before limit
   uint64_t starts = words & ~(words << 1);
   uint64_t ends = words & ~(words >> 1);  // last byte of each token
   int index = 0;                          // tokens before limit
   for (; starts != 0; ++index) {
-    const auto s = static_cast<size_t>(std::countr_zero(starts));
-    const auto e = static_cast<size_t>(std::countr_zero(ends)) + 1;
+    const auto s = static_cast<size_t>(CountLowZeros(starts));
+    const auto e = static_cast<size_t>(CountLowZeros(ends)) + 1;
     if (index < kMaxTokens) spans[index] = TTokenSpan<Off>{at(s), at(e)};
     starts &= starts - 1;
     ends &= ends - 1;
