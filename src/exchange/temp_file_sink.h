@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "cadxform/out_buffer.h"
+#include "exchange/background_flush.h"
 #include "platform/file_system.h"
 
 namespace cadxform {
@@ -12,7 +13,8 @@ namespace cadxform {
 // A failed write is remembered and reported by WriteExchangeFile;
 // discarding (the user's abort) empties the file, which makes it consistent
 // with the empty buffer again. An open file that was never handed over is
-// closed and deleted when the sink is destroyed.
+// closed and deleted when the sink is destroyed. A large file is flushed
+// to disk in the background while it is written (TBackgroundFlush).
 class TTempFileSink : public TOutSink {
  public:
   TTempFileSink() = default;
@@ -22,6 +24,7 @@ class TTempFileSink : public TOutSink {
 
   void Take(const char* data, size_t size) override {
     if (!failed_ && !platform::WriteToFile(file_, data, size)) failed_ = true;
+    flush_.Wrote(file_, size);
   }
   void Discard() override { failed_ = !platform::TruncateFile(file_); }
 
@@ -40,6 +43,7 @@ class TTempFileSink : public TOutSink {
   }
   // Forgets the file without closing it (its handle has been taken over).
   void Release() {
+    flush_.Stop();
     path_.clear();
     tempPath_.clear();
     file_ = platform::kNoFile;
@@ -48,6 +52,7 @@ class TTempFileSink : public TOutSink {
   // Closes and deletes a file that will never be written whole.
   void Abandon() {
     if (!IsOpen()) return;
+    flush_.Stop();
     platform::CloseFile(file_);
     platform::DeleteFileAt(tempPath_);
     Release();
@@ -58,6 +63,7 @@ class TTempFileSink : public TOutSink {
   platform::TPath tempPath_;  // the temporary file
   platform::TFileHandle file_ = platform::kNoFile;
   bool failed_ = false;
+  TBackgroundFlush flush_;
 };
 
 }  // namespace cadxform

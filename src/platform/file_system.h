@@ -58,6 +58,16 @@ bool TruncateFile(TFileHandle file);
 // Makes the bytes written so far durable on disk; false on error.
 bool FlushFileToDisk(TFileHandle file);
 
+// True where WriteToFile itself starts writing each filled window of the
+// file back to disk (Linux: sync_file_range), so that FlushFileToDisk at the
+// end finds little left to do. Elsewhere a writer that wants that flushes
+// in the background while it writes (see TBackgroundFlush).
+#ifdef __linux__
+inline constexpr bool kWritesStartWriteBack = true;
+#else
+inline constexpr bool kWritesStartWriteBack = false;
+#endif
+
 // Closes the file; false when closing reports an error (data may be lost).
 // The handle is invalid afterwards either way.
 bool CloseFile(TFileHandle file);
