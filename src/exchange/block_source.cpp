@@ -5,9 +5,40 @@
 
 #include "platform/memory.h"
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CADXFORM_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define CADXFORM_ASAN 1
+#endif
+#ifdef CADXFORM_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace cadxform {
 
 namespace {
+
+// Under AddressSanitizer the bytes of a region that are not handed out are
+// poisoned, so that an access past a block is reported as one past a heap
+// block would be; the whole region is unpoisoned before it goes back.
+void Poison(const char* p, size_t n) {
+#ifdef CADXFORM_ASAN
+  ASAN_POISON_MEMORY_REGION(p, n);
+#else
+  (void)p, (void)n;
+#endif
+}
+
+void Unpoison(const char* p, size_t n) {
+#ifdef CADXFORM_ASAN
+  ASAN_UNPOISON_MEMORY_REGION(p, n);
+#else
+  (void)p, (void)n;
+#endif
+}
 
 // Every block starts on a boundary fit for any record.
 constexpr size_t kAlign = alignof(std::max_align_t);
@@ -17,7 +48,10 @@ size_t RoundUp(size_t n, size_t to) { return (n + to - 1) / to * to; }
 }  // namespace
 
 TBlockSource::~TBlockSource() {
-  for (const TRegion& r : regions_) platform::UnmapRegion(r.Base, r.Size);
+  for (const TRegion& r : regions_) {
+    Unpoison(r.Base, r.Size);
+    platform::UnmapRegion(r.Base, r.Size);
+  }
   DropPrepared();
 }
 
@@ -30,6 +64,7 @@ void* TBlockSource::Take(size_t bytes) {
     const TRegion own = NextRegion(RoundUp(bytes, platform::kRegionPage));
     regions_.push_back(own);
     mapped_ += own.Size;
+    Poison(own.Base + bytes, own.Size - bytes);
     return own.Base;
   }
   if (bytes > left_) {
@@ -41,10 +76,12 @@ void* TBlockSource::Take(size_t bytes) {
     mapped_ += next.Size;
     cur_ = next.Base;
     left_ = next.Size;
+    Poison(cur_, left_);
   }
-  void* at = cur_;
+  char* at = cur_;
   cur_ += bytes;
   left_ -= bytes;
+  Unpoison(at, bytes);
   return at;
 }
 

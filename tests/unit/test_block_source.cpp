@@ -64,3 +64,13 @@ TEST(BlockSource, RequestBeyondMemoryThrowsAndLeavesSourceUsable) {
 }
 
 }  // namespace
+
+#if defined(__SANITIZE_ADDRESS__)
+// Under AddressSanitizer a write past a block is caught as past a heap block.
+TEST(BlockSourceDeathTest, WritePastABlockIsReported) {
+  TBlockSource source;
+  auto* p = static_cast<volatile char*>(source.Take(100));
+  p[99] = 1;
+  EXPECT_DEATH(p[112] = 1, "use-after-poison|unknown-crash");
+}
+#endif
