@@ -72,6 +72,9 @@ class TBlockSource {
   };
   // A region for Take: a prepared one, else a new one of `size` bytes.
   TRegion NextRegion(size_t size);
+  // NextRegion(size), kept among the regions Take hands out from (all of
+  // it poisoned under AddressSanitizer until handed out).
+  TRegion AddRegion(size_t size);
 
   std::vector<TRegion> regions_;  // handed to Take; only Take changes it
   char* cur_ = nullptr;           // unused rest of the current region

@@ -60,29 +60,31 @@ void* TBlockSource::Take(size_t bytes) {
   if (bytes > kRegion / 4) {
     // A request this large gets a region of its own, and the current one
     // stays current for the blocks that follow.
-    regions_.reserve(regions_.size() + 1);
-    const TRegion own = NextRegion(RoundUp(bytes, platform::kRegionPage));
-    regions_.push_back(own);
-    mapped_ += own.Size;
-    Poison(own.Base + bytes, own.Size - bytes);
+    const TRegion own = AddRegion(RoundUp(bytes, platform::kRegionPage));
+    Unpoison(own.Base, bytes);
     return own.Base;
   }
   if (bytes > left_) {
     // The rest of the current region, smaller than this block, stays
     // unused.
-    regions_.reserve(regions_.size() + 1);
-    const TRegion next = NextRegion(kRegion);
-    regions_.push_back(next);
-    mapped_ += next.Size;
+    const TRegion next = AddRegion(kRegion);
     cur_ = next.Base;
     left_ = next.Size;
-    Poison(cur_, left_);
   }
   char* at = cur_;
   cur_ += bytes;
   left_ -= bytes;
   Unpoison(at, bytes);
   return at;
+}
+
+TBlockSource::TRegion TBlockSource::AddRegion(size_t size) {
+  regions_.reserve(regions_.size() + 1);  // the push below cannot fail
+  const TRegion r = NextRegion(size);
+  regions_.push_back(r);
+  mapped_ += r.Size;
+  Poison(r.Base, r.Size);
+  return r;
 }
 
 TBlockSource::TRegion TBlockSource::NextRegion(size_t size) {
