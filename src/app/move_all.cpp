@@ -54,12 +54,7 @@ void MoveRecords(TDrawing& s, const TMove& m) {
 }  // namespace
 
 void MoveAll(TDrawing& d, TWriteState& w, bool AllEntities, double TargetX, double TargetY,
-             const TEscapeKeySource& escapeKeyDown) {
-  MoveAllCutAt(d, w, AllEntities, TargetX, TargetY, PassCutFor(d), escapeKeyDown);
-}
-
-void MoveAllCutAt(TDrawing& d, TWriteState& w, bool AllEntities, double TargetX, double TargetY,
-                  TPassCut cut, const TEscapeKeySource& escapeKeyDown) {
+             const TEscapeKeySource& escapeKeyDown, const TPathPolicy& policy) {
   const THpPoint& ref = d.HpPoints[1];
   TMove m;
   m.AllEntities = AllEntities;
@@ -67,8 +62,8 @@ void MoveAllCutAt(TDrawing& d, TWriteState& w, bool AllEntities, double TargetX,
   // The offset is rounded to double once; every position gets the same one.
   m.Dx = static_cast<double>(static_cast<long double>(TargetX) - ref.X);
   m.Dy = static_cast<double>(static_cast<long double>(TargetY) - ref.Y);
-  RunPass(m, cut, [&](const TMove& part, bool) { MoveRecords(d, part); });
-  QueueTransformOutput(d, w, m.Check, escapeKeyDown);
+  RunPass(m, PassCutFor(d, policy), [&](const TMove& part, bool) { MoveRecords(d, part); });
+  QueueTransformOutput(d, w, m.Check, escapeKeyDown, policy);
 }
 
 }  // namespace cadxform

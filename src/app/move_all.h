@@ -21,8 +21,8 @@ namespace cadxform {
 // vectors, angles and texts stay; a dimension text is not re-measured.
 // Block references are neither moved nor written.
 //
-// Large drawings are moved on two threads (PassCutFor); the result is the
-// same as on one.
+// Large drawings are moved and written on two threads, as policy says
+// (PassCutFor, TPathPolicy); the result is the same as on one.
 //
 // When a moved position would not be a finite number (beyond the range of
 // doubles), only the line "h#" + kOutOfRangeMessage is queued: no "hd", no
@@ -31,11 +31,7 @@ namespace cadxform {
 // Example: point 1 at (10, 20), target (110, 220): a line (0,0)-(5,5)
 // becomes (100,200)-(105,205).
 void MoveAll(TDrawing& d, TWriteState& w, bool AllEntities, double TargetX, double TargetY,
-             const TEscapeKeySource& escapeKeyDown = TEscapeKeySource());
-
-// MoveAll with the records cut for two threads as cut says (kOneThread: all
-// on this thread), whatever the drawing's size.
-void MoveAllCutAt(TDrawing& d, TWriteState& w, bool AllEntities, double TargetX, double TargetY,
-                  TPassCut cut, const TEscapeKeySource& escapeKeyDown = TEscapeKeySource());
+             const TEscapeKeySource& escapeKeyDown = TEscapeKeySource(),
+             const TPathPolicy& policy = TPathPolicy());
 
 }  // namespace cadxform

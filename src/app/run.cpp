@@ -11,6 +11,7 @@
 #include "cadxform/file_writer.h"
 #include "cadxform/out_buffer.h"
 #include "cadxform/reader.h"
+#include "exchange/reader.h"
 #include "exchange/worker_thread.h"
 
 namespace cadxform {
@@ -21,9 +22,9 @@ namespace {
 
 // Reads the exchange file into d; false only when it exists and could not
 // be read whole (a missing file is no failure: d keeps its defaults).
-bool ReadInput(const TPath& path, TDrawing& d) {
+bool ReadInput(const TPath& path, TDrawing& d, const TPathPolicy& policy) {
   if (!PathExists(path)) return true;
-  return ReadExchangeFile(path, d);
+  return ReadExchangeFile(path, d, policy);
 }
 
 // Writes the output queued in w over the exchange file; false (reported)
@@ -34,10 +35,6 @@ bool WriteOutput(TWriteState& w, const TPath& path, std::FILE* errors) {
   return ok;
 }
 
-// Drawings of fewer entities are released on this thread: giving back
-// their memory takes less time than starting a thread.
-constexpr int32_t kReleaseAsideFrom = 50000;
-
 // Runs the transformation of *d and writes its output through w; false
 // when writing failed. The drawing is released once its output is queued:
 // for a large drawing on a second thread, while this one flushes the output
@@ -45,14 +42,14 @@ constexpr int32_t kReleaseAsideFrom = 50000;
 // milliseconds for a large drawing, and neither needs the other).
 bool TransformAndWrite(const std::vector<std::string>& args, const TPath& path,
                        std::unique_ptr<TDrawing> d, TWriteState& w, std::FILE* errors,
-                       const TEscapeKeySource& escapeKeyDown) {
+                       const TEscapeKeySource& escapeKeyDown, const TPathPolicy& policy) {
   ResetAttrState(w, *d);
   // The output goes to its temporary file while it is produced; should the
   // file not be creatable now, the output is held in memory and the write
   // below tries again.
   BeginExchangeFile(w, path);
-  DispatchCommandLine(args, *d, w, escapeKeyDown);
-  const bool aside = d->Order.Count() >= kReleaseAsideFrom;
+  DispatchCommandLine(args, *d, w, escapeKeyDown, policy);
+  const bool aside = d->Order.Count() >= policy.ReleaseAsideFrom;
   TWorkerThread releaser;  // joined before d goes, whatever happens below
   if (!aside || !releaser.Start([&d] { d.reset(); })) d.reset();
   return WriteOutput(w, path, errors);
@@ -77,17 +74,18 @@ enum TOutcome { ocDone, ocWriteFailed, ocReadFailed, ocOutOfMemory };
 // Reads, transforms and writes. The drawing and the write state live only
 // here, so they are released before any message output is written.
 TOutcome ReadTransformWrite(const std::vector<std::string>& args, const TPath& path,
-                            std::FILE* errors, const TEscapeKeySource& escapeKeyDown) {
+                            std::FILE* errors, const TEscapeKeySource& escapeKeyDown,
+                            const TPathPolicy& policy) {
   try {
     auto d = std::make_unique<TDrawing>();
     // A partial drawing must never come back as a full "hd" output: the
     // host would replace the user's entities with what was read so far.
-    if (!ReadInput(path, *d)) return ocReadFailed;
+    if (!ReadInput(path, *d, policy)) return ocReadFailed;
     // Destroying the write state on the way out of a failure deletes the
     // temporary file of the output begun.
     auto w = std::make_unique<TWriteState>();
-    return TransformAndWrite(args, path, std::move(d), *w, errors, escapeKeyDown) ? ocDone
-                                                                                   : ocWriteFailed;
+    const bool written = TransformAndWrite(args, path, std::move(d), *w, errors, escapeKeyDown, policy);
+    return written ? ocDone : ocWriteFailed;
   } catch (const std::bad_alloc&) {
     return ocOutOfMemory;
   }
@@ -96,17 +94,18 @@ TOutcome ReadTransformWrite(const std::vector<std::string>& args, const TPath& p
 }  // namespace
 
 void DispatchCommandLine(const std::vector<std::string>& args, TDrawing& d, TWriteState& w,
-                         const TEscapeKeySource& escapeKeyDown) {
+                         const TEscapeKeySource& escapeKeyDown, const TPathPolicy& policy) {
   const TCommandLine cl = ParseCommandLine(args);
   if (cl.IsTranslation()) {
-    MoveAll(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, escapeKeyDown);
+    MoveAll(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, escapeKeyDown, policy);
   } else {
-    TwoPointTransform(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2, escapeKeyDown);
+    TwoPointTransform(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2,
+                      escapeKeyDown, policy);
   }
 }
 
 int RunTool(const std::vector<std::string>& args, const TPath& exeDir, std::FILE* errors,
-            const TEscapeKeySource& escapeKeyDown) {
+            const TEscapeKeySource& escapeKeyDown, const TPathPolicy& policy) {
   TPath path;
   try {
     path = exeDir / kExchangeFileName;
@@ -114,7 +113,7 @@ int RunTool(const std::vector<std::string>& args, const TPath& exeDir, std::FILE
     std::fprintf(errors, "cadxform: out of memory at start-up\n");
     return 1;
   }
-  switch (ReadTransformWrite(args, path, errors, escapeKeyDown)) {
+  switch (ReadTransformWrite(args, path, errors, escapeKeyDown, policy)) {
     case ocDone:
       return 0;
     case ocWriteFailed:

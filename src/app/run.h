@@ -11,6 +11,7 @@
 #include "cadxform/emit.h"
 #include "cadxform/write_state.h"
 #include "cadxform/path.h"
+#include "exchange/path_policy.h"
 
 namespace cadxform {
 
@@ -44,13 +45,16 @@ inline constexpr std::string_view kOutOfMemoryMessage =
 // are written. Failures are reported on `errors` as one plain line each,
 // naming the path legibly (PrintPathLine).
 // Returns the exit status: 0, or 1 when memory ran out or reading or
-// writing failed.
+// writing failed. policy decides which steps take a second thread; the
+// output is the same for every policy.
 int RunTool(const std::vector<std::string>& args, const platform::TPath& exeDir, std::FILE* errors,
-            const TEscapeKeySource& escapeKeyDown = TEscapeKeySource());
+            const TEscapeKeySource& escapeKeyDown = TEscapeKeySource(),
+            const TPathPolicy& policy = TPathPolicy());
 
 // Reads the arguments (ParseCommandLine) and runs exactly one transformation
 // of d, queueing its output in w: MoveAll or TwoPointTransform.
 void DispatchCommandLine(const std::vector<std::string>& args, TDrawing& d, TWriteState& w,
-                         const TEscapeKeySource& escapeKeyDown = TEscapeKeySource());
+                         const TEscapeKeySource& escapeKeyDown = TEscapeKeySource(),
+                         const TPathPolicy& policy = TPathPolicy());
 
 }  // namespace cadxform

@@ -14,6 +14,8 @@
 #include "cadxform/emit.h"
 #include "cadxform/out_buffer.h"
 #include "cadxform/write_state.h"
+#include "exchange/emit_range.h"
+#include "exchange/path_policy.h"
 #include "exchange/worker_thread.h"
 
 namespace cadxform {
@@ -40,16 +42,17 @@ class TFiniteCheck {
 };
 
 // Queues the output of a transform that has changed d: "hd" and every
-// entity (EmitAll with no overrides, polling escapeKeyDown), or only the
-// line "h#" + kOutOfRangeMessage when check saw a value that is not finite.
+// entity (EmitAll with no overrides, polling escapeKeyDown, segments as
+// policy says), or only the line "h#" + kOutOfRangeMessage when check saw a
+// value that is not finite.
 inline void QueueTransformOutput(const TDrawing& d, TWriteState& w, const TFiniteCheck& check,
-                                 const TEscapeKeySource& escapeKeyDown) {
+                                 const TEscapeKeySource& escapeKeyDown, const TPathPolicy& policy) {
   if (!check.AllFinite()) {
     AddMessageLine(w.Out, kOutOfRangeMessage);
     return;
   }
   AddOutLine(w.Out, "hd");
-  EmitAll(d, w, TEmitOverrides(), escapeKeyDown);
+  EmitAll(d, w, TEmitOverrides(), escapeKeyDown, nullptr, policy);
 }
 
 // The records of each array that one part of a pass visits: indices
@@ -72,14 +75,12 @@ struct TPassCut {
 };
 inline constexpr TPassCut kOneThread{1, 1};
 
-// Drawings of fewer entities are transformed on one thread: for them a
-// second thread would cost about as much as it saves.
-inline constexpr int32_t kTwoThreadPassFrom = 50000;
-
-// The cut a transform pass over d uses: the arrays halved for two threads
-// from kTwoThreadPassFrom entities on, else kOneThread.
-inline TPassCut PassCutFor(const TDrawing& d) {
-  return d.Order.Count() >= kTwoThreadPassFrom ? TPassCut{1, 2} : kOneThread;
+// The cut a transform pass over d uses under policy: the arrays cut at
+// PassCutNum / PassCutDen for two threads from TwoThreadPassFrom entities
+// on, else kOneThread.
+inline TPassCut PassCutFor(const TDrawing& d, const TPathPolicy& policy) {
+  if (d.Order.Count() < policy.TwoThreadPassFrom) return kOneThread;
+  return TPassCut{policy.PassCutNum, policy.PassCutDen};
 }
 
 // Runs a transform pass, pass(part, second), over the records as cut says:

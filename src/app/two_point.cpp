@@ -201,14 +201,8 @@ void TransformAll(TDrawing& d, TSimilarity& m, TPassCut cut) {
 }  // namespace
 
 void TwoPointTransform(TDrawing& d, TWriteState& w, bool AllEntities, double DestX1, double DestY1,
-                       double DestX2, double DestY2, const TEscapeKeySource& escapeKeyDown) {
-  TwoPointTransformCutAt(d, w, AllEntities, DestX1, DestY1, DestX2, DestY2, PassCutFor(d),
-                         escapeKeyDown);
-}
-
-void TwoPointTransformCutAt(TDrawing& d, TWriteState& w, bool AllEntities, double DestX1,
-                            double DestY1, double DestX2, double DestY2, TPassCut cut,
-                            const TEscapeKeySource& escapeKeyDown) {
+                       double DestX2, double DestY2, const TEscapeKeySource& escapeKeyDown,
+                       const TPathPolicy& policy) {
   const THpPoint& s1 = d.HpPoints[1];
   const THpPoint& s2 = d.HpPoints[2];
   const double destAngle = AngleDeg(Round(ext{DestX2} - DestX1), Round(ext{DestY2} - DestY1));
@@ -231,8 +225,8 @@ void TwoPointTransformCutAt(TDrawing& d, TWriteState& w, bool AllEntities, doubl
   m.Turn = TRotation(m.Theta);
   m.S = Round(ext{destLength} / srcLength);
   m.Scaling = std::fabs(m.S - 1.0) > kNoScaleTol;
-  TransformAll(d, m, cut);
-  QueueTransformOutput(d, w, m.Check, escapeKeyDown);
+  TransformAll(d, m, PassCutFor(d, policy));
+  QueueTransformOutput(d, w, m.Check, escapeKeyDown, policy);
 }
 
 }  // namespace cadxform

@@ -43,8 +43,8 @@ inline constexpr std::string_view kSamePointMessage =
 //     its number list rewritten instead (see RewriteParamText).
 // Block references are neither changed nor written.
 //
-// Large drawings are transformed on two threads (PassCutFor); the result is
-// the same as on one.
+// Large drawings are transformed and written on two threads, as policy says
+// (PassCutFor, TPathPolicy); the result is the same as on one.
 //
 // When a changed value (a position, vector, size, angle, re-measured length
 // or number of a parameter list) would not be a finite number, only the
@@ -56,12 +56,7 @@ inline constexpr std::string_view kSamePointMessage =
 // 6, an arc tilt of 300 becomes 30.
 void TwoPointTransform(TDrawing& d, TWriteState& w, bool AllEntities, double DestX1, double DestY1,
                        double DestX2, double DestY2,
-                       const TEscapeKeySource& escapeKeyDown = TEscapeKeySource());
-
-// TwoPointTransform with the records cut for two threads as cut says
-// (kOneThread: all on this thread), whatever the drawing's size.
-void TwoPointTransformCutAt(TDrawing& d, TWriteState& w, bool AllEntities, double DestX1,
-                            double DestY1, double DestX2, double DestY2, TPassCut cut,
-                            const TEscapeKeySource& escapeKeyDown = TEscapeKeySource());
+                       const TEscapeKeySource& escapeKeyDown = TEscapeKeySource(),
+                       const TPathPolicy& policy = TPathPolicy());
 
 }  // namespace cadxform

@@ -360,7 +360,13 @@ void PrimeRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int3
 
 void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
              const TEscapeKeySource& escapeKeyDown, TProgress* progress) {
-  EmitAllInSegments(d, w, overrides, escapeKeyDown, progress, SegmentSizeFor(d.Order.Count()));
+  EmitAll(d, w, overrides, escapeKeyDown, progress, TPathPolicy());
+}
+
+void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
+             const TEscapeKeySource& escapeKeyDown, TProgress* progress, const TPathPolicy& policy) {
+  EmitAllInSegments(d, w, overrides, escapeKeyDown, progress,
+                    SegmentSizeFor(d.Order.Count(), policy));
 }
 
 }  // namespace cadxform

@@ -9,16 +9,13 @@
 #include "cadxform/drawing.h"
 #include "cadxform/emit.h"
 #include "cadxform/write_state.h"
+#include "exchange/path_policy.h"
 
 namespace cadxform {
 
 // The progress display and the Escape poll run at every position of the
 // input order that is a multiple of this.
 inline constexpr int32_t kPollInterval = 100;
-
-// Drawings of fewer entities are written by one thread: for them a second
-// thread would cost about as much as it saves.
-inline constexpr int32_t kSplitEmissionFrom = 50000;
 
 // What is polled, and the entity count the progress text shows.
 struct TEmitPolls {
@@ -53,17 +50,13 @@ int32_t EmitRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, in
 // attribute lines still go to w.Out: the caller discards them.
 void PrimeRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int32_t from, int32_t to);
 
-// Entities per segment when a large drawing is written on two threads
-// (see EmitAllInSegments): small enough that the two writers finish close
-// together and that the segments held until they are joined cost little
-// memory (a segment's output is 1.5 to 3 MiB), large enough that the
-// attribute-only pass over the other writer's segments and the hand-over
-// cost little time.
-inline constexpr int32_t kSegmentEntities = 32768;
+// The segment size EmitAll writes a drawing of `total` entities in under
+// policy: -1 for one thread.
+int32_t SegmentSizeFor(int32_t total, const TPathPolicy& policy);
 
-// The segment size EmitAll writes a drawing of `total` entities in: -1 for
-// one thread.
-int32_t SegmentSizeFor(int32_t total);
+// EmitAll with the segments of a large drawing sized as policy says.
+void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
+             const TEscapeKeySource& escapeKeyDown, TProgress* progress, const TPathPolicy& policy);
 
 // EmitAll, with the input order cut into segments of `segment` entities
 // that this thread and a second one write in turn, or all on this thread

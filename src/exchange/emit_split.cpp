@@ -239,7 +239,9 @@ int32_t EmitInSegments(const TDrawing& d, TWriteState& w, const TEmitOverrides& 
 
 }  // namespace
 
-int32_t SegmentSizeFor(int32_t total) { return total < kSplitEmissionFrom ? -1 : kSegmentEntities; }
+int32_t SegmentSizeFor(int32_t total, const TPathPolicy& policy) {
+  return total < policy.SplitEmissionFrom ? -1 : policy.SegmentEntities;
+}
 
 void EmitAllInSegments(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
                        const TEscapeKeySource& escapeKeyDown, TProgress* progress, int32_t segment) {

@@ -6,6 +6,7 @@
 
 #include "cadxform/drawing.h"
 #include "cadxform/reader.h"
+#include "exchange/path_policy.h"
 #include "exchange/read_state.h"
 
 namespace cadxform {
@@ -13,5 +14,9 @@ namespace cadxform {
 // Applies one line of the file (without its line end) to d, with r the
 // reader's state from the lines before it.
 void ParseLine(TDrawing& d, TReadState& r, std::string_view line);
+
+// ReadExchangeFile with the read chunk, and whether and in what batches a
+// large file is read on two threads, taken from policy.
+bool ReadExchangeFile(const platform::TPath& path, TDrawing& d, const TPathPolicy& policy);
 
 }  // namespace cadxform

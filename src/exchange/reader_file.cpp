@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "exchange/path_policy.h"
 #include "exchange/reader.h"
 #include "exchange/reader_split.h"
 #include "platform/file_system.h"
@@ -24,10 +25,6 @@ std::string_view TLineAssembler::StripCr(std::string_view raw) {
 
 namespace {
 
-// Bytes read from the file at a time: large enough that the cost of a read
-// call vanishes, small enough to stay in cache-friendly memory.
-constexpr size_t kChunkSize = size_t{1} << 20;
-
 // Closes the file when reading ends, however it ends.
 class TReadFile {
  public:
@@ -46,21 +43,27 @@ class TReadFile {
 }  // namespace
 
 bool ReadExchangeFile(const platform::TPath& path, TDrawing& d) {
+  return ReadExchangeFile(path, d, TPathPolicy());
+}
+
+bool ReadExchangeFile(const platform::TPath& path, TDrawing& d, const TPathPolicy& policy) {
   // Line ends are handled by TLineAssembler, the same way on every platform.
   TReadFile file(path);
   if (file.Handle() == platform::kNoFile) return false;
   try {
-    std::unique_ptr<char[]> chunk(new char[kChunkSize]);
+    const size_t chunkSize = policy.ReadChunk;
+    std::unique_ptr<char[]> chunk(new char[chunkSize]);
     TReadState r(d);
     TLineAssembler lines;
     auto parse = [&](std::string_view line) { ParseLine(d, r, line); };
     for (bool firstChunk = true;; firstChunk = false) {
       size_t got = 0;
-      if (!platform::ReadFromFile(file.Handle(), chunk.get(), kChunkSize, got)) return false;
+      if (!platform::ReadFromFile(file.Handle(), chunk.get(), chunkSize, got)) return false;
       if (got == 0) break;
       // A file larger than one chunk is split into lines by a second thread.
-      if (firstChunk && got == kChunkSize) {
-        const TSplitReadResult res = ReadSplitOnTwoThreads(file.Handle(), chunk.get(), got, d, r);
+      if (firstChunk && got == chunkSize && policy.ReadOnTwoThreads) {
+        const TSplitReadResult res =
+            ReadSplitOnTwoThreads(file.Handle(), chunk.get(), got, d, r, policy);
         if (res != srNoThread) return res == srDone;
       }
       if (!lines.Feed(chunk.get(), got, parse)) return true;  // Ctrl+Z

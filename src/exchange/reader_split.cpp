@@ -14,14 +14,13 @@ namespace cadxform {
 
 namespace {
 
-// Lines per batch, and batches in circulation: every hand-over of a batch
-// may put a thread to sleep and wake it again (on Windows, under Wine at
-// least, each sleep and each wake-up is a round trip to another process),
-// so batches are large and hand-overs rare; the batches are reused, and
-// gone before the output is written. A batch is also handed over once its
-// token bytes reach kBatchBytes, so that long lines do not make it large.
-constexpr int32_t kBatchLines = 4096;
-constexpr size_t kBatchBytes = size_t{1} << 20;
+// Batches in circulation. Every hand-over of a batch may put a thread to
+// sleep and wake it again (on Windows, under Wine at least, each sleep and
+// each wake-up is a round trip to another process), so batches are large
+// (TPathPolicy::BatchLines) and hand-overs rare; the batches are reused,
+// and gone before the output is written. A batch is also handed over once
+// its token bytes reach TPathPolicy::BatchBytes, so that long lines do not
+// make it large.
 constexpr size_t kBatchCount = 4;
 // A splitting thread that found no empty batch sleeps until this many are
 // empty: it usually waits for the applying thread, which then still has
@@ -31,9 +30,6 @@ constexpr size_t kWakeFree = kBatchCount / 2;
 
 // The splitting thread reads the reals of one line in this many.
 constexpr int32_t kReadAheadEvery = 3;
-
-// Bytes the splitting thread reads from the file at a time.
-constexpr size_t kReadSize = size_t{1} << 20;
 
 // Split lines, in file order.
 struct TBatch {
@@ -140,8 +136,9 @@ class TBatchQueue {
 // thread, so an exception on the applying thread never leaves it running.
 class TSplitter {
  public:
-  TSplitter(platform::TFileHandle file, const char* first, size_t got, TBlockSource& memory)
-      : file_(file), first_(first), got_(got), queue_(memory) {}
+  TSplitter(platform::TFileHandle file, const char* first, size_t got, TBlockSource& memory,
+            const TPathPolicy& policy)
+      : file_(file), first_(first), got_(got), policy_(policy), queue_(memory) {}
   TSplitter(const TSplitter&) = delete;
   TSplitter& operator=(const TSplitter&) = delete;
   ~TSplitter() {
@@ -180,17 +177,18 @@ class TSplitter {
       // Reading the numbers of every third line here gives both threads
       // about the same load.
       b->Lines.Add(line, b->Lines.Count() % kReadAheadEvery == 0);
-      if (b->Lines.Count() == kBatchLines || b->Lines.ByteCount() >= kBatchBytes) {
+      if (b->Lines.Count() >= policy_.BatchLines || b->Lines.ByteCount() >= policy_.BatchBytes) {
         queue_.PutFull(b);
         b = queue_.TakeEmpty();
       }
     };
     TLineAssembler lines;
-    std::unique_ptr<char[]> chunk(new char[kReadSize]);
+    const size_t readSize = policy_.ReadChunk;
+    std::unique_ptr<char[]> chunk(new char[readSize]);
     bool more = lines.Feed(first_, got_, onLine);
     while (more && b != nullptr) {
       size_t got = 0;
-      if (!platform::ReadFromFile(file_, chunk.get(), kReadSize, got)) {
+      if (!platform::ReadFromFile(file_, chunk.get(), readSize, got)) {
         readFailed_ = true;
         break;
       }
@@ -206,6 +204,7 @@ class TSplitter {
   platform::TFileHandle file_;
   const char* first_;
   size_t got_;
+  const TPathPolicy& policy_;
   TBatchQueue queue_;
   bool readFailed_ = false;
   TWorkerThread worker_;  // last: stops before the members it uses go
@@ -214,8 +213,8 @@ class TSplitter {
 }  // namespace
 
 TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, const char* first, size_t got,
-                                       TDrawing& d, TReadState& r) {
-  auto splitter = std::make_unique<TSplitter>(file, first, got, d.Memory);
+                                       TDrawing& d, TReadState& r, const TPathPolicy& policy) {
+  auto splitter = std::make_unique<TSplitter>(file, first, got, d.Memory, policy);
   if (!splitter->Start()) return srNoThread;
   while (TBatch* b = splitter->Queue().TakeFull()) {
     const TTokenBatch& lines = b->Lines;

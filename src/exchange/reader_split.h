@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "cadxform/drawing.h"
+#include "exchange/path_policy.h"
 #include "exchange/read_state.h"
 #include "exchange/reader_batch.h"
 #include "exchange/tokenizer.h"
@@ -22,11 +23,12 @@ enum TSplitReadResult { srDone, srReadFailed, srNoThread };
 
 // Reads the file on two threads into d with r, beginning with the `got`
 // bytes at `first`, which are the first bytes of the file, then reading the
-// rest of `file` to its end or a Ctrl+Z line. srReadFailed when a read
+// rest of `file` to its end or a Ctrl+Z line, policy.ReadChunk bytes at a
+// time, in batches of policy.BatchLines lines or policy.BatchBytes bytes. srReadFailed when a read
 // failed (the lines before it were applied); srNoThread when no second
 // thread could be started (nothing was applied: the caller goes on alone).
 // Throws std::bad_alloc (from either thread) when memory runs out.
 TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, const char* first, size_t got,
-                                       TDrawing& d, TReadState& r);
+                                       TDrawing& d, TReadState& r, const TPathPolicy& policy);
 
 }  // namespace cadxform

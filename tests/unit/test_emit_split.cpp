@@ -133,15 +133,16 @@ TEST(EmitSplit, EscapeInEitherWritersSegmentGivesTheOutputOfOnePass) {
 }
 
 TEST(EmitSplit, LargeDrawingsAreWrittenInManySegments) {
-  EXPECT_EQ(SegmentSizeFor(kSplitEmissionFrom - 1), -1);
-  const int32_t segment = SegmentSizeFor(1000000);
+  const TPathPolicy p;
+  EXPECT_EQ(SegmentSizeFor(p.SplitEmissionFrom - 1, p), -1);
+  const int32_t segment = SegmentSizeFor(1000000, p);
   EXPECT_GT(segment, 0);
   EXPECT_LT(segment, 1000000 / 8);
   TDrawing d;
-  AddPolylines(d, 5 * SegmentSizeFor(kSplitEmissionFrom) + 7);
+  AddPolylines(d, 5 * SegmentSizeFor(p.SplitEmissionFrom, p) + 7);
   const TEmitted one = Emit(d, -1);
-  EXPECT_TRUE(Emit(d, SegmentSizeFor(d.Order.Count())) == one);
-  EXPECT_TRUE(Emit(d, SegmentSizeFor(d.Order.Count()), TEmitOverrides(), 0, true) == one);
+  EXPECT_TRUE(Emit(d, SegmentSizeFor(d.Order.Count(), p)) == one);
+  EXPECT_TRUE(Emit(d, SegmentSizeFor(d.Order.Count(), p), TEmitOverrides(), 0, true) == one);
 }
 
 // The queue joins segments in order whatever order they finish in, lets a

@@ -20,6 +20,15 @@ namespace {
 // The cuts tried: everything on the second thread, uneven and even halves.
 const TPassCut kCuts[] = {{0, 1}, {1, 3}, {1, 2}, {2, 3}, {999, 1000}};
 
+// A policy that cuts every drawing's record arrays as cut says.
+TPathPolicy CutEveryDrawing(TPassCut cut) {
+  TPathPolicy p;
+  p.TwoThreadPassFrom = 0;
+  p.PassCutNum = cut.Num;
+  p.PassCutDen = cut.Den;
+  return p;
+}
+
 // Runs the transform the golden case `name` asks for on its input, with
 // the records cut as given; returns the queued output.
 std::string TransformGolden(const std::string& name, TPassCut cut) {
@@ -33,9 +42,10 @@ std::string TransformGolden(const std::string& name, TPassCut cut) {
   TWriteState w;
   ResetAttrState(w, d);
   if (cl.IsTranslation()) {
-    MoveAllCutAt(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, cut);
+    MoveAll(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, {}, CutEveryDrawing(cut));
   } else {
-    TwoPointTransformCutAt(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2, cut);
+    TwoPointTransform(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2, {},
+                      CutEveryDrawing(cut));
   }
   return w.Out.Bytes();
 }
@@ -104,14 +114,14 @@ TEST(TransformCut, FullPrecisionRecordsAreThoseOfOneThread) {
   BuildFullPrecisionDrawing(one);
   TWriteState w1;
   ResetAttrState(w1, one);
-  TwoPointTransformCutAt(one, w1, true, -3.3, 4.4, 97.7, 11.1, kOneThread);
+  TwoPointTransform(one, w1, true, -3.3, 4.4, 97.7, 11.1, {}, CutEveryDrawing(kOneThread));
   for (const TPassCut cut : kCuts) {
     SCOPED_TRACE(std::to_string(cut.Num) + "/" + std::to_string(cut.Den));
     TDrawing two;
     BuildFullPrecisionDrawing(two);
     TWriteState w2;
     ResetAttrState(w2, two);
-    TwoPointTransformCutAt(two, w2, true, -3.3, 4.4, 97.7, 11.1, cut);
+    TwoPointTransform(two, w2, true, -3.3, 4.4, 97.7, 11.1, {}, CutEveryDrawing(cut));
     ExpectSameRecords(one.Lines, two.Lines, "line");
     ExpectSameRecords(one.Arcs, two.Arcs, "arc");
     ExpectSameRecords(one.SoEnts, two.SoEnts, "ring");
