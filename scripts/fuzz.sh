@@ -1,15 +1,47 @@
 #!/usr/bin/env bash
-# Fuzzes the whole tool with libFuzzer for a set time (seconds, default 600).
-# New findings land in fuzz/findings/; keep each as a regression input in
-# fuzz/regressions/ once fixed. Usage: scripts/fuzz.sh [SECONDS]
+# Fuzzes with every libFuzzer target (fuzz/CMakeLists.txt; the binaries
+# build/fuzz/fuzz/fuzz_* of the fuzz preset) for a set time each, one after
+# the other, and fails on the first finding.
+#
+#   scripts/fuzz.sh [SECONDS [WORK [FINDINGS]]]
+#
+# SECONDS per target, default 600. Each target starts from the seed corpus
+# (fuzz/corpus) and every past finding (fuzz/regressions) and keeps the new
+# inputs it finds interesting in WORK/<target> (default build/fuzz/work, kept
+# between runs); its log goes to WORK/<target>.log. Findings land in FINDINGS
+# (default fuzz/findings); keep each as a regression input in
+# fuzz/regressions once fixed. The test command runs this for a minute per
+# target in a fresh WORK under build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-600}"
+work="${2:-build/fuzz/work}"
+findings="${3:-fuzz/findings}"
+
 scripts/setup.sh >/dev/null
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz --target fuzz_exchange
-work="build/fuzz/work"
-mkdir -p "$work/corpus" fuzz/findings
-cp -n fuzz/corpus/* fuzz/regressions/* "$work/corpus/" 2>/dev/null || true
-build/fuzz/fuzz/fuzz_exchange -max_total_time="$seconds" -max_len=65536 -timeout=10 \
-  -artifact_prefix=fuzz/findings/ -print_final_stats=1 "$work/corpus"
+cmake --build --preset fuzz -j "$(nproc)"
+
+targets=()
+for bin in build/fuzz/fuzz/fuzz_*; do
+  case "$bin" in *replay*) continue ;; esac
+  [ -f "$bin" ] && [ -x "$bin" ] && targets+=("$bin")
+done
+[ "${#targets[@]}" -gt 0 ] || { echo "fuzz: no fuzz target in build/fuzz/fuzz" >&2; exit 1; }
+
+mkdir -p "$findings"
+for bin in "${targets[@]}"; do
+  name=$(basename "$bin")
+  mkdir -p "$work/$name"
+  echo "=== fuzz: $name for $seconds s"
+  # -max_len: inputs up to 64 KiB, enough for every line kind many times
+  # over while keeping each run short.
+  if ! "$bin" -max_total_time="$seconds" -max_len=65536 -timeout=10 -artifact_prefix="$findings/" \
+      -print_final_stats=1 "$work/$name" fuzz/corpus fuzz/regressions >"$work/$name.log" 2>&1; then
+    tail -n 60 "$work/$name.log"
+    echo "fuzz: $name found a failing input (in $findings/; log $work/$name.log)" >&2
+    exit 1
+  fi
+  grep -E "^stat::(number_of_executed_units|new_units_added|peak_rss_mb)" "$work/$name.log" | tr '\n' ' '
+  echo
+done

@@ -1,26 +1,56 @@
 #!/usr/bin/env bash
-# Builds and runs every test: native release, native with AddressSanitizer
-# and UndefinedBehaviorSanitizer, and the Windows (i686) build under Wine;
-# then the installed library (examples/recolor built against an installed
-# prefix of each build) and the release package (two builds compared byte
-# for byte).
-# Installs what is missing first. Usage: scripts/test.sh
+# Builds and runs every test, stage by stage:
+#   release   native release build and its tests
+#   asan      native debug build with AddressSanitizer and
+#             UndefinedBehaviorSanitizer and its tests
+#   windows   the Windows (i686) build and its tests under Wine
+#   install   the installed library: examples/recolor built against an
+#             installed prefix of each of the three builds
+#   package   the release package: two builds compared byte for byte
+#   tsan      ThreadSanitizer (clang): the unit tests and the tool on a
+#             drawing large enough for every two-thread path
+#             (scripts/test_threads.sh)
+#   fuzz      the fuzz preset (clang, ASan + UBSan) built and each fuzz
+#             target run for a minute (scripts/fuzz.sh)
+# Installs what is missing first, then runs the stages named (default: all,
+# in this order; install needs the three builds) and prints the time each
+# took. Usage: scripts/test.sh [STAGE...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 export WINEDEBUG=-all
-
 jobs=$(nproc)
-for preset in release asan windows; do
-  echo "=== $preset: configure and build"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$jobs"
-  echo "=== $preset: test"
-  ctest --preset "$preset" -j "$jobs"
+
+build_and_test() {  # build_and_test PRESET
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1" -j "$jobs"
+  ctest --preset "$1" -j "$jobs"
+}
+
+stage() {
+  case "$1" in
+    release | asan | windows) build_and_test "$1" ;;
+    install) scripts/test_install.sh release asan windows ;;
+    package) scripts/check_package.sh ;;
+    tsan) scripts/test_threads.sh ;;
+    fuzz)
+      rm -rf build/fuzz/brief
+      scripts/fuzz.sh 60 build/fuzz/brief build/fuzz/brief/findings
+      ;;
+    *)
+      echo "test.sh: no stage '$1'" >&2
+      exit 2
+      ;;
+  esac
+}
+
+stages=("$@")
+[ "${#stages[@]}" -gt 0 ] || stages=(release asan windows install package tsan fuzz)
+for s in "${stages[@]}"; do
+  echo "=== $s"
+  start=$SECONDS
+  stage "$s"
+  echo "=== $s: passed in $((SECONDS - start)) s"
 done
-echo "=== install: the library package and examples/recolor built on it"
-scripts/test_install.sh release asan windows
-echo "=== package: reproducible build and contents"
-scripts/check_package.sh
-echo "=== all tests passed"
+if [ "$#" -eq 0 ]; then echo "=== all tests passed"; else echo "=== passed: ${stages[*]}"; fi

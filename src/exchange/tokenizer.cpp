@@ -42,6 +42,10 @@ constexpr std::array<TByteClass, 256> MakeClassTable() {
 
 constexpr std::array<TByteClass, 256> kClass = MakeClassTable();
 
+#if !defined(__SSE2__)
+
+// Word-at-a-time byte tests for FirstStop16 where SSE2 is missing.
+
 // High bit set in every byte of w below n (n <= 0x80), possibly also in
 // bytes above the lowest such byte; the test "any byte below n" and the
 // position of the lowest one are exact. Valid for bytes below 0x80.
@@ -56,6 +60,8 @@ constexpr uint64_t BytesEqual(uint64_t w, uint8_t b) { return BytesBelow(w ^ (kO
 constexpr uint64_t SpecialBytes(uint64_t w) {
   return BytesBelow(w, 0x20) | BytesEqual(w, '"') | BytesEqual(w, '=') | (w & kHighBits);
 }
+
+#endif
 
 // Position (0..16) of the first blank or special byte among the 16 bytes at
 // p; 16 when there is none. With SSE2 all 16 are tested at once: as signed

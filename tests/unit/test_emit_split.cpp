@@ -13,6 +13,7 @@
 #include "exchange/emit_range.h"
 #include "exchange/reader.h"
 #include "exchange/segment_queue.h"
+#include "drawing_compare.h"
 #include "store_records.h"
 
 namespace cadxform {
@@ -26,16 +27,23 @@ struct TEmitted {
   std::array<bool, kAttrCount> Pending{};
   std::vector<std::string> Progress;
   int32_t Polls = 0;
-
-  bool operator==(const TEmitted& o) const {
-    return Bytes == o.Bytes && Count == o.Count && Pending == o.Pending && Progress == o.Progress &&
-           Polls == o.Polls && Last.Group == o.Last.Group && Last.Layer == o.Last.Layer &&
-           Last.Color == o.Last.Color && Last.LineType == o.Last.LineType &&
-           Last.LineWidth == o.Last.LineWidth && Last.TextKind == o.Last.TextKind &&
-           Last.Cc == o.Last.Cc && Last.FontName == o.Last.FontName &&
-           Last.PointColor == o.Last.PointColor && Last.SolidColor == o.Last.SolidColor;
-  }
 };
+
+// The first difference between two runs' results, "" when none: the bytes,
+// the line count, every value of the last written attributes, the pending
+// flags, the progress texts and the Escape polls.
+std::string Difference(const TEmitted& a, const TEmitted& b) {
+  if (a.Bytes != b.Bytes) {
+    const auto at = std::mismatch(a.Bytes.begin(), a.Bytes.end(), b.Bytes.begin(), b.Bytes.end());
+    return "bytes differ from offset " + std::to_string(at.first - a.Bytes.begin());
+  }
+  if (a.Count != b.Count) return "line count " + std::to_string(a.Count) + " != " + std::to_string(b.Count);
+  if (std::string last = AttrsDifference(a.Last, b.Last); !last.empty()) return "last written " + last;
+  if (a.Pending != b.Pending) return "pending attribute flags differ";
+  if (a.Progress != b.Progress) return "progress texts differ";
+  if (a.Polls != b.Polls) return "Escape polls " + std::to_string(a.Polls) + " != " + std::to_string(b.Polls);
+  return "";
+}
 
 class TRecorder : public TProgress {
  public:
@@ -97,8 +105,9 @@ TEST(EmitSplit, EverySegmentSizeGivesTheBytesOfOnePass) {
       const TEmitted one = Emit(d, -1, o);
       ASSERT_GT(one.Count, 1) << name;
       for (int32_t segment = 1; segment <= d.Order.Count(); ++segment) {
-        EXPECT_TRUE(Emit(d, segment, o) == one) << name << " segment " << segment;
-        EXPECT_TRUE(Emit(d, segment, o, 0, true) == one) << name << " segment " << segment << " spilled";
+        EXPECT_EQ(Difference(Emit(d, segment, o), one), "") << name << " segment " << segment;
+        EXPECT_EQ(Difference(Emit(d, segment, o, 0, true), one), "")
+            << name << " segment " << segment << " spilled";
       }
     }
   }
@@ -124,9 +133,9 @@ TEST(EmitSplit, EscapeInEitherWritersSegmentGivesTheOutputOfOnePass) {
     const TEmitted one = Emit(d, -1, TEmitOverrides(), escapeAt);
     EXPECT_EQ(one.Polls, escapeAt == 0 ? 5 : std::min(escapeAt, 5));
     for (int32_t segment : {1, 2, 3, 50, 99, 100, 101, 150, 301, 449, 450}) {
-      EXPECT_TRUE(Emit(d, segment, TEmitOverrides(), escapeAt) == one)
+      EXPECT_EQ(Difference(Emit(d, segment, TEmitOverrides(), escapeAt), one), "")
           << "escape at poll " << escapeAt << ", segment " << segment;
-      EXPECT_TRUE(Emit(d, segment, TEmitOverrides(), escapeAt, true) == one)
+      EXPECT_EQ(Difference(Emit(d, segment, TEmitOverrides(), escapeAt, true), one), "")
           << "escape at poll " << escapeAt << ", segment " << segment << " spilled";
     }
   }
@@ -141,8 +150,8 @@ TEST(EmitSplit, LargeDrawingsAreWrittenInManySegments) {
   TDrawing d;
   AddPolylines(d, 5 * SegmentSizeFor(p.SplitEmissionFrom, p) + 7);
   const TEmitted one = Emit(d, -1);
-  EXPECT_TRUE(Emit(d, SegmentSizeFor(d.Order.Count(), p)) == one);
-  EXPECT_TRUE(Emit(d, SegmentSizeFor(d.Order.Count(), p), TEmitOverrides(), 0, true) == one);
+  EXPECT_EQ(Difference(Emit(d, SegmentSizeFor(d.Order.Count(), p)), one), "");
+  EXPECT_EQ(Difference(Emit(d, SegmentSizeFor(d.Order.Count(), p), TEmitOverrides(), 0, true), one), "");
 }
 
 // The queue joins segments in order whatever order they finish in, lets a
