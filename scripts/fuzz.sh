@@ -5,13 +5,13 @@
 #
 #   scripts/fuzz.sh [SECONDS [WORK [FINDINGS]]]
 #
-# SECONDS per target, default 600. Each target starts from the seed corpus
-# (fuzz/corpus) and every past finding (fuzz/regressions) and keeps the new
-# inputs it finds interesting in WORK/<target> (default build/fuzz/work, kept
-# between runs); its log goes to WORK/<target>.log. Findings land in FINDINGS
-# (default fuzz/findings); keep each as a regression input in
-# fuzz/regressions once fixed. The test command runs this for a minute per
-# target in a fresh WORK under build/.
+# SECONDS per target, default 600. Each target fuzz_NAME starts from its seed
+# corpus (fuzz/corpus/NAME) and its past findings (fuzz/regressions/NAME) and
+# keeps the new inputs it finds interesting in WORK/<target> (default
+# build/fuzz/work, kept between runs); its log goes to WORK/<target>.log.
+# Findings land in FINDINGS (default fuzz/findings); keep each as a
+# regression input in fuzz/regressions/NAME once fixed. The test command runs
+# this for a minute per target in a fresh WORK under build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-600}"
@@ -32,12 +32,13 @@ done
 mkdir -p "$findings"
 for bin in "${targets[@]}"; do
   name=$(basename "$bin")
-  mkdir -p "$work/$name"
+  short=${name#fuzz_}
+  mkdir -p "$work/$name" "fuzz/regressions/$short"
   echo "=== fuzz: $name for $seconds s"
   # -max_len: inputs up to 64 KiB, enough for every line kind many times
   # over while keeping each run short.
   if ! "$bin" -max_total_time="$seconds" -max_len=65536 -timeout=10 -artifact_prefix="$findings/" \
-      -print_final_stats=1 "$work/$name" fuzz/corpus fuzz/regressions >"$work/$name.log" 2>&1; then
+      -print_final_stats=1 "$work/$name" "fuzz/corpus/$short" "fuzz/regressions/$short" >"$work/$name.log" 2>&1; then
     tail -n 60 "$work/$name.log"
     echo "fuzz: $name found a failing input (in $findings/; log $work/$name.log)" >&2
     exit 1
