@@ -26,21 +26,31 @@ done
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/cadxform_escape.XXXXXX")
 xvfb_pid=""
-holder_pid=""
+holder_pids=()
 
-# Ends the desktop (its holder stops when the stop file appears; the desktop
-# closes once nothing runs in it), then the X server, each by its own
-# process id, and removes the folder.
+# Waits up to 30 s for FILE to exist.
+wait_for_file() {  # wait_for_file FILE
+  for _ in $(seq 300); do
+    [ -e "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Ends the holders (they stop when the stop file appears; the desktop then
+# closes, as nothing runs in it any more), then the X server, each by its
+# own process id, and removes the folder.
 cleanup() {
-  if [ -n "$holder_pid" ]; then
-    : >"$root/stop"
+  : >"$root/stop"
+  local pid
+  for pid in "${holder_pids[@]}"; do
     for _ in $(seq 300); do
-      kill -0 "$holder_pid" 2>/dev/null || break
+      kill -0 "$pid" 2>/dev/null || break
       sleep 0.1
     done
-    kill "$holder_pid" 2>/dev/null || true
-    wait "$holder_pid" 2>/dev/null || true
-  fi
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
@@ -62,7 +72,11 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ -s "$root/display" ] || { echo "FAIL: Xvfb did not start: $(cat "$root/xvfb.log")"; exit 1; }
-export DISPLAY=":$(head -n 1 "$root/display")"
+display=":$(head -n 1 "$root/display")"
+# Only the commands that need the X server get it: whatever Wine starts for
+# its session (the default desktop's explorer among them) must not, or it
+# would lose its display when the X server goes.
+unset DISPLAY
 
 # The drawings: line entities on layer group 2, layer 3; and the whole
 # output of the translation by (110, 220) of the large one.
@@ -82,11 +96,18 @@ cp "$helper" "$root/escape_key.exe"
 winroot=$(winepath -w "$root" 2>/dev/null)
 desktop="cadxform_escape_$$"
 
+# Keeps Wine's session, started without the X server unless it runs
+# already, alive until cleanup.
+"$runner" "$root/escape_key.exe" hold "$winroot\\session.ready" "$winroot\\stop" 600 >>"$root/wine.log" 2>&1 &
+holder_pids+=($!)
+wait_for_file "$root/session.ready" || { echo "FAIL: Wine did not start"; cat "$root/wine.log"; exit 1; }
+
 # Keeps the desktop, and the key state that lives in it, open between runs.
 # This first start in the desktop creates it and returns when it closes.
-"$runner" explorer "/desktop=$desktop,640x480" "$winroot\\escape_key.exe" hold "$winroot\\stop" 600 \
-  >>"$root/wine.log" 2>&1 &
-holder_pid=$!
+DISPLAY=$display "$runner" explorer "/desktop=$desktop,640x480" \
+  "$winroot\\escape_key.exe" hold "$winroot\\desktop.ready" "$winroot\\stop" 600 >>"$root/wine.log" 2>&1 &
+holder_pids+=($!)
+wait_for_file "$root/desktop.ready" || { echo "FAIL: the Wine desktop did not start"; cat "$root/wine.log"; exit 1; }
 
 # The number after WORD on the first line of FILE ("WORD N", as the batch
 # files write it), or nothing while the file does not hold one.
@@ -111,7 +132,7 @@ run_case() {  # run_case NAME down|up DRAWING
   # Once the desktop exists, explorer returns as soon as the command has
   # started, with status 0 whatever it does: the batch file writes the exit
   # statuses, and its last line tells that it is done.
-  "$runner" explorer "/desktop=$desktop,640x480" cmd /c "$win\\run.bat" >>"$root/wine.log" 2>&1
+  DISPLAY=$display "$runner" explorer "/desktop=$desktop,640x480" cmd /c "$win\\run.bat" >>"$root/wine.log" 2>&1
   for _ in $(seq 1200); do
     [ -n "$(number_in "$dir/status.txt" exit)" ] && return
     sleep 0.1
@@ -139,16 +160,16 @@ check_case() {  # check_case NAME EXPECTED_FILE
 # connection to the X server, so in that order).
 window=""
 for _ in $(seq 300); do
-  window=$(xdotool search --name "^$desktop - Wine desktop\$" 2>/dev/null | head -n 1 || true)
+  window=$(DISPLAY=$display xdotool search --name "^$desktop - Wine desktop\$" 2>/dev/null | head -n 1 || true)
   [ -n "$window" ] && break
   sleep 0.1
 done
 [ -n "$window" ] || { echo "FAIL: no Wine desktop window appeared"; cat "$root/wine.log"; exit 1; }
-xdotool windowfocus "$window" keydown Escape
+DISPLAY=$display xdotool windowfocus "$window" keydown Escape
 
 run_case held_large down large.txt
 run_case held_small down small.txt
-xdotool keyup Escape
+DISPLAY=$display xdotool keyup Escape
 run_case released_large up large.txt
 
 check_case held_large abandoned.txt
