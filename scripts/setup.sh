@@ -18,7 +18,7 @@ need() {  # need PACKAGE: queue it when dpkg does not list it as installed
 
 for pkg in g++ cmake ninja-build libgtest-dev googletest g++-mingw-w64-i686 \
            clang libclang-rt-14-dev libbenchmark-dev wine wine32:i386 python3 locales \
-           xvfb xdotool x11-utils; do
+           xvfb xdotool; do
   need "$pkg"
 done
 
