@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Checks the release package: scripts/package.sh run here and in a copy of
-# the sources in another folder must give a byte-identical executable and
-# zip, and the zip must hold exactly cadxform.exe, the Japanese user guide,
-# the README and SHA256SUMS with matching checksums. Also checks that the
-# README names the version of CMakeLists.txt. Part of scripts/test.sh.
+# the sources in another folder must give a byte-identical executable, debug
+# information file and zip, and the zip must hold exactly cadxform.exe, the
+# Japanese user guide, the README and SHA256SUMS with matching checksums.
+# The packaged executable must carry no debug sections and no symbols but a
+# .gnu_debuglink naming the .debug file beside the zip with its CRC, that
+# file must hold the debug sections, and the executable must still run (one
+# case of the end-to-end tests, under Wine). Also checks that the README
+# names the version of CMakeLists.txt. Part of scripts/test.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +15,7 @@ version=$(sed -n 's/^project(cadxform VERSION \([0-9.]*\) .*/\1/p' CMakeLists.tx
 grep -q "^Version $version\b" README.md || { echo "check_package: README.md does not say 'Version $version'" >&2; exit 1; }
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 zip="dist/cadxform-$version-win32.zip"
+debug="dist/cadxform-$version-win32.debug"
 
 # The second build: the tracked and new files of this tree, in a folder of
 # another name and length.
@@ -23,11 +28,32 @@ git ls-files -z --cached --others --exclude-standard |
 scripts/package.sh build/package >/dev/null
 (cd "$other/second copy" && scripts/package.sh build/elsewhere >/dev/null)
 
-cmp build/package/cadxform.exe "$other/second copy/build/elsewhere/cadxform.exe"
+exe=build/package/stripped/cadxform.exe
+cmp "$exe" "$other/second copy/build/elsewhere/stripped/cadxform.exe"
+cmp "$debug" "$other/second copy/$debug"
 cmp "$zip" "$other/second copy/$zip"
 echo "check_package: two builds in different folders are byte-identical ($(sha256sum < "$zip" | cut -c1-16)...)"
 
-python3 - "$zip" build/package/cadxform.exe docs/ja/manual-ja.txt README.md <<'PY'
+# Debug sections and symbols only in the .debug file; the exe links to it.
+objdump=i686-w64-mingw32-objdump
+sections=$($objdump -h "$exe")
+if grep -q '\.debug_' <<<"$sections"; then
+  echo "check_package: the packaged exe carries debug sections" >&2; exit 1
+fi
+$objdump -t "$exe" | grep -qx 'no symbols' || { echo "check_package: the packaged exe carries symbols" >&2; exit 1; }
+grep -q '\.debug_info' <<<"$($objdump -h "$debug")" || { echo "check_package: $debug holds no debug sections" >&2; exit 1; }
+link=$($objdump -s -j .gnu_debuglink "$exe" | sed -n 's/^ [0-9a-f]* \(\([0-9a-f]\{2,8\} \)*\).*/\1/p' | tr -d ' \n')
+python3 - "$link" "$debug" <<'PY'
+import os, sys, zlib
+link, debug = bytes.fromhex(sys.argv[1]), sys.argv[2]
+name = link[:link.index(b"\0")].decode()
+crc = int.from_bytes(link[-4:], "little")
+assert name == os.path.basename(debug), f".gnu_debuglink names {name}, not {os.path.basename(debug)}"
+assert crc == zlib.crc32(open(debug, "rb").read()), f".gnu_debuglink's CRC {crc:08x} is not that of {debug}"
+print(f"check_package: the exe ({os.path.getsize(sys.argv[2]) // 1024} KiB of debug information aside) links to {name}")
+PY
+
+python3 - "$zip" "$exe" docs/ja/manual-ja.txt README.md <<'PY'
 import hashlib, sys, zipfile
 zip_path, exe, guide, readme = sys.argv[1:]
 z = zipfile.ZipFile(zip_path)
@@ -49,3 +75,13 @@ for marker in ["ProductVersion", "FileDescription", "longPathAware"]:
     assert marker.encode("utf-16-le") in exe_bytes or marker.encode() in exe_bytes, f"no {marker} in the exe"
 print("check_package: the zip holds", ", ".join(names), "with matching checksums")
 PY
+
+# The stripped exe still runs: one end-to-end case under Wine.
+case_dir=tests/golden/two_point_quarter_turn_every_kind
+mkdir "$other/run"
+cp "$exe" "$other/run/cadxform.exe"
+cp "$case_dir/input.txt" "$other/run/ZPH_TEMP.TXT"
+mapfile -t args <"$case_dir/args"
+WINEDEBUG=-all wine "$other/run/cadxform.exe" "${args[@]}"
+cmp "$other/run/ZPH_TEMP.TXT" "$case_dir/expected.txt"
+echo "check_package: the packaged exe gives the expected bytes of $(basename "$case_dir") under Wine"

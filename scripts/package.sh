@@ -5,6 +5,11 @@
 #   manual-ja.txt    the user guide in Japanese (docs/ja/manual-ja.txt)
 #   README.md        the developers' notes in English
 #   SHA256SUMS       the SHA-256 of the three files above
+# The executable is shipped stripped of its symbols and debug information,
+# which go to dist/cadxform-<version>-win32.debug beside the zip, for
+# reading a crash address later; the executable names that file (and its
+# CRC) in its .gnu_debuglink section, so a debugger finds it when it lies
+# beside the executable.
 # The package is reproducible: the same commit, built in any folder, gives
 # the same bytes. The executable has no time stamp or build folder inside,
 # and the zip entries are sorted and dated with the commit time
@@ -24,9 +29,17 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
   -DCMAKE_BUILD_TYPE=Release -DCADXFORM_TESTS=OFF --no-warn-unused-cli >/dev/null
 cmake --build "$build" --target cadxform -j 2 >/dev/null
 
-mkdir -p dist
+mkdir -p dist "$build/stripped"
 zip="dist/cadxform-$version-win32.zip"
-python3 - "$zip" "$epoch" "$build/cadxform.exe" docs/ja/manual-ja.txt README.md <<'PY'
+debug="dist/cadxform-$version-win32.debug"
+exe="$build/stripped/cadxform.exe"
+# objcopy stamps the PE header of what it writes with SOURCE_DATE_EPOCH (the
+# current time when unset): 0, as the linker leaves it (--no-insert-timestamp).
+SOURCE_DATE_EPOCH=0 i686-w64-mingw32-objcopy --only-keep-debug "$build/cadxform.exe" "$debug"
+SOURCE_DATE_EPOCH=0 i686-w64-mingw32-objcopy --strip-all --add-gnu-debuglink="$debug" \
+  "$build/cadxform.exe" "$exe"
+
+python3 - "$zip" "$epoch" "$exe" docs/ja/manual-ja.txt README.md <<'PY'
 import hashlib, sys, time, zipfile
 
 zip_path, epoch, exe, guide, readme = sys.argv[1], int(sys.argv[2]), *sys.argv[3:]
@@ -44,4 +57,4 @@ with zipfile.ZipFile(zip_path, "w") as z:
         info.compress_type = zipfile.ZIP_DEFLATED
         z.writestr(info, data[name], compresslevel=9)
 PY
-echo "package: $zip"
+echo "package: $zip (debug information: $debug)"

@@ -2,7 +2,8 @@
 # Installs what building and testing need on a fresh Debian machine,
 # skipping what is already there: compilers, CMake, Ninja, GoogleTest,
 # the mingw-w64 i686 cross compiler and Wine able to run 32-bit programs,
-# clang with its fuzzer runtime, Google Benchmark.
+# clang with its fuzzer runtime, Google Benchmark, and a virtual X server
+# with a key presser for the Escape key test of the Windows build.
 set -euo pipefail
 
 SUDO=""
@@ -16,7 +17,8 @@ need() {  # need PACKAGE: queue it when dpkg does not list it as installed
 }
 
 for pkg in g++ cmake ninja-build libgtest-dev googletest g++-mingw-w64-i686 \
-           clang libclang-rt-14-dev libbenchmark-dev wine wine32:i386 python3 locales; do
+           clang libclang-rt-14-dev libbenchmark-dev wine wine32:i386 python3 locales \
+           xvfb xdotool; do
   need "$pkg"
 done
 

@@ -534,6 +534,20 @@ void LibraryDigits(double a, TDecimal& d) {
   RoundUpLastDigit(d);
 }
 
+// The largest double, 1.7976931348623157E308, and the three doubles below it
+// round to 1.79769313486232E308, which lies above the largest double and so
+// would read back as out of range (0). For those the 15th digit is rounded
+// toward zero instead, 1.79769313486231E308, below every one of them, so
+// every written number reads back finite. No other 15-digit rounding of a
+// double exceeds the largest double.
+void KeepWithinDoubleRange(TDecimal& d) {
+  static_assert(DBL_MAX_10_EXP == 308, "the digits below are those of the IEEE double's largest value");
+  constexpr char kAboveLargest[] = "179769313486232";
+  if (d.E == DBL_MAX_10_EXP + 1 && d.Count == 15 && std::memcmp(d.Digits, kAboveLargest, 15) == 0) {
+    d.Digits[14] = '1';
+  }
+}
+
 // |v|, computed in an SSE register. (The 32-bit target's C library headers
 // make std::fabs the x87 instruction, a round trip through memory.)
 double Magnitude(double v) {
@@ -604,6 +618,7 @@ char* AppendOtherReal(char* out, double value) {
   }
   TDecimal d;
   LibraryDigits(value, d);
+  KeepWithinDoubleRange(d);
   return AppendDecimal(out, d);
 }
 

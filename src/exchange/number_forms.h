@@ -7,7 +7,9 @@
 // digits, no prefix, at least one digit.
 //   0 -> "0"   10 -> "A"   15 -> "F"   -1 -> "FFFFFFFF"
 // Real form: general format with 15 significant digits, rounded half away
-// from zero, trailing zeros removed. With the value written 0.d1..dn x 10^E:
+// from zero (toward zero where that would exceed the largest double, so
+// every form reads back finite), trailing zeros removed. With the value
+// written 0.d1..dn x 10^E:
 // fixed notation for -3 <= E <= 15, exponent notation otherwise.
 //   12.5 -> "12.5"   1200 -> "1200"   0.0001 -> "0.0001"   0.00001 -> "1E-5"
 //   0.00001234 -> "1.234E-5"   1E15 -> "1E15"   2.5E20 -> "2.5E20"

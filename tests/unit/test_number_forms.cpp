@@ -189,8 +189,6 @@ TEST(RealForm, FullDigitsAndExtremes) {
       {-0.00123456789012345, "-0.00123456789012345"},
       {3.14159265358979323846, "3.14159265358979"},
       {-3.14159265358979323846, "-3.14159265358979"},
-      {DBL_MAX, "1.79769313486232E308"},
-      {-DBL_MAX, "-1.79769313486232E308"},
       {DBL_MIN, "2.2250738585072E-308"},
       {std::numeric_limits<double>::denorm_min(), "4.94065645841247E-324"},
       {-std::numeric_limits<double>::denorm_min(), "-4.94065645841247E-324"},
@@ -201,6 +199,31 @@ TEST(RealForm, FullDigitsAndExtremes) {
       {-std::numeric_limits<double>::quiet_NaN(), "-NAN"},
   };
   for (const auto& c : cases) EXPECT_EQ(RealForm(c.v), c.want) << c.want;
+}
+
+// The largest doubles, whose 15-digit rounding would lie above the largest
+// double, are written with the 15th digit rounded toward zero, and read back
+// finite and within one unit of that digit.
+TEST(RealForm, LargestDoublesReadBackFinite) {
+  const double below1 = std::nextafter(DBL_MAX, 0.0);
+  const double below2 = std::nextafter(below1, 0.0);
+  const double below3 = std::nextafter(below2, 0.0);
+  const double below4 = std::nextafter(below3, 0.0);  // rounds down anyway
+  const struct {
+    double v;
+    const char* want;
+  } cases[] = {
+      {DBL_MAX, "1.79769313486231E308"},  {-DBL_MAX, "-1.79769313486231E308"},
+      {below1, "1.79769313486231E308"},   {below2, "1.79769313486231E308"},
+      {-below3, "-1.79769313486231E308"}, {below4, "1.79769313486231E308"},
+      {1.7976931348623e308, "1.7976931348623E308"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RealForm(c.v), c.want) << std::hexfloat << c.v;
+    const double back = Parse(RealForm(c.v));
+    EXPECT_TRUE(std::isfinite(back) && back != 0) << c.want;
+    EXPECT_LE(std::fabs(back - c.v), std::fabs(c.v) * 1e-14) << c.want;
+  }
 }
 
 // Exact halves at the 16th digit round away from zero, not to even.
