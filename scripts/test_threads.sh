@@ -9,7 +9,10 @@
 #     drawing is released on a second thread (from 50 000 entities): the
 #     translation and the two-point transform, over every entity and over
 #     the first layer group only. Each output must be the release build's
-#     byte for byte.
+#     byte for byte;
+#  3. the differential fuzz target's corpus and past findings replayed
+#     (fuzz_split_replay): small drawings through every two-thread path with
+#     tiny sizes, compared with one thread.
 # Any report of ThreadSanitizer fails the run. Part of scripts/test.sh
 # (stage tsan); builds what it needs. Usage: scripts/test_threads.sh
 set -euo pipefail
@@ -19,7 +22,7 @@ jobs=$(nproc)
 export TSAN_OPTIONS="halt_on_error=1 exitcode=66 second_deadlock_stack=1${TSAN_OPTIONS:+ $TSAN_OPTIONS}"
 
 cmake --preset tsan >/dev/null
-cmake --build --preset tsan -j "$jobs" --target unit_tests cadxform cadxform_gen
+cmake --build --preset tsan -j "$jobs" --target unit_tests cadxform cadxform_gen fuzz_split_replay
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs" --target cadxform
 
@@ -28,6 +31,9 @@ build/tsan/tests/unit_tests --gtest_brief=1
 
 work=build/tsan/threads
 rm -rf "$work"
+
+echo "--- the differential fuzz corpus under ThreadSanitizer"
+build/tsan/fuzz/fuzz_split_replay fuzz/corpus/split fuzz/regressions/split
 mkdir -p "$work"
 drawing=$work/drawing.txt
 build/tsan/bench/cadxform_gen 120000 7 >"$drawing"
@@ -63,3 +69,6 @@ for op in "1 5 7" "3 0 0 10 5"; do
   fi
 done
 rm -rf "$work"
+
+echo "--- the differential fuzz corpus under ThreadSanitizer"
+build/tsan/fuzz/fuzz_split_replay fuzz/corpus/split fuzz/regressions/split
