@@ -1,21 +1,25 @@
 #!/usr/bin/env bash
 # Fuzzes with every libFuzzer target (fuzz/CMakeLists.txt; the binaries
-# build/fuzz/fuzz/fuzz_* of the fuzz preset) for a set time each, one after
+# build/PRESET/fuzz/fuzz_*, PRESET fuzz by default) for a set time each, one
+# after the other, and fails on the first finding.
 # the other, and fails on the first finding.
 #
 #   scripts/fuzz.sh [SECONDS [WORK [FINDINGS]]]
+#   FUZZ_PRESET=fuzz-tsan scripts/fuzz.sh ...   (ThreadSanitizer instead of
+#                                                ASan + UBSan)
 #
 # SECONDS per target, default 600. Each target fuzz_NAME starts from its seed
 # corpus (fuzz/corpus/NAME) and its past findings (fuzz/regressions/NAME) and
 # keeps the new inputs it finds interesting in WORK/<target> (default
-# build/fuzz/work, kept between runs); its log goes to WORK/<target>.log.
+# build/PRESET/work, kept between runs); its log goes to WORK/<target>.log.
 # Findings land in FINDINGS (default fuzz/findings); keep each as a
 # regression input in fuzz/regressions/NAME once fixed. The test command runs
 # this for a minute per target in a fresh WORK under build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-600}"
-work="${2:-build/fuzz/work}"
+preset="${FUZZ_PRESET:-fuzz}"
+work="${2:-build/$preset/work}"
 findings="${3:-fuzz/findings}"
 
 # fuzz_split writes its scratch files under TMPDIR: memory, where there is
@@ -23,15 +27,16 @@ findings="${3:-fuzz/findings}"
 if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 
 scripts/setup.sh >/dev/null
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j "$(nproc)"
+export TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/fuzz/tsan_counters.supp${TSAN_OPTIONS:+ $TSAN_OPTIONS}"
 
 targets=()
-for bin in build/fuzz/fuzz/fuzz_*; do
+for bin in build/$preset/fuzz/fuzz_*; do
   case "$bin" in *replay*) continue ;; esac
   [ -f "$bin" ] && [ -x "$bin" ] && targets+=("$bin")
 done
-[ "${#targets[@]}" -gt 0 ] || { echo "fuzz: no fuzz target in build/fuzz/fuzz" >&2; exit 1; }
+[ "${#targets[@]}" -gt 0 ] || { echo "fuzz: no fuzz target in build/$preset/fuzz" >&2; exit 1; }
 
 mkdir -p "$findings"
 for bin in "${targets[@]}"; do
