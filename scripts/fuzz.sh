@@ -2,7 +2,6 @@
 # Fuzzes with every libFuzzer target (fuzz/CMakeLists.txt; the binaries
 # build/PRESET/fuzz/fuzz_*, PRESET fuzz by default) for a set time each, one
 # after the other, and fails on the first finding.
-# the other, and fails on the first finding.
 #
 #   scripts/fuzz.sh [SECONDS [WORK [FINDINGS]]]
 #   FUZZ_PRESET=fuzz-tsan scripts/fuzz.sh ...   (ThreadSanitizer instead of
