@@ -51,16 +51,13 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 sizes=${BENCH_SIZES:-"10000 100000 1000000 4000000"}
-seed=${BENCH_SEED:-1}
-data=${BENCH_DATA:-${TMPDIR:-/tmp}/cadxform_bench}
 build=$root/build/bench
+source "$root/bench/common.sh"
 
 # --- 1. build ----------------------------------------------------------------
 echo "=== building release binaries in build/bench"
 mkdir -p "$build"
 buildlog=$build/bench_build.log
-# Shows the build output only when a step fails.
-quiet() { "$@" >"$buildlog" 2>&1 || { cat "$buildlog"; exit 1; }; }
 if [ ! -f "$build/CMakeCache.txt" ]; then
   quiet cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCADXFORM_BENCH=ON -DCADXFORM_TESTS=OFF
@@ -88,18 +85,8 @@ else
 fi
 
 # --- 2. drawings ---------------------------------------------------------------
-mkdir -p "$data"
-# Drawings made by other generator sources are not reused.
-genkey=$(cat bench/gen/*.h bench/gen/*.cpp | md5sum | cut -c1-8)
-drawing() { echo "$data/drawing_$1_s${seed}_$genkey.txt"; }
-for n in $sizes; do
-  f=$(drawing "$n")
-  if [ ! -s "$f" ]; then
-    echo "=== generating $n entities -> $f"
-    "$gen" "$n" "$seed" > "$f.part"
-    mv "$f.part" "$f"
-  fi
-done
+# shellcheck disable=SC2086  # the sizes are meant to split
+make_drawings "$gen" $sizes
 
 # --- 3. whole runs ---------------------------------------------------------------
 work=$data/run
@@ -108,11 +95,7 @@ mkdir -p "$work"
 cp "$tool" "$work/cadxform"
 if [ -n "$winexe" ]; then
   cp "$winexe" "$work/cadxform.exe"
-  export WINEDEBUG=-all
-  # A console program waiting for its input keeps the Wine server up; it
-  # ends when its input closes at exit.
-  exec {winekeeper}> >(exec wine cmd.exe >/dev/null 2>&1)
-  sleep 2
+  keep_wine_up
 fi
 
 median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
