@@ -25,11 +25,8 @@ epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || true)}
 build=${1:-build/package}
 
 scripts/setup.sh >/dev/null
-# -g: the release code with line information for the .debug file (debug
-# information changes no instruction).
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O3 -DNDEBUG -g" -DCADXFORM_TESTS=OFF \
-  --no-warn-unused-cli >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DCADXFORM_TESTS=OFF --no-warn-unused-cli >/dev/null
 cmake --build "$build" --target cadxform -j 2 >/dev/null
 
 mkdir -p dist "$build/stripped"
