@@ -35,13 +35,18 @@ inline constexpr unsigned kLockRetryMilliseconds = 2000;
 // anything is already at path or the folder does not allow it.
 TFileHandle CreateNewFile(const TPath& path);
 
-// Opens the existing file at path for reading (others may read and write
-// it meanwhile). kNoFile when there is none or it cannot be opened.
+// Opens the existing regular file at path for reading (others may read and
+// write it meanwhile); a link is followed. kNoFile when there is none, it
+// cannot be opened, or it is no regular file (a FIFO, a device: the open
+// never waits for another process to open its other end).
 TFileHandle OpenForReading(const TPath& path);
 
 // Opens the existing file at path for writing without creating one and
 // without changing it yet, sharing reading and writing with any process
-// that holds it open; kNoFile when there is no file (a folder never opens).
+// that holds it open. Only a regular file with no other name opens: kNoFile
+// when there is no file, or a folder, a FIFO, a device, a symbolic link (or
+// other reparse point) or a file with a second (hard) link is there, so that
+// writing never reaches a file other than the one at path.
 TFileHandle OpenForOverwrite(const TPath& path);
 
 // Reads up to size bytes into data; got receives the count, 0 at the end

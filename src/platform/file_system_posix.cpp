@@ -25,6 +25,26 @@ int OpenRetrying(const char* path, int flags) {
   return fd;
 }
 
+// Opens path with flags | O_NONBLOCK (a FIFO then never waits for its other
+// end) and keeps the descriptor only when it is a regular file of which
+// `accept` approves; blocking reads and writes are restored. -1 otherwise.
+template <class F>
+int OpenRegularFile(const char* path, int flags, F&& accept) {
+  int fd = OpenRetrying(path, flags | O_NONBLOCK);
+  // A regular file under a lease of another process refuses the open
+  // without blocking; it waits for the lease to end like any other open.
+  if (fd < 0 && errno == EWOULDBLOCK) fd = OpenRetrying(path, flags);
+  if (fd < 0) return -1;
+  struct stat st;
+  const int mode = fcntl(fd, F_GETFL);
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !accept(st) || mode < 0 ||
+      fcntl(fd, F_SETFL, mode & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 #ifdef __linux__
 // Size of the windows whose write-back a write starts once it fills them.
 constexpr off_t kWriteBackWindow = off_t{4} << 20;
@@ -53,13 +73,16 @@ TFileHandle CreateNewFile(const TPath& path) {
 }
 
 TFileHandle OpenForReading(const TPath& path) {
-  const int fd = OpenRetrying(path.c_str(), O_RDONLY);
+  const int fd = OpenRegularFile(path.c_str(), O_RDONLY, [](const struct stat&) { return true; });
   return fd < 0 ? kNoFile : fd;
 }
 
 TFileHandle OpenForOverwrite(const TPath& path) {
-  // O_WRONLY fails on a folder (EISDIR); without O_CREAT nothing new appears.
-  const int fd = OpenRetrying(path.c_str(), O_WRONLY);
+  // O_WRONLY fails on a folder (EISDIR); without O_CREAT nothing new appears;
+  // O_NOFOLLOW fails on a symbolic link (ELOOP), and a second name (a hard
+  // link) shows in the link count.
+  const int fd = OpenRegularFile(path.c_str(), O_WRONLY | O_NOFOLLOW,
+                                 [](const struct stat& st) { return st.st_nlink == 1; });
   return fd < 0 ? kNoFile : fd;
 }
 

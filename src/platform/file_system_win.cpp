@@ -65,11 +65,27 @@ bool RetryWhileHeld(const wchar_t* held, F&& attempt) {
   }
 }
 
-// CreateFileW with the usual arguments for a plain file.
-TFileHandle OpenFile(const TPath& path, DWORD access, DWORD share, DWORD disposition) {
+// CreateFileW with the usual arguments for a plain file; `flags` adds to
+// its attributes.
+TFileHandle OpenFile(const TPath& path, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0) {
   return FromHandle(WithSystemPath(path, [&](const wchar_t* p) {
-    return CreateFileW(p, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(p, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
   }));
+}
+
+// Keeps the open file only when it is a file on disk (no pipe, console or
+// other device) of which accept(BY_HANDLE_FILE_INFORMATION) approves;
+// closes it and gives kNoFile otherwise.
+template <class F>
+TFileHandle KeepDiskFile(TFileHandle file, F&& accept) {
+  if (file == kNoFile) return kNoFile;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(ToHandle(file)) == FILE_TYPE_DISK && GetFileInformationByHandle(ToHandle(file), &info) &&
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && accept(info)) {
+    return file;
+  }
+  CloseHandle(ToHandle(file));
+  return kNoFile;
 }
 
 }  // namespace
@@ -77,11 +93,17 @@ TFileHandle OpenFile(const TPath& path, DWORD access, DWORD share, DWORD disposi
 TFileHandle CreateNewFile(const TPath& path) { return OpenFile(path, GENERIC_WRITE, 0, CREATE_NEW); }
 
 TFileHandle OpenForReading(const TPath& path) {
-  return OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  return KeepDiskFile(OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
+                      [](const BY_HANDLE_FILE_INFORMATION&) { return true; });
 }
 
 TFileHandle OpenForOverwrite(const TPath& path) {
-  return OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+  // A symbolic link or junction opens as itself, and shows as a reparse point.
+  const TFileHandle file = OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
+  return KeepDiskFile(file, [](const BY_HANDLE_FILE_INFORMATION& info) {
+    return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && info.nNumberOfLinks == 1;
+  });
 }
 
 bool ReadFromFile(TFileHandle file, char* data, size_t size, size_t& got) {
