@@ -49,6 +49,21 @@ TFileHandle OpenForReading(const TPath& path);
 // writing never reaches a file other than the one at path.
 TFileHandle OpenForOverwrite(const TPath& path);
 
+// Size and time of the last write of an open file.
+struct TFileStamp {
+  uint64_t Size = 0;
+  int64_t WriteTime = 0;  // in the system's own unit
+  bool operator==(const TFileStamp&) const = default;
+};
+
+// The file's stamp now; false on error.
+bool StampOfFile(TFileHandle file, TFileStamp& stamp);
+
+// The file's read and write position: the count of bytes read (or written)
+// so far when every read followed the one before from the start of the
+// file. False on error.
+bool FilePosition(TFileHandle file, uint64_t& position);
+
 // Reads up to size bytes into data; got receives the count, 0 at the end
 // of the file. False on a read error.
 bool ReadFromFile(TFileHandle file, char* data, size_t size, size_t& got);

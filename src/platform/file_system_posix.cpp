@@ -142,6 +142,20 @@ bool PathExists(const TPath& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
+bool StampOfFile(TFileHandle file, TFileStamp& stamp) {
+  struct stat st;
+  if (fstat(static_cast<int>(file), &st) != 0) return false;
+  stamp.Size = static_cast<uint64_t>(st.st_size);
+  stamp.WriteTime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return true;
+}
+
+bool FilePosition(TFileHandle file, uint64_t& position) {
+  const off_t at = lseek(static_cast<int>(file), 0, SEEK_CUR);
+  position = at < 0 ? 0 : static_cast<uint64_t>(at);
+  return at >= 0;
+}
+
 uint32_t CurrentProcessId() { return static_cast<uint32_t>(getpid()); }
 
 }  // namespace cadxform::platform

@@ -106,6 +106,22 @@ TFileHandle OpenForOverwrite(const TPath& path) {
   });
 }
 
+bool StampOfFile(TFileHandle file, TFileStamp& stamp) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(ToHandle(file), &info)) return false;
+  stamp.Size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  stamp.WriteTime = static_cast<int64_t>((uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                         info.ftLastWriteTime.dwLowDateTime);
+  return true;
+}
+
+bool FilePosition(TFileHandle file, uint64_t& position) {
+  LARGE_INTEGER zero{}, at{};
+  const bool ok = SetFilePointerEx(ToHandle(file), zero, &at, FILE_CURRENT) != 0;
+  position = ok ? static_cast<uint64_t>(at.QuadPart) : 0;
+  return ok;
+}
+
 bool ReadFromFile(TFileHandle file, char* data, size_t size, size_t& got) {
   // ReadFile takes a 32-bit count.
   const DWORD step = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
