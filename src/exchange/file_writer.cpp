@@ -21,7 +21,8 @@ namespace {
 constexpr int kTempNameTries = 10;
 
 // Creates a new temporary file in the folder of path, named after it and
-// the process; returns its handle and name, or kNoFile.
+// the process, with the access of the file at path (which it replaces);
+// returns its handle and name, or kNoFile.
 TFileHandle CreateTempBeside(const TPath& path, TPath& tempPath) {
   TPath base = path;
   base += ".tmp" + std::to_string(CurrentProcessId());
@@ -29,7 +30,9 @@ TFileHandle CreateTempBeside(const TPath& path, TPath& tempPath) {
     tempPath = base;
     if (i > 0) tempPath += "-" + std::to_string(i);
     const TFileHandle f = CreateNewFile(tempPath);
-    if (f != kNoFile) return f;
+    if (f == kNoFile) continue;
+    CopyAccessOf(path, f);
+    return f;
   }
   return kNoFile;
 }

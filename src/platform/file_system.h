@@ -64,6 +64,15 @@ bool StampOfFile(TFileHandle file, TFileStamp& stamp);
 // file. False on error.
 bool FilePosition(TFileHandle file, uint64_t& position);
 
+// Gives the newly created `file` the access of the regular file at `from`
+// (a link is followed), which it is to replace: on POSIX its permission
+// bits and, where the process may give a file away (root), its owner and
+// group; on Windows its hidden, system, archive and not-indexed attributes.
+// Does nothing when no regular file is at `from`. What the system refuses
+// (a change of owner by an ordinary user, modes on a FAT volume) is left as
+// created.
+void CopyAccessOf(const TPath& from, TFileHandle file);
+
 // Reads up to size bytes into data; got receives the count, 0 at the end
 // of the file. False on a read error.
 bool ReadFromFile(TFileHandle file, char* data, size_t size, size_t& got);

@@ -156,6 +156,16 @@ bool FilePosition(TFileHandle file, uint64_t& position) {
   return at >= 0;
 }
 
+void CopyAccessOf(const TPath& from, TFileHandle file) {
+  const int fd = static_cast<int>(file);
+  struct stat st;
+  if (stat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  // Owner and group first (a change of owner clears the set-id bits), where
+  // the process may give a file away; the set-id bits only with the owner.
+  const bool sameOwner = fchown(fd, st.st_uid, st.st_gid) == 0;
+  fchmod(fd, st.st_mode & (sameOwner ? 07777 : 0777));
+}
+
 uint32_t CurrentProcessId() { return static_cast<uint32_t>(getpid()); }
 
 }  // namespace cadxform::platform

@@ -122,6 +122,22 @@ bool FilePosition(TFileHandle file, uint64_t& position) {
   return ok;
 }
 
+void CopyAccessOf(const TPath& from, TFileHandle file) {
+  constexpr DWORD kKept =
+      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD attributes = WithSystemPath(from, [](const wchar_t* p) { return GetFileAttributesW(p); });
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0 ||
+      (attributes & kKept) == 0) {
+    return;
+  }
+  // Read-only is not passed on: such a file could not replace the exchange
+  // file, nor be deleted should that fail. Zero times leave the times alone.
+  FILE_BASIC_INFO basic{};
+  basic.FileAttributes = attributes & kKept;
+  SetFileInformationByHandle(ToHandle(file), FileBasicInfo, &basic, sizeof basic);
+}
+
 bool ReadFromFile(TFileHandle file, char* data, size_t size, size_t& got) {
   // ReadFile takes a 32-bit count.
   const DWORD step = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
