@@ -5,7 +5,8 @@
 // host's input or the whole output at every moment. The temporary file gets
 // the exchange file's permission bits (and, run as root, its owner and
 // group; on Windows its hidden, system and archive attributes) when it is
-// created.
+// created; temporary files that runs whose process has ended (killed ones)
+// left beside the exchange file are deleted then.
 //
 // Usage (the run sequence):
 //   BeginExchangeFile(w, path);   // before the transform queues any line

@@ -18,6 +18,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "cadxform/path.h"
 
@@ -115,5 +116,15 @@ bool PathExists(const TPath& path);
 
 // Id of the running process (to name temporary files uniquely).
 uint32_t CurrentProcessId();
+
+// True only when no process of this id runs any more (its temporary files
+// are then left over); false while one may (ids of ended processes are
+// reused, so a live one may be another program).
+bool ProcessHasEnded(uint32_t id);
+
+// The names (without folder) of the entries in folder dir that begin with
+// prefix, in no particular order; none when dir cannot be listed. May throw
+// std::bad_alloc.
+std::vector<TPath> NamesStartingWith(const TPath& dir, const TPath& prefix);
 
 }  // namespace cadxform::platform

@@ -5,10 +5,15 @@
 #ifndef _WIN32
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <string_view>
 
 #include "platform/file_system.h"
 
@@ -167,6 +172,29 @@ void CopyAccessOf(const TPath& from, TFileHandle file) {
 }
 
 uint32_t CurrentProcessId() { return static_cast<uint32_t>(getpid()); }
+
+bool ProcessHasEnded(uint32_t id) {
+  // 0 and negative numbers would address process groups.
+  if (id == 0 || id > static_cast<uint32_t>(INT_MAX)) return false;
+  return kill(static_cast<pid_t>(id), 0) != 0 && errno == ESRCH;
+}
+
+std::vector<TPath> NamesStartingWith(const TPath& dir, const TPath& prefix) {
+  std::vector<TPath> names;
+  DIR* folder = opendir(dir.empty() ? "." : dir.c_str());
+  if (folder == nullptr) return names;
+  const std::string& start = prefix.native();
+  try {
+    while (const dirent* e = readdir(folder)) {
+      if (std::string_view(e->d_name).substr(0, start.size()) == start) names.emplace_back(e->d_name);
+    }
+  } catch (...) {
+    closedir(folder);
+    throw;
+  }
+  closedir(folder);
+  return names;
+}
 
 }  // namespace cadxform::platform
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <new>
+#include <string_view>
 
 #include "platform/file_system.h"
 #include "platform/long_path.h"
@@ -190,6 +191,37 @@ bool PathExists(const TPath& path) {
 }
 
 uint32_t CurrentProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }
+
+bool ProcessHasEnded(uint32_t id) {
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+  if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+  // A process that has ended but is still held open by another keeps its id.
+  DWORD code = 0;
+  const bool ended = GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+  CloseHandle(process);
+  return ended;
+}
+
+std::vector<TPath> NamesStartingWith(const TPath& dir, const TPath& prefix) {
+  std::vector<TPath> names;
+  const TPath pattern = dir / L"*";
+  WIN32_FIND_DATAW found;
+  const HANDLE search = WithSystemPath(pattern, [&](const wchar_t* p) {
+    return FindFirstFileExW(p, FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  });
+  if (search == INVALID_HANDLE_VALUE) return names;
+  const std::wstring& start = prefix.native();
+  try {
+    do {
+      if (std::wstring_view(found.cFileName).substr(0, start.size()) == start) names.emplace_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+  } catch (...) {
+    FindClose(search);
+    throw;
+  }
+  FindClose(search);
+  return names;
+}
 
 }  // namespace cadxform::platform
 

@@ -116,6 +116,10 @@ TEST(Faults, KilledWhileWritingLeavesAWholeFile) {
         << got->size() << " bytes, neither the input (" << input.size() << ") nor the output ("
         << output.size() << "), starting:\n"
         << cadxform::e2e::Printable(*got, 200);
+    // The next run deletes the temporary file the killed one left behind.
+    box.PutExchange("ci 1 2 3\r\n");
+    EXPECT_EQ(box.Run(kMoveArgs).ExitCode, 0);
+    EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
   }
   EXPECT_GT(writesCut, 0) << "no kill landed while the output was being written";
 }

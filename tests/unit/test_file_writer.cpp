@@ -142,6 +142,34 @@ TEST_F(FileWriter, StaleTemporaryFileOfSameNameIsLeftAlone) {
   EXPECT_EQ(ReadBytes(stale), "old");
 }
 
+// Temporary files of runs whose process has ended (killed, say) are deleted
+// by the next write beside them; everything else stays: this run's own
+// names, names of live processes, and anything not exactly of the form.
+TEST_F(FileWriter, DeletesTemporaryFilesOfEndedRuns) {
+  // Above the largest process id of Linux and not a multiple of 4 as every
+  // Windows id is: no process has it.
+  const std::string ended = std::to_string(4194305);
+  const std::string own = std::to_string(CurrentProcessId());
+  const std::string base = "ZPH_TEMP.TXT.tmp";
+  const std::vector<std::string> deleted = {base + ended, base + ended + "-1", base + ended + "-9"};
+  const std::vector<std::string> kept = {
+      base + own + "-1", base + ended + "-10", base + ended + "-0", base + ended + "-", base + ended + "x",
+      base + "0" + ended, base, base + "-" + ended, "OTHER.TXT.tmp" + ended, "ZPH_TEMP.TXT" + ended,
+      base + "99999999999"};
+  for (const auto& name : deleted) WriteBytes(dir_ / name, "stale");
+  for (const auto& name : kept) WriteBytes(dir_ / name, "keep");
+  fs::create_directory(dir_ / (base + ended + "-2"));
+  AddOutLine(W().Out, "hd");
+
+  ASSERT_TRUE(WriteExchangeFile(W(), file_.string()));
+
+  std::vector<std::string> want = kept;
+  want.push_back(base + ended + "-2");
+  want.push_back("ZPH_TEMP.TXT");
+  std::sort(want.begin(), want.end());
+  EXPECT_EQ(Listing(dir_), want);
+}
+
 TEST_F(FileWriter, PathIsDirectory) {
   fs::create_directory(file_);
   WriteBytes(file_ / "inside.txt", "keep");
