@@ -2,7 +2,11 @@
 //
 // The new content always goes to a temporary file beside the exchange file
 // and replaces it only when complete, so the exchange path holds either the
-// host's input or the whole output at every moment.
+// host's input or the whole output at every moment. The temporary file gets
+// the exchange file's permission bits (and, run as root, its owner and
+// group; on Windows its hidden, system and archive attributes) when it is
+// created; temporary files that runs whose process has ended (killed ones)
+// left beside the exchange file are deleted then.
 //
 // Usage (the run sequence):
 //   BeginExchangeFile(w, path);   // before the transform queues any line

@@ -25,10 +25,16 @@ std::string_view TLineAssembler::StripCr(std::string_view raw) {
 
 namespace {
 
-// Closes the file when reading ends, however it ends.
+// Closes the file when reading ends, however it ends; remembers its size
+// and time when it was opened.
 class TReadFile {
  public:
-  explicit TReadFile(const platform::TPath& path) : file_(platform::OpenForReading(path)) {}
+  explicit TReadFile(const platform::TPath& path) : file_(platform::OpenForReading(path)) {
+    if (file_ != platform::kNoFile && !platform::StampOfFile(file_, atOpen_)) {
+      platform::CloseFile(file_);
+      file_ = platform::kNoFile;
+    }
+  }
   ~TReadFile() {
     if (file_ != platform::kNoFile) platform::CloseFile(file_);
   }
@@ -36,8 +42,21 @@ class TReadFile {
   TReadFile& operator=(const TReadFile&) = delete;
   platform::TFileHandle Handle() const { return file_; }
 
+  // True when the reading that ends now took the file as it was when
+  // opened: it still has that size and write time (a file cut short or
+  // grown meanwhile has not), and no more bytes were read than it held
+  // (fewer when a Ctrl+Z line ended the reading). Called once the reads of
+  // both reading threads are over.
+  bool TookWholeFile() const {
+    platform::TFileStamp now;
+    uint64_t read = 0;
+    return platform::StampOfFile(file_, now) && now == atOpen_ && platform::FilePosition(file_, read) &&
+           read <= atOpen_.Size;
+  }
+
  private:
   platform::TFileHandle file_;
+  platform::TFileStamp atOpen_;
 };
 
 }  // namespace
@@ -64,12 +83,12 @@ bool ReadExchangeFile(const platform::TPath& path, TDrawing& d, const TPathPolic
       if (firstChunk && got == chunkSize && policy.ReadOnTwoThreads) {
         const TSplitReadResult res =
             ReadSplitOnTwoThreads(file.Handle(), chunk.get(), got, d, r, policy);
-        if (res != srNoThread) return res == srDone;
+        if (res != srNoThread) return res == srDone && file.TookWholeFile();
       }
-      if (!lines.Feed(chunk.get(), got, parse)) return true;  // Ctrl+Z
+      if (!lines.Feed(chunk.get(), got, parse)) return file.TookWholeFile();  // Ctrl+Z
     }
     lines.Finish(parse);
-    return true;
+    return file.TookWholeFile();
   } catch (const std::bad_alloc&) {
     // Out of memory: the lines parsed so far stay in the drawing.
     return false;

@@ -18,6 +18,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "cadxform/path.h"
 
@@ -35,14 +36,43 @@ inline constexpr unsigned kLockRetryMilliseconds = 2000;
 // anything is already at path or the folder does not allow it.
 TFileHandle CreateNewFile(const TPath& path);
 
-// Opens the existing file at path for reading (others may read and write
-// it meanwhile). kNoFile when there is none or it cannot be opened.
+// Opens the existing regular file at path for reading (others may read and
+// write it meanwhile); a link is followed. kNoFile when there is none, it
+// cannot be opened, or it is no regular file (a FIFO, a device: the open
+// never waits for another process to open its other end).
 TFileHandle OpenForReading(const TPath& path);
 
 // Opens the existing file at path for writing without creating one and
 // without changing it yet, sharing reading and writing with any process
-// that holds it open; kNoFile when there is no file (a folder never opens).
+// that holds it open. Only a regular file with no other name opens: kNoFile
+// when there is no file, or a folder, a FIFO, a device, a symbolic link (or
+// other reparse point) or a file with a second (hard) link is there, so that
+// writing never reaches a file other than the one at path.
 TFileHandle OpenForOverwrite(const TPath& path);
+
+// Size and time of the last write of an open file.
+struct TFileStamp {
+  uint64_t Size = 0;
+  int64_t WriteTime = 0;  // in the system's own unit
+  bool operator==(const TFileStamp&) const = default;
+};
+
+// The file's stamp now; false on error.
+bool StampOfFile(TFileHandle file, TFileStamp& stamp);
+
+// The file's read and write position: the count of bytes read (or written)
+// so far when every read followed the one before from the start of the
+// file. False on error.
+bool FilePosition(TFileHandle file, uint64_t& position);
+
+// Gives the newly created `file` the access of the regular file at `from`
+// (a link is followed), which it is to replace: on POSIX its permission
+// bits and, where the process may give a file away (root), its owner and
+// group; on Windows its hidden, system, archive and not-indexed attributes.
+// Does nothing when no regular file is at `from`. What the system refuses
+// (a change of owner by an ordinary user, modes on a FAT volume) is left as
+// created.
+void CopyAccessOf(const TPath& from, TFileHandle file);
 
 // Reads up to size bytes into data; got receives the count, 0 at the end
 // of the file. False on a read error.
@@ -86,5 +116,15 @@ bool PathExists(const TPath& path);
 
 // Id of the running process (to name temporary files uniquely).
 uint32_t CurrentProcessId();
+
+// True only when no process of this id runs any more (its temporary files
+// are then left over); false while one may (ids of ended processes are
+// reused, so a live one may be another program).
+bool ProcessHasEnded(uint32_t id);
+
+// The names (without folder) of the entries in folder dir that begin with
+// prefix, in no particular order; none when dir cannot be listed. May throw
+// std::bad_alloc.
+std::vector<TPath> NamesStartingWith(const TPath& dir, const TPath& prefix);
 
 }  // namespace cadxform::platform

@@ -5,10 +5,15 @@
 #ifndef _WIN32
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <string_view>
 
 #include "platform/file_system.h"
 
@@ -22,6 +27,26 @@ int OpenRetrying(const char* path, int flags) {
   do {
     fd = open(path, flags | O_CLOEXEC, 0666);
   } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// Opens path with flags | O_NONBLOCK (a FIFO then never waits for its other
+// end) and keeps the descriptor only when it is a regular file of which
+// `accept` approves; blocking reads and writes are restored. -1 otherwise.
+template <class F>
+int OpenRegularFile(const char* path, int flags, F&& accept) {
+  int fd = OpenRetrying(path, flags | O_NONBLOCK);
+  // A regular file under a lease of another process refuses the open
+  // without blocking; it waits for the lease to end like any other open.
+  if (fd < 0 && errno == EWOULDBLOCK) fd = OpenRetrying(path, flags);
+  if (fd < 0) return -1;
+  struct stat st;
+  const int mode = fcntl(fd, F_GETFL);
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !accept(st) || mode < 0 ||
+      fcntl(fd, F_SETFL, mode & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return -1;
+  }
   return fd;
 }
 
@@ -53,13 +78,16 @@ TFileHandle CreateNewFile(const TPath& path) {
 }
 
 TFileHandle OpenForReading(const TPath& path) {
-  const int fd = OpenRetrying(path.c_str(), O_RDONLY);
+  const int fd = OpenRegularFile(path.c_str(), O_RDONLY, [](const struct stat&) { return true; });
   return fd < 0 ? kNoFile : fd;
 }
 
 TFileHandle OpenForOverwrite(const TPath& path) {
-  // O_WRONLY fails on a folder (EISDIR); without O_CREAT nothing new appears.
-  const int fd = OpenRetrying(path.c_str(), O_WRONLY);
+  // O_WRONLY fails on a folder (EISDIR); without O_CREAT nothing new appears;
+  // O_NOFOLLOW fails on a symbolic link (ELOOP), and a second name (a hard
+  // link) shows in the link count.
+  const int fd = OpenRegularFile(path.c_str(), O_WRONLY | O_NOFOLLOW,
+                                 [](const struct stat& st) { return st.st_nlink == 1; });
   return fd < 0 ? kNoFile : fd;
 }
 
@@ -119,7 +147,54 @@ bool PathExists(const TPath& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
+bool StampOfFile(TFileHandle file, TFileStamp& stamp) {
+  struct stat st;
+  if (fstat(static_cast<int>(file), &st) != 0) return false;
+  stamp.Size = static_cast<uint64_t>(st.st_size);
+  stamp.WriteTime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return true;
+}
+
+bool FilePosition(TFileHandle file, uint64_t& position) {
+  const off_t at = lseek(static_cast<int>(file), 0, SEEK_CUR);
+  position = at < 0 ? 0 : static_cast<uint64_t>(at);
+  return at >= 0;
+}
+
+void CopyAccessOf(const TPath& from, TFileHandle file) {
+  const int fd = static_cast<int>(file);
+  struct stat st;
+  if (stat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  // Owner and group first (a change of owner clears the set-id bits), where
+  // the process may give a file away; the set-id bits only with the owner.
+  const bool sameOwner = fchown(fd, st.st_uid, st.st_gid) == 0;
+  fchmod(fd, st.st_mode & (sameOwner ? 07777 : 0777));
+}
+
 uint32_t CurrentProcessId() { return static_cast<uint32_t>(getpid()); }
+
+bool ProcessHasEnded(uint32_t id) {
+  // 0 and negative numbers would address process groups.
+  if (id == 0 || id > static_cast<uint32_t>(INT_MAX)) return false;
+  return kill(static_cast<pid_t>(id), 0) != 0 && errno == ESRCH;
+}
+
+std::vector<TPath> NamesStartingWith(const TPath& dir, const TPath& prefix) {
+  std::vector<TPath> names;
+  DIR* folder = opendir(dir.empty() ? "." : dir.c_str());
+  if (folder == nullptr) return names;
+  const std::string& start = prefix.native();
+  try {
+    while (const dirent* e = readdir(folder)) {
+      if (std::string_view(e->d_name).substr(0, start.size()) == start) names.emplace_back(e->d_name);
+    }
+  } catch (...) {
+    closedir(folder);
+    throw;
+  }
+  closedir(folder);
+  return names;
+}
 
 }  // namespace cadxform::platform
 

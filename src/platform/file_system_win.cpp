@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <new>
+#include <string_view>
 
 #include "platform/file_system.h"
 #include "platform/long_path.h"
@@ -65,11 +66,27 @@ bool RetryWhileHeld(const wchar_t* held, F&& attempt) {
   }
 }
 
-// CreateFileW with the usual arguments for a plain file.
-TFileHandle OpenFile(const TPath& path, DWORD access, DWORD share, DWORD disposition) {
+// CreateFileW with the usual arguments for a plain file; `flags` adds to
+// its attributes.
+TFileHandle OpenFile(const TPath& path, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0) {
   return FromHandle(WithSystemPath(path, [&](const wchar_t* p) {
-    return CreateFileW(p, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(p, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
   }));
+}
+
+// Keeps the open file only when it is a file on disk (no pipe, console or
+// other device) of which accept(BY_HANDLE_FILE_INFORMATION) approves;
+// closes it and gives kNoFile otherwise.
+template <class F>
+TFileHandle KeepDiskFile(TFileHandle file, F&& accept) {
+  if (file == kNoFile) return kNoFile;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(ToHandle(file)) == FILE_TYPE_DISK && GetFileInformationByHandle(ToHandle(file), &info) &&
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && accept(info)) {
+    return file;
+  }
+  CloseHandle(ToHandle(file));
+  return kNoFile;
 }
 
 }  // namespace
@@ -77,11 +94,49 @@ TFileHandle OpenFile(const TPath& path, DWORD access, DWORD share, DWORD disposi
 TFileHandle CreateNewFile(const TPath& path) { return OpenFile(path, GENERIC_WRITE, 0, CREATE_NEW); }
 
 TFileHandle OpenForReading(const TPath& path) {
-  return OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  return KeepDiskFile(OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
+                      [](const BY_HANDLE_FILE_INFORMATION&) { return true; });
 }
 
 TFileHandle OpenForOverwrite(const TPath& path) {
-  return OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+  // A symbolic link or junction opens as itself, and shows as a reparse point.
+  const TFileHandle file = OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
+  return KeepDiskFile(file, [](const BY_HANDLE_FILE_INFORMATION& info) {
+    return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && info.nNumberOfLinks == 1;
+  });
+}
+
+bool StampOfFile(TFileHandle file, TFileStamp& stamp) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(ToHandle(file), &info)) return false;
+  stamp.Size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  stamp.WriteTime = static_cast<int64_t>((uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                         info.ftLastWriteTime.dwLowDateTime);
+  return true;
+}
+
+bool FilePosition(TFileHandle file, uint64_t& position) {
+  LARGE_INTEGER zero{}, at{};
+  const bool ok = SetFilePointerEx(ToHandle(file), zero, &at, FILE_CURRENT) != 0;
+  position = ok ? static_cast<uint64_t>(at.QuadPart) : 0;
+  return ok;
+}
+
+void CopyAccessOf(const TPath& from, TFileHandle file) {
+  constexpr DWORD kKept =
+      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD attributes = WithSystemPath(from, [](const wchar_t* p) { return GetFileAttributesW(p); });
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0 ||
+      (attributes & kKept) == 0) {
+    return;
+  }
+  // Read-only is not passed on: such a file could not replace the exchange
+  // file, nor be deleted should that fail. Zero times leave the times alone.
+  FILE_BASIC_INFO basic{};
+  basic.FileAttributes = attributes & kKept;
+  SetFileInformationByHandle(ToHandle(file), FileBasicInfo, &basic, sizeof basic);
 }
 
 bool ReadFromFile(TFileHandle file, char* data, size_t size, size_t& got) {
@@ -136,6 +191,37 @@ bool PathExists(const TPath& path) {
 }
 
 uint32_t CurrentProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }
+
+bool ProcessHasEnded(uint32_t id) {
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+  if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+  // A process that has ended but is still held open by another keeps its id.
+  DWORD code = 0;
+  const bool ended = GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+  CloseHandle(process);
+  return ended;
+}
+
+std::vector<TPath> NamesStartingWith(const TPath& dir, const TPath& prefix) {
+  std::vector<TPath> names;
+  const TPath pattern = dir / L"*";
+  WIN32_FIND_DATAW found;
+  const HANDLE search = WithSystemPath(pattern, [&](const wchar_t* p) {
+    return FindFirstFileExW(p, FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  });
+  if (search == INVALID_HANDLE_VALUE) return names;
+  const std::wstring& start = prefix.native();
+  try {
+    do {
+      if (std::wstring_view(found.cFileName).substr(0, start.size()) == start) names.emplace_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+  } catch (...) {
+    FindClose(search);
+    throw;
+  }
+  FindClose(search);
+  return names;
+}
 
 }  // namespace cadxform::platform
 

@@ -197,6 +197,21 @@ void TChild::Kill() {
   if (started_ && !ended_) kill(pid_, SIGKILL);
 }
 
+bool TChild::Pause() {
+  if (!started_ || ended_) return false;
+  kill(pid_, SIGSTOP);
+  int status = 0;
+  if (waitpid(pid_, &status, WUNTRACED) != pid_) return false;
+  if (WIFSTOPPED(status)) return true;
+  ended_ = true;
+  status_ = status;
+  return false;
+}
+
+void TChild::Resume() {
+  if (started_ && !ended_) kill(pid_, SIGCONT);
+}
+
 TProcessResult TChild::Wait() {
   TProcessResult r;
   if (!started_) return r;

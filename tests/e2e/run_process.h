@@ -55,6 +55,15 @@ class TChild {
   bool Running();
   // Ends the process at once (SIGKILL; TerminateProcess on Windows).
   void Kill();
+#ifndef _WIN32
+  // The process id.
+  int Id() const { return pid_; }
+  // Stops the process (SIGSTOP) and waits until all its threads have
+  // stopped; false when it ended instead.
+  bool Pause();
+  // Lets a paused process go on (SIGCONT).
+  void Resume();
+#endif
   // Waits for the end and collects exit status and output. Call once.
   TProcessResult Wait();
 

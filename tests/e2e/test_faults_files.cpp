@@ -3,10 +3,17 @@
 // partial or misleading file behind.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include "app/run.h"
 #include "e2e/run_process.h"
 #include "exchange/overwrite_message.h"
 #include "test_args.h"
@@ -137,4 +144,41 @@ TEST(Faults, ReadOnlyFolderNeverPassesTheInputOff) {
     EXPECT_EQ(box.GetExchange(), c.Expected);
     EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
   }
+}
+
+// A FIFO or a device in place of the exchange file is no drawing: reading
+// it fails, and it is replaced by the read-failed message line. Before: a
+// FIFO held the tool in its open for ever, and a link to /dev/null read as
+// an empty drawing (exit status 0, an empty "hd" output).
+TEST(Faults, SpecialFileIsAFailedRead) {
+#ifdef _WIN32
+  GTEST_SKIP() << "FIFOs and links to devices are POSIX only";
+#else
+  const std::string message = "h#" + std::string(cadxform::kReadFailedMessage) + "\r\n";
+  const struct {
+    const char* name;
+    bool fifo;
+  } cases[] = {{"FIFO", true}, {"link to /dev/null", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    cadxform::e2e::TToolSandbox box(TestArgs.at(0), "special");
+    if (c.fifo) {
+      ASSERT_EQ(mkfifo(box.ExchangePath().c_str(), 0666), 0);
+    } else {
+      fs::create_symlink("/dev/null", box.ExchangePath());
+    }
+
+    cadxform::e2e::TChild child = box.Start(kMoveArgs);
+    // A run takes milliseconds; one still going after a minute waits for ever.
+    for (int i = 0; i < 6000 && child.Running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const bool hangs = child.Running();
+    child.Kill();
+    const auto r = child.Wait();
+
+    ASSERT_FALSE(hangs) << "the tool waits for ever";
+    ExpectFailureLines(r, box, {"cannot read"});
+    EXPECT_EQ(box.GetExchange(), message);
+    EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
+  }
+#endif
 }

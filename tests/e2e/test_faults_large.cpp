@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <thread>
@@ -115,8 +116,71 @@ TEST(Faults, KilledWhileWritingLeavesAWholeFile) {
         << got->size() << " bytes, neither the input (" << input.size() << ") nor the output ("
         << output.size() << "), starting:\n"
         << cadxform::e2e::Printable(*got, 200);
+    // The next run deletes the temporary file the killed one left behind.
+    box.PutExchange("ci 1 2 3\r\n");
+    EXPECT_EQ(box.Run(kMoveArgs).ExitCode, 0);
+    EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
   }
   EXPECT_GT(writesCut, 0) << "no kill landed while the output was being written";
+}
+
+#ifndef _WIN32
+// The read position of the process `id` in `file` (from /proc), if it has
+// the file open.
+std::optional<uint64_t> ReadPosition(int id, const fs::path& file) {
+  const fs::path proc = "/proc/" + std::to_string(id);
+  std::error_code ec;
+  for (const auto& fd : fs::directory_iterator(proc / "fd", ec)) {
+    if (fs::read_symlink(fd.path(), ec) != file) continue;
+    std::ifstream info(proc / "fdinfo" / fd.path().filename());
+    std::string key;
+    uint64_t pos = 0;
+    if (info >> key >> pos && key == "pos:") return pos;
+  }
+  return std::nullopt;
+}
+#endif
+
+// A file cut short while it is read (here to a third, as another program
+// might) is a failed read: the tool, paused after its first read and
+// before the end, finds the file changed at the end and writes the
+// read-failed message line. Before: the lines read until then came back as
+// a complete "hd" output with exit status 0.
+TEST(Faults, FileCutShortWhileReadIsAFailedRead) {
+#ifdef _WIN32
+  GTEST_SKIP() << "pausing the tool in the middle of its reading needs POSIX signals and /proc";
+#else
+  const std::string input = LargeDrawing(FAULTS_ASAN ? 4u << 20 : 16u << 20);
+  const std::string message = "h#" + std::string(cadxform::kReadFailedMessage) + "\r\n";
+  bool cut = false;
+  // A run that ends before it could be paused is tried again.
+  for (int attempt = 0; attempt < 5 && !cut; ++attempt) {
+    cadxform::e2e::TToolSandbox box(TestArgs.at(0), "cut_short");
+    box.PutExchange(input);
+    const fs::path exchange = fs::canonical(box.ExchangePath());
+    cadxform::e2e::TChild child = box.Start(kMoveArgs);
+    ASSERT_TRUE(child.Started());
+    while (child.Running() && ReadPosition(child.Id(), exchange).value_or(0) == 0)
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
+    if (!child.Pause()) continue;
+    const uint64_t at = ReadPosition(child.Id(), exchange).value_or(0);
+    if (at == 0 || at >= input.size()) {
+      child.Resume();
+      child.Wait();
+      continue;
+    }
+    fs::resize_file(box.ExchangePath(), input.size() / 3);
+    child.Resume();
+    const auto r = child.Wait();
+    cut = true;
+
+    EXPECT_EQ(r.ExitCode, 1) << r.Stderr;
+    EXPECT_NE(r.Stderr.find("cannot read"), std::string::npos) << r.Stderr;
+    EXPECT_EQ(box.GetExchange(), message) << "paused at byte " << at;
+    EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
+  }
+  EXPECT_TRUE(cut) << "no run could be paused while it read";
+#endif
 }
 
 // Memory running out at any point of a run, swept over address-space

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,6 +22,8 @@
 #include <unistd.h>
 
 #include <csignal>
+#else
+#include <windows.h>
 #endif
 
 namespace {
@@ -137,6 +140,34 @@ TEST_F(FileWriter, StaleTemporaryFileOfSameNameIsLeftAlone) {
   ASSERT_TRUE(WriteExchangeFile(W(), file_.string()));
   EXPECT_EQ(ReadBytes(file_), "hd\r\n");
   EXPECT_EQ(ReadBytes(stale), "old");
+}
+
+// Temporary files of runs whose process has ended (killed, say) are deleted
+// by the next write beside them; everything else stays: this run's own
+// names, names of live processes, and anything not exactly of the form.
+TEST_F(FileWriter, DeletesTemporaryFilesOfEndedRuns) {
+  // Above the largest process id of Linux and not a multiple of 4 as every
+  // Windows id is: no process has it.
+  const std::string ended = std::to_string(4194305);
+  const std::string own = std::to_string(CurrentProcessId());
+  const std::string base = "ZPH_TEMP.TXT.tmp";
+  const std::vector<std::string> deleted = {base + ended, base + ended + "-1", base + ended + "-9"};
+  const std::vector<std::string> kept = {
+      base + own + "-1", base + ended + "-10", base + ended + "-0", base + ended + "-", base + ended + "x",
+      base + "0" + ended, base, base + "-" + ended, "OTHER.TXT.tmp" + ended, "ZPH_TEMP.TXT" + ended,
+      base + "99999999999"};
+  for (const auto& name : deleted) WriteBytes(dir_ / name, "stale");
+  for (const auto& name : kept) WriteBytes(dir_ / name, "keep");
+  fs::create_directory(dir_ / (base + ended + "-2"));
+  AddOutLine(W().Out, "hd");
+
+  ASSERT_TRUE(WriteExchangeFile(W(), file_.string()));
+
+  std::vector<std::string> want = kept;
+  want.push_back(base + ended + "-2");
+  want.push_back("ZPH_TEMP.TXT");
+  std::sort(want.begin(), want.end());
+  EXPECT_EQ(Listing(dir_), want);
 }
 
 TEST_F(FileWriter, PathIsDirectory) {
@@ -293,6 +324,40 @@ TEST_F(FileWriter, UnwritableFolderKeepsInput) {
   EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"});
 }
 
+// The replacement keeps the permission bits of the file it replaces (a
+// private drawing stays private whatever the umask) and, run as root, its
+// owner and group.
+TEST_F(FileWriter, ReplacementKeepsModeAndOwner) {
+  const bool root = geteuid() == 0;
+  for (const mode_t mode : {0600, 0640, 0444, 0664}) {
+    char octal[8];
+    std::snprintf(octal, sizeof octal, "%04o", static_cast<unsigned>(mode));
+    SCOPED_TRACE(std::string("mode ") + octal);
+    for (const bool begun : {false, true}) {
+      Fresh();
+      WriteBytes(file_, "input\r\n");
+      ASSERT_EQ(chmod(file_.c_str(), mode), 0);
+      if (root) {
+        ASSERT_EQ(chown(file_.c_str(), 65534, 65534), 0);
+      }
+      if (begun) {
+        ASSERT_TRUE(BeginExchangeFile(W(), file_.string()));
+      }
+      AddOutLine(W().Out, "hd");
+
+      ASSERT_TRUE(WriteExchangeFile(W(), file_.string()));
+
+      struct stat st {};
+      ASSERT_EQ(stat(file_.c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 07777, mode) << (begun ? "begun" : "at the end");
+      if (root) {
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+      }
+    }
+  }
+}
+
 // A write that fails half-way (here: the file size limit) leaves neither the
 // partial output nor the input, which the host would take for the result.
 TEST_F(FileWriter, FailedWriteRemovesBothFiles) {
@@ -302,6 +367,20 @@ TEST_F(FileWriter, FailedWriteRemovesBothFiles) {
   WithSmallFileLimit([&] { ok = WriteExchangeFile(W(), file_.string()); });
   EXPECT_FALSE(ok);
   EXPECT_TRUE(Listing(dir_).empty());
+}
+#else
+// The replacement keeps the hidden attribute of the file it replaces.
+TEST_F(FileWriter, ReplacementKeepsHiddenAttribute) {
+  WriteBytes(file_, "input\r\n");
+  ASSERT_TRUE(SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  if ((GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_HIDDEN) == 0)
+    GTEST_SKIP() << "this file system keeps no hidden attribute";
+  AddOutLine(W().Out, "hd");
+
+  ASSERT_TRUE(WriteExchangeFile(W(), file_.string()));
+
+  EXPECT_EQ(ReadBytes(file_), "hd\r\n");
+  EXPECT_NE(GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
 }
 #endif
 
