@@ -59,21 +59,25 @@ TPathPolicy TinyPolicy(const uint8_t* k) {
   return p;
 }
 
-// A scratch folder of this process (fuzzing jobs run side by side), made
-// once.
+// A scratch folder of this process (fuzzing jobs run side by side), with
+// the two run folders inside; made on first use, removed at exit.
+struct TScratch {
+  fs::path Dir;
+  TScratch()
+      : Dir(fs::temp_directory_path() /
+            ("cadxform_fuzz_split_" + std::to_string(cadxform::platform::CurrentProcessId()))) {
+    fs::create_directories(Dir / "one");
+    fs::create_directories(Dir / "two");
+  }
+  ~TScratch() {
+    std::error_code ignored;
+    fs::remove_all(Dir, ignored);
+  }
+};
+
 const fs::path& ScratchDir() {
-  static const fs::path dir = [] {
-    const std::string name = "cadxform_fuzz_split_" + std::to_string(cadxform::platform::CurrentProcessId());
-    fs::path p = fs::temp_directory_path() / name;
-    fs::create_directories(p / "one");
-    fs::create_directories(p / "two");
-    std::atexit([] {
-      std::error_code ignored;
-      fs::remove_all(ScratchDir(), ignored);
-    });
-    return p;
-  }();
-  return dir;
+  static const TScratch scratch;
+  return scratch.Dir;
 }
 
 void WriteFile(const fs::path& path, std::string_view bytes) {
