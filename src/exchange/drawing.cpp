@@ -1,5 +1,7 @@
 #include "cadxform/drawing.h"
 
+#include "exchange/record_kinds.h"
+
 namespace cadxform {
 
 TDrawing::TDrawing() {
@@ -19,10 +21,9 @@ void AddOrder(TDrawing& d, int32_t kind, int32_t index) {
 }
 
 int64_t TotalEntityCount(const TDrawing& d) {
-  return int64_t{d.Lines.Count()} + d.Circles.Count() + d.Arcs.Count() + d.Texts.Count() +
-         d.Points.Count() + d.Marks.Count() + d.Dims.Count() + d.Blocks.Count() +
-         d.Solids2.Count() + d.Solids3.Count() + d.Solids4.Count() + d.ScEnts.Count() +
-         d.SeEnts.Count() + d.SoEnts.Count() + d.SgEnts.Count();
+  int64_t n = 0;
+  ForEachKind(d, [&](TEntKind, const auto& records) { n += records.Count(); });
+  return n;
 }
 
 }  // namespace cadxform
