@@ -3,6 +3,8 @@
 #   release   native release build and its tests
 #   asan      native debug build with AddressSanitizer and
 #             UndefinedBehaviorSanitizer and its tests
+#   portable  the asan build again with the portable code in place of the
+#             SSE2 and 128-bit integer paths, and its tests
 #   windows   the Windows (i686) build and its tests under Wine
 #   install   the installed library: examples/recolor built against an
 #             installed prefix of each of the three builds
@@ -30,7 +32,7 @@ build_and_test() {  # build_and_test PRESET
 
 stage() {
   case "$1" in
-    release | asan | windows) build_and_test "$1" ;;
+    release | asan | portable | windows) build_and_test "$1" ;;
     install) scripts/test_install.sh release asan windows ;;
     package) scripts/check_package.sh ;;
     tsan) scripts/test_threads.sh ;;
@@ -46,7 +48,7 @@ stage() {
 }
 
 stages=("$@")
-[ "${#stages[@]}" -gt 0 ] || stages=(release asan windows install package tsan fuzz)
+[ "${#stages[@]}" -gt 0 ] || stages=(release asan portable windows install package tsan fuzz)
 for s in "${stages[@]}"; do
   echo "=== $s"
   start=$SECONDS

@@ -17,7 +17,9 @@
 #include <cstring>
 #include <string_view>
 
-#if defined(__SSE2__)
+#include "numeric/cpu_paths.h"
+
+#if CADXFORM_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -58,7 +60,7 @@ inline void CopyUpTo16(char* dst, const char* src, size_t n) {
 
 // Copies the 16 bytes at src to dst: one SSE2 register, or two words.
 inline void Copy16(char* dst, const char* src) {
-#if defined(__SSE2__)
+#if CADXFORM_SSE2
   _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_loadu_si128(reinterpret_cast<const __m128i*>(src)));
 #else
   uint64_t a;

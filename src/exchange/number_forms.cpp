@@ -85,10 +85,10 @@ int DecimalExponent(double a) {
   return E + static_cast<int>(bits >= std::bit_cast<uint64_t>(kDecade[E + 4]));
 }
 
-#if defined(__SIZEOF_INT128__) || FLT_EVAL_METHOD != 0
+#if CADXFORM_INT128 || FLT_EVAL_METHOD != 0 || defined(CADXFORM_PORTABLE)
 // m * 10^s (m < 2^53, s <= 19) shifted right by n (3 <= n <= 65): returns
 // the bits from n up (they fit in 64 bits) and sets `half` to bit n - 1.
-#if defined(__SIZEOF_INT128__)
+#if CADXFORM_INT128
 // GCC's 128-bit integer (64-bit targets): one multiplication.
 __extension__ typedef unsigned __int128 TU128;
 
@@ -210,7 +210,7 @@ void FixedRangeHalves(double a, int& E, uint32_t& high, uint32_t& low) {
 }
 #endif
 
-#if !defined(__SSE2__)
+#if !CADXFORM_SSE2
 // The eight decimal digits of v < 10^8 (leading zeros included) as ASCII
 // bytes in one 64-bit word, the first digit in the lowest byte, so that
 // storing the word little-endian writes them in reading order. Splits into
@@ -250,7 +250,7 @@ inline void StoreWord(char* p, uint64_t w) {
   }
 }
 
-#if !defined(__SSE2__)
+#if !CADXFORM_SSE2
 // Number of '0' bytes at the high end of a word of ASCII digits.
 inline int HighZeroDigits(uint64_t digits) {
   const uint64_t other = digits ^ 0x3030303030303030u;  // 0 where a '0' is
@@ -258,7 +258,7 @@ inline int HighZeroDigits(uint64_t digits) {
 }
 #endif
 
-#if defined(__SSE2__)
+#if CADXFORM_SSE2
 // The eight decimal digits of a < 10^8 and of b < 10^8 (leading zeros
 // included) as ASCII bytes, a's in lanes 0..7 and b's in lanes 8..15, the
 // first digit lowest. In SSE2 lanes, without 64-bit integer arithmetic:
@@ -340,7 +340,7 @@ char* TryShortDecimal(char* out, double a) {
   const auto whole = static_cast<uint32_t>(static_cast<int32_t>((n + 0.5) * 1e-7));
   const auto nLow = static_cast<uint32_t>(std::bit_cast<uint64_t>(biased));
   const uint32_t fraction = nLow - whole * static_cast<uint32_t>(kShortUnits);
-#if defined(__SSE2__)
+#if CADXFORM_SSE2
   // The whole part's eight digits, then the fraction's, whose first is
   // always '0' and becomes the point.
   const __m128i both = _mm_sub_epi8(SixteenDigits(whole, fraction), _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, '0' - '.', 0, 0, 0, 0, 0, 0, 0));
@@ -377,7 +377,7 @@ char* TryShortDecimal(char* out, double a) {
 #endif
 }
 
-#if defined(__SSE2__)
+#if CADXFORM_SSE2
 // Writes the 15 rounded digits d1..d15 (in lanes 1..15 of digits, lane 0
 // '0') of the value 0.d1..d15 x 10^E, -3 <= E <= 15, in fixed notation
 // without trailing zeros; returns the end. Stores 16 bytes at a time: bytes
@@ -422,7 +422,7 @@ char* AppendFixedRange(char* out, double a) {
     std::memcpy(out, "1E15", 4);
     return out + 4;
   }
-#if defined(__SSE2__)
+#if CADXFORM_SSE2
   return WriteFixedDigits(out, SixteenDigits(high, low), E);
 #else
   // The 15 digits as 16 bytes lo, hi (the last byte 0): d1..d7 from the

@@ -8,7 +8,7 @@
 #include "exchange/byte_copy.h"
 #include "numeric/word_bits.h"
 
-#if defined(__SSE2__)
+#if CADXFORM_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -42,7 +42,7 @@ constexpr std::array<TByteClass, 256> MakeClassTable() {
 
 constexpr std::array<TByteClass, 256> kClass = MakeClassTable();
 
-#if !defined(__SSE2__)
+#if !CADXFORM_SSE2
 
 // Word-at-a-time byte tests for FirstStop16 where SSE2 is missing.
 
@@ -68,7 +68,7 @@ constexpr uint64_t SpecialBytes(uint64_t w) {
 // bytes, 0x80..0xFF are negative, so "below 0x21" takes them along with
 // blanks, tabs and control bytes. Otherwise two words.
 int FirstStop16(const char* p) {
-#if defined(__SSE2__)
+#if CADXFORM_SSE2
   const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
   const __m128i stops = _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x21)),
                                      _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
@@ -135,7 +135,7 @@ void TTokenLine::Reserve(size_t size) {
 
 namespace {
 
-#if defined(__SSE2__)
+#if CADXFORM_SSE2
 
 // Lines shorter than this are split by SplitShortPlain.
 constexpr size_t kShortLine = 64;
@@ -243,7 +243,7 @@ bool SplitPlain(std::string_view line, char* b, Off base, TTokenSpan<Off>* spans
   const uint64_t padding = kOnes * ' ';
   std::memcpy(b + n, &padding, 8);
   std::memcpy(b + n + 8, &padding, 8);
-#if defined(__SSE2__)
+#if CADXFORM_SSE2
   if (n < kShortLine) return SplitShortPlain(line.data(), b, n, base, spans, count);
 #endif
   auto at = [base](size_t i) { return static_cast<Off>(base + i); };

@@ -18,7 +18,9 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
+#include "numeric/cpu_paths.h"
+
+#if CADXFORM_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -48,7 +50,7 @@ inline uint64_t LoadWord(const char* p) {
 // the line reader would pay a library call each, and the 32-bit target's C
 // library searches byte by byte.
 inline const char* FindByte(const char* p, size_t size, char c) {
-#if defined(__SSE2__)
+#if CADXFORM_SSE2
   const __m128i wanted = _mm_set1_epi8(c);
   for (; size >= 16; p += 16, size -= 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -66,7 +68,7 @@ inline const char* FindByte(const char* p, size_t size, char c) {
 
 // First byte equal to a or b among the size bytes at p, or nullptr.
 inline const char* FindEitherByte(const char* p, size_t size, char a, char b) {
-#if defined(__SSE2__)
+#if CADXFORM_SSE2
   const __m128i wantA = _mm_set1_epi8(a);
   const __m128i wantB = _mm_set1_epi8(b);
   for (; size >= 16; p += 16, size -= 16) {
@@ -82,7 +84,7 @@ inline const char* FindEitherByte(const char* p, size_t size, char a, char b) {
   return nullptr;
 }
 
-#if defined(__SSE2__)
+#if CADXFORM_SSE2
 // Sixteen bytes 0xFF, then sixteen 0: the 16 bytes from kOnesThenZeros +
 // 16 - k have 0xFF in lanes 0..k-1 (k = 0..16) and 0 above.
 alignas(16) inline constexpr unsigned char kOnesThenZeros[32] = {
@@ -124,7 +126,7 @@ inline constexpr uint64_t kTwo84Bits = 0x4530000000000000u;
 
 // The double whose stored bits are the 32-bit words high and low.
 inline double DoubleFromWords(uint32_t high, uint32_t low) {
-#if defined(__SSE2__)
+#if CADXFORM_SSE2
   // Joined in an SSE register: two 32-bit stores read back as one 64-bit
   // value, which is what the compiler makes of the plain code on the 32-bit
   // target, stall the load.
