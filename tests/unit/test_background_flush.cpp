@@ -41,7 +41,7 @@ int WriteThrough(TBackgroundFlush& flush, const fs::path& path, int windows) {
 }
 
 TEST(BackgroundFlush, FlushesFullWindowsOnlyAndKeepsTheBytes) {
-  const fs::path dir = fs::temp_directory_path() / "cadxform_background_flush";
+  const fs::path dir = fs::temp_directory_path() / ("cadxform_background_flush_" + std::to_string(cadxform::platform::CurrentProcessId()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   TBackgroundFlush flush(true);

@@ -17,6 +17,7 @@
 #include "exchange/reader_file.h"
 #include "cadxform/drawing.h"
 #include "exchange/read_state.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -790,7 +791,7 @@ class ReaderFileTest : public ReaderTest {
     ReaderTest::TearDown();
   }
   std::string Write(const std::string& bytes) {
-    path_ = (std::filesystem::temp_directory_path() / "cadxform_test_reader.txt").string();
+    path_ = (std::filesystem::temp_directory_path() / ("cadxform_test_reader_" + std::to_string(cadxform::platform::CurrentProcessId()) + ".txt")).string();
     std::ofstream(path_, std::ios::binary) << bytes;
     return path_;
   }

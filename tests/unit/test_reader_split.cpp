@@ -12,6 +12,7 @@
 #include "drawing_compare.h"
 #include "exchange/reader.h"
 #include "exchange/reader_file.h"
+#include "platform/file_system.h"
 
 namespace cadxform {
 namespace {
@@ -56,7 +57,7 @@ TEST(ReaderSplit, LargeFilesReadAsLineByLine) {
       {"lone CR and Ctrl+Z after two chunks", big + "ci 1 2\r 3\r\n\x1A\r\nci 4 5 6\r\n" + big},
       {"Ctrl+Z in the first chunk", unit + "\x1A\r\n" + big},
   };
-  const std::string path = (std::filesystem::temp_directory_path() / "cadxform_test_reader_split.txt").string();
+  const std::string path = (std::filesystem::temp_directory_path() / ("cadxform_test_reader_split_" + std::to_string(cadxform::platform::CurrentProcessId()) + ".txt")).string();
   for (const TCase& c : cases) {
     std::ofstream(path, std::ios::binary) << c.Bytes;
     TDrawing d;

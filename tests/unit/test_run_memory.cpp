@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/run.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ void WriteAll(const fs::path& path, const std::string& bytes) {
 }
 
 TEST(RunMemory, EveryFailingAllocationEndsInInputOrMessage) {
-  const fs::path dir = fs::temp_directory_path() / "cadxform_run_memory";
+  const fs::path dir = fs::temp_directory_path() / ("cadxform_run_memory_" + std::to_string(cadxform::platform::CurrentProcessId()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   const fs::path file = dir / cadxform::kExchangeFileName;
