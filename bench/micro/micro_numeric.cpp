@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "micro/sample_data.h"
-#include "cadxform/parse_number.h"
+#include "numeric/parse_padded.h"
 
 namespace {
 

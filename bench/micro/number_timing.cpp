@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "cadxform/parse_number.h"
+#include "numeric/parse_padded.h"
 #include "exchange/number_forms.h"
 #include "micro/sample_data.h"
 

@@ -20,13 +20,25 @@
 #pragma once
 
 #include <cassert>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
 #include <type_traits>
 #include <vector>
 
-#include "cadxform/block_source.h"
+namespace cadxform {
+
+// Where a drawing's records, heads and texts take their memory from: large
+// regions that the library manages (its workings are private to it).
+class TBlockSource;
+
+// `bytes` of uninitialised memory aligned for any record, from `source`,
+// valid until the source is destroyed. Throws std::bad_alloc when no memory
+// is left.
+void* TakeFromSource(TBlockSource& source, size_t bytes);
+
+}  // namespace cadxform
 
 namespace cadxform {
 
@@ -104,7 +116,7 @@ class TBlockArray {
 
   TBlock NewBlock() {
     if (source_ != nullptr) {
-      return TBlock(static_cast<T*>(source_->Take(sizeof(T) * kBlock)), TBlockFree{false});
+      return TBlock(static_cast<T*>(TakeFromSource(*source_, sizeof(T) * kBlock)), TBlockFree{false});
     }
     return TBlock(new T[kBlock], TBlockFree{true});
   }

@@ -37,6 +37,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "cadxform/block_array.h"
@@ -240,35 +241,39 @@ struct TDrawing {
   // kept.
   TAttrs First;
 
+  // Gives a drawing's memory back to the system.
+  struct TMemoryRelease {
+    void operator()(TBlockSource* memory) const;
+  };
   // Memory of every record array, the head table and the text pool below
-  // (declared first: it goes last).
-  TBlockSource Memory;
+  // (declared first: it goes last). Private to the library.
+  std::unique_ptr<TBlockSource, TMemoryRelease> Memory;
 
   // Entity arrays, one per kind code.
-  TBlockArray<TLineEnt> Lines{&Memory};          // ekLine
-  TBlockArray<TCircleEnt> Circles{&Memory};      // ekCircle
-  TBlockArray<TArcEnt> Arcs{&Memory};            // ekArc
-  TBlockArray<TTextEnt> Texts{&Memory};          // ekText
-  TBlockArray<TPointEnt> Points{&Memory};        // ekPoint
-  TBlockArray<TMarkEnt> Marks{&Memory};          // ekMark
-  TBlockArray<TDimEnt> Dims{&Memory};            // ekDim
-  TBlockArray<TRekEntBlk> Blocks{&Memory};       // ekBlock
-  TBlockArray<TSolid2Ent> Solids2{&Memory};      // ekSolid2
-  TBlockArray<TSolid3Ent> Solids3{&Memory};      // ekSolid3
-  TBlockArray<TSolid4Ent> Solids4{&Memory};      // ekSolid4
-  TBlockArray<TSolidArcEnt> ScEnts{&Memory};     // ekSc
-  TBlockArray<TSolidArcEnt> SeEnts{&Memory};     // ekSe
-  TBlockArray<TSolidRingEnt> SoEnts{&Memory};    // ekSo
-  TBlockArray<TSolidRingEnt> SgEnts{&Memory};    // ekSg
+  TBlockArray<TLineEnt> Lines{Memory.get()};          // ekLine
+  TBlockArray<TCircleEnt> Circles{Memory.get()};      // ekCircle
+  TBlockArray<TArcEnt> Arcs{Memory.get()};            // ekArc
+  TBlockArray<TTextEnt> Texts{Memory.get()};          // ekText
+  TBlockArray<TPointEnt> Points{Memory.get()};        // ekPoint
+  TBlockArray<TMarkEnt> Marks{Memory.get()};          // ekMark
+  TBlockArray<TDimEnt> Dims{Memory.get()};            // ekDim
+  TBlockArray<TRekEntBlk> Blocks{Memory.get()};       // ekBlock
+  TBlockArray<TSolid2Ent> Solids2{Memory.get()};      // ekSolid2
+  TBlockArray<TSolid3Ent> Solids3{Memory.get()};      // ekSolid3
+  TBlockArray<TSolid4Ent> Solids4{Memory.get()};      // ekSolid4
+  TBlockArray<TSolidArcEnt> ScEnts{Memory.get()};     // ekSc
+  TBlockArray<TSolidArcEnt> SeEnts{Memory.get()};     // ekSe
+  TBlockArray<TSolidRingEnt> SoEnts{Memory.get()};    // ekSo
+  TBlockArray<TSolidRingEnt> SgEnts{Memory.get()};    // ekSg
 
   // The distinct heads of the records.
-  THeadTable Heads{&Memory};
+  THeadTable Heads{Memory.get()};
 
   // All stored entities in the order of the file.
-  TBlockArray<TOrderEntry> Order{&Memory};
+  TBlockArray<TOrderEntry> Order{Memory.get()};
 
   // Bytes of the texts, font names and block names held by the records.
-  TTextPool TextPool{&Memory};
+  TTextPool TextPool{Memory.get()};
 };
 
 // The reference to a head equal to `head` in the drawing's head table (see

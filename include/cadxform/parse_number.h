@@ -31,9 +31,4 @@ int32_t StrToIntOrZero(std::string_view text);
 // Any length works (megabytes of digits in linear time); allocates nothing.
 double StrToFloatOrZero(std::string_view text);
 
-// StrToFloatOrZero for a text followed by at least 16 readable bytes (the
-// exchange reader's tokens, see TTokenLine): the same result for every
-// text, with short plain decimals read without a branch per digit.
-double StrToFloatOrZeroPadded(std::string_view text);
-
 }  // namespace cadxform

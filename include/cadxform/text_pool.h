@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cadxform/block_source.h"
+#include "cadxform/block_array.h"
 
 namespace cadxform {
 

@@ -1,4 +1,4 @@
-#include "cadxform/block_source.h"
+#include "exchange/block_source.h"
 
 #include <cassert>
 #include <new>
@@ -54,6 +54,8 @@ TBlockSource::~TBlockSource() {
   }
   DropPrepared();
 }
+
+void* TakeFromSource(TBlockSource& source, size_t bytes) { return source.Take(bytes); }
 
 void* TBlockSource::Take(size_t bytes) {
   bytes = RoundUp(bytes == 0 ? 1 : bytes, kAlign);

@@ -21,6 +21,8 @@
 #include <mutex>
 #include <vector>
 
+#include "cadxform/block_array.h"
+
 namespace cadxform {
 
 class TBlockSource {

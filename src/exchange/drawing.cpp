@@ -1,10 +1,11 @@
 #include "cadxform/drawing.h"
 
+#include "exchange/block_source.h"
 #include "exchange/record_kinds.h"
 
 namespace cadxform {
 
-TDrawing::TDrawing() {
+TDrawing::TDrawing() : Memory(new TBlockSource) {
   HsValues.fill(1.0);
   TextKinds.fill(TTextKind{3.0, 3.0, 0.0, 2});
   HnValues.fill(0.0);
@@ -13,6 +14,8 @@ TDrawing::TDrawing() {
   HpPoints.fill(THpPoint{false, 0.0, 0.0, 0});
   First.FontName.clear();  // no font line read yet
 }
+
+void TDrawing::TMemoryRelease::operator()(TBlockSource* memory) const { delete memory; }
 
 void AddOrder(TDrawing& d, int32_t kind, int32_t index) {
   TOrderEntry& e = d.Order.Append();

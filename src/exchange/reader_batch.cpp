@@ -2,7 +2,7 @@
 
 #include <cassert>
 
-#include "cadxform/parse_number.h"
+#include "numeric/parse_padded.h"
 
 namespace cadxform {
 

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "exchange/block_source.h"
 #include "exchange/reader.h"
 #include "exchange/reader_file.h"
 #include "exchange/worker_thread.h"
@@ -214,7 +215,7 @@ class TSplitter {
 
 TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, const char* first, size_t got,
                                        TDrawing& d, TReadState& r, const TPathPolicy& policy) {
-  auto splitter = std::make_unique<TSplitter>(file, first, got, d.Memory, policy);
+  auto splitter = std::make_unique<TSplitter>(file, first, got, *d.Memory, policy);
   if (!splitter->Start()) return srNoThread;
   while (TBatch* b = splitter->Queue().TakeFull()) {
     const TTokenBatch& lines = b->Lines;
@@ -228,7 +229,7 @@ TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, const char* f
     splitter->Queue().PutEmpty(b);
   }
   const bool readAll = splitter->Finish();
-  d.Memory.DropPrepared();  // the records are complete
+  d.Memory->DropPrepared();  // the records are complete
   return readAll ? srDone : srReadFailed;
 }
 

@@ -16,7 +16,7 @@
 
 #include "exchange/reader_batch.h"
 #include "exchange/tokenizer.h"
-#include "cadxform/parse_number.h"
+#include "numeric/parse_padded.h"
 
 namespace cadxform::reading {
 

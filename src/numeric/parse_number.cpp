@@ -15,7 +15,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "cadxform/parse_number.h"
+#include "numeric/parse_padded.h"
 #include "numeric/powers_of_ten.h"
 #include "numeric/word_bits.h"
 
@@ -211,7 +211,7 @@ bool TryPlainDecimal(std::string_view text, double& value) {
 // every end) and without 64-bit integer arithmetic, which the 32-bit target
 // does in pairs of 32-bit pieces.
 
-#if defined(__SSE2__) && FLT_EVAL_METHOD == 0
+#if CADXFORM_SSE2 && FLT_EVAL_METHOD == 0
 // Bit l set where byte lane l of v is a decimal digit.
 inline uint32_t DigitLanes(__m128i v) {
   const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cadxform/block_array.h"
-#include "cadxform/block_source.h"
+#include "exchange/block_source.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <system_error>
 
-#include "cadxform/parse_number.h"
+#include "numeric/parse_padded.h"
 
 using cadxform::StrToFloatOrZero;
 using cadxform::StrToIntOrZero;
