@@ -3,6 +3,7 @@
 #include <cassert>
 
 #include "cadxform/parse_number.h"
+#include "exchange/tokenizer.h"
 
 namespace cadxform {
 

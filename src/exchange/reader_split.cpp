@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "exchange/reader.h"
-#include "exchange/reader_file.h"
+#include "exchange/reader_batch.h"
+#include "exchange/reader_lines.h"
 #include "exchange/worker_thread.h"
 
 namespace cadxform {
