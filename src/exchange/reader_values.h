@@ -25,7 +25,7 @@ inline int32_t Int(const TTokenView& t, int k) { return StrToIntOrZero(t.Token(k
 // its bytes (every token is padded, which lets short decimals be read a
 // word at a time).
 inline double Real(const TTokenView& t, int k) {
-  if (const double* ahead = t.RealAhead(k)) return *ahead;
+  if (t.Reals() != nullptr && k >= 0 && k < t.StoredCount()) return t.Reals()[k];
   return StrToFloatOrZeroPadded(t.Token(k));
 }
 

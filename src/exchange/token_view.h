@@ -53,12 +53,11 @@ class TTokenView {
   // True when the line held nothing but blanks, tabs and dropped bytes.
   bool Empty() const { return count_ == 1 && spans_[0].End == spans_[0].Begin; }
 
-  // The value of token k read ahead as a real, or nullptr when the tokens
-  // were not read ahead or k is no kept token.
-  const double* RealAhead(int k) const {
-    if (reals_ == nullptr || static_cast<unsigned>(k) >= static_cast<unsigned>(stored_)) return nullptr;
-    return reals_ + k;
-  }
+  // The values of tokens 0 .. StoredCount()-1 read ahead as reals, or
+  // nullptr when they were not read ahead.
+  const double* Reals() const { return reals_; }
+  // The tokens kept: min(Count(), kMaxTokens).
+  int StoredCount() const { return stored_; }
 
  private:
   const char* bytes_;

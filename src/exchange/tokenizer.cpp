@@ -342,27 +342,22 @@ int SplitGeneral(std::string_view line, char* out, uint32_t base, TTokenSpan32* 
   return index + 1;
 }
 
-// Splits line into out (room for line.size() + kTokenPad bytes) and spans.
-int SplitInto(std::string_view line, char* out, uint32_t base, TTokenSpan32* spans) {
+}  // namespace
+
+int SplitCompact(std::string_view line, char* out, uint32_t base, TTokenSpan32* spans) {
+  assert(uint64_t{base} + line.size() + kTokenPad <= UINT32_MAX);
   int count = 1;
   if (!SplitPlain(line, out, base, spans, count)) count = SplitGeneral(line, out, base, spans);
   return count;
 }
-
-}  // namespace
 
 int TTokenLine::Split(std::string_view line) {
   // Token places are 32-bit offsets into the buffer; a line too long for
   // them is treated as one too long for memory, as on a 32-bit build.
   if (line.size() > UINT32_MAX - kTokenPad) throw std::bad_alloc();
   Reserve(line.size() + kTokenPad);
-  count_ = SplitInto(line, bytes_.get(), 0, spans_.data());
+  count_ = SplitCompact(line, bytes_.get(), 0, spans_.data());
   return count_;
-}
-
-int SplitCompact(std::string_view line, char* out, uint32_t base, TTokenSpan32* spans) {
-  assert(uint64_t{base} + line.size() + kTokenPad <= UINT32_MAX);
-  return SplitInto(line, out, base, spans);
 }
 
 }  // namespace cadxform
