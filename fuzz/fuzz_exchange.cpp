@@ -24,7 +24,7 @@
 #include "app/run.h"
 #include "cadxform/drawing.h"
 #include "exchange/reader.h"
-#include "exchange/reader_file.h"
+#include "exchange/reader_lines.h"
 #include "cadxform/write_state.h"
 
 namespace {

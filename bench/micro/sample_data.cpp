@@ -42,10 +42,11 @@ std::vector<std::string> MakeRealTokens() {
   cadxform::TTokenLine split;
   for (const std::string& line : SampleLines()) {
     split.Split(line);
+    const cadxform::TTokenView v = split.View();
     // Skip the keyword of keyword lines; a four-number line starts with a
     // number.
-    for (int k = 0; k < split.Count() && k < 17; ++k) {
-      const std::string_view t = split.Token(k);
+    for (int k = 0; k < v.Count() && k < 17; ++k) {
+      const std::string_view t = v.Token(k);
       if (IsRealToken(t)) tokens.emplace_back(t);
     }
   }

@@ -13,7 +13,7 @@
 #include "exchange/reader.h"
 #include "exchange/reader_attrs.h"
 #include "exchange/reader_entities.h"
-#include "exchange/reader_split.h"
+#include "exchange/token_view.h"
 #include "exchange/tokenizer.h"
 
 namespace cadxform {
@@ -23,8 +23,7 @@ namespace {
 using namespace reading;
 
 // Header lines, indicated points and pick numbers.
-template <class TLine>
-bool DispatchH(TDrawing& d, TReadState& r, const TLine& t, std::string_view k, int n) {
+bool DispatchH(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k, int n) {
   if (k == "hk" && n >= 2) {
     ReadHk(d, t);
     return true;
@@ -69,8 +68,7 @@ bool DispatchH(TDrawing& d, TReadState& r, const TLine& t, std::string_view k, i
 }
 
 // Layer names and the layer group, layer, colour, line type and width lines.
-template <class TLine>
-bool DispatchL(TDrawing& d, TReadState& r, const TLine& t, std::string_view k) {
+bool DispatchL(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k) {
   if (StartsWith(k, "lgn")) {
     ReadGroupName(d, r, t);
     return true;
@@ -113,8 +111,7 @@ int32_t TextCommand(std::string_view k) {
 }
 
 // Font, text kind and "cc" lines, circles, arcs, texts and dimensions.
-template <class TLine>
-bool DispatchC(TDrawing& d, TReadState& r, const TLine& t, std::string_view k, int n) {
+bool DispatchC(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k, int n) {
   if (StartsWith(k, "cn$")) {
     ReadFontLine(d, r, t);
     return true;
@@ -145,8 +142,7 @@ bool DispatchC(TDrawing& d, TReadState& r, const TLine& t, std::string_view k, i
 }
 
 // Point colour, polyline marker, points and marks.
-template <class TLine>
-bool DispatchP(TDrawing& d, TReadState& r, const TLine& t, std::string_view k, int n) {
+bool DispatchP(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k, int n) {
   if (StartsWith(k, "pn")) {
     ReadPointColorLine(r, t);
     return true;
@@ -167,8 +163,7 @@ bool DispatchP(TDrawing& d, TReadState& r, const TLine& t, std::string_view k, i
 }
 
 // Solids.
-template <class TLine>
-bool DispatchS(TDrawing& d, TReadState& r, const TLine& t, std::string_view k, int n) {
+bool DispatchS(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k, int n) {
   if (k == "sl") {
     if (n == 5) {
       AddSolidOf2(d, r, t);
@@ -205,8 +200,7 @@ bool DispatchS(TDrawing& d, TReadState& r, const TLine& t, std::string_view k, i
 }
 
 // Handles the line by its keyword; false when no keyword form fits.
-template <class TLine>
-bool DispatchKeyword(TDrawing& d, TReadState& r, const TLine& t, std::string_view k, int n) {
+bool DispatchKeyword(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k, int n) {
   assert(!k.empty());
   switch (k[0]) {
     case 'h': return DispatchH(d, r, t, k, n);
@@ -249,9 +243,9 @@ bool DispatchKeyword(TDrawing& d, TReadState& r, const TLine& t, std::string_vie
   }
 }
 
-// ParseLine for a line already split into t.
-template <class TLine>
-void ParseSplitLine(TDrawing& d, TReadState& r, const TLine& t) {
+}  // namespace
+
+void ParseTokens(TDrawing& d, TReadState& r, const TTokenView& t) {
   if (t.Empty()) return;
   const std::string_view k = t.Token(0);
   const int n = t.Count();
@@ -268,13 +262,9 @@ void ParseSplitLine(TDrawing& d, TReadState& r, const TLine& t) {
   if (n == 4) ReadFourNumberLine(d, r, t);
 }
 
-}  // namespace
-
 void ParseLine(TDrawing& d, TReadState& r, std::string_view line) {
   r.Tokens.Split(line);
-  ParseSplitLine(d, r, r.Tokens);
+  ParseTokens(d, r, r.Tokens.View());
 }
-
-void ParseTokens(TDrawing& d, TReadState& r, const TBatchLine& t) { ParseSplitLine(d, r, t); }
 
 }  // namespace cadxform

@@ -8,12 +8,18 @@
 #include "cadxform/reader.h"
 #include "exchange/path_policy.h"
 #include "exchange/read_state.h"
+#include "exchange/token_view.h"
 
 namespace cadxform {
 
 // Applies one line of the file (without its line end) to d, with r the
-// reader's state from the lines before it.
+// reader's state from the lines before it: splits it into r.Tokens and
+// calls ParseTokens.
 void ParseLine(TDrawing& d, TReadState& r, std::string_view line);
+
+// ParseLine for a line already split: applies the tokens of t to d, with r
+// as for ParseLine. The entry of lines split elsewhere (in batches).
+void ParseTokens(TDrawing& d, TReadState& r, const TTokenView& t);
 
 // ReadExchangeFile with the read chunk, and whether and in what batches a
 // large file is read on two threads, taken from policy.

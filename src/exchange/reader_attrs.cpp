@@ -4,29 +4,27 @@
 #include <utility>
 
 #include "exchange/reader_values.h"
+#include "exchange/tokenizer.h"
 
 namespace cadxform::reading {
 
 namespace {
 
 // Token 0 from its byte at index `from` (0-based) to its end.
-template <class TLine>
-std::string_view KeywordTail(const TLine& t, size_t from) {
+std::string_view KeywordTail(const TTokenView& t, size_t from) {
   const std::string_view k = t.Token(0);
   return from < k.size() ? k.substr(from) : std::string_view();
 }
 
 // The byte at index `at` of token 0 alone; empty when token 0 is shorter.
-template <class TLine>
-std::string_view KeywordByte(const TLine& t, size_t at) {
+std::string_view KeywordByte(const TTokenView& t, size_t at) {
   const std::string_view k = t.Token(0);
   return at < k.size() ? k.substr(at, 1) : std::string_view();
 }
 
 // Layer group or layer: the third byte of token 0 read as one hex digit
 // ("$" in front of it); missing, not a hex digit or outside 0..15 gives 0.
-template <class TLine>
-int32_t HexDigitOfKeyword(const TLine& t) {
+int32_t HexDigitOfKeyword(const TTokenView& t) {
   const std::string_view digit = KeywordByte(t, 2);
   char text[2] = {'$', digit.empty() ? '\0' : digit[0]};
   const int32_t v = StrToIntOrZero(std::string_view(text, 1 + digit.size()));
@@ -47,25 +45,20 @@ void SetAttr(TReadState& r, TPendingIndex pending, int32_t value, int32_t& first
 
 // --- Header lines ----------------------------------------------------------
 
-template <class TLine>
-void ReadFileName(TDrawing& d, const TLine& t) { d.FileName.assign(KeywordTail(t, 5)); }
+void ReadFileName(TDrawing& d, const TTokenView& t) { d.FileName.assign(KeywordTail(t, 5)); }
 
-template <class TLine>
-void ReadHk(TDrawing& d, const TLine& t) { d.HkValue = Real(t, 1); }
+void ReadHk(TDrawing& d, const TTokenView& t) { d.HkValue = Real(t, 1); }
 
-template <class TLine>
-void ReadHs(TDrawing& d, const TLine& t) {
+void ReadHs(TDrawing& d, const TTokenView& t) {
   for (int k = 0; k < 16; ++k) d.HsValues[static_cast<size_t>(k)] = Real(t, k + 1);
 }
 
-template <class TLine>
-void ReadHzs(TDrawing& d, const TLine& t) {
+void ReadHzs(TDrawing& d, const TTokenView& t) {
   d.SheetWidth = Real(t, 1);
   d.SheetHeight = Real(t, 2);
 }
 
-template <class TLine>
-void ReadTextKindTable(TDrawing& d, const TLine& t, TTextKindField field) {
+void ReadTextKindTable(TDrawing& d, const TTokenView& t, TTextKindField field) {
   for (int k = 1; k <= 10; ++k) {
     TTextKind& kind = d.TextKinds[static_cast<size_t>(k)];
     switch (field) {
@@ -77,36 +70,31 @@ void ReadTextKindTable(TDrawing& d, const TLine& t, TTextKindField field) {
   }
 }
 
-template <class TLine>
-void ReadHn(TDrawing& d, const TLine& t) {
+void ReadHn(TDrawing& d, const TTokenView& t) {
   for (int k = 1; k <= 4; ++k) d.HnValues[static_cast<size_t>(k)] = Real(t, k);
 }
 
 void ReadBz(TDrawing& d) { d.BzSeen = true; }
 
-template <class TLine>
-void ReadGroupName(TDrawing& d, const TReadState& r, const TLine& t) {
+void ReadGroupName(TDrawing& d, const TReadState& r, const TTokenView& t) {
   assert(r.Cur.Group >= 0 && r.Cur.Group <= 15);
   d.GroupNames[static_cast<size_t>(r.Cur.Group)].assign(KeywordTail(t, 3));
 }
 
-template <class TLine>
-void ReadLayerName(TDrawing& d, const TReadState& r, const TLine& t) {
+void ReadLayerName(TDrawing& d, const TReadState& r, const TTokenView& t) {
   assert(r.Cur.Group >= 0 && r.Cur.Group <= 15 && r.Cur.Layer >= 0 && r.Cur.Layer <= 15);
   d.LayerNames[static_cast<size_t>(r.Cur.Group * 16 + r.Cur.Layer)].assign(KeywordTail(t, 3));
 }
 
 // --- Attribute lines -------------------------------------------------------
 
-template <class TLine>
-void ReadGroupLine(TDrawing& d, TReadState& r, const TLine& t) {
+void ReadGroupLine(TDrawing& d, TReadState& r, const TTokenView& t) {
   SetAttr(r, paGroup, HexDigitOfKeyword(t), d.First.Group, r.Cur.Group);
   if (t.Count() >= 2) d.GroupNums[static_cast<size_t>(r.Cur.Group)] = Int(t, 1);
   r.InPl = false;
 }
 
-template <class TLine>
-void ReadLayerLine(TDrawing& d, TReadState& r, const TLine& t) {
+void ReadLayerLine(TDrawing& d, TReadState& r, const TTokenView& t) {
   SetAttr(r, paLayer, HexDigitOfKeyword(t), d.First.Layer, r.Cur.Layer);
   if (t.Count() >= 2) {
     d.LayerNums[static_cast<size_t>(r.Cur.Group * 16 + r.Cur.Layer)] = Int(t, 1);
@@ -114,8 +102,7 @@ void ReadLayerLine(TDrawing& d, TReadState& r, const TLine& t) {
   r.InPl = false;
 }
 
-template <class TLine>
-void ReadColorLine(TDrawing& d, TReadState& r, const TLine& t) {
+void ReadColorLine(TDrawing& d, TReadState& r, const TTokenView& t) {
   const int32_t c = StrToIntOrZero(KeywordTail(t, 2));
   SetAttr(r, paColor, c, d.First.Color, r.Cur.Color);
   // Colour 10 is the solid colour given as a number of its own; any other
@@ -124,29 +111,25 @@ void ReadColorLine(TDrawing& d, TReadState& r, const TLine& t) {
   r.InPl = false;
 }
 
-template <class TLine>
-void ReadLineTypeLine(TDrawing& d, TReadState& r, const TLine& t) {
+void ReadLineTypeLine(TDrawing& d, TReadState& r, const TTokenView& t) {
   SetAttr(r, paLineType, StrToIntOrZero(KeywordTail(t, 2)), d.First.LineType, r.Cur.LineType);
   r.InPl = false;
 }
 
-template <class TLine>
-void ReadLineWidthLine(TDrawing& d, TReadState& r, const TLine& t) {
+void ReadLineWidthLine(TDrawing& d, TReadState& r, const TTokenView& t) {
   SetAttr(r, paLineWidth, StrToIntOrZero(KeywordTail(t, 2)), d.First.LineWidth,
           r.Cur.LineWidth);
   r.InPl = false;
 }
 
-template <class TLine>
-void ReadFontLine(TDrawing& d, TReadState& r, const TLine& t) {
+void ReadFontLine(TDrawing& d, TReadState& r, const TTokenView& t) {
   const std::string_view name = KeywordTail(t, 3);
   if (d.First.FontName.empty()) d.First.FontName.assign(name);
   r.Cur.FontName.assign(name);
   r.InPl = false;
 }
 
-template <class TLine>
-void ReadTextKindLine(TDrawing& d, TReadState& r, const TLine& t) {
+void ReadTextKindLine(TDrawing& d, TReadState& r, const TTokenView& t) {
   const int32_t k = StrToIntOrZero(KeywordTail(t, 2));
   // Kind 0 is the free size, given by the four values that follow it.
   const bool freeSize = k == 0 && t.Count() >= 5;
@@ -171,15 +154,13 @@ void ReadTextKindLine(TDrawing& d, TReadState& r, const TLine& t) {
   r.InPl = false;
 }
 
-template <class TLine>
-void ReadCcLine(TReadState& r, const TLine& t) {
+void ReadCcLine(TReadState& r, const TTokenView& t) {
   const int32_t c = StrToIntOrZero(KeywordByte(t, 2));
   r.Cur.Cc = c < 0 || c > 8 ? 0 : c;
   r.InPl = false;
 }
 
-template <class TLine>
-void ReadPointColorLine(TReadState& r, const TLine& t) {
+void ReadPointColorLine(TReadState& r, const TTokenView& t) {
   r.Cur.PointColor = StrToIntOrZero(KeywordTail(t, 2));
   r.InPl = false;
 }
@@ -209,8 +190,7 @@ void EndBlock(TReadState& r) {
 
 // --- Indicated points and pick numbers -------------------------------------
 
-template <class TLine>
-void ReadIndicatedPoint(TDrawing& d, const TLine& t) {
+void ReadIndicatedPoint(TDrawing& d, const TTokenView& t) {
   const std::string_view k = t.Token(0);
   std::string_view digits = KeywordTail(t, 2);
   int32_t kind = 0;
@@ -231,8 +211,7 @@ void ReadIndicatedPoint(TDrawing& d, const TLine& t) {
   ++d.HpCount;
 }
 
-template <class TLine>
-void ReadPickNumber(TReadState& r, const TLine& t) {
+void ReadPickNumber(TReadState& r, const TTokenView& t) {
   const std::string_view k = t.Token(0);
   assert(StartsWith(k, "hhp"));
   // The number runs from after "hhp" up to a suffix found after it.
@@ -243,31 +222,5 @@ void ReadPickNumber(TReadState& r, const TLine& t) {
   }
   r.CurHhpNo = StrToIntOrZero(k.substr(3, len));
 }
-
-// Both kinds of split line: one thread's TTokenLine and the second thread's
-// TBatchLine. One list of the handlers, instantiated for each.
-#define CADXFORM_READ_ATTR_HANDLERS(TLine) \
-  template void ReadFileName(TDrawing& d, const TLine& t); \
-  template void ReadHk(TDrawing& d, const TLine& t); \
-  template void ReadHs(TDrawing& d, const TLine& t); \
-  template void ReadHzs(TDrawing& d, const TLine& t); \
-  template void ReadTextKindTable(TDrawing& d, const TLine& t, TTextKindField field); \
-  template void ReadHn(TDrawing& d, const TLine& t); \
-  template void ReadGroupName(TDrawing& d, const TReadState& r, const TLine& t); \
-  template void ReadLayerName(TDrawing& d, const TReadState& r, const TLine& t); \
-  template void ReadGroupLine(TDrawing& d, TReadState& r, const TLine& t); \
-  template void ReadLayerLine(TDrawing& d, TReadState& r, const TLine& t); \
-  template void ReadColorLine(TDrawing& d, TReadState& r, const TLine& t); \
-  template void ReadLineTypeLine(TDrawing& d, TReadState& r, const TLine& t); \
-  template void ReadLineWidthLine(TDrawing& d, TReadState& r, const TLine& t); \
-  template void ReadFontLine(TDrawing& d, TReadState& r, const TLine& t); \
-  template void ReadTextKindLine(TDrawing& d, TReadState& r, const TLine& t); \
-  template void ReadCcLine(TReadState& r, const TLine& t); \
-  template void ReadPointColorLine(TReadState& r, const TLine& t); \
-  template void ReadIndicatedPoint(TDrawing& d, const TLine& t); \
-  template void ReadPickNumber(TReadState& r, const TLine& t);
-CADXFORM_READ_ATTR_HANDLERS(TTokenLine)
-CADXFORM_READ_ATTR_HANDLERS(TBatchLine)
-#undef CADXFORM_READ_ATTR_HANDLERS
 
 }  // namespace cadxform::reading

@@ -2,6 +2,7 @@
 
 #include <cassert>
 
+#include "exchange/tokenizer.h"
 #include "numeric/parse_padded.h"
 
 namespace cadxform {

@@ -11,39 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "exchange/tokenizer.h"
+#include "exchange/token_view.h"
 
 namespace cadxform {
-
-// One line of a batch, seen in place; valid while the batch is not changed.
-// Offers what TTokenLine offers to the line handlers, plus the values of
-// its tokens when the splitting thread read them ahead.
-class TBatchLine {
- public:
-  TBatchLine(const char* bytes, const TTokenSpan32* spans, const double* reals, int count)
-      : bytes_(bytes), spans_(spans), reals_(reals), count_(count),
-        stored_(count < kMaxTokens ? count : kMaxTokens) {}
-
-  // As TTokenLine::Count, Token and Empty.
-  int Count() const { return count_; }
-  std::string_view Token(int k) const {
-    if (static_cast<unsigned>(k) >= static_cast<unsigned>(stored_)) return std::string_view();
-    const TTokenSpan32& s = spans_[k];
-    return std::string_view(bytes_ + s.Begin, s.End - s.Begin);
-  }
-  bool Empty() const { return count_ == 1 && spans_[0].End == spans_[0].Begin; }
-
-  // Tokens 0 .. StoredCount()-1 read as reals ahead, or nullptr.
-  const double* Reals() const { return reals_; }
-  int StoredCount() const { return stored_; }
-
- private:
-  const char* bytes_;
-  const TTokenSpan32* spans_;
-  const double* reals_;
-  int count_;
-  int stored_;
-};
 
 // Split lines, in the order added. Reused batch after batch: its arrays keep
 // their size, so a batch allocates nothing once it has held its largest
@@ -51,8 +21,8 @@ class TBatchLine {
 class TTokenBatch {
  public:
   // A line longer than this is kept whole, to be split by the applying
-  // thread like a line of a file read on one thread (TTokenLine takes lines
-  // of any length); every other line is split into the compact arrays,
+  // thread like a line of a file read on one thread (which takes lines of
+  // any length); every other line is split into the compact arrays,
   // whose 32-bit offsets then never overflow.
   static constexpr size_t kLongLine = size_t{1} << 16;
 
@@ -68,13 +38,14 @@ class TTokenBatch {
   // Forgets every line, keeping the memory.
   void Clear();
 
-  // Line i (0 <= i < Count()): a long line is kept whole, any other is a
-  // TBatchLine.
+  // Line i (0 <= i < Count()): a long line is kept whole, any other is
+  // seen split in place, with the values of its tokens when they were read
+  // ahead; the view is valid while the batch is not changed.
   bool IsLong(int32_t i) const { return lines_[static_cast<size_t>(i)].Long >= 0; }
   std::string_view LongLine(int32_t i) const;
-  TBatchLine Line(int32_t i) const {
+  TTokenView Line(int32_t i) const {
     const TEntry& e = lines_[static_cast<size_t>(i)];
-    return TBatchLine(bytes_.data(), spans_.data() + e.Spans,
+    return TTokenView(bytes_.data(), spans_.data() + e.Spans,
                       e.Reals >= 0 ? reals_.data() + e.Reals : nullptr, e.Count);
   }
 

@@ -58,8 +58,7 @@ struct TPt {
   double X, Y;
 };
 
-template <class TLine>
-TPt PointAt(const TLine& t, int k) { return TPt{Real(t, k), Real(t, k + 1)}; }
+TPt PointAt(const TTokenView& t, int k) { return TPt{Real(t, k), Real(t, k + 1)}; }
 
 // Two points coincide when they differ by at most 1e-10 in x and in y. The
 // difference and the bound are taken in extended precision, like the other
@@ -125,8 +124,7 @@ TEntHead CurrentTextHead(const TDrawing& d, const TReadState& r) {
 
 // Fills a text record whose head is set: command, the current "cc" value,
 // text kind and size, position, direction and bytes.
-template <class TLine>
-void FillText(const TDrawing& d, const TReadState& r, TTextEnt& e, int32_t cmd, const TLine& t,
+void FillText(const TDrawing& d, const TReadState& r, TTextEnt& e, int32_t cmd, const TTokenView& t,
               TTextRef font, TTextRef text) {
   e.Cmd = cmd;
   e.Cc = r.Cur.Cc;
@@ -144,8 +142,7 @@ void FillText(const TDrawing& d, const TReadState& r, TTextEnt& e, int32_t cmd, 
 
 // "cs" inside a dimension block: the dimension of the pending line and this
 // text.
-template <class TLine>
-void AddDimension(TDrawing& d, const TReadState& r, const TLine& t, TTextRef font,
+void AddDimension(TDrawing& d, const TReadState& r, const TTokenView& t, TTextRef font,
                   TTextRef text) {
   const THeadRef textHead = InternHead(d, CurrentTextHead(d, r), hsDimText);
   Append(d, r, d.Dims, ekDim, [&](TDimEnt& e) {
@@ -158,16 +155,14 @@ void AddDimension(TDrawing& d, const TReadState& r, const TLine& t, TTextRef fon
 
 }  // namespace
 
-template <class TLine>
-void AddCircle(TDrawing& d, TReadState& r, const TLine& t) {
+void AddCircle(TDrawing& d, TReadState& r, const TTokenView& t) {
   Append(d, r, d.Circles, ekCircle, [&](TCircleEnt& e) {
     e.X = Real(t, 1), e.Y = Real(t, 2), e.R = Real(t, 3);
   });
   EndEntity(r);
 }
 
-template <class TLine>
-void AddArc(TDrawing& d, TReadState& r, const TLine& t) {
+void AddArc(TDrawing& d, TReadState& r, const TTokenView& t) {
   Append(d, r, d.Arcs, ekArc, [&](TArcEnt& e) {
     e.X = Real(t, 1), e.Y = Real(t, 2), e.R = Real(t, 3);
     e.ArcParam1 = Real(t, 4), e.ArcParam2 = Real(t, 5);
@@ -176,8 +171,7 @@ void AddArc(TDrawing& d, TReadState& r, const TLine& t) {
   EndEntity(r);
 }
 
-template <class TLine>
-void AddTextLine(TDrawing& d, TReadState& r, const TLine& t, int32_t cmd) {
+void AddTextLine(TDrawing& d, TReadState& r, const TTokenView& t, int32_t cmd) {
   assert(cmd >= 0 && cmd <= 9);
   // Pool the bytes before the record exists, so that running out of memory
   // never leaves a half-filled record behind.
@@ -192,8 +186,7 @@ void AddTextLine(TDrawing& d, TReadState& r, const TLine& t, int32_t cmd) {
   EndEntity(r);
 }
 
-template <class TLine>
-void AddPoint(TDrawing& d, TReadState& r, const TLine& t) {
+void AddPoint(TDrawing& d, TReadState& r, const TTokenView& t) {
   const TEntHead head = CurrentHeadColored(r, r.Cur.PointColor);
   Append(d, d.Points, ekPoint, head, hsPoint, [&](TPointEnt& e) {
     e.X = Real(t, 1), e.Y = Real(t, 2);
@@ -201,8 +194,7 @@ void AddPoint(TDrawing& d, TReadState& r, const TLine& t) {
   EndEntity(r);
 }
 
-template <class TLine>
-void AddMark(TDrawing& d, TReadState& r, const TLine& t) {
+void AddMark(TDrawing& d, TReadState& r, const TTokenView& t) {
   const TEntHead head = CurrentHeadColored(r, r.Cur.PointColor);
   Append(d, d.Marks, ekMark, head, hsPoint, [&](TMarkEnt& e) {
     e.X = Real(t, 1), e.Y = Real(t, 2), e.Size = Real(t, 3), e.Angle = Real(t, 4);
@@ -211,8 +203,7 @@ void AddMark(TDrawing& d, TReadState& r, const TLine& t) {
   EndEntity(r);
 }
 
-template <class TLine>
-void AddBlock(TDrawing& d, TReadState& r, const TLine& t) {
+void AddBlock(TDrawing& d, TReadState& r, const TTokenView& t) {
   const TTextRef name = d.TextPool.Add(t.Token(3));
   Append(d, r, d.Blocks, ekBlock, [&](TRekEntBlk& e) {
     e.X = Real(t, 1), e.Y = Real(t, 2);
@@ -221,14 +212,12 @@ void AddBlock(TDrawing& d, TReadState& r, const TLine& t) {
   EndEntity(r);
 }
 
-template <class TLine>
-void AddSolidOf2(TDrawing& d, TReadState& r, const TLine& t) {
+void AddSolidOf2(TDrawing& d, TReadState& r, const TTokenView& t) {
   AddSolid2(d, r, PointAt(t, 1), PointAt(t, 3));
   EndEntity(r);
 }
 
-template <class TLine>
-void AddSolidOf3(TDrawing& d, TReadState& r, const TLine& t) {
+void AddSolidOf3(TDrawing& d, TReadState& r, const TTokenView& t) {
   const TPt p1 = PointAt(t, 1), p2 = PointAt(t, 3), p3 = PointAt(t, 5);
   if (Coincide(p1, p2)) {
     AddSolid2(d, r, p1, p3);
@@ -240,8 +229,7 @@ void AddSolidOf3(TDrawing& d, TReadState& r, const TLine& t) {
   EndEntity(r);
 }
 
-template <class TLine>
-void AddSolidOf4(TDrawing& d, TReadState& r, const TLine& t) {
+void AddSolidOf4(TDrawing& d, TReadState& r, const TTokenView& t) {
   const TPt p1 = PointAt(t, 1), p2 = PointAt(t, 3), p3 = PointAt(t, 5), p4 = PointAt(t, 7);
   // The first rule that holds decides; the points keep their order.
   if (Coincide(p1, p2) && Coincide(p1, p3)) {
@@ -262,8 +250,7 @@ void AddSolidOf4(TDrawing& d, TReadState& r, const TLine& t) {
   EndEntity(r);
 }
 
-template <class TLine>
-void AddSolidArc(TDrawing& d, TReadState& r, const TLine& t, TEntKind kind) {
+void AddSolidArc(TDrawing& d, TReadState& r, const TTokenView& t, TEntKind kind) {
   assert(kind == ekSc || kind == ekSe);
   Append(d, r, kind == ekSc ? d.ScEnts : d.SeEnts, kind, [&](TSolidArcEnt& e) {
     e.SolidColor = r.Cur.SolidColor;
@@ -274,8 +261,7 @@ void AddSolidArc(TDrawing& d, TReadState& r, const TLine& t, TEntKind kind) {
   EndEntity(r);
 }
 
-template <class TLine>
-void AddSolidRing(TDrawing& d, TReadState& r, const TLine& t, TEntKind kind) {
+void AddSolidRing(TDrawing& d, TReadState& r, const TTokenView& t, TEntKind kind) {
   assert(kind == ekSo || kind == ekSg);
   Append(d, r, kind == ekSo ? d.SoEnts : d.SgEnts, kind, [&](TSolidRingEnt& e) {
     e.SolidColor = r.Cur.SolidColor;
@@ -286,8 +272,7 @@ void AddSolidRing(TDrawing& d, TReadState& r, const TLine& t, TEntKind kind) {
   EndEntity(r);
 }
 
-template <class TLine>
-void ReadFourNumberLine(TDrawing& d, TReadState& r, const TLine& t) {
+void ReadFourNumberLine(TDrawing& d, TReadState& r, const TTokenView& t) {
   if (r.InDim) {
     // The line of the dimension being read; the dimension is appended by its
     // "cs" text, which also takes the z-flags, so they are kept here.
@@ -304,24 +289,5 @@ void ReadFourNumberLine(TDrawing& d, TReadState& r, const TLine& t) {
   // A polyline block goes on until a marker, attribute or other entity ends it.
   r.CurZFlags = 0;
 }
-
-// Both kinds of split line: one thread's TTokenLine and the second thread's
-// TBatchLine. One list of the handlers, instantiated for each.
-#define CADXFORM_READ_ENTITY_HANDLERS(TLine) \
-  template void AddCircle(TDrawing& d, TReadState& r, const TLine& t); \
-  template void AddArc(TDrawing& d, TReadState& r, const TLine& t); \
-  template void AddTextLine(TDrawing& d, TReadState& r, const TLine& t, int32_t cmd); \
-  template void AddPoint(TDrawing& d, TReadState& r, const TLine& t); \
-  template void AddMark(TDrawing& d, TReadState& r, const TLine& t); \
-  template void AddBlock(TDrawing& d, TReadState& r, const TLine& t); \
-  template void AddSolidOf2(TDrawing& d, TReadState& r, const TLine& t); \
-  template void AddSolidOf3(TDrawing& d, TReadState& r, const TLine& t); \
-  template void AddSolidOf4(TDrawing& d, TReadState& r, const TLine& t); \
-  template void AddSolidArc(TDrawing& d, TReadState& r, const TLine& t, TEntKind kind); \
-  template void AddSolidRing(TDrawing& d, TReadState& r, const TLine& t, TEntKind kind); \
-  template void ReadFourNumberLine(TDrawing& d, TReadState& r, const TLine& t);
-CADXFORM_READ_ENTITY_HANDLERS(TTokenLine)
-CADXFORM_READ_ENTITY_HANDLERS(TBatchLine)
-#undef CADXFORM_READ_ENTITY_HANDLERS
 
 }  // namespace cadxform::reading

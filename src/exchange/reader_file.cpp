@@ -1,27 +1,15 @@
 // Reading the exchange file: chunks of bytes in, lines out to ParseLine.
-#include "exchange/reader_file.h"
-
 #include <memory>
 #include <new>
 
 #include "exchange/path_policy.h"
+#include "exchange/read_state.h"
 #include "exchange/reader.h"
+#include "exchange/reader_lines.h"
 #include "exchange/reader_split.h"
 #include "platform/file_system.h"
 
 namespace cadxform {
-
-std::string_view TLineAssembler::StripCr(std::string_view raw) {
-  const char* cr = FindByte(raw.data(), raw.size(), '\r');
-  if (cr == nullptr) return raw;
-  const size_t first = static_cast<size_t>(cr - raw.data());
-  if (first + 1 == raw.size()) return raw.substr(0, first);  // CR LF
-  noCr_.clear();
-  for (char c : raw) {
-    if (c != '\r') noCr_.push_back(c);
-  }
-  return noCr_;
-}
 
 namespace {
 

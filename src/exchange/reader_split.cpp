@@ -8,7 +8,8 @@
 
 #include "exchange/block_source.h"
 #include "exchange/reader.h"
-#include "exchange/reader_file.h"
+#include "exchange/reader_batch.h"
+#include "exchange/reader_lines.h"
 #include "exchange/worker_thread.h"
 
 namespace cadxform {

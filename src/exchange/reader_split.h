@@ -9,14 +9,9 @@
 #include "cadxform/drawing.h"
 #include "exchange/path_policy.h"
 #include "exchange/read_state.h"
-#include "exchange/reader_batch.h"
-#include "exchange/tokenizer.h"
 #include "platform/file_system.h"
 
 namespace cadxform {
-
-// ParseLine for a line already split into a batch.
-void ParseTokens(TDrawing& d, TReadState& r, const TBatchLine& t);
 
 // Outcome of ReadSplitOnTwoThreads.
 enum TSplitReadResult { srDone, srReadFailed, srNoThread };

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "exchange/byte_copy.h"
 #include "numeric/word_bits.h"
@@ -181,9 +182,8 @@ TLineMasks LineMasks(const char* src, const char* b, size_t n) {
 // padded at b: every token from the masks of the whole line at once. A token starts
 // at a token byte after a blank (or at the start) and ends after a token
 // byte before a blank; the first special byte ends the plain part.
-template <class Off>
-bool SplitShortPlain(const char* src, char* b, size_t n, Off base, TTokenSpan<Off>* spans, int& count) {
-  auto at = [base](size_t i) { return static_cast<Off>(base + i); };
+bool SplitShortPlain(const char* src, char* b, size_t n, uint32_t base, TTokenSpan32* spans, int& count) {
+  auto at = [base](size_t i) { return static_cast<uint32_t>(base + i); };
   const TLineMasks m = LineMasks(src, b, n);
   const uint64_t special = m.Stops & ~m.Blanks;
   const size_t limit = special != 0 ? static_cast<size_t>(CountLowZeros(special)) : n;
@@ -195,7 +195,7 @@ bool SplitShortPlain(const char* src, char* b, size_t n, Off base, TTokenSpan<Of
   for (; starts != 0; ++index) {
     const auto s = static_cast<size_t>(CountLowZeros(starts));
     const auto e = static_cast<size_t>(CountLowZeros(ends)) + 1;
-    if (index < kMaxTokens) spans[index] = TTokenSpan<Off>{at(s), at(e)};
+    if (index < kMaxTokens) spans[index] = TTokenSpan32{at(s), at(e)};
     starts &= starts - 1;
     ends &= ends - 1;
   }
@@ -207,19 +207,19 @@ bool SplitShortPlain(const char* src, char* b, size_t n, Off base, TTokenSpan<Of
       if (index - 1 < kMaxTokens) spans[index - 1].End = at(end);
       count = index;
     } else {
-      if (index < kMaxTokens) spans[index] = TTokenSpan<Off>{at(limit), at(end)};
+      if (index < kMaxTokens) spans[index] = TTokenSpan32{at(limit), at(end)};
       count = index + 1;
     }
     return true;
   }
   if (index == 0) {
-    spans[0] = TTokenSpan<Off>{at(0), at(0)};  // nothing but blanks
+    spans[0] = TTokenSpan32{at(0), at(0)};  // nothing but blanks
     count = 1;
     return true;
   }
   // Blanks after the last token open an empty last token.
   if (b[n - 1] == ' ') {
-    if (index < kMaxTokens) spans[index] = TTokenSpan<Off>{at(n), at(n)};
+    if (index < kMaxTokens) spans[index] = TTokenSpan32{at(n), at(n)};
     ++index;
   }
   count = index;
@@ -233,8 +233,7 @@ bool SplitShortPlain(const char* src, char* b, size_t n, Off base, TTokenSpan<Of
 // and left in place there; token places go to spans as offsets from b plus
 // base. Sets count and returns true, or returns false (the line holds a
 // special byte before any double quote) when the general way must split it.
-template <class Off>
-bool SplitPlain(std::string_view line, char* b, Off base, TTokenSpan<Off>* spans, int& count) {
+bool SplitPlain(std::string_view line, char* b, uint32_t base, TTokenSpan32* spans, int& count) {
   const size_t n = line.size();
   CopyBytes(b, line.data(), n);
   // Blanks after the end stop every scan at the end and are no special
@@ -246,7 +245,7 @@ bool SplitPlain(std::string_view line, char* b, Off base, TTokenSpan<Off>* spans
 #if CADXFORM_SSE2
   if (n < kShortLine) return SplitShortPlain(line.data(), b, n, base, spans, count);
 #endif
-  auto at = [base](size_t i) { return static_cast<Off>(base + i); };
+  auto at = [base](size_t i) { return static_cast<uint32_t>(base + i); };
   // Each token ends at the first blank or special byte of the 16-byte
   // pieces read from its start on, so every byte of a token is checked;
   // bytes between tokens are blanks. A piece is read only from a position up
@@ -262,7 +261,7 @@ bool SplitPlain(std::string_view line, char* b, Off base, TTokenSpan<Off>* spans
       j += static_cast<size_t>(stop);
       if (stop < 16) break;
     }
-    if (index < kMaxTokens) spans[index] = TTokenSpan<Off>{at(i), at(j)};
+    if (index < kMaxTokens) spans[index] = TTokenSpan32{at(i), at(j)};
     if (j < n && b[j] != ' ') {
       // A special byte. The first double quote ends splitting (a text line
       // carries its string after one); anything else takes the general way.
@@ -277,23 +276,22 @@ bool SplitPlain(std::string_view line, char* b, Off base, TTokenSpan<Off>* spans
     ++index;
     i = j + 1;
     while (i < n && b[i] == ' ') ++i;
-    if (index < kMaxTokens) spans[index] = TTokenSpan<Off>{at(i), at(i)};
+    if (index < kMaxTokens) spans[index] = TTokenSpan32{at(i), at(i)};
   }
   count = index + 1;
-  if (index == 0 && i >= n) spans[0] = TTokenSpan<Off>{at(0), at(0)};  // nothing but blanks
+  if (index == 0 && i >= n) spans[0] = TTokenSpan32{at(0), at(0)};  // nothing but blanks
   return true;
 }
 
 // Every other line, byte by byte: the token bytes are copied together to
 // out; returns the token count.
-template <class Off>
-int SplitGeneral(std::string_view line, char* out, Off base, TTokenSpan<Off>* spans) {
+int SplitGeneral(std::string_view line, char* out, uint32_t base, TTokenSpan32* spans) {
   // The tokens never hold more bytes than the line. Bytes of tokens beyond
   // kMaxTokens are written too (that is cheaper than testing every byte) but
   // no token points at them: they are dropped.
   const auto* p = reinterpret_cast<const unsigned char*>(line.data());
   const size_t size = line.size();
-  auto at = [base](size_t i) { return static_cast<Off>(base + i); };
+  auto at = [base](size_t i) { return static_cast<uint32_t>(base + i); };
   size_t pos = 0;         // bytes written so far
   int index = 0;          // token being built
   bool nonEmpty = false;  // the token being built has a byte
@@ -344,26 +342,22 @@ int SplitGeneral(std::string_view line, char* out, Off base, TTokenSpan<Off>* sp
   return index + 1;
 }
 
-// Splits line into out (room for line.size() + kTokenPad bytes) and spans.
-template <class Off>
-int SplitInto(std::string_view line, char* out, Off base, TTokenSpan<Off>* spans) {
+}  // namespace
+
+int SplitCompact(std::string_view line, char* out, uint32_t base, TTokenSpan32* spans) {
+  assert(uint64_t{base} + line.size() + kTokenPad <= UINT32_MAX);
   int count = 1;
   if (!SplitPlain(line, out, base, spans, count)) count = SplitGeneral(line, out, base, spans);
   return count;
 }
 
-}  // namespace
-
 int TTokenLine::Split(std::string_view line) {
-  Reserve(line.size() + kPad);
-  count_ = SplitInto<size_t>(line, bytes_.get(), 0, spans_.data());
-  stored_ = count_ < kMaxTokens ? count_ : kMaxTokens;
+  // Token places are 32-bit offsets into the buffer; a line too long for
+  // them is treated as one too long for memory, as on a 32-bit build.
+  if (line.size() > UINT32_MAX - kTokenPad) throw std::bad_alloc();
+  Reserve(line.size() + kTokenPad);
+  count_ = SplitCompact(line, bytes_.get(), 0, spans_.data());
   return count_;
-}
-
-int SplitCompact(std::string_view line, char* out, uint32_t base, TTokenSpan32* spans) {
-  assert(uint64_t{base} + line.size() + kTokenPad <= UINT32_MAX);
-  return SplitInto<uint32_t>(line, out, base, spans);
 }
 
 }  // namespace cadxform

@@ -36,11 +36,9 @@
 #include <string_view>
 
 #include "cadxform/cp932.h"
+#include "exchange/token_view.h"
 
 namespace cadxform {
-
-// Number of tokens a line keeps. No line of the format needs more than 17.
-inline constexpr int kMaxTokens = 32;
 
 // Position of the first occurrence of pat in text that begins on a character
 // boundary (never on the second byte of a double-byte character), or npos.
@@ -55,18 +53,6 @@ inline bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
-// Where token k of a split line lies: bytes [Begin, End) of the area the
-// line was split into, as offsets of type Off.
-template <class Off>
-struct TTokenSpan {
-  Off Begin;
-  Off End;
-};
-using TTokenSpan32 = TTokenSpan<uint32_t>;
-
-// Readable bytes after every token (the reader reads numbers in words).
-inline constexpr size_t kTokenPad = 16;
-
 // Splits line by the rules above into a compact area: the token bytes go to
 // out, which has room for line.size() + kTokenPad bytes, and the places of
 // the first kMaxTokens tokens go to spans (room for kMaxTokens), as offsets
@@ -77,48 +63,32 @@ int SplitCompact(std::string_view line, char* out, uint32_t base, TTokenSpan32* 
 // The tokens of one line. The object is meant to be reused line after line:
 // the token bytes live in one buffer that only grows, so splitting a line
 // allocates nothing once the buffer is as long as the longest line so far.
-// The views that Token returns are valid until the next Split, and at
-// least kPad readable bytes follow each of them in the buffer.
+// A view of the line is valid until the next Split, and at least kTokenPad
+// readable bytes follow each of its tokens in the buffer.
 class TTokenLine {
  public:
-  // Splits line by the rules above and returns Count().
+  // Splits line by the rules above and returns its true token count.
   // A line of more than kMaxTokens tokens is split without failure: the
   // first kMaxTokens tokens are exactly those of any shorter line, the bytes
-  // of later tokens are dropped, and Count() still counts every token, so a
-  // form that asks for "exactly n tokens" never mistakes such a line for a
+  // of later tokens are dropped, and the count still counts every token, so
+  // a form that asks for "exactly n tokens" never mistakes such a line for a
   // shorter one.
-  // Throws std::bad_alloc only when the buffer must grow and cannot.
+  // Throws std::bad_alloc when the buffer must grow and cannot, and for a
+  // line whose tokens would not fit 32-bit offsets (more than 4 GiB, which
+  // only a 64-bit build can even hold).
   int Split(std::string_view line);
 
-  // The true number of tokens of the last line split (at least 1).
-  int Count() const { return count_; }
-
-  // Token k of the last line split; empty for k >= Count(), for k >=
-  // kMaxTokens and for k < 0.
-  std::string_view Token(int k) const {
-    // (Unsigned: one test for k < 0 and k >= stored_; stored_ <= kMaxTokens.)
-    const auto u = static_cast<unsigned>(k);
-    if (u >= static_cast<unsigned>(stored_) || u >= unsigned{kMaxTokens}) return std::string_view();
-    const TTokenSpan<size_t>& s = spans_[static_cast<size_t>(k)];
-    return std::string_view(bytes_.get() + s.Begin, s.End - s.Begin);
-  }
-
-  // True when the line held nothing but blanks, tabs and dropped bytes.
-  bool Empty() const { return count_ == 1 && spans_[0].End == spans_[0].Begin; }
-
-  // Readable bytes after every token (the reader reads numbers in words).
-  static constexpr size_t kPad = kTokenPad;
+  // The last line split (before the first Split: one empty token).
+  TTokenView View() const { return TTokenView(bytes_.get(), spans_.data(), nullptr, count_); }
 
  private:
   void Reserve(size_t size);
 
   std::unique_ptr<char[]> bytes_;
   size_t capacity_ = 0;
-  // Token k is bytes_[Begin .. End) of spans_[k], for k < stored_. Offsets
-  // of the full width, so that a line of any length is split correctly.
-  std::array<TTokenSpan<size_t>, kMaxTokens> spans_{};
+  // Token k is bytes_[Begin .. End) of spans_[k], for k < kMaxTokens.
+  std::array<TTokenSpan32, kMaxTokens> spans_{};
   int count_ = 1;
-  int stored_ = 1;
 };
 
 }  // namespace cadxform

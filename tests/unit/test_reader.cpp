@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "exchange/reader_file.h"
+#include "exchange/reader_lines.h"
 #include "cadxform/drawing.h"
 #include "exchange/read_state.h"
 #include "platform/file_system.h"

@@ -11,7 +11,7 @@
 
 #include "drawing_compare.h"
 #include "exchange/reader.h"
-#include "exchange/reader_file.h"
+#include "exchange/reader_lines.h"
 #include "platform/file_system.h"
 
 namespace cadxform {

@@ -19,7 +19,7 @@
 #include "app/move_all.h"
 #include "exchange/number_forms.h"
 #include "exchange/reader.h"
-#include "exchange/reader_file.h"
+#include "exchange/reader_lines.h"
 #include "cadxform/drawing.h"
 
 namespace cadxform {

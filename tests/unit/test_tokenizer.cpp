@@ -12,9 +12,8 @@ namespace {
 
 using namespace cadxform;
 
-using cadxform::TTokenLine;
 
-std::vector<std::string> TokensOf(const TTokenLine& t) {
+std::vector<std::string> TokensOf(const TTokenView& t) {
   std::vector<std::string> out;
   for (int k = 0; k < t.Count() && k < cadxform::kMaxTokens; ++k) out.emplace_back(t.Token(k));
   return out;
@@ -32,10 +31,10 @@ TEST_P(SplitTest, GivesTokensAndCount) {
   const TSplitCase& c = GetParam();
   TTokenLine t;
   EXPECT_EQ(t.Split(c.line), static_cast<int>(c.tokens.size()));
-  EXPECT_EQ(t.Count(), static_cast<int>(c.tokens.size()));
-  EXPECT_EQ(TokensOf(t), c.tokens);
-  EXPECT_TRUE(t.Token(t.Count()).empty());
-  EXPECT_TRUE(t.Token(-1).empty());
+  EXPECT_EQ(t.View().Count(), static_cast<int>(c.tokens.size()));
+  EXPECT_EQ(TokensOf(t.View()), c.tokens);
+  EXPECT_TRUE(t.View().Token(t.View().Count()).empty());
+  EXPECT_TRUE(t.View().Token(-1).empty());
 }
 
 // Lines are std::string so that they may hold zero and control bytes.
@@ -86,7 +85,7 @@ std::string NumberedTokens(int count) {
 TEST(SplitCount, ThirtyTwoTokensAreAllKept) {
   TTokenLine t;
   EXPECT_EQ(t.Split(NumberedTokens(32)), 32);
-  EXPECT_EQ(t.Token(31), "t31");
+  EXPECT_EQ(t.View().Token(31), "t31");
 }
 
 TEST(SplitCount, TokensBeyondThirtyTwoAreCountedButDropped) {
@@ -94,31 +93,31 @@ TEST(SplitCount, TokensBeyondThirtyTwoAreCountedButDropped) {
     TTokenLine t;
     const std::string line = NumberedTokens(count);
     EXPECT_EQ(t.Split(line), count) << count;
-    for (int k = 0; k < cadxform::kMaxTokens; ++k) EXPECT_EQ(t.Token(k), "t" + std::to_string(k)) << count;
-    EXPECT_TRUE(t.Token(32).empty());
+    for (int k = 0; k < cadxform::kMaxTokens; ++k) EXPECT_EQ(t.View().Token(k), "t" + std::to_string(k)) << count;
+    EXPECT_TRUE(t.View().Token(32).empty());
     // A trailing blank still opens one more (empty) token.
     EXPECT_EQ(t.Split(line + " "), count + 1);
-    EXPECT_EQ(t.Token(31), "t31");
+    EXPECT_EQ(t.View().Token(31), "t31");
   }
 }
 
 TEST(SplitCount, TrailingBlankAfterThirtyTwoTokensCounts) {
   TTokenLine t;
   EXPECT_EQ(t.Split(NumberedTokens(32) + " "), 33);
-  EXPECT_EQ(t.Token(31), "t31");
-  EXPECT_TRUE(t.Token(32).empty());
+  EXPECT_EQ(t.View().Token(31), "t31");
+  EXPECT_TRUE(t.View().Token(32).empty());
 }
 
 TEST(SplitReuse, ShorterLineAfterLongerLeavesNothingBehind) {
   TTokenLine t;
   t.Split("abcdef ghijkl mnopqr stuvwx");
   t.Split("x y");
-  EXPECT_EQ(TokensOf(t), (std::vector<std::string>{"x", "y"}));
+  EXPECT_EQ(TokensOf(t.View()), (std::vector<std::string>{"x", "y"}));
   t.Split("");
-  EXPECT_TRUE(t.Empty());
-  EXPECT_TRUE(t.Token(0).empty());
+  EXPECT_TRUE(t.View().Empty());
+  EXPECT_TRUE(t.View().Token(0).empty());
   t.Split("z");
-  EXPECT_FALSE(t.Empty());
+  EXPECT_FALSE(t.View().Empty());
 }
 
 TEST(SplitReuse, LineOfSeveralMegabytes) {
@@ -126,22 +125,22 @@ TEST(SplitReuse, LineOfSeveralMegabytes) {
   std::string big(5 << 20, 'a');
   big[1000] = ' ';
   EXPECT_EQ(t.Split("\"" + big), 1);
-  EXPECT_EQ(t.Token(0).size(), big.size());
+  EXPECT_EQ(t.View().Token(0).size(), big.size());
   EXPECT_EQ(t.Split(big), 2);
-  EXPECT_EQ(t.Token(0).size(), 1000u);
-  EXPECT_EQ(t.Token(1).size(), big.size() - 1001);
+  EXPECT_EQ(t.View().Token(0).size(), 1000u);
+  EXPECT_EQ(t.View().Token(1).size(), big.size() - 1001);
 }
 
 TEST(SplitEmpty, EmptyOnlyWhenNoByteWasKept) {
   TTokenLine t;
   t.Split(" ");
-  EXPECT_TRUE(t.Empty());
+  EXPECT_TRUE(t.View().Empty());
   t.Split("a ");
-  EXPECT_FALSE(t.Empty());
+  EXPECT_FALSE(t.View().Empty());
   t.Split("\x82");
-  EXPECT_TRUE(t.Empty());
+  EXPECT_TRUE(t.View().Empty());
   t.Split("\x82\x40");
-  EXPECT_FALSE(t.Empty());
+  EXPECT_FALSE(t.View().Empty());
 }
 
 struct TFindCase {
@@ -222,7 +221,7 @@ TEST(SplitRandom, AgreesWithByteByByteReference) {
     const TReferenceSplit want = ReferenceSplit(line);
     ASSERT_EQ(t.Split(line), want.count) << line;
     for (int k = 0; k < want.count && k < cadxform::kMaxTokens; ++k) {
-      ASSERT_EQ(t.Token(k), want.tokens[static_cast<size_t>(k)]) << line << " token " << k;
+      ASSERT_EQ(t.View().Token(k), want.tokens[static_cast<size_t>(k)]) << line << " token " << k;
     }
   }
 }
