@@ -97,128 +97,91 @@ TAttrLines NoteSolidStyle(const TEmission& em, const TEntHead& head, int32_t sol
   return NoteColor(em.W, c, kNoConversion);
 }
 
-// The attributes of the drawn kinds, group and layer first: lines,
-// circles, arcs; points and marks; solids (with the line width for those
-// that have one).
-TAttrLines NoteLineKind(const TEmission& em, const TEntHead& head) {
-  TAttrLines due = NoteGroupAndLayer(em, head);
-  due |= NoteLineStyle(em, head);
-  return due;
-}
-TAttrLines NotePointKind(const TEmission& em, const TEntHead& head) {
-  TAttrLines due = NoteGroupAndLayer(em, head);
-  due |= NotePointStyle(em, head);
-  return due;
-}
-constexpr bool kWithWidth = true;
-constexpr bool kWithoutWidth = false;
-TAttrLines NoteSolidKind(const TEmission& em, const TEntHead& head, int32_t solidColor, bool width) {
-  TAttrLines due = NoteGroupAndLayer(em, head);
-  due |= NoteSolidStyle(em, head, solidColor);
-  if (width) due |= NoteWidth(em, head);
+// The record kinds, each described once: NoteAttrs notes the attribute
+// values its entity puts and returns the lines due; PutShape writes its
+// entity line (the writer leaves out what cannot be drawn). The z-flags
+// come between the two (PutEntityLine), a line's polyline run around its
+// entity line (EmitLine).
+
+// Lines, circles and arcs: group, layer and the line style.
+template <TEntKind K, class R>
+  requires(K == ekLine || K == ekCircle || K == ekArc)
+TAttrLines NoteAttrs(const TEmission& em, TKind<K>, const R& e) {
+  TAttrLines due = NoteGroupAndLayer(em, HeadOf(em, e.Head));
+  due |= NoteLineStyle(em, HeadOf(em, e.Head));
   return due;
 }
 
-// The record kinds. Per kind: NoteAttrs notes the attribute values its
-// entity puts and returns the lines due; PutShape writes its entity line
-// (the writer leaves out what cannot be drawn). A line's polyline run is
-// EmitLine's.
-
-TAttrLines NoteAttrs(const TEmission& em, TKind<ekLine>, const TLineEnt& e) {
-  return NoteLineKind(em, HeadOf(em, e.Head));
-}
-void PutShape(TOutBuffer& out, TKind<ekLine>, const TLineEnt& e) { PutLine(out, e.X1, e.Y1, e.X2, e.Y2); }
-
-TAttrLines NoteAttrs(const TEmission& em, TKind<ekCircle>, const TCircleEnt& e) {
-  return NoteLineKind(em, HeadOf(em, e.Head));
-}
-void PutShape(TOutBuffer& out, TKind<ekCircle>, const TCircleEnt& e) { PutCircle(out, e.X, e.Y, e.R); }
-
-TAttrLines NoteAttrs(const TEmission& em, TKind<ekArc>, const TArcEnt& e) {
-  return NoteLineKind(em, HeadOf(em, e.Head));
-}
-void PutShape(TOutBuffer& out, TKind<ekArc>, const TArcEnt& e) {
-  PutArc(out, e.X, e.Y, e.R, e.ArcParam1, e.ArcParam2, e.Ratio, e.TiltAngle);
-}
-
+// Texts: group, layer and the text style.
 TAttrLines NoteAttrs(const TEmission& em, TKind<ekText>, const TTextEnt& e) {
   TAttrLines due = NoteGroupAndLayer(em, HeadOf(em, e.Head));
   due |= NoteTextStyle(em, e);
   return due;
 }
-void PutShape(TOutBuffer& out, TKind<ekText>, const TTextEnt& e) {
-  PutText(out, e.Cmd, e.Text.View(), e.X, e.Y, e.Dx, e.Dy);
+
+// Points and marks: group, layer and the point style.
+template <TEntKind K, class R>
+  requires(K == ekPoint || K == ekMark)
+TAttrLines NoteAttrs(const TEmission& em, TKind<K>, const R& e) {
+  TAttrLines due = NoteGroupAndLayer(em, HeadOf(em, e.Head));
+  due |= NotePointStyle(em, HeadOf(em, e.Head));
+  return due;
 }
 
-TAttrLines NoteAttrs(const TEmission& em, TKind<ekPoint>, const TPointEnt& e) {
-  return NotePointKind(em, HeadOf(em, e.Head));
-}
-void PutShape(TOutBuffer& out, TKind<ekPoint>, const TPointEnt& e) { PutPoint(out, e.X, e.Y); }
-
-TAttrLines NoteAttrs(const TEmission& em, TKind<ekMark>, const TMarkEnt& e) {
-  return NotePointKind(em, HeadOf(em, e.Head));
-}
-void PutShape(TOutBuffer& out, TKind<ekMark>, const TMarkEnt& e) {
-  PutMark(out, e.Code, e.X, e.Y, e.Size, e.Angle);
-}
-
-// A dimension: group, layer and z-flags from its own head, the line style
-// from its line, the text style from its text.
+// Dimensions: group and layer from its own head (the z-flags too), the line
+// style from its line, the text style from its text.
 TAttrLines NoteAttrs(const TEmission& em, TKind<ekDim>, const TDimEnt& e) {
   TAttrLines due = NoteGroupAndLayer(em, HeadOf(em, e.Head));
   due |= NoteLineStyle(em, HeadOf(em, e.Line.Head));
   due |= NoteTextStyle(em, e.Text);
   return due;
 }
+
+// Solids: group, layer and the solid colour; two-point and "se" solids
+// their line width too.
+template <TEntKind K, class R>
+  requires(K >= ekSolid2 && K <= ekSg)
+TAttrLines NoteAttrs(const TEmission& em, TKind<K>, const R& e) {
+  const TEntHead& h = HeadOf(em, e.Head);
+  TAttrLines due = NoteGroupAndLayer(em, h);
+  due |= NoteSolidStyle(em, h, e.SolidColor);
+  if constexpr (K == ekSolid2 || K == ekSe) due |= NoteWidth(em, h);
+  return due;
+}
+
+void PutShape(TOutBuffer& out, TKind<ekLine>, const TLineEnt& e) { PutLine(out, e.X1, e.Y1, e.X2, e.Y2); }
+void PutShape(TOutBuffer& out, TKind<ekCircle>, const TCircleEnt& e) { PutCircle(out, e.X, e.Y, e.R); }
+void PutShape(TOutBuffer& out, TKind<ekArc>, const TArcEnt& e) {
+  PutArc(out, e.X, e.Y, e.R, e.ArcParam1, e.ArcParam2, e.Ratio, e.TiltAngle);
+}
+void PutShape(TOutBuffer& out, TKind<ekText>, const TTextEnt& e) {
+  PutText(out, e.Cmd, e.Text.View(), e.X, e.Y, e.Dx, e.Dy);
+}
+void PutShape(TOutBuffer& out, TKind<ekPoint>, const TPointEnt& e) { PutPoint(out, e.X, e.Y); }
+void PutShape(TOutBuffer& out, TKind<ekMark>, const TMarkEnt& e) {
+  PutMark(out, e.Code, e.X, e.Y, e.Size, e.Angle);
+}
 void PutShape(TOutBuffer& out, TKind<ekDim>, const TDimEnt& e) {
   PutDim(out, e.Text.Text.View(), e.Line.X1, e.Line.Y1, e.Line.X2, e.Line.Y2, e.Text.X, e.Text.Y, e.Text.Dx,
          e.Text.Dy);
 }
-
-TAttrLines NoteAttrs(const TEmission& em, TKind<ekSolid2>, const TSolid2Ent& e) {
-  return NoteSolidKind(em, HeadOf(em, e.Head), e.SolidColor, kWithWidth);
-}
 void PutShape(TOutBuffer& out, TKind<ekSolid2>, const TSolid2Ent& e) {
   PutSolid2(out, e.X1, e.Y1, e.X2, e.Y2);
-}
-
-TAttrLines NoteAttrs(const TEmission& em, TKind<ekSolid3>, const TSolid3Ent& e) {
-  return NoteSolidKind(em, HeadOf(em, e.Head), e.SolidColor, kWithoutWidth);
 }
 void PutShape(TOutBuffer& out, TKind<ekSolid3>, const TSolid3Ent& e) {
   PutSolid3(out, e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3);
 }
-
-TAttrLines NoteAttrs(const TEmission& em, TKind<ekSolid4>, const TSolid4Ent& e) {
-  return NoteSolidKind(em, HeadOf(em, e.Head), e.SolidColor, kWithoutWidth);
-}
 void PutShape(TOutBuffer& out, TKind<ekSolid4>, const TSolid4Ent& e) {
   PutSolid4(out, e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3, e.X4, e.Y4);
-}
-
-TAttrLines NoteAttrs(const TEmission& em, TKind<ekSc>, const TSolidArcEnt& e) {
-  return NoteSolidKind(em, HeadOf(em, e.Head), e.SolidColor, kWithoutWidth);
 }
 void PutShape(TOutBuffer& out, TKind<ekSc>, const TSolidArcEnt& e) {
   PutSc(out, e.Code, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2);
 }
-
-TAttrLines NoteAttrs(const TEmission& em, TKind<ekSe>, const TSolidArcEnt& e) {
-  return NoteSolidKind(em, HeadOf(em, e.Head), e.SolidColor, kWithWidth);
-}
 void PutShape(TOutBuffer& out, TKind<ekSe>, const TSolidArcEnt& e) {
   PutSe(out, e.Code, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2);
 }
-
-TAttrLines NoteAttrs(const TEmission& em, TKind<ekSo>, const TSolidRingEnt& e) {
-  return NoteSolidKind(em, HeadOf(em, e.Head), e.SolidColor, kWithoutWidth);
-}
 void PutShape(TOutBuffer& out, TKind<ekSo>, const TSolidRingEnt& e) {
   PutSo(out, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2, e.R2);
-}
-
-TAttrLines NoteAttrs(const TEmission& em, TKind<ekSg>, const TSolidRingEnt& e) {
-  return NoteSolidKind(em, HeadOf(em, e.Head), e.SolidColor, kWithoutWidth);
 }
 void PutShape(TOutBuffer& out, TKind<ekSg>, const TSolidRingEnt& e) {
   PutSg(out, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2, e.R2);
