@@ -40,10 +40,20 @@
 
 namespace cadxform {
 
-class TChunkPool;
-
 // Longest entry of the output buffer.
 inline constexpr size_t kOutLineMax = 255;
+
+// Where buffers that share memory take their chunks (TOutBuffer::kChunk
+// bytes each) and give them back once their bytes went to the sink. The
+// buffer knows only this; a thread-safe pool implements it.
+class TChunkStore {
+ public:
+  virtual ~TChunkStore() = default;
+  // A chunk of TOutBuffer::kChunk bytes (throws std::bad_alloc).
+  virtual std::unique_ptr<char[]> Get() = 0;
+  // Takes back a chunk no longer used. Never throws.
+  virtual void Put(std::unique_ptr<char[]> chunk) noexcept = 0;
+};
 
 // Where a buffer with a sink sends its complete chunks, in order.
 class TOutSink {
@@ -66,7 +76,7 @@ class TOutBuffer {
   // (nullptr: allocates and frees its own). The buffer does not own it;
   // the pool must outlive its use by the buffer (chunks held when the
   // buffer is destroyed are freed, not given back).
-  void SetChunkPool(TChunkPool* pool) { pool_ = pool; }
+  void SetChunkPool(TChunkStore* pool) { pool_ = pool; }
   // Appends a plain line (cut to 255 bytes).
   void AddLine(std::string_view line);
   // Appends a text header (cut to 255 bytes); the next entry joins it.
@@ -123,7 +133,7 @@ class TOutBuffer {
   int32_t count_ = 0;       // entries appended
   bool join_next_ = false;  // the previous entry was a header
   TOutSink* sink_ = nullptr;
-  TChunkPool* pool_ = nullptr;
+  TChunkStore* pool_ = nullptr;
   std::unique_ptr<char[]> spare_;  // a released chunk kept for the next one
 };
 

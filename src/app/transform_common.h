@@ -14,7 +14,7 @@
 #include "cadxform/emit.h"
 #include "cadxform/out_buffer.h"
 #include "cadxform/write_state.h"
-#include "exchange/emit_range.h"
+#include "exchange/emit_split.h"
 #include "exchange/path_policy.h"
 #include "exchange/worker_thread.h"
 

@@ -41,6 +41,35 @@ int32_t AddWrapping(int32_t value, int32_t offset) {
   return static_cast<int32_t>(static_cast<uint32_t>(value) + static_cast<uint32_t>(offset));
 }
 
+// Queues the text kind line of `last`: "cn" + kind, or for the free size
+// (kind 0) "cn0 " width height spacing colour.
+void AddTextKindLine(TOutBuffer& out, const TAttrs& last) {
+  if (last.TextKind != 0) return AddKeywordLine(out, "cn", last.TextKind);
+  char buf[8 + 4 * (kNumberFormMax + 1)];
+  char* p = buf;
+  std::memcpy(p, "cn0 ", 4);
+  p = AppendRealForm(p + 4, last.TextWidth);
+  *p++ = ' ';
+  p = AppendRealForm(p, last.TextHeight);
+  *p++ = ' ';
+  p = AppendRealForm(p, last.TextSpacing);
+  *p++ = ' ';
+  p = AppendIntForm(p, last.TextColor);
+  out.AddLine(std::string_view(buf, static_cast<size_t>(p - buf)));
+}
+
+// Queues the font line "cn\"$" + name. A plain line: the buffer never joins
+// it with the next, even when the name ends in a double quote. Built on the
+// stack: the buffer keeps no more than kOutLineMax bytes of a line anyway.
+void AddFontNameLine(TOutBuffer& out, std::string_view name) {
+  char line[kOutLineMax];
+  constexpr size_t kPrefix = 4;  // cn"$
+  std::memcpy(line, "cn\"$", kPrefix);
+  const size_t take = name.size() < kOutLineMax - kPrefix ? name.size() : kOutLineMax - kPrefix;
+  CopyBytes(line + kPrefix, name.data(), take);
+  out.AddLine(std::string_view(line, kPrefix + take));
+}
+
 }  // namespace
 
 int32_t FileColorNo(const TWriteState& w, int32_t color) {
@@ -56,52 +85,52 @@ int32_t FileLineTypeNo(const TWriteState& w, int32_t lineType) {
   return AddWrapping(lineType, 12);
 }
 
-void PutGroup(TWriteState& w, int32_t group) {
-  if (!NeedsLine(w, paGroup, group, w.Last.Group)) return;
-  AddKeywordLine(w.Out, "lg", group, true);
+TAttrLines NoteGroup(TWriteState& w, int32_t group) {
+  if (!NeedsLine(w, paGroup, group, w.Last.Group)) return 0;
   w.Last.Group = group;
   MarkWritten(w, paGroup);
   // A new group line must be followed by its layer line, whatever the layer.
   w.PendingAttr[paLayer] = true;
+  return alGroup;
 }
 
-void PutLayer(TWriteState& w, int32_t layer) {
-  if (!NeedsLine(w, paLayer, layer, w.Last.Layer)) return;
-  AddKeywordLine(w.Out, "ly", layer, true);
+TAttrLines NoteLayer(TWriteState& w, int32_t layer) {
+  if (!NeedsLine(w, paLayer, layer, w.Last.Layer)) return 0;
   w.Last.Layer = layer;
   MarkWritten(w, paLayer);
+  return alLayer;
 }
 
-void PutColor(TWriteState& w, int32_t color, int32_t mode) {
+TAttrLines NoteColor(TWriteState& w, int32_t color, int32_t mode) {
   if (mode == 1) color = FileColorNo(w, color);
-  if (!NeedsLine(w, paColor, color, w.Last.Color)) return;
-  AddKeywordLine(w.Out, "lc", color);
+  if (!NeedsLine(w, paColor, color, w.Last.Color)) return 0;
   w.Last.Color = color;
   MarkWritten(w, paColor);
   // A solid after this line writes its "lc10 " line only when the colour is
   // not 10 or its RGB value differs from the one held.
   w.PendingAttr[paSolidColor] = false;
+  return alColor;
 }
 
-void PutLineType(TWriteState& w, int32_t lineType, int32_t mode) {
+TAttrLines NoteLineType(TWriteState& w, int32_t lineType, int32_t mode) {
   if (mode == 1) lineType = FileLineTypeNo(w, lineType);
-  if (!NeedsLine(w, paLineType, lineType, w.Last.LineType)) return;
-  AddKeywordLine(w.Out, "lt", lineType);
+  if (!NeedsLine(w, paLineType, lineType, w.Last.LineType)) return 0;
   w.Last.LineType = lineType;
   MarkWritten(w, paLineType);
+  return alLineType;
 }
 
-void PutLineWidth(TWriteState& w, int32_t width) {
+TAttrLines NoteLineWidth(TWriteState& w, int32_t width) {
   if (width == -1) width = w.First.LineWidth;  // -1: the drawing's own width
   if (width < 0 || width > kMaxLineWidth) width = 0;
-  if (!NeedsLine(w, paLineWidth, width, w.Last.LineWidth)) return;
-  AddKeywordLine(w.Out, "lw", width);
+  if (!NeedsLine(w, paLineWidth, width, w.Last.LineWidth)) return 0;
   w.Last.LineWidth = width;
   MarkWritten(w, paLineWidth);
+  return alLineWidth;
 }
 
-void PutTextKind(TWriteState& w, int32_t kind, int32_t color, int32_t mode, double width, double height,
-                 double spacing) {
+TAttrLines NoteTextKind(TWriteState& w, int32_t kind, int32_t color, int32_t mode, double width,
+                        double height, double spacing) {
   if (mode == 1) color = FileColorNo(w, color);
   if (kind < 0 || kind > 10) {
     // Unknown kind: the drawing's own text kind (and free size, for kind 0).
@@ -116,23 +145,9 @@ void PutTextKind(TWriteState& w, int32_t kind, int32_t color, int32_t mode, doub
   const bool sizeDiffers = width != w.Last.TextWidth || height != w.Last.TextHeight ||
                            spacing != w.Last.TextSpacing || color != w.Last.TextColor;
   if (!(w.PendingAttr[paTextKind] || kind != w.Last.TextKind || (kind == 0 && sizeDiffers))) {
-    return;
+    return 0;
   }
-  if (kind != 0) {
-    AddKeywordLine(w.Out, "cn", kind);
-  } else {
-    // "cn0 " width height spacing colour
-    char buf[8 + 4 * (kNumberFormMax + 1)];
-    char* p = buf;
-    std::memcpy(p, "cn0 ", 4);
-    p = AppendRealForm(p + 4, width);
-    *p++ = ' ';
-    p = AppendRealForm(p, height);
-    *p++ = ' ';
-    p = AppendRealForm(p, spacing);
-    *p++ = ' ';
-    p = AppendIntForm(p, color);
-    w.Out.AddLine(std::string_view(buf, static_cast<size_t>(p - buf)));
+  if (kind == 0) {
     w.Last.TextWidth = width;
     w.Last.TextHeight = height;
     w.Last.TextSpacing = spacing;
@@ -140,53 +155,91 @@ void PutTextKind(TWriteState& w, int32_t kind, int32_t color, int32_t mode, doub
   }
   w.Last.TextKind = kind;
   MarkWritten(w, paTextKind);
+  return alTextKind;
 }
 
-void PutCc(TWriteState& w, int32_t value) {
+TAttrLines NoteCc(TWriteState& w, int32_t value) {
   if (value < 0 || value > 8) value = 0;
-  if (!NeedsLine(w, paCc, value, w.Last.Cc)) return;
-  AddKeywordLine(w.Out, "cc", value);
+  if (!NeedsLine(w, paCc, value, w.Last.Cc)) return 0;
   w.Last.Cc = value;
   MarkWritten(w, paCc);
+  return alCc;
 }
 
-void PutFontName(TWriteState& w, std::string_view name) {
+TAttrLines NoteFontName(TWriteState& w, std::string_view name) {
   if (name.empty() || name == "<>") name = w.First.FontName;  // the drawing's own font
-  if (!w.PendingAttr[paFontName] && SameBytes(name, w.Last.FontName)) return;
-  // A plain line: the buffer never joins it with the next, even when the
-  // name ends in a double quote. Built on the stack: the buffer keeps no
-  // more than kOutLineMax bytes of a line anyway.
-  char line[kOutLineMax];
-  constexpr size_t kPrefix = 4;  // cn"$
-  std::memcpy(line, "cn\"$", kPrefix);
-  const size_t take = name.size() < kOutLineMax - kPrefix ? name.size() : kOutLineMax - kPrefix;
-  CopyBytes(line + kPrefix, name.data(), take);
-  w.Out.AddLine(std::string_view(line, kPrefix + take));
+  if (!w.PendingAttr[paFontName] && SameBytes(name, w.Last.FontName)) return 0;
   w.Last.FontName.assign(name);
   MarkWritten(w, paFontName);
+  return alFontName;
 }
 
-void PutPointColor(TWriteState& w, int32_t color, int32_t mode) {
+TAttrLines NotePointColor(TWriteState& w, int32_t color, int32_t mode) {
   if (mode == 1) color = FileColorNo(w, color);
-  if (!NeedsLine(w, paPointColor, color, w.Last.PointColor)) return;
-  AddKeywordLine(w.Out, "pn", color);
+  if (!NeedsLine(w, paPointColor, color, w.Last.PointColor)) return 0;
   w.Last.PointColor = color;
   MarkWritten(w, paPointColor);
+  return alPointColor;
 }
 
-void PutSolidColor(TWriteState& w, int32_t rgb) {
+TAttrLines NoteSolidColor(TWriteState& w, int32_t rgb) {
   if (rgb < 0 || rgb > kMaxRgb) rgb = 0;
   // Nothing to write only when colour 10 is in force with this RGB value.
   if (!w.PendingAttr[paColor] && w.Last.Color == 10 && !w.PendingAttr[paSolidColor] &&
       rgb == w.Last.SolidColor) {
-    return;
+    return 0;
   }
-  AddKeywordLine(w.Out, "lc10 ", rgb);
   w.Last.SolidColor = rgb;
   MarkWritten(w, paSolidColor);
   w.Last.Color = 10;
   MarkWritten(w, paColor);
+  return alSolidColor;
 }
+
+void PutAttrLines(TOutBuffer& out, const TAttrs& last, TAttrLines due) {
+  if (due == 0) return;
+  if (due & alGroup) AddKeywordLine(out, "lg", last.Group, true);
+  if (due & alLayer) AddKeywordLine(out, "ly", last.Layer, true);
+  if (due & alColor) AddKeywordLine(out, "lc", last.Color);
+  if (due & alSolidColor) AddKeywordLine(out, "lc10 ", last.SolidColor);
+  if (due & alPointColor) AddKeywordLine(out, "pn", last.PointColor);
+  if (due & alLineType) AddKeywordLine(out, "lt", last.LineType);
+  if (due & alLineWidth) AddKeywordLine(out, "lw", last.LineWidth);
+  if (due & alTextKind) AddTextKindLine(out, last);
+  if (due & alCc) AddKeywordLine(out, "cc", last.Cc);
+  if (due & alFontName) AddFontNameLine(out, last.FontName);
+}
+
+void PutGroup(TWriteState& w, int32_t group) { PutAttrLines(w.Out, w.Last, NoteGroup(w, group)); }
+
+void PutLayer(TWriteState& w, int32_t layer) { PutAttrLines(w.Out, w.Last, NoteLayer(w, layer)); }
+
+void PutColor(TWriteState& w, int32_t color, int32_t mode) {
+  PutAttrLines(w.Out, w.Last, NoteColor(w, color, mode));
+}
+
+void PutLineType(TWriteState& w, int32_t lineType, int32_t mode) {
+  PutAttrLines(w.Out, w.Last, NoteLineType(w, lineType, mode));
+}
+
+void PutLineWidth(TWriteState& w, int32_t width) { PutAttrLines(w.Out, w.Last, NoteLineWidth(w, width)); }
+
+void PutTextKind(TWriteState& w, int32_t kind, int32_t color, int32_t mode, double width, double height,
+                 double spacing) {
+  PutAttrLines(w.Out, w.Last, NoteTextKind(w, kind, color, mode, width, height, spacing));
+}
+
+void PutCc(TWriteState& w, int32_t value) { PutAttrLines(w.Out, w.Last, NoteCc(w, value)); }
+
+void PutFontName(TWriteState& w, std::string_view name) {
+  PutAttrLines(w.Out, w.Last, NoteFontName(w, name));
+}
+
+void PutPointColor(TWriteState& w, int32_t color, int32_t mode) {
+  PutAttrLines(w.Out, w.Last, NotePointColor(w, color, mode));
+}
+
+void PutSolidColor(TWriteState& w, int32_t rgb) { PutAttrLines(w.Out, w.Last, NoteSolidColor(w, rgb)); }
 
 void PutZFlags(TOutBuffer& out, int32_t flags) {
   if (flags & 1) out.AddLine("z1");

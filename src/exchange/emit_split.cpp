@@ -5,8 +5,8 @@
 // own, which the segment queue joins in order into the caller's output
 // (and on to the temporary file). Before each segment a writer brings its
 // values written last and pending flags from the end of its previous
-// segment to the segment's start by running the attribute writers over the
-// segments the other writer took in between, without writing entities;
+// segment to the segment's start by noting the attribute values of the
+// segments the other writer took in between, writing nothing (PrimeRange);
 // which polyline is open at a cut EmitRange reads off the two entities
 // around it. So the joined bytes are exactly those of one pass.
 //
@@ -15,18 +15,19 @@
 // writing a segment it polls those of the segments the second writer took
 // before it, and at the end those of the segments after its last one. A
 // key seen down brings this thread's write state to that position
-// (attribute writers only) before the output is abandoned, so the closing
+// (attribute values only) before the output is abandoned, so the closing
 // lines are the same as well.
 //
 // The output of the segments moves on by chunks, never copied: from the
 // writer's buffer to the queue, to the drawing's output, to the temporary
 // file; the chunks whose bytes went to the file come back through a pool
 // shared by the writers and are filled again.
+#include "exchange/emit_split.h"
+
 #include <atomic>
 #include <cassert>
 #include <utility>
 
-#include "exchange/attr_writers.h"
 #include "exchange/chunk_pool.h"
 #include "exchange/emit_range.h"
 #include "exchange/segment_queue.h"
@@ -50,6 +51,16 @@ void CopyAttrState(TWriteState& to, const TWriteState& from) {
   to.PendingAttr = from.PendingAttr;
 }
 
+// A stop request another thread may make at any time.
+class TStopFlag final : public TStopTest {
+ public:
+  void Request() { flag_.store(true, std::memory_order_relaxed); }
+  bool StopRequested() const override { return flag_.load(std::memory_order_relaxed); }
+
+ private:
+  std::atomic<bool> flag_{false};
+};
+
 // The cut of the input order into segments of `size` entities.
 struct TSegments {
   int32_t Size;
@@ -69,14 +80,13 @@ struct TSegmentWriter {
   void PrimeTo(const TDrawing& d, const TEmitOverrides& o, int32_t pos) {
     assert(pos >= At && W.Out.Count() == 0);
     PrimeRange(d, W, o, At, pos);
-    W.Out.Clear();
     At = pos;
   }
-  // Writes segment k into W.Out (polling with polls, stopping once *stop
-  // is set); W must stand at its start (PrimeTo). Returns the position it
+  // Writes segment k into W.Out (polling with polls, stopping once stop
+  // says so); W must stand at its start (PrimeTo). Returns the position it
   // stopped at, End(k) when written whole.
   int32_t Write(const TDrawing& d, const TEmitOverrides& o, const TSegments& s, int32_t k,
-                const TEmitPolls* polls, const std::atomic<bool>* stop) {
+                const TEmitPolls* polls, const TStopTest* stop) {
     assert(At == s.Begin(k));
     At = EmitRange(d, W, o, s.Begin(k), s.End(k), polls, stop);
     return At;
@@ -127,7 +137,7 @@ class TSecondWriter {
   }
   // Makes the thread stop at its next poll position or wait.
   void Stop() {
-    stop_.store(true, std::memory_order_relaxed);
+    stop_.Request();
     queue_.Cancel();
   }
   // Waits for the thread; rethrows what it threw.
@@ -155,7 +165,7 @@ class TSecondWriter {
   const TSegments s_;
   TSegmentQueue& queue_;
   TSegmentWriter writer_;
-  std::atomic<bool> stop_{false};
+  TStopFlag stop_;
   TWorkerThread worker_;  // last: stops before the members it uses go
 };
 
@@ -245,18 +255,24 @@ int32_t SegmentSizeFor(int32_t total, const TPathPolicy& policy) {
 
 void EmitAllInSegments(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
                        const TEscapeKeySource& escapeKeyDown, TProgress* progress, int32_t segment) {
-  if (d.BzSeen) w.Out.AddLine("bz");
+  EmitOpening(d, w);
   const int32_t total = d.Order.Count();
   assert(segment == -1 || segment > 0);
   const TEmitPolls polls{escapeKeyDown, progress, total};
   int32_t stopped = -1;
   if (segment > 0 && segment < total) stopped = EmitInSegments(d, w, overrides, polls, {segment, total});
   if (stopped < 0) stopped = EmitRange(d, w, overrides, 0, total, &polls, nullptr);
-  // The user abandons the whole output, "hd" and "bz" included.
-  if (stopped < total) ClearOutLines(w.Out);
-  // Leave the drawing's own layer group and layer in force.
-  PutGroup(w, d.First.Group);
-  PutLayer(w, d.First.Layer);
+  EmitClosing(d, w, stopped == total);
+}
+
+void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
+             const TEscapeKeySource& escapeKeyDown, TProgress* progress, const TPathPolicy& policy) {
+  EmitAllInSegments(d, w, overrides, escapeKeyDown, progress, SegmentSizeFor(d.Order.Count(), policy));
+}
+
+void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
+             const TEscapeKeySource& escapeKeyDown, TProgress* progress) {
+  EmitAll(d, w, overrides, escapeKeyDown, progress, TPathPolicy());
 }
 
 }  // namespace cadxform

@@ -1,7 +1,6 @@
 #include "cadxform/out_buffer.h"
 
 #include "exchange/byte_copy.h"
-#include "exchange/chunk_pool.h"
 
 #include <cassert>
 #include <cstddef>

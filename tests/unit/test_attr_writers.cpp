@@ -252,6 +252,37 @@ TEST_F(AttrWriters, SolidColorAfterColorLineTen) {
   });
 }
 
+// Noting the attributes of an entity writes nothing and leaves the state
+// the Put writers leave; the due lines written afterwards from the values
+// noted are the Put writers' lines, in entity order.
+TEST(AttrNotes, NoteThenPutGivesThePutWritersLines) {
+  TWriteState put;
+  TWriteState noted;
+  for (int round = 0; round < 3; ++round) {
+    const int32_t v = round == 1 ? 1 : 3;  // the middle round changes values back
+    const size_t before = put.Out.Size();
+    PutGroup(put, v);
+    PutLayer(put, v);
+    PutSolidColor(put, v * 100);
+    PutLineWidth(put, v);
+    PutTextKind(put, 0, v, 0, v, 2, 0);
+    PutCc(put, v);
+    PutFontName(put, v == 1 ? "A" : "B");
+    TAttrLines due = NoteGroup(noted, v);
+    due |= NoteLayer(noted, v);
+    due |= NoteSolidColor(noted, v * 100);
+    due |= NoteLineWidth(noted, v);
+    due |= NoteTextKind(noted, 0, v, 0, v, 2, 0);
+    due |= NoteCc(noted, v);
+    due |= NoteFontName(noted, v == 1 ? "A" : "B");
+    EXPECT_EQ(noted.Out.Size(), 0u) << round;
+    EXPECT_EQ(noted.PendingAttr, put.PendingAttr) << round;
+    PutAttrLines(noted.Out, noted.Last, due);
+    EXPECT_EQ(LinesFrom(noted.Out, 0), LinesFrom(put.Out, before)) << round;
+    noted.Out.Clear();
+  }
+}
+
 TEST(ZFlags, Lines) {
   const struct {
     int32_t flags;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cadxform/drawing.h"
-#include "exchange/emit_range.h"
+#include "exchange/emit_split.h"
 #include "exchange/reader.h"
 #include "exchange/segment_queue.h"
 #include "drawing_compare.h"
