@@ -17,12 +17,6 @@
 //
 // Every entry is cut to its first 255 bytes.
 //
-// The output of another buffer is joined by taking over its chunks
-// (MoveFrom), without copying their bytes; a chunk may then be partly
-// filled in the middle of the buffer. Buffers that share a chunk pool
-// (SetChunkPool) take their chunks from it and give them back once their
-// bytes went to the sink, so the memory of one is reused by the others.
-//
 // With a sink, Clear also tells the sink to discard what it was given, so
 // an abandoned output leaves nothing behind in either place.
 //
@@ -43,17 +37,8 @@ namespace cadxform {
 // Longest entry of the output buffer.
 inline constexpr size_t kOutLineMax = 255;
 
-// Where buffers that share memory take their chunks (TOutBuffer::kChunk
-// bytes each) and give them back once their bytes went to the sink. The
-// buffer knows only this; a thread-safe pool implements it.
-class TChunkStore {
- public:
-  virtual ~TChunkStore() = default;
-  // A chunk of TOutBuffer::kChunk bytes (throws std::bad_alloc).
-  virtual std::unique_ptr<char[]> Get() = 0;
-  // Takes back a chunk no longer used. Never throws.
-  virtual void Put(std::unique_ptr<char[]> chunk) noexcept = 0;
-};
+// Memory that several buffers share (the library's own business).
+class TChunkStore;
 
 // Where a buffer with a sink sends its complete chunks, in order.
 class TOutSink {
@@ -72,19 +57,10 @@ class TOutBuffer {
   // (nullptr: keep everything in memory). The buffer does not own it.
   void SetSink(TOutSink* sink);
   TOutSink* Sink() const { return sink_; }
-  // Takes chunks from pool and gives them back when done with them
-  // (nullptr: allocates and frees its own). The buffer does not own it;
-  // the pool must outlive its use by the buffer (chunks held when the
-  // buffer is destroyed are freed, not given back).
-  void SetChunkPool(TChunkStore* pool) { pool_ = pool; }
   // Appends a plain line (cut to 255 bytes).
   void AddLine(std::string_view line);
   // Appends a text header (cut to 255 bytes); the next entry joins it.
   void AddHeader(std::string_view header);
-  // Appends every entry of other (neither may end in a text header) by
-  // taking over its chunks; other is left empty. With a sink, every chunk
-  // but the last then goes to it.
-  void MoveFrom(TOutBuffer& other);
   // Number of entries appended since the last Clear.
   int32_t Count() const { return count_; }
   // Empties the buffer and releases its storage; a sink is told to discard
@@ -109,6 +85,19 @@ class TOutBuffer {
   static constexpr size_t kChunk = 1 << 20;
 
  private:
+  // Joins the output of the library's segment writers (out_buffer_join.h).
+  friend struct TOutBufferJoin;
+
+  // Takes chunks from pool and gives them back when done with them
+  // (nullptr: allocates and frees its own). The buffer does not own it;
+  // the pool must outlive its use by the buffer (chunks held when the
+  // buffer is destroyed are freed, not given back).
+  void SetChunkPool(TChunkStore* pool) { pool_ = pool; }
+  // Appends every entry of other (neither may end in a text header) by
+  // taking over its chunks; other is left empty. With a sink, every chunk
+  // but the last then goes to it.
+  void MoveFrom(TOutBuffer& other);
+
   // A chunk and, unless it is the last one, the bytes used in it.
   struct TChunk {
     std::unique_ptr<char[]> Data;

@@ -43,9 +43,12 @@ struct TWriteState {
   std::array<bool, kAttrCount> PendingAttr;
   // Lines queued for the output file.
   TOutBuffer Out;
-  // The temporary file Out spills into once BeginExchangeFile created it
-  // (used by the file writer only).
-  std::unique_ptr<TTempFileSink> Spill;
+
+ private:
+  // The temporary file Out spills into once BeginExchangeFile created it:
+  // the file writer's own business.
+  friend struct TWriteStateFile;
+  std::unique_ptr<TTempFileSink> spill_;
 };
 
 // Prepares w for writing drawing d: all ten PendingAttr flags true, the

@@ -3,7 +3,7 @@
 #include <cassert>
 #include <utility>
 
-#include "cadxform/out_buffer.h"
+#include "exchange/out_buffer_join.h"
 
 namespace cadxform {
 

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <vector>
 
-#include "cadxform/out_buffer.h"
+#include "exchange/out_buffer_join.h"
 
 namespace cadxform {
 

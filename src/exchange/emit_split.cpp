@@ -122,7 +122,7 @@ class TSecondWriter {
                 const TWriteState& start, TChunkPool& pool)
       : d_(d), o_(o), s_(s), queue_(queue) {
     CopyAttrState(writer_.W, start);
-    writer_.W.Out.SetChunkPool(&pool);
+    TOutBufferJoin::SetChunkPool(writer_.W.Out, &pool);
   }
   TSecondWriter(const TSecondWriter&) = delete;
   TSecondWriter& operator=(const TSecondWriter&) = delete;
@@ -172,10 +172,10 @@ class TSecondWriter {
 // Lets a buffer take its chunks from a pool for as long as it lives.
 class TPooledOutput {
  public:
-  TPooledOutput(TOutBuffer& out, TChunkPool& pool) : out_(out) { out_.SetChunkPool(&pool); }
+  TPooledOutput(TOutBuffer& out, TChunkPool& pool) : out_(out) { TOutBufferJoin::SetChunkPool(out_, &pool); }
   TPooledOutput(const TPooledOutput&) = delete;
   TPooledOutput& operator=(const TPooledOutput&) = delete;
-  ~TPooledOutput() { out_.SetChunkPool(nullptr); }
+  ~TPooledOutput() { TOutBufferJoin::SetChunkPool(out_, nullptr); }
 
  private:
   TOutBuffer& out_;
@@ -202,7 +202,7 @@ int32_t EmitInSegments(const TDrawing& d, TWriteState& w, const TEmitOverrides& 
   TSecondWriter second(d, o, s, queue, w, pool);
   if (!second.Start()) return -1;
   TSegmentWriter first;
-  first.W.Out.SetChunkPool(&pool);
+  TOutBufferJoin::SetChunkPool(first.W.Out, &pool);
   CopyAttrState(first.W, w);
   for (;;) {
     const int32_t k = queue.Take();

@@ -13,6 +13,11 @@
 
 namespace cadxform {
 
+// The temporary file of a write state, which only the file writer touches.
+struct TWriteStateFile {
+  static TTempFileSink& Of(TWriteState& w) { return *w.spill_; }
+};
+
 using namespace cadxform::platform;
 
 namespace {
@@ -99,7 +104,7 @@ bool WriteOutLines(const TOutBuffer& lines, TFileHandle file) {
 }  // namespace
 
 void AbandonExchangeFile(TWriteState& w) {
-  TTempFileSink& spill = *w.Spill;
+  TTempFileSink& spill = TWriteStateFile::Of(w);
   if (w.Out.Sink() == &spill) w.Out.SetSink(nullptr);
   spill.Abandon();
 }
@@ -112,7 +117,7 @@ bool BeginExchangeFile(TWriteState& w, const TPath& path) {
   TPath tempPath;
   const TFileHandle file = CreateTempBeside(path, tempPath);
   if (file == kNoFile) return false;  // the buffer stays in memory
-  TTempFileSink& spill = *w.Spill;
+  TTempFileSink& spill = TWriteStateFile::Of(w);
   spill.Open(std::move(forPath), std::move(tempPath), file);
   w.Out.SetSink(&spill);
   return true;
@@ -137,7 +142,7 @@ bool MoveTempOver(const TPath& tempPath, const TPath& path) {
 }  // namespace
 
 bool WriteExchangeFile(TWriteState& w, const TPath& path) {
-  TTempFileSink& spill = *w.Spill;
+  TTempFileSink& spill = TWriteStateFile::Of(w);
   TPath tempPath;
   TFileHandle file = kNoFile;
   bool ok = true;

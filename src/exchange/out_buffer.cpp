@@ -1,6 +1,7 @@
 #include "cadxform/out_buffer.h"
 
 #include "exchange/byte_copy.h"
+#include "exchange/out_buffer_join.h"
 
 #include <cassert>
 #include <cstddef>

@@ -1,5 +1,7 @@
 #include "exchange/segment_queue.h"
 
+#include "exchange/out_buffer_join.h"
+
 #include <cassert>
 
 namespace cadxform {
@@ -24,7 +26,7 @@ void TSegmentQueue::Put(int32_t k, TOutBuffer& out) {
     assert(k >= joined_ && k < joined_ + kSegmentsAhead);
     const size_t slot = static_cast<size_t>(k % kSegmentsAhead);
     assert(ready_[slot] == -1 && slots_[slot].Count() == 0);
-    slots_[slot].MoveFrom(out);
+    TOutBufferJoin::MoveFrom(slots_[slot], out);
     ready_[slot] = k;
   }
   changed_.notify_all();
@@ -40,7 +42,7 @@ bool TSegmentQueue::JoinNext(TOutBuffer& target, bool wait) {
   }
   // The slot is this thread's until joined_ moves on: no writer puts into
   // it before then.
-  target.MoveFrom(slots_[slot]);
+  TOutBufferJoin::MoveFrom(target, slots_[slot]);
   {
     std::lock_guard lock(mutex_);
     ready_[slot] = -1;

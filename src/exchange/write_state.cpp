@@ -4,7 +4,7 @@
 
 namespace cadxform {
 
-TWriteState::TWriteState() : Spill(std::make_unique<TTempFileSink>()) {
+TWriteState::TWriteState() : spill_(std::make_unique<TTempFileSink>()) {
   PendingAttr.fill(true);
   First.FontName.clear();  // a drawing without a font line
 }

@@ -145,7 +145,7 @@ TEST(OutBuffer, MoveFromJoinsInOrder) {
         TOutBuffer second;
         std::string want = AddNumberedLines(first, 0, firstLines);
         want += AddNumberedLines(second, firstLines, secondLines);
-        first.MoveFrom(second);
+        TOutBufferJoin::MoveFrom(first, second);
         const std::string label = std::to_string(withSink) + " " + std::to_string(firstLines) + " " +
                                   std::to_string(secondLines);
         EXPECT_EQ(first.Count(), firstLines + secondLines) << label;
@@ -172,15 +172,15 @@ TEST(OutBuffer, JoinedSegmentsReuseChunksThroughThePool) {
   TStringSink sink;
   TOutBuffer joined;
   joined.SetSink(&sink);
-  joined.SetChunkPool(&pool);
+  TOutBufferJoin::SetChunkPool(joined, &pool);
   TOutBuffer segment;
-  segment.SetChunkPool(&pool);
+  TOutBufferJoin::SetChunkPool(segment, &pool);
   std::string want = AddNumberedLines(joined, 0, 10);
   int from = 10;
   for (const int lines : {9000, 1, 15000, 0, 6000, 22000}) {
     want += AddNumberedLines(segment, from, lines);
     from += lines;
-    joined.MoveFrom(segment);
+    TOutBufferJoin::MoveFrom(joined, segment);
     EXPECT_LE(joined.Size(), TOutBuffer::kChunk) << lines;
     EXPECT_LE(pool.Spare(), 4u) << lines;
   }
@@ -188,7 +188,7 @@ TEST(OutBuffer, JoinedSegmentsReuseChunksThroughThePool) {
   const size_t spare = pool.Spare();
   want += AddNumberedLines(segment, from, 100);
   EXPECT_EQ(pool.Spare(), spare - 1);  // the segment's new chunk came from the pool
-  joined.MoveFrom(segment);
+  TOutBufferJoin::MoveFrom(joined, segment);
   EXPECT_EQ(joined.Count(), from + 100);
   EXPECT_EQ(sink.Bytes + joined.Bytes(), want);
   joined.Clear();
