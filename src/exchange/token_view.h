@@ -44,8 +44,10 @@ class TTokenView {
   // Token k; empty for k >= Count(), for k >= kMaxTokens and for k < 0. At
   // least kTokenPad readable bytes follow it.
   std::string_view Token(int k) const {
-    // (Unsigned: one test for k < 0 and k >= stored_.)
-    if (static_cast<unsigned>(k) >= static_cast<unsigned>(stored_)) return std::string_view();
+    // (Unsigned: one test for k < 0 and k >= stored_. stored_ never exceeds
+    // kMaxTokens; the second test tells the compiler so.)
+    const auto u = static_cast<unsigned>(k);
+    if (u >= static_cast<unsigned>(stored_) || u >= unsigned{kMaxTokens}) return std::string_view();
     const TTokenSpan32& s = spans_[k];
     return std::string_view(bytes_ + s.Begin, s.End - s.Begin);
   }
