@@ -1,6 +1,6 @@
 #include "cadxform/drawing.h"
 
-#include "exchange/record_kinds.h"
+#include "cadxform/record_kinds.h"
 
 namespace cadxform {
 
