@@ -20,8 +20,8 @@
 #include <string_view>
 
 #include "app/cmdline.h"
-#include "app/move_all.h"
 #include "app/run.h"
+#include "app/transforms.h"
 #include "cadxform/drawing.h"
 #include "exchange/reader.h"
 #include "exchange/reader_lines.h"
@@ -53,7 +53,8 @@ std::string RunPass(std::string_view exchange, const std::vector<std::string>* a
   if (args != nullptr) {
     cadxform::DispatchCommandLine(*args, d, w);
   } else {
-    cadxform::MoveAll(d, w, true, 0.0, 0.0);  // no "hp" lines are written: offset 0
+    // No "hp" lines are written: offset 0.
+    cadxform::QueueTransformOutput(d, w, cadxform::MoveAll(d, true, 0.0, 0.0));
   }
   return w.Out.Bytes();
 }

@@ -4,7 +4,10 @@
 # examples/recolor against that prefix alone (not the build tree, not the
 # sources), runs it on each case of tests/install and compares the
 # rewritten exchange file byte for byte and the exit status with the
-# expected ones. For the native release build it also compiles every
+# expected ones. It builds examples/rotate_scale the same way and checks
+# that it gives the tool's bytes (the same preset's tool) for the
+# transforms both can do (see rotate_cases). For the native release build
+# it also compiles every
 # installed header on its own, which fails should one need a header that is
 # not installed. Part of scripts/test.sh.
 # Usage: scripts/test_install.sh PRESET...   (release, asan, windows)
@@ -53,16 +56,73 @@ run_case() {  # run_case EXE CASE_DIR
     { echo "test_install: $(basename "$case_dir"): the rewritten file differs" >&2; return 1; }
 }
 
+# rotate_scale's arguments | the tool's arguments that must give the same
+# bytes, with indicated point 1 at (0, 0) and point 2 at (10, 0): a quarter
+# turn doubled is the two-point transform onto (0, 0) and (0, 20); no turn
+# and no scale is the translation of point 1 onto itself.
+rotate_cases=(
+  "1 90 2 | 1 3 0 0 0 20"
+  "1 0 1  | 1 1 0 0"
+)
+
+# The drawings both run on: the example drawing and a generated one of
+# 100 000 entities (the release tree's generator), with their indicated
+# points moved to (0, 0) and (10, 0).
+make_rotate_drawings() {
+  local gen="$root/build/release/bench/cadxform_gen"
+  if [ ! -x "$gen" ]; then
+    quiet cmake --preset release -DCADXFORM_BENCH=ON
+    quiet cmake --build --preset release -j 2 --target cadxform_gen
+  fi
+  mkdir -p "$tmp/drawings"
+  cp examples/drawing.txt "$tmp/drawings/example.txt"
+  "$gen" 100000 7 >"$tmp/drawings/generated_100k.txt"
+  sed -i -E 's/^hp1[^ ]* .*$/hp1 0 0\r/; s/^(hp2[a-z]*) .*$/\1 10 0\r/' "$tmp/drawings"/*.txt
+}
+
+# Runs EXE (native, or .exe under Wine) with ARGS in a fresh folder on a
+# copy of DRAWING; the rewritten file is left as OUT.
+run_on() {  # run_on EXE DRAWING OUT ARGS...
+  local exe=$1 drawing=$2 out=$3 dir="$tmp/run"
+  shift 3
+  rm -rf "$dir" && mkdir "$dir"
+  cp "$exe" "$dir/" && cp "$drawing" "$dir/ZPH_TEMP.TXT"
+  local -a runner=()
+  [[ $exe == *.exe ]] && runner=(wine)
+  "${runner[@]}" "$dir/$(basename "$exe")" "$@" 2>/dev/null ||
+    { echo "test_install: $(basename "$exe") $* failed" >&2; return 1; }
+  mv "$dir/ZPH_TEMP.TXT" "$out"
+}
+
+# Every row of rotate_cases on every drawing: rotate_scale and the tool give
+# the same bytes.
+check_rotate_scale() {  # check_rotate_scale ROTATE_EXE TOOL_EXE
+  local drawing row
+  local -a mine theirs
+  for drawing in "$tmp/drawings"/*.txt; do
+    for row in "${rotate_cases[@]}"; do
+      read -ra mine <<<"${row%%|*}"
+      read -ra theirs <<<"${row#*|}"
+      run_on "$1" "$drawing" "$tmp/rotate.out" "${mine[@]}"
+      run_on "$2" "$drawing" "$tmp/tool.out" "${theirs[@]}"
+      cmp -s "$tmp/rotate.out" "$tmp/tool.out" || {
+        echo "test_install: rotate_scale ${mine[*]} differs from the tool's ${theirs[*]} on $(basename "$drawing")" >&2
+        return 1
+      }
+    done
+  done
+}
+
+make_rotate_drawings
 for preset in "$@"; do
   build="$root/build/$preset"
   [ -f "$build/CMakeCache.txt" ] || quiet cmake --preset "$preset"
-  quiet cmake --build --preset "$preset" -j 2 --target cadxform_exchange
+  quiet cmake --build --preset "$preset" -j 2 --target cadxform_exchange cadxform
   prefix="$tmp/$preset/prefix"
   quiet cmake --install "$build" --prefix "$prefix"
 
-  # A copy of the example in a folder of its own: nothing of this tree is
+  # A copy of each example in a folder of its own: nothing of this tree is
   # on any path but the installed prefix.
-  cp -r examples/recolor "$tmp/$preset/recolor"
   config=(-G Ninja -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
           -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF)
   case $preset in
@@ -71,14 +131,20 @@ for preset in "$@"; do
                    -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all") ;;
     *) config+=(-DCMAKE_BUILD_TYPE=Release) ;;
   esac
-  quiet cmake -S "$tmp/$preset/recolor" -B "$tmp/$preset/build" "${config[@]}"
-  quiet cmake --build "$tmp/$preset/build"
-  exe="$tmp/$preset/build/recolor"
-  [ "$preset" = windows ] && exe+=.exe
+  for example in recolor rotate_scale; do
+    cp -r "examples/$example" "$tmp/$preset/$example"
+    quiet cmake -S "$tmp/$preset/$example" -B "$tmp/$preset/build_$example" "${config[@]}"
+    quiet cmake --build "$tmp/$preset/build_$example"
+  done
+  suffix=
+  [ "$preset" = windows ] && suffix=.exe
+  exe="$tmp/$preset/build_recolor/recolor$suffix"
 
   for case_dir in tests/install/*/; do
     run_case "$exe" "${case_dir%/}"
   done
+  check_rotate_scale "$tmp/$preset/build_rotate_scale/rotate_scale$suffix" "$build/cadxform$suffix"
   [ "$preset" = release ] && check_headers "$prefix"
-  echo "test_install: $preset: installed, recolor built against the prefix, $(ls -d tests/install/*/ | wc -l) cases pass"
+  echo "test_install: $preset: installed, recolor built against the prefix, $(ls -d tests/install/*/ | wc -l) cases pass;" \
+    "rotate_scale gives the tool's bytes in ${#rotate_cases[@]} cases on both drawings"
 done

@@ -11,7 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/move_all.h"
+#include "app/run.h"
+#include "app/transforms.h"
 #include "exchange/reader.h"
 #include "cadxform/drawing.h"
 #include "exchange/tokenizer.h"
@@ -129,7 +130,7 @@ TEST(DrawingGen, WriterKeepsEveryEntity) {
   const int64_t blocks = d->Blocks.Count();
   cadxform::TWriteState w;
   cadxform::ResetAttrState(w, *d);
-  cadxform::MoveAll(*d, w, true, 110.0, 220.0);
+  cadxform::QueueTransformOutput(*d, w, cadxform::MoveAll(*d, true, 110.0, 220.0));
   const std::string written = w.Out.Bytes();
   ASSERT_TRUE(written.starts_with("hd\r\n"));
   EXPECT_EQ(ReadDrawing(written)->Order.Count(), 5000 - blocks);

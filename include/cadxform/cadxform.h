@@ -6,7 +6,9 @@
 // safe replacement):
 //   TDrawing d;                          drawing.h: records, heads, input order
 //   ReadExchangeFile(path, d);           reader.h
-//   ... change the records of d ...      drawing.h, geometry.h, rounding.h
+//   ... change the records of d ...      transform.h (TransformDrawing with
+//                                        a TSimilarity, TTranslation or your
+//                                        own transform), drawing.h
 //   TWriteState w;                       write_state.h
 //   ResetAttrState(w, d);
 //   BeginExchangeFile(w, path);          file_writer.h
@@ -28,7 +30,10 @@
 #include "cadxform/path.h"          // paths, messages naming them
 #include "cadxform/platform.h"      // executable folder, Escape key
 #include "cadxform/reader.h"        // ReadExchangeFile
+#include "cadxform/record_kinds.h"  // ForEachKind: the record arrays in kind order
 #include "cadxform/rounding.h"      // decimal rounding
+#include "cadxform/similarity.h"    // TTranslation, TSimilarity: the tool's transforms
 #include "cadxform/text_pool.h"     // the bytes of texts held by records
+#include "cadxform/transform.h"     // TransformDrawing: the transform pass
 #include "cadxform/version.h"       // version macros and query
 #include "cadxform/write_state.h"   // TWriteState: the state of one output

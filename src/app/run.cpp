@@ -5,12 +5,13 @@
 #include <new>
 
 #include "app/cmdline.h"
-#include "app/move_all.h"
-#include "app/two_point.h"
+#include "app/transforms.h"
 #include "platform/file_system.h"
 #include "cadxform/file_writer.h"
 #include "cadxform/out_buffer.h"
 #include "cadxform/reader.h"
+#include "cadxform/transform.h"
+#include "exchange/emit_range.h"
 #include "exchange/reader.h"
 #include "exchange/worker_thread.h"
 
@@ -93,15 +94,30 @@ TOutcome ReadTransformWrite(const std::vector<std::string>& args, const TPath& p
 
 }  // namespace
 
+void QueueTransformOutput(const TDrawing& d, TWriteState& w, TTransformResult result,
+                          const TEscapeKeySource& escapeKeyDown, const TPathPolicy& policy) {
+  switch (result) {
+    case trDone:
+      AddOutLine(w.Out, "hd");
+      EmitAll(d, w, TEmitOverrides(), escapeKeyDown, nullptr, policy);
+      return;
+    case trOutOfRange:
+      AddMessageLine(w.Out, kOutOfRangeMessage);
+      return;
+    case trSamePoint:
+      AddMessageLine(w.Out, kSamePointMessage);
+      return;
+  }
+}
+
 void DispatchCommandLine(const std::vector<std::string>& args, TDrawing& d, TWriteState& w,
                          const TEscapeKeySource& escapeKeyDown, const TPathPolicy& policy) {
   const TCommandLine cl = ParseCommandLine(args);
-  if (cl.IsTranslation()) {
-    MoveAll(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, escapeKeyDown, policy);
-  } else {
-    TwoPointTransform(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2,
-                      escapeKeyDown, policy);
-  }
+  const TTransformResult result =
+      cl.IsTranslation()
+          ? MoveAll(d, cl.AllEntities, cl.DestX1, cl.DestY1, policy)
+          : TwoPointTransform(d, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2, policy);
+  QueueTransformOutput(d, w, result, escapeKeyDown, policy);
 }
 
 int RunTool(const std::vector<std::string>& args, const TPath& exeDir, std::FILE* errors,

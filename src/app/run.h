@@ -11,6 +11,7 @@
 #include "cadxform/emit.h"
 #include "cadxform/write_state.h"
 #include "cadxform/path.h"
+#include "app/transforms.h"
 #include "exchange/path_policy.h"
 
 namespace cadxform {
@@ -29,6 +30,12 @@ inline constexpr std::string_view kReadFailedMessage =
 inline constexpr std::string_view kOutOfMemoryMessage =
     "\x83\x81\x83\x82\x83\x8A\x82\xAA\x95\x73\x91\xAB\x82\xB5\x82\xBD\x82\xBD\x82\xDF"
     "\x95\xCF\x8A\xB7\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD";
+
+// Message for the user when the indicated points or the destination points
+// of a two-point transform coincide: "同一点指示をしないで下さい" in code page 932.
+inline constexpr std::string_view kSamePointMessage =
+    "\x93\xaf\x88\xea\x93\x5f\x8e\x77\x8e\xa6\x82\xf0\x82\xb5\x82\xc8\x82\xa2\x82\xc5\x89\xba"
+    "\x82\xb3\x82\xa2";
 
 // Runs the whole sequence for the arguments (program name excluded) with the
 // exchange file in exeDir (which ends in its path delimiter):
@@ -51,8 +58,17 @@ int RunTool(const std::vector<std::string>& args, const platform::TPath& exeDir,
             const TEscapeKeySource& escapeKeyDown = TEscapeKeySource(),
             const TPathPolicy& policy = TPathPolicy());
 
-// Reads the arguments (ParseCommandLine) and runs exactly one transformation
-// of d, queueing its output in w: MoveAll or TwoPointTransform.
+// Queues in w the output of a transformation of d that ended in result:
+// for trDone "hd" and every entity (EmitAll with no overrides, polling
+// escapeKeyDown, segments as policy says); otherwise only the line
+// "h#" + kOutOfRangeMessage or "h#" + kSamePointMessage, no entity.
+void QueueTransformOutput(const TDrawing& d, TWriteState& w, TTransformResult result,
+                          const TEscapeKeySource& escapeKeyDown = TEscapeKeySource(),
+                          const TPathPolicy& policy = TPathPolicy());
+
+// Reads the arguments (ParseCommandLine), runs exactly one transformation
+// of d (MoveAll or TwoPointTransform) and queues its output in w
+// (QueueTransformOutput).
 void DispatchCommandLine(const std::vector<std::string>& args, TDrawing& d, TWriteState& w,
                          const TEscapeKeySource& escapeKeyDown = TEscapeKeySource(),
                          const TPathPolicy& policy = TPathPolicy());

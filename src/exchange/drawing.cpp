@@ -1,7 +1,7 @@
 #include "cadxform/drawing.h"
 
+#include "cadxform/record_kinds.h"
 #include "exchange/block_source.h"
-#include "exchange/record_kinds.h"
 
 namespace cadxform {
 

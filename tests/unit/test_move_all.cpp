@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "app/move_all.h"
+#include "app/run.h"
+#include "app/transforms.h"
 #include "cadxform/drawing.h"
 #include "store_records.h"
 
@@ -29,7 +30,7 @@ TEST_F(MoveAllTest, MovesTheLineOntoTheTargetAndQueuesTheOutput) {
   l.Y2 = 5;
   ResetAttrState(W, D);
 
-  MoveAll(D, W, true, 110, 220);
+  QueueTransformOutput(D, W, MoveAll(D, true, 110, 220));
 
   const TLineEnt& r = D.Lines[0];
   EXPECT_EQ(r.X1, 100);
@@ -69,7 +70,7 @@ TEST_F(MoveAllTest, MovesOnlyPositionsOfEveryKind) {
   TSolidRingEnt& so = AddRecord(D, D.SoEnts, ekSo);
   so = TSolidRingEnt{so.Head, 7, 1, 1, 3, 1, 0.5, 0, 0, 2};
 
-  MoveAll(D, W, true, 101, 202);
+  QueueTransformOutput(D, W, MoveAll(D, true, 101, 202));
 
   EXPECT_EQ(D.Circles[0].X, 101);
   EXPECT_EQ(D.Circles[0].Y, 201);
@@ -151,7 +152,7 @@ TEST_F(MoveAllTest, SelectionAndReferencePoint) {
     b.X = 1;
     b.Y = 1;
 
-    MoveAll(d, w, c.all, c.targetX, c.targetY);
+    QueueTransformOutput(d, w, MoveAll(d, c.all, c.targetX, c.targetY));
 
     const TLineEnt& r = d.Lines[0];
     const double dx = c.expectX1 - 1;
@@ -170,7 +171,7 @@ TEST_F(MoveAllTest, SelectionAndReferencePoint) {
 // lines.
 TEST_F(MoveAllTest, EmptyDrawingQueuesHdAndClosingLines) {
   ResetAttrState(W, D);
-  MoveAll(D, W, true, 5, 5);
+  QueueTransformOutput(D, W, MoveAll(D, true, 5, 5));
   EXPECT_EQ(W.Out.Bytes(), "hd\r\nlg0\r\nly0\r\n");
 }
 

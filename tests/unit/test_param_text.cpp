@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/param_text.h"
+#include "exchange/param_text.h"
 
 namespace cadxform {
 namespace {

@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/move_all.h"
+#include "app/run.h"
+#include "app/transforms.h"
 #include "exchange/number_forms.h"
 #include "exchange/reader.h"
 #include "exchange/reader_lines.h"
@@ -189,7 +190,7 @@ std::string CheckRoundTrip(const std::string& drawing, int32_t* readBack = nullp
   const std::vector<TFlatRecord> before = FlatRecords(d);
   TWriteState w;
   ResetAttrState(w, d);
-  MoveAll(d, w, true, d.HpPoints[1].X, d.HpPoints[1].Y);  // zero offset
+  QueueTransformOutput(d, w, MoveAll(d, true, d.HpPoints[1].X, d.HpPoints[1].Y));  // zero offset
   const std::string output = w.Out.Bytes();
 
   TDrawing back;

@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "app/cmdline.h"
-#include "app/move_all.h"
-#include "app/two_point.h"
+#include "app/run.h"
+#include "app/transforms.h"
 #include "cadxform/drawing.h"
+#include "cadxform/transform.h"
 #include "exchange/reader.h"
 #include "drawing_compare.h"
 #include "store_records.h"
@@ -41,12 +42,12 @@ std::string TransformGolden(const std::string& name, TPassCut cut) {
   const TCommandLine cl = ParseCommandLine(args);
   TWriteState w;
   ResetAttrState(w, d);
-  if (cl.IsTranslation()) {
-    MoveAll(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, {}, CutEveryDrawing(cut));
-  } else {
-    TwoPointTransform(d, w, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2, {},
-                      CutEveryDrawing(cut));
-  }
+  const TPathPolicy policy = CutEveryDrawing(cut);
+  const TTransformResult result =
+      cl.IsTranslation()
+          ? MoveAll(d, cl.AllEntities, cl.DestX1, cl.DestY1, policy)
+          : TwoPointTransform(d, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2, policy);
+  QueueTransformOutput(d, w, result);
   return w.Out.Bytes();
 }
 
@@ -97,14 +98,16 @@ TEST(TransformCut, FullPrecisionRecordsAreThoseOfOneThread) {
   BuildFullPrecisionDrawing(one);
   TWriteState w1;
   ResetAttrState(w1, one);
-  TwoPointTransform(one, w1, true, -3.3, 4.4, 97.7, 11.1, {}, CutEveryDrawing(kOneThread));
+  const TTransformResult r1 = TwoPointTransform(one, true, -3.3, 4.4, 97.7, 11.1, CutEveryDrawing(kOneThread));
+  QueueTransformOutput(one, w1, r1);
   for (const TPassCut cut : kCuts) {
     SCOPED_TRACE(std::to_string(cut.Num) + "/" + std::to_string(cut.Den));
     TDrawing two;
     BuildFullPrecisionDrawing(two);
     TWriteState w2;
     ResetAttrState(w2, two);
-    TwoPointTransform(two, w2, true, -3.3, 4.4, 97.7, 11.1, {}, CutEveryDrawing(cut));
+    const TTransformResult r2 = TwoPointTransform(two, true, -3.3, 4.4, 97.7, 11.1, CutEveryDrawing(cut));
+    QueueTransformOutput(two, w2, r2);
     EXPECT_EQ(DrawingDifference(two, one), "");
     EXPECT_EQ(w2.Out.Bytes(), w1.Out.Bytes());
   }

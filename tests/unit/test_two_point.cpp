@@ -6,9 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "app/transform_common.h"
-#include "app/two_point.h"
+#include "app/run.h"
+#include "app/transforms.h"
 #include "cadxform/drawing.h"
+#include "cadxform/transform.h"
 #include "store_records.h"
 
 namespace cadxform {
@@ -40,7 +41,7 @@ class TwoPointTest : public ::testing::Test {
     return AddRecord(D(), arr, kind, H);
   }
   void Transform(bool all, double x1, double y1, double x2, double y2) {
-    TwoPointTransform(D(), W(), all, x1, y1, x2, y2);
+    QueueTransformOutput(D(), W(), TwoPointTransform(D(), all, x1, y1, x2, y2));
   }
 
   void SetHp(int n, double x, double y) { D().HpPoints[static_cast<size_t>(n)] = THpPoint{true, x, y, 0}; }

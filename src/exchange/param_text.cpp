@@ -1,4 +1,4 @@
-#include "app/param_text.h"
+#include "exchange/param_text.h"
 
 #include <array>
 #include <cstddef>
