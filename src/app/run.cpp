@@ -11,7 +11,7 @@
 #include "cadxform/out_buffer.h"
 #include "cadxform/reader.h"
 #include "cadxform/transform.h"
-#include "exchange/emit_range.h"
+#include "exchange/emit_split.h"
 #include "exchange/reader.h"
 #include "exchange/worker_thread.h"
 
