@@ -23,8 +23,8 @@
 #include "app/run.h"
 #include "app/transforms.h"
 #include "cadxform/drawing.h"
-#include "exchange/reader.h"
-#include "exchange/reader_lines.h"
+#include "format/parse_line.h"
+#include "format/reader_lines.h"
 #include "cadxform/write_state.h"
 
 namespace {

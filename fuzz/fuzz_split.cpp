@@ -28,8 +28,9 @@
 #include "cadxform/drawing.h"
 #include "cadxform/write_state.h"
 #include "drawing_compare.h"
-#include "exchange/path_policy.h"
-#include "exchange/reader.h"
+#include "parallel/path_policy.h"
+#include "files/read_file.h"
+#include "format/parse_line.h"
 #include "platform/file_system.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // a rotation and scaling leave.
 #include <benchmark/benchmark.h>
 
-#include "exchange/number_forms.h"
+#include "numeric/number_forms.h"
 #include "micro/sample_data.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // usual mix).
 #include <benchmark/benchmark.h>
 
-#include "exchange/tokenizer.h"
+#include "format/tokenizer.h"
 #include "micro/sample_data.h"
 
 namespace {

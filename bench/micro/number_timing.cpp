@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "numeric/parse_padded.h"
-#include "exchange/number_forms.h"
+#include "numeric/number_forms.h"
 #include "micro/sample_data.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Typical inputs for the micro-benchmarks.
 #include "micro/sample_data.h"
 
-#include "exchange/tokenizer.h"
+#include "format/tokenizer.h"
 #include "gen/drawing_gen.h"
 #include "cadxform/parse_number.h"
 #include "cadxform/geometry.h"

@@ -13,9 +13,9 @@
 
 #include "app/run.h"
 #include "app/transforms.h"
-#include "exchange/reader.h"
+#include "format/parse_line.h"
 #include "cadxform/drawing.h"
-#include "exchange/tokenizer.h"
+#include "format/tokenizer.h"
 #include "cadxform/write_state.h"
 #include "gen/number_text.h"
 

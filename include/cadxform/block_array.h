@@ -38,6 +38,11 @@ class TBlockSource;
 // is left.
 void* TakeFromSource(TBlockSource& source, size_t bytes);
 
+// A new, empty source (throws std::bad_alloc), and giving one back with
+// all its memory (nullptr: nothing).
+TBlockSource* NewBlockSource();
+void FreeBlockSource(TBlockSource* source) noexcept;
+
 }  // namespace cadxform
 
 namespace cadxform {

@@ -11,9 +11,11 @@
 #include "cadxform/out_buffer.h"
 #include "cadxform/reader.h"
 #include "cadxform/transform.h"
-#include "exchange/emit_split.h"
-#include "exchange/reader.h"
-#include "exchange/worker_thread.h"
+#include "parallel/emit_split.h"
+#include "files/read_file.h"
+#include "parallel/pass_cut.h"
+#include "format/parse_line.h"
+#include "parallel/worker_thread.h"
 
 namespace cadxform {
 
@@ -115,8 +117,9 @@ void DispatchCommandLine(const std::vector<std::string>& args, TDrawing& d, TWri
   const TCommandLine cl = ParseCommandLine(args);
   const TTransformResult result =
       cl.IsTranslation()
-          ? MoveAll(d, cl.AllEntities, cl.DestX1, cl.DestY1, policy)
-          : TwoPointTransform(d, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2, policy);
+          ? MoveAll(d, cl.AllEntities, cl.DestX1, cl.DestY1, PassCutFor(d, policy))
+          : TwoPointTransform(d, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2,
+                                PassCutFor(d, policy));
   QueueTransformOutput(d, w, result, escapeKeyDown, policy);
 }
 

@@ -12,7 +12,7 @@
 #include "cadxform/write_state.h"
 #include "cadxform/path.h"
 #include "app/transforms.h"
-#include "exchange/path_policy.h"
+#include "parallel/path_policy.h"
 
 namespace cadxform {
 

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "cadxform/drawing.h"
-#include "exchange/path_policy.h"
+#include "cadxform/transform.h"
 
 namespace cadxform {
 
@@ -28,14 +28,17 @@ enum TTransformResult {
 // vectors, angles and texts stay; a dimension text is not re-measured.
 // Block references are neither moved nor written.
 //
-// Large drawings are moved on two threads, as policy says (PassCutFor); the
-// result is the same as on one. Returns trOutOfRange when a moved position
+// The record arrays are cut for two threads as cut says (the run sequence
+// takes it from its path policy; without one, DefaultPassCut(d)); the
+// result is the same for every cut. Returns trOutOfRange when a moved position
 // would not be a finite number (beyond the range of doubles), else trDone.
 //
 // Example: point 1 at (10, 20), target (110, 220): a line (0,0)-(5,5)
 // becomes (100,200)-(105,205).
-TTransformResult MoveAll(TDrawing& d, bool AllEntities, double TargetX, double TargetY,
-                         const TPathPolicy& policy = TPathPolicy());
+TTransformResult MoveAll(TDrawing& d, bool AllEntities, double TargetX, double TargetY, TPassCut cut);
+inline TTransformResult MoveAll(TDrawing& d, bool AllEntities, double TargetX, double TargetY) {
+  return MoveAll(d, AllEntities, TargetX, TargetY, DefaultPassCut(d));
+}
 
 // Maps S1 = d.HpPoints[1] to D1 = (DestX1, DestY1) and S2 = d.HpPoints[2] to
 // D2 = (DestX2, DestY2) by a rotation about S1, a uniform scaling and a
@@ -47,15 +50,18 @@ TTransformResult MoveAll(TDrawing& d, bool AllEntities, double TargetX, double T
 //
 // Returns trSamePoint, changing nothing, when |S1S2| or |D1D2| is below
 // 1e-8. Otherwise changes the selected records of d (all when AllEntities,
-// else those whose head Group equals d.First.Group), on two threads for
-// large drawings as policy says, and returns trOutOfRange when a changed
+// else those whose head Group equals d.First.Group), with the record arrays
+// cut for two threads as cut says (as for MoveAll), and returns trOutOfRange when a changed
 // value (a position, vector, size, radian tilt, re-measured length or
 // number of a parameter list) would not be a finite number, else trDone.
 //
 // Example: S1 (0,0), S2 (10,0), D1 (100,100), D2 (100,120) give theta 90,
 // s 2: a line (10,0)-(10,5) becomes (100,120)-(90,120).
 TTransformResult TwoPointTransform(TDrawing& d, bool AllEntities, double DestX1, double DestY1,
-                                   double DestX2, double DestY2,
-                                   const TPathPolicy& policy = TPathPolicy());
+                                   double DestX2, double DestY2, TPassCut cut);
+inline TTransformResult TwoPointTransform(TDrawing& d, bool AllEntities, double DestX1, double DestY1,
+                                          double DestX2, double DestY2) {
+  return TwoPointTransform(d, AllEntities, DestX1, DestY1, DestX2, DestY2, DefaultPassCut(d));
+}
 
 }  // namespace cadxform

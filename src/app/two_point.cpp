@@ -3,7 +3,6 @@
 #include "cadxform/geometry.h"
 #include "cadxform/similarity.h"
 #include "cadxform/transform.h"
-#include "exchange/pass_cut.h"
 
 namespace cadxform {
 
@@ -20,7 +19,7 @@ constexpr double kSamePointTol = 1e-8;
 }  // namespace
 
 TTransformResult TwoPointTransform(TDrawing& d, bool AllEntities, double DestX1, double DestY1,
-                                   double DestX2, double DestY2, const TPathPolicy& policy) {
+                                   double DestX2, double DestY2, TPassCut cut) {
   const THpPoint& s1 = d.HpPoints[1];
   const THpPoint& s2 = d.HpPoints[2];
   const double destAngle = AngleDeg(Round(ext{DestX2} - DestX1), Round(ext{DestY2} - DestY1));
@@ -32,7 +31,7 @@ TTransformResult TwoPointTransform(TDrawing& d, bool AllEntities, double DestX1,
   const TSimilarity similarity(s1.X, s1.Y, DestX1, DestY1, Round(ext{destAngle} - srcAngle),
                                Round(ext{destLength} / srcLength));
   const bool finite =
-      TransformDrawing(d, similarity, TSelection::Of(d, AllEntities), PassCutFor(d, policy));
+      TransformDrawing(d, similarity, TSelection::Of(d, AllEntities), cut);
   return finite ? trDone : trOutOfRange;
 }
 

@@ -15,7 +15,7 @@
 
 #include "app/run.h"
 #include "e2e/run_process.h"
-#include "exchange/overwrite_message.h"
+#include "files/overwrite_message.h"
 #include "test_args.h"
 
 namespace fs = std::filesystem;

@@ -12,7 +12,7 @@
 
 #include "app/run.h"
 #include "e2e/run_process.h"
-#include "exchange/path_policy.h"
+#include "parallel/path_policy.h"
 #include "test_args.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "exchange/attr_writers.h"
+#include "format/attr_writers.h"
 
 #include <gtest/gtest.h>
 

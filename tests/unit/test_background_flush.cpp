@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-#include "exchange/background_flush.h"
+#include "parallel/background_flush.h"
 #include "platform/file_system.h"
 
 namespace {

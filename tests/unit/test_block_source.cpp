@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cadxform/block_array.h"
-#include "exchange/block_source.h"
+#include "parallel/block_source.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Inline copies and compares of short byte strings: every length around the
 // piece sizes, at every alignment, against memcpy and memcmp.
-#include "exchange/byte_copy.h"
+#include "format/byte_copy.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "exchange/read_state.h"
-#include "exchange/reader.h"
+#include "format/read_state.h"
+#include "format/parse_line.h"
 #include "cadxform/write_state.h"
 
 namespace {

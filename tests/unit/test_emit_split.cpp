@@ -9,10 +9,11 @@
 #include <thread>
 #include <vector>
 
+#include "cadxform/reader.h"
 #include "cadxform/drawing.h"
-#include "exchange/emit_split.h"
-#include "exchange/reader.h"
-#include "exchange/segment_queue.h"
+#include "parallel/emit_split.h"
+#include "format/parse_line.h"
+#include "parallel/segment_queue.h"
 #include "drawing_compare.h"
 #include "store_records.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/entity_writers.h"
+#include "format/entity_writers.h"
 
 namespace cadxform {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cadxform/drawing.h"
-#include "exchange/read_state.h"
+#include "format/read_state.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "exchange/number_forms.h"
+#include "numeric/number_forms.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "cadxform/out_buffer.h"
 
-#include "exchange/chunk_pool.h"
+#include "parallel/chunk_pool.h"
 
 #include <gtest/gtest.h>
 

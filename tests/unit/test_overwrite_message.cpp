@@ -1,4 +1,4 @@
-#include "exchange/overwrite_message.h"
+#include "files/overwrite_message.h"
 
 #include <gtest/gtest.h>
 

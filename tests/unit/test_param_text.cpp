@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "exchange/param_text.h"
+#include "format/param_text.h"
 
 namespace cadxform {
 namespace {

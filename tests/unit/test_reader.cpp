@@ -1,6 +1,7 @@
 // The exchange file reader: line recognition, attribute and block state,
 // entity records, line ends and the reading of whole files.
-#include "exchange/reader.h"
+#include "cadxform/reader.h"
+#include "format/parse_line.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +15,9 @@
 #include <string_view>
 #include <vector>
 
-#include "exchange/reader_lines.h"
+#include "format/reader_lines.h"
 #include "cadxform/drawing.h"
-#include "exchange/read_state.h"
+#include "format/read_state.h"
 #include "platform/file_system.h"
 
 namespace {

@@ -9,9 +9,10 @@
 #include <iterator>
 #include <string>
 
+#include "cadxform/reader.h"
 #include "drawing_compare.h"
-#include "exchange/reader.h"
-#include "exchange/reader_lines.h"
+#include "format/parse_line.h"
+#include "format/reader_lines.h"
 #include "platform/file_system.h"
 
 namespace cadxform {

@@ -18,9 +18,9 @@
 
 #include "app/run.h"
 #include "app/transforms.h"
-#include "exchange/number_forms.h"
-#include "exchange/reader.h"
-#include "exchange/reader_lines.h"
+#include "numeric/number_forms.h"
+#include "format/parse_line.h"
+#include "format/reader_lines.h"
 #include "cadxform/drawing.h"
 
 namespace cadxform {

@@ -1,5 +1,5 @@
 // Splitting exchange-file lines into tokens, and the searches on token 0.
-#include "exchange/tokenizer.h"
+#include "format/tokenizer.h"
 
 #include <gtest/gtest.h>
 

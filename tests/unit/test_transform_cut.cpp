@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "cadxform/reader.h"
 #include "app/cmdline.h"
 #include "app/run.h"
 #include "app/transforms.h"
 #include "cadxform/drawing.h"
 #include "cadxform/transform.h"
-#include "exchange/reader.h"
+#include "format/parse_line.h"
 #include "drawing_compare.h"
 #include "store_records.h"
 
@@ -20,15 +21,6 @@ namespace {
 
 // The cuts tried: everything on the second thread, uneven and even halves.
 const TPassCut kCuts[] = {{0, 1}, {1, 3}, {1, 2}, {2, 3}, {999, 1000}};
-
-// A policy that cuts every drawing's record arrays as cut says.
-TPathPolicy CutEveryDrawing(TPassCut cut) {
-  TPathPolicy p;
-  p.TwoThreadPassFrom = 0;
-  p.PassCutNum = cut.Num;
-  p.PassCutDen = cut.Den;
-  return p;
-}
 
 // Runs the transform the golden case `name` asks for on its input, with
 // the records cut as given; returns the queued output.
@@ -42,11 +34,10 @@ std::string TransformGolden(const std::string& name, TPassCut cut) {
   const TCommandLine cl = ParseCommandLine(args);
   TWriteState w;
   ResetAttrState(w, d);
-  const TPathPolicy policy = CutEveryDrawing(cut);
   const TTransformResult result =
       cl.IsTranslation()
-          ? MoveAll(d, cl.AllEntities, cl.DestX1, cl.DestY1, policy)
-          : TwoPointTransform(d, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2, policy);
+          ? MoveAll(d, cl.AllEntities, cl.DestX1, cl.DestY1, cut)
+          : TwoPointTransform(d, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2, cut);
   QueueTransformOutput(d, w, result);
   return w.Out.Bytes();
 }
@@ -98,7 +89,7 @@ TEST(TransformCut, FullPrecisionRecordsAreThoseOfOneThread) {
   BuildFullPrecisionDrawing(one);
   TWriteState w1;
   ResetAttrState(w1, one);
-  const TTransformResult r1 = TwoPointTransform(one, true, -3.3, 4.4, 97.7, 11.1, CutEveryDrawing(kOneThread));
+  const TTransformResult r1 = TwoPointTransform(one, true, -3.3, 4.4, 97.7, 11.1, kOneThread);
   QueueTransformOutput(one, w1, r1);
   for (const TPassCut cut : kCuts) {
     SCOPED_TRACE(std::to_string(cut.Num) + "/" + std::to_string(cut.Den));
@@ -106,7 +97,7 @@ TEST(TransformCut, FullPrecisionRecordsAreThoseOfOneThread) {
     BuildFullPrecisionDrawing(two);
     TWriteState w2;
     ResetAttrState(w2, two);
-    const TTransformResult r2 = TwoPointTransform(two, true, -3.3, 4.4, 97.7, 11.1, CutEveryDrawing(cut));
+    const TTransformResult r2 = TwoPointTransform(two, true, -3.3, 4.4, 97.7, 11.1, cut);
     QueueTransformOutput(two, w2, r2);
     EXPECT_EQ(DrawingDifference(two, one), "");
     EXPECT_EQ(w2.Out.Bytes(), w1.Out.Bytes());

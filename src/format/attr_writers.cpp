@@ -1,0 +1,253 @@
+#include "format/attr_writers.h"
+
+#include <cstring>
+#include <string>
+
+#include "format/byte_copy.h"
+#include "numeric/number_forms.h"
+#include "cadxform/out_buffer.h"
+
+namespace cadxform {
+
+namespace {
+
+// Largest 24-bit RGB value of a solid colour.
+constexpr int32_t kMaxRgb = 16777215;
+// Largest line width number the host accepts.
+constexpr int32_t kMaxLineWidth = 30000;
+
+// Queues keyword + number (integer form, or hex form when hex is set).
+void AddKeywordLine(TOutBuffer& out, const char* keyword, int32_t value, bool hex = false) {
+  char buf[8 + kNumberFormMax];
+  const size_t n = std::strlen(keyword);
+  std::memcpy(buf, keyword, n);
+  char* end = hex ? AppendHexForm(buf + n, value) : AppendIntForm(buf + n, value);
+  out.AddLine(std::string_view(buf, static_cast<size_t>(end - buf)));
+}
+
+// True when the attribute line of flag `index` must be written for value
+// (pending, or different from the value written last).
+bool NeedsLine(const TWriteState& w, int index, int32_t value, int32_t current) {
+  return w.PendingAttr[static_cast<size_t>(index)] || value != current;
+}
+
+// Marks the attribute of flag `index` as written with the value now in its
+// current-attribute variable.
+void MarkWritten(TWriteState& w, int index) { w.PendingAttr[static_cast<size_t>(index)] = false; }
+
+// value + offset with 32-bit wrap-around: numbers from the file may be near
+// the int32 limit, where a plain addition would overflow.
+int32_t AddWrapping(int32_t value, int32_t offset) {
+  return static_cast<int32_t>(static_cast<uint32_t>(value) + static_cast<uint32_t>(offset));
+}
+
+// Queues the text kind line of `last`: "cn" + kind, or for the free size
+// (kind 0) "cn0 " width height spacing colour.
+void AddTextKindLine(TOutBuffer& out, const TAttrs& last) {
+  if (last.TextKind != 0) return AddKeywordLine(out, "cn", last.TextKind);
+  char buf[8 + 4 * (kNumberFormMax + 1)];
+  char* p = buf;
+  std::memcpy(p, "cn0 ", 4);
+  p = AppendRealForm(p + 4, last.TextWidth);
+  *p++ = ' ';
+  p = AppendRealForm(p, last.TextHeight);
+  *p++ = ' ';
+  p = AppendRealForm(p, last.TextSpacing);
+  *p++ = ' ';
+  p = AppendIntForm(p, last.TextColor);
+  out.AddLine(std::string_view(buf, static_cast<size_t>(p - buf)));
+}
+
+// Queues the font line "cn\"$" + name. A plain line: the buffer never joins
+// it with the next, even when the name ends in a double quote. Built on the
+// stack: the buffer keeps no more than kOutLineMax bytes of a line anyway.
+void AddFontNameLine(TOutBuffer& out, std::string_view name) {
+  char line[kOutLineMax];
+  constexpr size_t kPrefix = 4;  // cn"$
+  std::memcpy(line, "cn\"$", kPrefix);
+  const size_t take = name.size() < kOutLineMax - kPrefix ? name.size() : kOutLineMax - kPrefix;
+  CopyBytes(line + kPrefix, name.data(), take);
+  out.AddLine(std::string_view(line, kPrefix + take));
+}
+
+}  // namespace
+
+int32_t FileColorNo(const TWriteState& w, int32_t color) {
+  if (color <= 0) return w.First.Color;
+  if (color <= 9) return color;
+  return AddWrapping(color, 91);
+}
+
+int32_t FileLineTypeNo(const TWriteState& w, int32_t lineType) {
+  if (lineType <= 0) return w.First.LineType;
+  if (lineType <= 9) return lineType;
+  if (lineType <= 18) return lineType + 1;
+  return AddWrapping(lineType, 12);
+}
+
+TAttrLines NoteGroup(TWriteState& w, int32_t group) {
+  if (!NeedsLine(w, paGroup, group, w.Last.Group)) return 0;
+  w.Last.Group = group;
+  MarkWritten(w, paGroup);
+  // A new group line must be followed by its layer line, whatever the layer.
+  w.PendingAttr[paLayer] = true;
+  return alGroup;
+}
+
+TAttrLines NoteLayer(TWriteState& w, int32_t layer) {
+  if (!NeedsLine(w, paLayer, layer, w.Last.Layer)) return 0;
+  w.Last.Layer = layer;
+  MarkWritten(w, paLayer);
+  return alLayer;
+}
+
+TAttrLines NoteColor(TWriteState& w, int32_t color, int32_t mode) {
+  if (mode == 1) color = FileColorNo(w, color);
+  if (!NeedsLine(w, paColor, color, w.Last.Color)) return 0;
+  w.Last.Color = color;
+  MarkWritten(w, paColor);
+  // A solid after this line writes its "lc10 " line only when the colour is
+  // not 10 or its RGB value differs from the one held.
+  w.PendingAttr[paSolidColor] = false;
+  return alColor;
+}
+
+TAttrLines NoteLineType(TWriteState& w, int32_t lineType, int32_t mode) {
+  if (mode == 1) lineType = FileLineTypeNo(w, lineType);
+  if (!NeedsLine(w, paLineType, lineType, w.Last.LineType)) return 0;
+  w.Last.LineType = lineType;
+  MarkWritten(w, paLineType);
+  return alLineType;
+}
+
+TAttrLines NoteLineWidth(TWriteState& w, int32_t width) {
+  if (width == -1) width = w.First.LineWidth;  // -1: the drawing's own width
+  if (width < 0 || width > kMaxLineWidth) width = 0;
+  if (!NeedsLine(w, paLineWidth, width, w.Last.LineWidth)) return 0;
+  w.Last.LineWidth = width;
+  MarkWritten(w, paLineWidth);
+  return alLineWidth;
+}
+
+TAttrLines NoteTextKind(TWriteState& w, int32_t kind, int32_t color, int32_t mode, double width,
+                        double height, double spacing) {
+  if (mode == 1) color = FileColorNo(w, color);
+  if (kind < 0 || kind > 10) {
+    // Unknown kind: the drawing's own text kind (and free size, for kind 0).
+    kind = w.First.TextKind;
+    if (kind == 0) {
+      width = w.First.TextWidth;
+      height = w.First.TextHeight;
+      spacing = w.First.TextSpacing;
+      color = w.First.TextColor;
+    }
+  }
+  const bool sizeDiffers = width != w.Last.TextWidth || height != w.Last.TextHeight ||
+                           spacing != w.Last.TextSpacing || color != w.Last.TextColor;
+  if (!(w.PendingAttr[paTextKind] || kind != w.Last.TextKind || (kind == 0 && sizeDiffers))) {
+    return 0;
+  }
+  if (kind == 0) {
+    w.Last.TextWidth = width;
+    w.Last.TextHeight = height;
+    w.Last.TextSpacing = spacing;
+    w.Last.TextColor = color;
+  }
+  w.Last.TextKind = kind;
+  MarkWritten(w, paTextKind);
+  return alTextKind;
+}
+
+TAttrLines NoteCc(TWriteState& w, int32_t value) {
+  if (value < 0 || value > 8) value = 0;
+  if (!NeedsLine(w, paCc, value, w.Last.Cc)) return 0;
+  w.Last.Cc = value;
+  MarkWritten(w, paCc);
+  return alCc;
+}
+
+TAttrLines NoteFontName(TWriteState& w, std::string_view name) {
+  if (name.empty() || name == "<>") name = w.First.FontName;  // the drawing's own font
+  if (!w.PendingAttr[paFontName] && SameBytes(name, w.Last.FontName)) return 0;
+  w.Last.FontName.assign(name);
+  MarkWritten(w, paFontName);
+  return alFontName;
+}
+
+TAttrLines NotePointColor(TWriteState& w, int32_t color, int32_t mode) {
+  if (mode == 1) color = FileColorNo(w, color);
+  if (!NeedsLine(w, paPointColor, color, w.Last.PointColor)) return 0;
+  w.Last.PointColor = color;
+  MarkWritten(w, paPointColor);
+  return alPointColor;
+}
+
+TAttrLines NoteSolidColor(TWriteState& w, int32_t rgb) {
+  if (rgb < 0 || rgb > kMaxRgb) rgb = 0;
+  // Nothing to write only when colour 10 is in force with this RGB value.
+  if (!w.PendingAttr[paColor] && w.Last.Color == 10 && !w.PendingAttr[paSolidColor] &&
+      rgb == w.Last.SolidColor) {
+    return 0;
+  }
+  w.Last.SolidColor = rgb;
+  MarkWritten(w, paSolidColor);
+  w.Last.Color = 10;
+  MarkWritten(w, paColor);
+  return alSolidColor;
+}
+
+void PutAttrLines(TOutBuffer& out, const TAttrs& last, TAttrLines due) {
+  if (due == 0) return;
+  if (due & alGroup) AddKeywordLine(out, "lg", last.Group, true);
+  if (due & alLayer) AddKeywordLine(out, "ly", last.Layer, true);
+  if (due & alColor) AddKeywordLine(out, "lc", last.Color);
+  if (due & alSolidColor) AddKeywordLine(out, "lc10 ", last.SolidColor);
+  if (due & alPointColor) AddKeywordLine(out, "pn", last.PointColor);
+  if (due & alLineType) AddKeywordLine(out, "lt", last.LineType);
+  if (due & alLineWidth) AddKeywordLine(out, "lw", last.LineWidth);
+  if (due & alTextKind) AddTextKindLine(out, last);
+  if (due & alCc) AddKeywordLine(out, "cc", last.Cc);
+  if (due & alFontName) AddFontNameLine(out, last.FontName);
+}
+
+void PutGroup(TWriteState& w, int32_t group) { PutAttrLines(w.Out, w.Last, NoteGroup(w, group)); }
+
+void PutLayer(TWriteState& w, int32_t layer) { PutAttrLines(w.Out, w.Last, NoteLayer(w, layer)); }
+
+void PutColor(TWriteState& w, int32_t color, int32_t mode) {
+  PutAttrLines(w.Out, w.Last, NoteColor(w, color, mode));
+}
+
+void PutLineType(TWriteState& w, int32_t lineType, int32_t mode) {
+  PutAttrLines(w.Out, w.Last, NoteLineType(w, lineType, mode));
+}
+
+void PutLineWidth(TWriteState& w, int32_t width) { PutAttrLines(w.Out, w.Last, NoteLineWidth(w, width)); }
+
+void PutTextKind(TWriteState& w, int32_t kind, int32_t color, int32_t mode, double width, double height,
+                 double spacing) {
+  PutAttrLines(w.Out, w.Last, NoteTextKind(w, kind, color, mode, width, height, spacing));
+}
+
+void PutCc(TWriteState& w, int32_t value) { PutAttrLines(w.Out, w.Last, NoteCc(w, value)); }
+
+void PutFontName(TWriteState& w, std::string_view name) {
+  PutAttrLines(w.Out, w.Last, NoteFontName(w, name));
+}
+
+void PutPointColor(TWriteState& w, int32_t color, int32_t mode) {
+  PutAttrLines(w.Out, w.Last, NotePointColor(w, color, mode));
+}
+
+void PutSolidColor(TWriteState& w, int32_t rgb) { PutAttrLines(w.Out, w.Last, NoteSolidColor(w, rgb)); }
+
+void PutZFlags(TOutBuffer& out, int32_t flags) {
+  if (flags & 1) out.AddLine("z1");
+  if (flags & 2) out.AddLine("z2");
+  if (flags & 4) out.AddLine("z3");
+  // "z5" takes the place of "z4" when both are set.
+  if ((flags & 8) && !(flags & 16)) out.AddLine("z4");
+  if (flags & 16) out.AddLine("z5");
+}
+
+}  // namespace cadxform

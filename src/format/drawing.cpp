@@ -1,0 +1,31 @@
+#include "cadxform/drawing.h"
+
+#include "cadxform/record_kinds.h"
+
+namespace cadxform {
+
+TDrawing::TDrawing() : Memory(NewBlockSource()) {
+  HsValues.fill(1.0);
+  TextKinds.fill(TTextKind{3.0, 3.0, 0.0, 2});
+  HnValues.fill(0.0);
+  GroupNums.fill(0);
+  LayerNums.fill(0);
+  HpPoints.fill(THpPoint{false, 0.0, 0.0, 0});
+  First.FontName.clear();  // no font line read yet
+}
+
+void TDrawing::TMemoryRelease::operator()(TBlockSource* memory) const { FreeBlockSource(memory); }
+
+void AddOrder(TDrawing& d, int32_t kind, int32_t index) {
+  TOrderEntry& e = d.Order.Append();
+  e.Kind = kind;
+  e.Index = index;
+}
+
+int64_t TotalEntityCount(const TDrawing& d) {
+  int64_t n = 0;
+  ForEachKind(d, [&](TEntKind, const auto& records) { n += records.Count(); });
+  return n;
+}
+
+}  // namespace cadxform

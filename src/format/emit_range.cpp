@@ -1,0 +1,342 @@
+// The emission: per record kind, the attribute values its entities put and
+// the entity line they write, written once below; EmitEntry writes an
+// entity from them, PrimeEntry only notes its attribute values.
+#include "format/emit_range.h"
+
+#include <cstring>
+#include <string_view>
+#include <type_traits>
+
+#include "format/attr_writers.h"
+#include "format/entity_writers.h"
+#include "numeric/number_forms.h"
+#include "cadxform/out_buffer.h"
+
+namespace cadxform {
+
+namespace {
+
+// Every attribute writer is called without number conversion.
+constexpr int32_t kNoConversion = 0;
+
+// What every per-kind routine works with: the drawing it reads, the write
+// state it changes and the overrides it applies.
+struct TEmission {
+  const TDrawing& D;
+  TWriteState& W;
+  const TEmitOverrides& O;
+};
+
+// A record kind as a type: the per-kind routines below are overloads on it,
+// so two kinds stored alike ("sc" and "se", "so" and "sg") differ.
+template <TEntKind K>
+using TKind = std::integral_constant<TEntKind, K>;
+
+// The head of a record.
+const TEntHead& HeadOf(const TEmission& em, THeadRef head) { return em.D.Heads[head]; }
+
+// Group and layer are overridden only by a value inside 0..15.
+int32_t PickGroupOrLayer(int32_t forced, int32_t own) {
+  return (forced >= 0 && forced <= 15) ? forced : own;
+}
+
+// The other overrides apply unless they are exactly -1.
+int32_t Pick(int32_t forced, int32_t own) { return forced != -1 ? forced : own; }
+
+// The attribute values kinds share. Each notes its values in the write state
+// (in the order their lines are written) and returns the lines now due.
+
+// Layer group and layer: every kind.
+TAttrLines NoteGroupAndLayer(const TEmission& em, const TEntHead& head) {
+  TAttrLines due = NoteGroup(em.W, PickGroupOrLayer(em.O.GroupOverride, head.Group));
+  due |= NoteLayer(em.W, PickGroupOrLayer(em.O.LayerOverride, head.Layer));
+  return due;
+}
+
+// Line width of lines, circles, arcs, points, marks, dimension lines,
+// two-point solids and "se" solids.
+TAttrLines NoteWidth(const TEmission& em, const TEntHead& head) {
+  return NoteLineWidth(em.W, Pick(em.O.LineWidthOverride, head.LineWidth));
+}
+
+// Colour, line type and width of lines, circles, arcs and dimension lines.
+TAttrLines NoteLineStyle(const TEmission& em, const TEntHead& head) {
+  TAttrLines due = NoteColor(em.W, Pick(em.O.ColorOverride, head.Color), kNoConversion);
+  due |= NoteLineType(em.W, Pick(em.O.LineTypeOverride, head.LineType), kNoConversion);
+  due |= NoteWidth(em, head);
+  return due;
+}
+
+// Text kind, "cc" and font of a text or a dimension text. A text colour
+// override turns the style into a free size with the text's own sizes.
+TAttrLines NoteTextStyle(const TEmission& em, const TTextEnt& t) {
+  TAttrLines due = 0;
+  if (em.O.TextColorOverride == -1) {
+    due = NoteTextKind(em.W, t.Kind, em.D.Heads[t.Head].Color, kNoConversion, t.Width, t.Height,
+                       t.Spacing);
+  } else {
+    due = NoteTextKind(em.W, 0, em.O.TextColorOverride, kNoConversion, t.Width, t.Height, t.Spacing);
+  }
+  due |= NoteCc(em.W, Pick(em.O.CcOverride, t.Cc));
+  due |= NoteFontName(em.W, t.FontName.View());
+  return due;
+}
+
+// Point colour and width of points and marks.
+TAttrLines NotePointStyle(const TEmission& em, const TEntHead& head) {
+  TAttrLines due = NotePointColor(em.W, Pick(em.O.ColorOverride, head.Color), kNoConversion);
+  due |= NoteWidth(em, head);
+  return due;
+}
+
+// Colour of a solid: colour 10 is an RGB colour, written with the RGB
+// override when the colour was overridden, else with the solid's own value.
+TAttrLines NoteSolidStyle(const TEmission& em, const TEntHead& head, int32_t solidColor) {
+  const int32_t c = Pick(em.O.ColorOverride, head.Color);
+  if (c == 10) return NoteSolidColor(em.W, em.O.ColorOverride != -1 ? em.O.RgbOverride : solidColor);
+  return NoteColor(em.W, c, kNoConversion);
+}
+
+// The record kinds, each described once: NoteAttrs notes the attribute
+// values its entity puts and returns the lines due; PutShape writes its
+// entity line (the writer leaves out what cannot be drawn). The z-flags
+// come between the two (PutEntityLine), a line's polyline run around its
+// entity line (EmitLine).
+
+// Lines, circles and arcs: group, layer and the line style.
+template <TEntKind K, class R>
+  requires(K == ekLine || K == ekCircle || K == ekArc)
+TAttrLines NoteAttrs(const TEmission& em, TKind<K>, const R& e) {
+  TAttrLines due = NoteGroupAndLayer(em, HeadOf(em, e.Head));
+  due |= NoteLineStyle(em, HeadOf(em, e.Head));
+  return due;
+}
+
+// Texts: group, layer and the text style.
+TAttrLines NoteAttrs(const TEmission& em, TKind<ekText>, const TTextEnt& e) {
+  TAttrLines due = NoteGroupAndLayer(em, HeadOf(em, e.Head));
+  due |= NoteTextStyle(em, e);
+  return due;
+}
+
+// Points and marks: group, layer and the point style.
+template <TEntKind K, class R>
+  requires(K == ekPoint || K == ekMark)
+TAttrLines NoteAttrs(const TEmission& em, TKind<K>, const R& e) {
+  TAttrLines due = NoteGroupAndLayer(em, HeadOf(em, e.Head));
+  due |= NotePointStyle(em, HeadOf(em, e.Head));
+  return due;
+}
+
+// Dimensions: group and layer from its own head (the z-flags too), the line
+// style from its line, the text style from its text.
+TAttrLines NoteAttrs(const TEmission& em, TKind<ekDim>, const TDimEnt& e) {
+  TAttrLines due = NoteGroupAndLayer(em, HeadOf(em, e.Head));
+  due |= NoteLineStyle(em, HeadOf(em, e.Line.Head));
+  due |= NoteTextStyle(em, e.Text);
+  return due;
+}
+
+// Solids: group, layer and the solid colour; two-point and "se" solids
+// their line width too.
+template <TEntKind K, class R>
+  requires(K >= ekSolid2 && K <= ekSg)
+TAttrLines NoteAttrs(const TEmission& em, TKind<K>, const R& e) {
+  const TEntHead& h = HeadOf(em, e.Head);
+  TAttrLines due = NoteGroupAndLayer(em, h);
+  due |= NoteSolidStyle(em, h, e.SolidColor);
+  if constexpr (K == ekSolid2 || K == ekSe) due |= NoteWidth(em, h);
+  return due;
+}
+
+void PutShape(TOutBuffer& out, TKind<ekLine>, const TLineEnt& e) { PutLine(out, e.X1, e.Y1, e.X2, e.Y2); }
+void PutShape(TOutBuffer& out, TKind<ekCircle>, const TCircleEnt& e) { PutCircle(out, e.X, e.Y, e.R); }
+void PutShape(TOutBuffer& out, TKind<ekArc>, const TArcEnt& e) {
+  PutArc(out, e.X, e.Y, e.R, e.ArcParam1, e.ArcParam2, e.Ratio, e.TiltAngle);
+}
+void PutShape(TOutBuffer& out, TKind<ekText>, const TTextEnt& e) {
+  PutText(out, e.Cmd, e.Text.View(), e.X, e.Y, e.Dx, e.Dy);
+}
+void PutShape(TOutBuffer& out, TKind<ekPoint>, const TPointEnt& e) { PutPoint(out, e.X, e.Y); }
+void PutShape(TOutBuffer& out, TKind<ekMark>, const TMarkEnt& e) {
+  PutMark(out, e.Code, e.X, e.Y, e.Size, e.Angle);
+}
+void PutShape(TOutBuffer& out, TKind<ekDim>, const TDimEnt& e) {
+  PutDim(out, e.Text.Text.View(), e.Line.X1, e.Line.Y1, e.Line.X2, e.Line.Y2, e.Text.X, e.Text.Y, e.Text.Dx,
+         e.Text.Dy);
+}
+void PutShape(TOutBuffer& out, TKind<ekSolid2>, const TSolid2Ent& e) {
+  PutSolid2(out, e.X1, e.Y1, e.X2, e.Y2);
+}
+void PutShape(TOutBuffer& out, TKind<ekSolid3>, const TSolid3Ent& e) {
+  PutSolid3(out, e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3);
+}
+void PutShape(TOutBuffer& out, TKind<ekSolid4>, const TSolid4Ent& e) {
+  PutSolid4(out, e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3, e.X4, e.Y4);
+}
+void PutShape(TOutBuffer& out, TKind<ekSc>, const TSolidArcEnt& e) {
+  PutSc(out, e.Code, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2);
+}
+void PutShape(TOutBuffer& out, TKind<ekSe>, const TSolidArcEnt& e) {
+  PutSe(out, e.Code, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2);
+}
+void PutShape(TOutBuffer& out, TKind<ekSo>, const TSolidRingEnt& e) {
+  PutSo(out, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2, e.R2);
+}
+void PutShape(TOutBuffer& out, TKind<ekSg>, const TSolidRingEnt& e) {
+  PutSg(out, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2, e.R2);
+}
+
+// Calls f(TKind<kind>(), record) for the record of input order entry
+// `entry`. Block references are never written and unknown kind codes
+// name no record: neither calls f.
+template <class F>
+void WithRecord(const TDrawing& d, const TOrderEntry& entry, F&& f) {
+  const int32_t i = entry.Index;
+  switch (entry.Kind) {
+    case ekLine: f(TKind<ekLine>(), d.Lines[i]); break;
+    case ekCircle: f(TKind<ekCircle>(), d.Circles[i]); break;
+    case ekArc: f(TKind<ekArc>(), d.Arcs[i]); break;
+    case ekText: f(TKind<ekText>(), d.Texts[i]); break;
+    case ekPoint: f(TKind<ekPoint>(), d.Points[i]); break;
+    case ekMark: f(TKind<ekMark>(), d.Marks[i]); break;
+    case ekDim: f(TKind<ekDim>(), d.Dims[i]); break;
+    case ekSolid2: f(TKind<ekSolid2>(), d.Solids2[i]); break;
+    case ekSolid3: f(TKind<ekSolid3>(), d.Solids3[i]); break;
+    case ekSolid4: f(TKind<ekSolid4>(), d.Solids4[i]); break;
+    case ekSc: f(TKind<ekSc>(), d.ScEnts[i]); break;
+    case ekSe: f(TKind<ekSe>(), d.SeEnts[i]); break;
+    case ekSo: f(TKind<ekSo>(), d.SoEnts[i]); break;
+    case ekSg: f(TKind<ekSg>(), d.SgEnts[i]); break;
+    default: break;  // ekBlock
+  }
+}
+
+// The z-flags and entity line of record e of kind K.
+template <TEntKind K, class R>
+void PutEntityLine(const TEmission& em, TKind<K> kind, const R& e) {
+  PutZFlags(em.W.Out, HeadOf(em, e.Head).ZFlags);
+  PutShape(em.W.Out, kind, e);
+}
+
+// True when the polyline `openPl` goes on with the entity at position
+// `pos` + 1: a line of the same polyline number.
+bool PolylineContinues(const TDrawing& d, int32_t pos, int32_t openPl) {
+  if (openPl <= 0 || pos + 1 >= d.Order.Count()) return false;
+  const TOrderEntry& next = d.Order[pos + 1];
+  return next.Kind == ekLine && d.Lines[next.Index].PlNo == openPl;
+}
+
+// The entity line of line e at position pos; a run of consecutive lines with
+// the same positive polyline number is written between one "pl" and one "#".
+// `openPl` is the number of the polyline left open by the previous entity,
+// 0 for none.
+void EmitLine(const TEmission& em, const TLineEnt& e, int32_t pos, int32_t& openPl) {
+  if (e.PlNo > 0 && e.PlNo != openPl) {
+    PutPlStart(em.W.Out);
+    openPl = e.PlNo;
+  }
+  PutEntityLine(em, TKind<ekLine>(), e);
+  if (!PolylineContinues(em.D, pos, openPl)) {
+    if (openPl > 0) PutPlEnd(em.W.Out);
+    openPl = 0;
+  }
+}
+
+// Writes the entity at position `pos` of the input order: the attribute
+// lines due, then its entity line. Only lines leave a polyline open.
+void EmitEntry(const TEmission& em, int32_t pos, int32_t& openPl) {
+  WithRecord(em.D, em.D.Order[pos], [&](auto kind, const auto& e) {
+    PutAttrLines(em.W.Out, em.W.Last, NoteAttrs(em, kind, e));
+    if constexpr (decltype(kind)::value == ekLine) {
+      EmitLine(em, e, pos, openPl);
+    } else {
+      PutEntityLine(em, kind, e);
+    }
+  });
+}
+
+// Notes the attribute values of the entity at position `pos`, writing
+// nothing.
+void PrimeEntry(const TEmission& em, int32_t pos) {
+  WithRecord(em.D, em.D.Order[pos], [&](auto kind, const auto& e) { NoteAttrs(em, kind, e); });
+}
+
+// Shows "処理中(ESC:中断)：<pos+1>／<total>" on the progress display.
+void ShowProgress(TProgress& progress, int32_t pos, int32_t total) {
+  // "処理中(ESC:中断)：" in code page 932.
+  static constexpr std::string_view kPrefix =
+      "\x8F\x88\x97\x9D\x92\x86(ESC:\x92\x86\x92\x66)\x81\x46";
+  // "／" in code page 932.
+  static constexpr std::string_view kSlash = "\x81\x5E";
+  char buf[kPrefix.size() + kSlash.size() + 2 * kNumberFormMax];
+  char* p = buf;
+  std::memcpy(p, kPrefix.data(), kPrefix.size());
+  p += kPrefix.size();
+  p = AppendIntForm(p, pos + 1);
+  std::memcpy(p, kSlash.data(), kSlash.size());
+  p += kSlash.size();
+  p = AppendIntForm(p, total);
+  progress.SetTextAndRepaint(std::string_view(buf, static_cast<size_t>(p - buf)));
+}
+
+}  // namespace
+
+bool PollAt(const TEmitPolls& polls, int32_t pos) {
+  if (pos % kPollInterval != 0) return false;
+  if (polls.Progress != nullptr) ShowProgress(*polls.Progress, pos, polls.Total);
+  return polls.EscapeKeyDown && polls.EscapeKeyDown();
+}
+
+int32_t PollRange(const TEmitPolls& polls, int32_t from, int32_t to) {
+  for (int32_t pos = from; pos < to; ++pos) {
+    if (PollAt(polls, pos)) return pos;
+  }
+  return to;
+}
+
+int32_t OpenPolylineBefore(const TDrawing& d, int32_t pos) {
+  if (pos <= 0 || pos >= d.Order.Count()) return 0;
+  const TOrderEntry& prev = d.Order[pos - 1];
+  if (prev.Kind != ekLine) return 0;
+  const int32_t plNo = d.Lines[prev.Index].PlNo;
+  return PolylineContinues(d, pos - 1, plNo) ? plNo : 0;
+}
+
+void EmitOpening(const TDrawing& d, TWriteState& w) {
+  if (d.BzSeen) w.Out.AddLine("bz");
+}
+
+int32_t EmitRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int32_t from,
+                  int32_t to, const TEmitPolls* polls, const TStopTest* stop) {
+  const TEmission em{d, w, o};
+  int32_t openPl = OpenPolylineBefore(d, from);
+  int32_t pos = from;
+  while (pos < to) {
+    // Polls only at poll positions; the entities up to the next one are
+    // written without a test.
+    if (pos % kPollInterval == 0) {
+      if (polls != nullptr && PollAt(*polls, pos)) return pos;
+      if (stop != nullptr && stop->StopRequested()) return pos;
+    }
+    const int32_t nextPoll = (pos / kPollInterval + 1) * kPollInterval;
+    const int32_t end = nextPoll < to ? nextPoll : to;
+    for (; pos < end; ++pos) EmitEntry(em, pos, openPl);
+  }
+  return to;
+}
+
+void PrimeRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int32_t from, int32_t to) {
+  const TEmission em{d, w, o};
+  for (int32_t pos = from; pos < to; ++pos) PrimeEntry(em, pos);
+}
+
+void EmitClosing(const TDrawing& d, TWriteState& w, bool complete) {
+  // The user abandons the whole output, "hd" and "bz" included.
+  if (!complete) ClearOutLines(w.Out);
+  // Leave the drawing's own layer group and layer in force.
+  PutGroup(w, d.First.Group);
+  PutLayer(w, d.First.Layer);
+}
+
+}  // namespace cadxform

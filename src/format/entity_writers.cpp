@@ -1,0 +1,258 @@
+#include "format/entity_writers.h"
+
+#include <cassert>
+#include <initializer_list>
+#include <cmath>
+#include <cstring>
+
+#include "numeric/number_forms.h"
+#include "cadxform/out_buffer.h"
+#include "cadxform/cp932.h"
+#include "cadxform/geometry.h"
+
+namespace cadxform {
+
+namespace {
+
+// Builds one output line in a fixed stack buffer, so writing an entity
+// allocates nothing per line. Values are separated by one blank: a value
+// appended after a keyword that ends in its blank gets no extra one.
+//   TLineBuilder b; b.Word("ci "); b.Real(1); b.Real(2.5);  -> "ci 1 2.5"
+class TLineBuilder {
+ public:
+  // Appends bytes as they are.
+  void Word(std::string_view s) {
+    assert(len_ + s.size() <= sizeof(buf_));
+    std::memcpy(buf_ + len_, s.data(), s.size());
+    len_ += s.size();
+  }
+  // Appends a value in the real form.
+  void Real(double v) {
+    Separate();
+    len_ = static_cast<size_t>(AppendRealForm(buf_ + len_, v) - buf_);
+  }
+  // Appends values in the real form, in order.
+  void Reals(std::initializer_list<double> values) {
+    for (double v : values) Real(v);
+  }
+  // Appends a value in the integer form.
+  void Int(int32_t v) {
+    Separate();
+    len_ = static_cast<size_t>(AppendIntForm(buf_ + len_, v) - buf_);
+  }
+  std::string_view View() const { return std::string_view(buf_, len_); }
+
+ private:
+  void Separate() {
+    if (len_ > 0 && buf_[len_ - 1] != ' ') Word(" ");
+    assert(len_ + kNumberFormMax <= sizeof(buf_));
+  }
+  // The longest line, a four-point solid, is "sl " and eight values.
+  char buf_[3 + 8 * (kNumberFormMax + 1) + 8];
+  size_t len_ = 0;
+};
+
+// Every check below works on the exact difference of the stored doubles
+// (formed in long double) and compares with the tolerance as the double that
+// "1E-8" reads as, so a radius or ratio of exactly 1E-8 counts as too small.
+constexpr long double kTol = kWriteTolerance;
+
+// Two points coincide when both coordinate differences are below 1E-8.
+bool SamePoint(double x1, double y1, double x2, double y2) {
+  return std::fabs(static_cast<long double>(x1) - x2) < kTol &&
+         std::fabs(static_cast<long double>(y1) - y2) < kTol;
+}
+
+// A length, ratio or direction component counts as zero up to 1E-8.
+bool IsNearZero(double v) { return std::fabs(v) <= kWriteTolerance; }
+
+// A radius must exceed 1E-8; negative radii are too small as well.
+bool IsTooSmallRadius(double r) { return r <= kWriteTolerance; }
+
+// Text keyword by the text record's Cmd; 0 and unknown values give "ch".
+std::string_view TextKeyword(int32_t cmd) {
+  static constexpr std::string_view kKeywords[] = {"ch", "cv", "cs", "cr", "co",
+                                                   "cp", "ct", "ck", "cz", "c2"};
+  return (cmd >= 0 && cmd <= 9) ? kKeywords[cmd] : kKeywords[0];
+}
+
+// Appends a text header "<keyword> X Y Dx Dy \"" as a header entry, so that
+// the text queued after it continues the same file line.
+void AddHeaderLine(TOutBuffer& out, std::string_view keyword, double x, double y, double dx, double dy) {
+  TLineBuilder b;
+  b.Word(keyword);
+  b.Word(" ");
+  b.Reals({x, y, dx, dy});
+  b.Word(" \"");
+  out.AddHeader(b.View());
+}
+
+// Length of the dimension line rounded to the nearest multiple of 1E-8,
+// halves upward; formed in extended precision, rounded once to a double.
+double RoundedLength(double x1, double y1, double x2, double y2) {
+  const long double d = Distance(x1, y1, x2, y2);
+  return static_cast<double>(std::trunc(d / kTol + 0.5L) * kTol);
+}
+
+// Appends "<keyword> X Y R Ratio TiltRad ArcParam1 ArcParam2" of a solid
+// arc or ring; the caller adds the last value.
+void SolidArcValues(TLineBuilder& b, std::string_view keyword, double x, double y, double r,
+                    double ratio, double tiltRad, double arcParam1, double arcParam2) {
+  b.Word(keyword);
+  b.Reals({x, y, r, ratio, tiltRad, arcParam1, arcParam2});
+}
+
+// A solid ring needs both radii above 1E-8, R2 below R - 1E-8 and a ratio.
+bool IsDrawableRing(double r, double ratio, double r2) {
+  if (IsTooSmallRadius(r) || IsTooSmallRadius(r2) || IsNearZero(ratio)) return false;
+  return static_cast<long double>(r2) < static_cast<long double>(r) - kTol;
+}
+
+void PutRing(TOutBuffer& out, std::string_view keyword, double x, double y, double r, double ratio, double tiltRad,
+             double arcParam1, double arcParam2, double r2) {
+  if (!IsDrawableRing(r, ratio, r2)) return;
+  TLineBuilder b;
+  SolidArcValues(b, keyword, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
+  b.Real(r2);
+  out.AddLine(b.View());
+}
+
+void PutSolidArc(TOutBuffer& out, std::string_view keyword, int32_t code, double x, double y, double r,
+                 double ratio, double tiltRad, double arcParam1, double arcParam2) {
+  TLineBuilder b;
+  SolidArcValues(b, keyword, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
+  b.Int(code);
+  out.AddLine(b.View());
+}
+
+}  // namespace
+
+void PutLine(TOutBuffer& out, double x1, double y1, double x2, double y2) {
+  if (SamePoint(x1, y1, x2, y2)) return;
+  TLineBuilder b;
+  b.Reals({x1, y1, x2, y2});
+  out.AddLine(b.View());
+}
+
+void PutPlStart(TOutBuffer& out) { out.AddLine("pl"); }
+
+void PutPlEnd(TOutBuffer& out) { out.AddLine("#"); }
+
+void PutPoint(TOutBuffer& out, double x, double y) {
+  TLineBuilder b;
+  b.Word("pt ");
+  b.Reals({x, y});
+  out.AddLine(b.View());
+}
+
+void PutMark(TOutBuffer& out, int32_t code, double x, double y, double size, double angle) {
+  // Marks are never dropped: an unknown code becomes mark -3 and a zero
+  // size becomes 1.
+  if (code < -7 || code > 11) code = -3;
+  if (IsNearZero(size)) size = 1.0;
+  TLineBuilder b;
+  b.Word("pt ");
+  b.Reals({x, y, size, angle});
+  b.Int(code);
+  out.AddLine(b.View());
+}
+
+void PutCircle(TOutBuffer& out, double x, double y, double r) {
+  if (IsTooSmallRadius(r)) return;
+  TLineBuilder b;
+  b.Word("ci ");
+  b.Reals({x, y, r});
+  out.AddLine(b.View());
+}
+
+void PutArc(TOutBuffer& out, double x, double y, double r, double arcParam1, double arcParam2, double ratio,
+            double tiltAngle) {
+  if (IsTooSmallRadius(r) || IsNearZero(ratio)) return;
+  TLineBuilder b;
+  b.Word("ci ");
+  b.Reals({x, y, r, arcParam1, arcParam2, ratio, tiltAngle});
+  out.AddLine(b.View());
+}
+
+void PutText(TOutBuffer& out, int32_t cmd, std::string_view text, double x, double y, double dx, double dy) {
+  if (IsNearZero(dx) && IsNearZero(dy)) return;
+  if (IsBlankText(text)) return;
+  AddHeaderLine(out, TextKeyword(cmd), x, y, dx, dy);
+  out.AddLine(text);
+}
+
+void PutDim(TOutBuffer& out, std::string_view text, double x1, double y1, double x2, double y2, double x, double y,
+            double dx, double dy) {
+  if (SamePoint(x1, y1, x2, y2)) return;
+  if (IsNearZero(dx) && IsNearZero(dy)) return;
+  // A blank dimension text is replaced by the measured length.
+  char lengthText[kNumberFormMax];
+  if (IsBlankText(text)) {
+    const char* end = AppendRealForm(lengthText, RoundedLength(x1, y1, x2, y2));
+    text = std::string_view(lengthText, static_cast<size_t>(end - lengthText));
+  }
+  out.AddLine("msg");
+  TLineBuilder b;
+  b.Reals({x1, y1, x2, y2});
+  out.AddLine(b.View());
+  AddHeaderLine(out, "cs", x, y, dx, dy);
+  out.AddLine(text);
+}
+
+void PutSolid2(TOutBuffer& out, double x1, double y1, double x2, double y2) {
+  if (SamePoint(x1, y1, x2, y2)) return;
+  TLineBuilder b;
+  b.Word("sl ");
+  b.Reals({x1, y1, x2, y2});
+  out.AddLine(b.View());
+}
+
+void PutSolid3(TOutBuffer& out, double x1, double y1, double x2, double y2, double x3, double y3) {
+  if (SamePoint(x1, y1, x2, y2) || SamePoint(x1, y1, x3, y3) || SamePoint(x2, y2, x3, y3)) return;
+  TLineBuilder b;
+  b.Word("sl ");
+  b.Reals({x1, y1, x2, y2, x3, y3});
+  out.AddLine(b.View());
+}
+
+void PutSolid4(TOutBuffer& out, double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+               double y4) {
+  // The first coinciding pair decides; P1=P3 and P2=P4 fold the quad onto a
+  // line and drop it. A reduced solid is checked again as three points.
+  if (SamePoint(x1, y1, x2, y2)) return PutSolid3(out, x1, y1, x3, y3, x4, y4);
+  if (SamePoint(x1, y1, x3, y3)) return;
+  if (SamePoint(x1, y1, x4, y4)) return PutSolid3(out, x1, y1, x2, y2, x3, y3);
+  if (SamePoint(x2, y2, x3, y3)) return PutSolid3(out, x1, y1, x2, y2, x4, y4);
+  if (SamePoint(x2, y2, x4, y4)) return;
+  if (SamePoint(x3, y3, x4, y4)) return PutSolid3(out, x1, y1, x2, y2, x3, y3);
+  TLineBuilder b;
+  b.Word("sl ");
+  b.Reals({x1, y1, x2, y2, x3, y3, x4, y4});
+  out.AddLine(b.View());
+}
+
+void PutSc(TOutBuffer& out, int32_t code, double x, double y, double r, double ratio, double tiltRad,
+           double arcParam1, double arcParam2) {
+  if (IsTooSmallRadius(r) || IsNearZero(ratio)) return;
+  if (code != 100 && code != 5 && code != 0 && code != -1) return;
+  PutSolidArc(out, "sc ", code, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
+}
+
+void PutSe(TOutBuffer& out, int32_t code, double x, double y, double r, double ratio, double tiltRad,
+           double arcParam1, double arcParam2) {
+  if (IsTooSmallRadius(r) || IsNearZero(ratio)) return;
+  if (code != 100 && code != 0) return;
+  PutSolidArc(out, "se ", code, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
+}
+
+void PutSo(TOutBuffer& out, double x, double y, double r, double ratio, double tiltRad, double arcParam1,
+           double arcParam2, double r2) {
+  PutRing(out, "so ", x, y, r, ratio, tiltRad, arcParam1, arcParam2, r2);
+}
+
+void PutSg(TOutBuffer& out, double x, double y, double r, double ratio, double tiltRad, double arcParam1,
+           double arcParam2, double r2) {
+  PutRing(out, "sg ", x, y, r, ratio, tiltRad, arcParam1, arcParam2, r2);
+}
+
+}  // namespace cadxform

@@ -1,0 +1,32 @@
+// Number readers shared by the line handlers of the exchange file reader.
+//
+// A line may come with the values of its tokens read ahead (a large file
+// whose lines a second thread splits reads some of them there); Real uses
+// such a value when there is one, which is the same function of the same
+// bytes, so the drawing is the same either way.
+//
+// Tokens that are missing or malformed read as 0: a handler never has to
+// check a token before reading it.
+//   line `ci 1 2.5 x`:  Int(t, 1) -> 1   Real(t, 2) -> 2.5   Real(t, 3) -> 0
+//                       Real(t, 9) -> 0 (no such token)
+#pragma once
+
+#include <cstdint>
+
+#include "format/token_view.h"
+#include "numeric/parse_padded.h"
+
+namespace cadxform::reading {
+
+// Token k read as a 32-bit integer (decimal or "$" hex), 0 when malformed.
+inline int32_t Int(const TTokenView& t, int k) { return StrToIntOrZero(t.Token(k)); }
+
+// Token k read as a real, 0.0 when malformed: its value read ahead, else
+// its bytes (every token is padded, which lets short decimals be read a
+// word at a time).
+inline double Real(const TTokenView& t, int k) {
+  if (t.Reals() != nullptr && k >= 0 && k < t.StoredCount()) return t.Reals()[k];
+  return StrToFloatOrZeroPadded(t.Token(k));
+}
+
+}  // namespace cadxform::reading

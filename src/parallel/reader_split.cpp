@@ -1,0 +1,237 @@
+#include "parallel/reader_split.h"
+
+#include <array>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "parallel/block_source.h"
+#include "format/parse_line.h"
+#include "parallel/reader_batch.h"
+#include "format/reader_lines.h"
+#include "parallel/worker_thread.h"
+
+namespace cadxform {
+
+namespace {
+
+// Batches in circulation. Every hand-over of a batch may put a thread to
+// sleep and wake it again (on Windows, under Wine at least, each sleep and
+// each wake-up is a round trip to another process), so batches are large
+// (TPathPolicy::BatchLines) and hand-overs rare; the batches are reused,
+// and gone before the output is written. A batch is also handed over once
+// its token bytes reach TPathPolicy::BatchBytes, so that long lines do not
+// make it large.
+constexpr size_t kBatchCount = 4;
+// A splitting thread that found no empty batch sleeps until this many are
+// empty: it usually waits for the applying thread, which then still has
+// full batches to work on, and it is woken half as often as after every
+// batch.
+constexpr size_t kWakeFree = kBatchCount / 2;
+
+// The splitting thread reads the reals of one line in this many.
+constexpr int32_t kReadAheadEvery = 3;
+
+// Split lines, in file order.
+struct TBatch {
+  TTokenBatch Lines;
+};
+
+// Hands batches between the two threads: empty ones to the splitting
+// thread, full ones to the applying thread in the order they were filled.
+// The splitting thread, when it would wait, first prepares memory for the
+// records (see TBlockSource): the faults of their fresh pages are then
+// taken while it would be idle, not by the applying thread, which builds
+// the records and is the busier one. (The applying thread does not prepare
+// while it waits: a batch that arrives meanwhile would wait for it, and it
+// made no measurable difference.)
+class TBatchQueue {
+ public:
+  explicit TBatchQueue(TBlockSource& memory) : memory_(memory) {
+    for (TBatch& b : batches_) free_.push_back(&b);
+  }
+  // An empty batch, waiting for kWakeFree of them when none is free;
+  // nullptr once cancelled.
+  TBatch* TakeEmpty() {
+    std::unique_lock lock(mutex_);
+    PrepareWhile(lock, [&] { return free_.empty() && !cancelled_; });
+    if (free_.empty() && !cancelled_) {
+      splitterWaits_ = true;
+      changed_.wait(lock, [&] { return cancelled_ || free_.size() >= kWakeFree; });
+      splitterWaits_ = false;
+    }
+    if (cancelled_) return nullptr;
+    TBatch* b = free_.back();
+    free_.pop_back();
+    return b;
+  }
+  void PutFull(TBatch* b) {
+    std::lock_guard lock(mutex_);
+    full_[(fullHead_ + fullCount_) % kBatchCount] = b;
+    ++fullCount_;
+    if (applierWaits_) changed_.notify_all();
+  }
+  // The next full batch, waiting for one; nullptr when the splitting thread
+  // is done and every batch has been taken.
+  TBatch* TakeFull() {
+    std::unique_lock lock(mutex_);
+    if (fullCount_ == 0 && !closed_) {
+      applierWaits_ = true;
+      changed_.wait(lock, [&] { return closed_ || fullCount_ > 0; });
+      applierWaits_ = false;
+    }
+    if (fullCount_ == 0) return nullptr;
+    TBatch* b = full_[fullHead_];
+    fullHead_ = (fullHead_ + 1) % kBatchCount;
+    --fullCount_;
+    return b;
+  }
+  void PutEmpty(TBatch* b) {
+    b->Lines.Clear();
+    std::lock_guard lock(mutex_);
+    free_.push_back(b);
+    if (splitterWaits_ && free_.size() >= kWakeFree) changed_.notify_all();
+  }
+  // The splitting thread will put no more batches.
+  void Close() {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+  }
+  // The applying thread takes no more batches.
+  void Cancel() {
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  // Prepares record memory, with the lock released, while `wouldWait()`
+  // (checked under the lock) and there is memory left to prepare.
+  template <class F>
+  void PrepareWhile(std::unique_lock<std::mutex>& lock, F wouldWait) {
+    while (wouldWait()) {
+      lock.unlock();
+      const bool prepared = memory_.PrepareSome();
+      lock.lock();
+      if (!prepared) return;
+    }
+  }
+
+  TBlockSource& memory_;
+  std::array<TBatch, kBatchCount> batches_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<TBatch*> free_;
+  std::array<TBatch*, kBatchCount> full_{};
+  size_t fullHead_ = 0;
+  size_t fullCount_ = 0;
+  bool closed_ = false;
+  bool cancelled_ = false;
+  // A thread sleeps in TakeEmpty or TakeFull: only then is it woken.
+  bool splitterWaits_ = false;
+  bool applierWaits_ = false;
+};
+
+// The splitting thread. Destroying it cancels the queue and waits for the
+// thread, so an exception on the applying thread never leaves it running.
+class TSplitter {
+ public:
+  TSplitter(platform::TFileHandle file, const char* first, size_t got, TBlockSource& memory,
+            const TPathPolicy& policy)
+      : file_(file), first_(first), got_(got), policy_(policy), queue_(memory) {}
+  TSplitter(const TSplitter&) = delete;
+  TSplitter& operator=(const TSplitter&) = delete;
+  ~TSplitter() {
+    queue_.Cancel();
+    worker_.Wait();
+  }
+
+  bool Start() {
+    return worker_.Start([this] { Run(); });
+  }
+  TBatchQueue& Queue() { return queue_; }
+  // Waits for the thread; rethrows what it threw; true when every read
+  // succeeded.
+  bool Finish() {
+    worker_.Finish();
+    return !readFailed_;
+  }
+
+ private:
+  // Splits the file; the queue is closed however that ends.
+  void Run() {
+    try {
+      Split();
+    } catch (...) {
+      queue_.Close();
+      throw;
+    }
+    queue_.Close();
+  }
+
+  // Feeds the file to a line assembler whose lines are split into batches.
+  void Split() {
+    TBatch* b = queue_.TakeEmpty();
+    auto onLine = [&](std::string_view line) {
+      if (b == nullptr) return;  // cancelled: the rest is not wanted
+      // Reading the numbers of every third line here gives both threads
+      // about the same load.
+      b->Lines.Add(line, b->Lines.Count() % kReadAheadEvery == 0);
+      if (b->Lines.Count() >= policy_.BatchLines || b->Lines.ByteCount() >= policy_.BatchBytes) {
+        queue_.PutFull(b);
+        b = queue_.TakeEmpty();
+      }
+    };
+    TLineAssembler lines;
+    const size_t readSize = policy_.ReadChunk;
+    std::unique_ptr<char[]> chunk(new char[readSize]);
+    bool more = lines.Feed(first_, got_, onLine);
+    while (more && b != nullptr) {
+      size_t got = 0;
+      if (!platform::ReadFromFile(file_, chunk.get(), readSize, got)) {
+        readFailed_ = true;
+        break;
+      }
+      if (got == 0) {
+        lines.Finish(onLine);
+        break;
+      }
+      more = lines.Feed(chunk.get(), got, onLine);  // false after a Ctrl+Z line
+    }
+    if (b != nullptr) queue_.PutFull(b);
+  }
+
+  platform::TFileHandle file_;
+  const char* first_;
+  size_t got_;
+  const TPathPolicy& policy_;
+  TBatchQueue queue_;
+  bool readFailed_ = false;
+  TWorkerThread worker_;  // last: stops before the members it uses go
+};
+
+}  // namespace
+
+TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, const char* first, size_t got,
+                                       TDrawing& d, TReadState& r, const TPathPolicy& policy) {
+  auto splitter = std::make_unique<TSplitter>(file, first, got, *d.Memory, policy);
+  if (!splitter->Start()) return srNoThread;
+  while (TBatch* b = splitter->Queue().TakeFull()) {
+    const TTokenBatch& lines = b->Lines;
+    for (int32_t i = 0; i < lines.Count(); ++i) {
+      if (lines.IsLong(i)) {
+        ParseLine(d, r, lines.LongLine(i));
+      } else {
+        ParseTokens(d, r, lines.Line(i));
+      }
+    }
+    splitter->Queue().PutEmpty(b);
+  }
+  const bool readAll = splitter->Finish();
+  d.Memory->DropPrepared();  // the records are complete
+  return readAll ? srDone : srReadFailed;
+}
+
+}  // namespace cadxform
