@@ -7,6 +7,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include "cadxform/record_kinds.h"
 #include "format/attr_writers.h"
 #include "format/entity_writers.h"
 #include "numeric/number_forms.h"
@@ -27,10 +28,8 @@ struct TEmission {
   const TEmitOverrides& O;
 };
 
-// A record kind as a type: the per-kind routines below are overloads on it,
-// so two kinds stored alike ("sc" and "se", "so" and "sg") differ.
-template <TEntKind K>
-using TKind = std::integral_constant<TEntKind, K>;
+// The per-kind routines below are overloads on TKind (record_kinds.h), so
+// two kinds stored alike ("sc" and "se", "so" and "sg") differ.
 
 // The head of a record.
 const TEntHead& HeadOf(const TEmission& em, THeadRef head) { return em.D.Heads[head]; }
@@ -192,24 +191,9 @@ void PutShape(TOutBuffer& out, TKind<ekSg>, const TSolidRingEnt& e) {
 // name no record: neither calls f.
 template <class F>
 void WithRecord(const TDrawing& d, const TOrderEntry& entry, F&& f) {
-  const int32_t i = entry.Index;
-  switch (entry.Kind) {
-    case ekLine: f(TKind<ekLine>(), d.Lines[i]); break;
-    case ekCircle: f(TKind<ekCircle>(), d.Circles[i]); break;
-    case ekArc: f(TKind<ekArc>(), d.Arcs[i]); break;
-    case ekText: f(TKind<ekText>(), d.Texts[i]); break;
-    case ekPoint: f(TKind<ekPoint>(), d.Points[i]); break;
-    case ekMark: f(TKind<ekMark>(), d.Marks[i]); break;
-    case ekDim: f(TKind<ekDim>(), d.Dims[i]); break;
-    case ekSolid2: f(TKind<ekSolid2>(), d.Solids2[i]); break;
-    case ekSolid3: f(TKind<ekSolid3>(), d.Solids3[i]); break;
-    case ekSolid4: f(TKind<ekSolid4>(), d.Solids4[i]); break;
-    case ekSc: f(TKind<ekSc>(), d.ScEnts[i]); break;
-    case ekSe: f(TKind<ekSe>(), d.SeEnts[i]); break;
-    case ekSo: f(TKind<ekSo>(), d.SoEnts[i]); break;
-    case ekSg: f(TKind<ekSg>(), d.SgEnts[i]); break;
-    default: break;  // ekBlock
-  }
+  WithKind(d, entry.Kind, [&](auto kind, const auto& records) {
+    if constexpr (decltype(kind)::value != ekBlock) f(kind, records[entry.Index]);
+  });
 }
 
 // The z-flags and entity line of record e of kind K.
@@ -247,7 +231,8 @@ void EmitLine(const TEmission& em, const TLineEnt& e, int32_t pos, int32_t& open
 // lines due, then its entity line. Only lines leave a polyline open.
 void EmitEntry(const TEmission& em, int32_t pos, int32_t& openPl) {
   WithRecord(em.D, em.D.Order[pos], [&](auto kind, const auto& e) {
-    PutAttrLines(em.W.Out, em.W.Last, NoteAttrs(em, kind, e));
+    // Most entities change no attribute: no call for them.
+    if (const TAttrLines due = NoteAttrs(em, kind, e); due != 0) PutAttrLines(em.W.Out, em.W.Last, due);
     if constexpr (decltype(kind)::value == ekLine) {
       EmitLine(em, e, pos, openPl);
     } else {

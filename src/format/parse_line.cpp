@@ -22,8 +22,12 @@ namespace {
 
 using namespace reading;
 
+// The recognition routines are inlined whole into both entries (ParseLine,
+// ParseTokens): a call per routine and line costs more than the tests.
+
 // Header lines, indicated points and pick numbers.
-bool DispatchH(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k, int n) {
+[[gnu::always_inline]] inline bool
+DispatchH(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k, int n) {
   if (k == "hk" && n >= 2) {
     ReadHk(d, t);
     return true;
@@ -68,7 +72,8 @@ bool DispatchH(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view
 }
 
 // Layer names and the layer group, layer, colour, line type and width lines.
-bool DispatchL(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k) {
+[[gnu::always_inline]] inline bool
+DispatchL(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k) {
   if (StartsWith(k, "lgn")) {
     ReadGroupName(d, r, t);
     return true;
@@ -111,7 +116,8 @@ int32_t TextCommand(std::string_view k) {
 }
 
 // Font, text kind and "cc" lines, circles, arcs, texts and dimensions.
-bool DispatchC(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k, int n) {
+[[gnu::always_inline]] inline bool
+DispatchC(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k, int n) {
   if (StartsWith(k, "cn$")) {
     ReadFontLine(d, r, t);
     return true;
@@ -142,7 +148,8 @@ bool DispatchC(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view
 }
 
 // Point colour, polyline marker, points and marks.
-bool DispatchP(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k, int n) {
+[[gnu::always_inline]] inline bool
+DispatchP(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k, int n) {
   if (StartsWith(k, "pn")) {
     ReadPointColorLine(r, t);
     return true;
@@ -163,7 +170,8 @@ bool DispatchP(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view
 }
 
 // Solids.
-bool DispatchS(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k, int n) {
+[[gnu::always_inline]] inline bool
+DispatchS(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k, int n) {
   if (k == "sl") {
     if (n == 5) {
       AddSolidOf2(d, r, t);
@@ -200,7 +208,8 @@ bool DispatchS(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view
 }
 
 // Handles the line by its keyword; false when no keyword form fits.
-bool DispatchKeyword(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k, int n) {
+[[gnu::always_inline]] inline bool
+DispatchKeyword(TDrawing& d, TReadState& r, const TTokenView& t, std::string_view k, int n) {
   assert(!k.empty());
   switch (k[0]) {
     case 'h': return DispatchH(d, r, t, k, n);
@@ -243,9 +252,10 @@ bool DispatchKeyword(TDrawing& d, TReadState& r, const TTokenView& t, std::strin
   }
 }
 
-}  // namespace
-
-void ParseTokens(TDrawing& d, TReadState& r, const TTokenView& t) {
+// The one dispatcher both entries below run: inlined into each, so that
+// reading on one thread pays no call per line for the shared body.
+[[gnu::always_inline]] inline void
+Dispatch(TDrawing& d, TReadState& r, const TTokenView& t) {
   if (t.Empty()) return;
   const std::string_view k = t.Token(0);
   const int n = t.Count();
@@ -262,9 +272,13 @@ void ParseTokens(TDrawing& d, TReadState& r, const TTokenView& t) {
   if (n == 4) ReadFourNumberLine(d, r, t);
 }
 
+}  // namespace
+
+void ParseTokens(TDrawing& d, TReadState& r, const TTokenView& t) { Dispatch(d, r, t); }
+
 void ParseLine(TDrawing& d, TReadState& r, std::string_view line) {
   r.Tokens.Split(line);
-  ParseTokens(d, r, r.Tokens.View());
+  Dispatch(d, r, r.Tokens.View());
 }
 
 }  // namespace cadxform
