@@ -1,6 +1,7 @@
-// The record kinds of a drawing, listed once: each kind code with its record
-// array, in kind-code order. Counting, the transform pass and the emission
-// walk the kinds through this list, so a new record kind is added here once.
+// The record kinds of a drawing, described once: each kind code with its
+// record array, in kind-code order, and the geometry of each record.
+// Counting, the transform pass and the emission walk the kinds through this
+// list, so a new record kind is described here once.
 //
 //   ForEachKind(d, [&](TEntKind kind, auto& records) { n += records.Count(); });
 //   WithKind(d, ekCircle, [&](auto kind, auto& circles) { ... circles[0].R ... });
@@ -46,6 +47,84 @@ void WithKind(D& d, int32_t kind, F&& f) {
   ForEachKind(d, [&](auto k, auto& records) {
     if (kind == k) f(k, records);
   });
+}
+
+// The geometry of each record kind, value by value, by role:
+// v.Point(x, y) for a position, v.Length(r) for a radius or size,
+// v.Vector(dx, dy) for a direction, v.Degrees(a) and v.Radians(a) for
+// angles. Everything else (heads, codes, ratios, arc parameters, texts)
+// is left out. A transform (transform.h) changes a record through this,
+// unless it has a rule of its own for the kind; block references have no
+// geometry a transform changes.
+//   line (0,0)-(10,0): v.Point(X1, Y1); v.Point(X2, Y2)
+template <class V>
+void VisitGeometry(TLineEnt& e, const V& v) {
+  v.Point(e.X1, e.Y1);
+  v.Point(e.X2, e.Y2);
+}
+template <class V>
+void VisitGeometry(TCircleEnt& e, const V& v) {
+  v.Point(e.X, e.Y);
+  v.Length(e.R);
+}
+template <class V>
+void VisitGeometry(TArcEnt& e, const V& v) {
+  v.Point(e.X, e.Y);
+  v.Length(e.R);
+  v.Degrees(e.TiltAngle);
+}
+// Position and direction; sizes, kind and content stay.
+template <class V>
+void VisitGeometry(TTextEnt& e, const V& v) {
+  v.Point(e.X, e.Y);
+  v.Vector(e.Dx, e.Dy);
+}
+template <class V>
+void VisitGeometry(TPointEnt& e, const V& v) {
+  v.Point(e.X, e.Y);
+}
+template <class V>
+void VisitGeometry(TMarkEnt& e, const V& v) {
+  v.Point(e.X, e.Y);
+  v.Length(e.Size);
+  v.Degrees(e.Angle);
+}
+// Both ends of the line, the text's start and direction; the text stays.
+template <class V>
+void VisitGeometry(TDimEnt& e, const V& v) {
+  VisitGeometry(e.Line, v);
+  VisitGeometry(e.Text, v);
+}
+template <class V>
+void VisitGeometry(TSolid2Ent& e, const V& v) {
+  v.Point(e.X1, e.Y1);
+  v.Point(e.X2, e.Y2);
+}
+template <class V>
+void VisitGeometry(TSolid3Ent& e, const V& v) {
+  v.Point(e.X1, e.Y1);
+  v.Point(e.X2, e.Y2);
+  v.Point(e.X3, e.Y3);
+}
+template <class V>
+void VisitGeometry(TSolid4Ent& e, const V& v) {
+  v.Point(e.X1, e.Y1);
+  v.Point(e.X2, e.Y2);
+  v.Point(e.X3, e.Y3);
+  v.Point(e.X4, e.Y4);
+}
+template <class V>
+void VisitGeometry(TSolidArcEnt& e, const V& v) {
+  v.Point(e.X, e.Y);
+  v.Length(e.R);
+  v.Radians(e.TiltRad);
+}
+template <class V>
+void VisitGeometry(TSolidRingEnt& e, const V& v) {
+  v.Point(e.X, e.Y);
+  v.Length(e.R);
+  v.Length(e.R2);
+  v.Radians(e.TiltRad);
 }
 
 }  // namespace cadxform

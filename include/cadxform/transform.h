@@ -169,82 +169,11 @@ class TRecordOps {
   TPassPart& part_;
 };
 
-// What every transform does to each record kind unless it has a Record
-// rule of its own for the kind.
 namespace pass_rules {
 
-template <class Ops>
-void Apply(TLineEnt& e, const Ops& o) {
-  o.Point(e.X1, e.Y1);
-  o.Point(e.X2, e.Y2);
-}
-template <class Ops>
-void Apply(TCircleEnt& e, const Ops& o) {
-  o.Point(e.X, e.Y);
-  o.Length(e.R);
-}
-template <class Ops>
-void Apply(TArcEnt& e, const Ops& o) {
-  o.Point(e.X, e.Y);
-  o.Length(e.R);
-  o.Degrees(e.TiltAngle);
-}
-// Position and direction; sizes, kind and content stay.
-template <class Ops>
-void Apply(TTextEnt& e, const Ops& o) {
-  o.Point(e.X, e.Y);
-  o.Vector(e.Dx, e.Dy);
-}
-template <class Ops>
-void Apply(TPointEnt& e, const Ops& o) {
-  o.Point(e.X, e.Y);
-}
-template <class Ops>
-void Apply(TMarkEnt& e, const Ops& o) {
-  o.Point(e.X, e.Y);
-  o.Length(e.Size);
-  o.Degrees(e.Angle);
-}
-// Both ends of the line, the text's start and direction; the text stays.
-template <class Ops>
-void Apply(TDimEnt& e, const Ops& o) {
-  Apply(e.Line, o);
-  Apply(e.Text, o);
-}
-template <class Ops>
-void Apply(TSolid2Ent& e, const Ops& o) {
-  o.Point(e.X1, e.Y1);
-  o.Point(e.X2, e.Y2);
-}
-template <class Ops>
-void Apply(TSolid3Ent& e, const Ops& o) {
-  o.Point(e.X1, e.Y1);
-  o.Point(e.X2, e.Y2);
-  o.Point(e.X3, e.Y3);
-}
-template <class Ops>
-void Apply(TSolid4Ent& e, const Ops& o) {
-  o.Point(e.X1, e.Y1);
-  o.Point(e.X2, e.Y2);
-  o.Point(e.X3, e.Y3);
-  o.Point(e.X4, e.Y4);
-}
-template <class Ops>
-void Apply(TSolidArcEnt& e, const Ops& o) {
-  o.Point(e.X, e.Y);
-  o.Length(e.R);
-  o.Radians(e.TiltRad);
-}
-template <class Ops>
-void Apply(TSolidRingEnt& e, const Ops& o) {
-  o.Point(e.X, e.Y);
-  o.Length(e.R);
-  o.Length(e.R2);
-  o.Radians(e.TiltRad);
-}
-
 // Applies ops' transform to every record of arr in part.Share that sel
-// takes, in index order: its Record rule for the kind, else Apply. Walks
+// takes, in index order: its Record rule for the kind, else the kind's
+// VisitGeometry (record_kinds.h). Walks
 // each block of the array as one run of elements.
 template <class X, class T>
 void ApplyToArray(const THeadTable& heads, TBlockArray<T>& arr, TSelection sel, const TPassPart& part,
@@ -260,7 +189,7 @@ void ApplyToArray(const THeadTable& heads, TBlockArray<T>& arr, TSelection sel, 
       if constexpr (requires { ops.Transform().Record(run[j], ops); }) {
         ops.Transform().Record(run[j], ops);
       } else {
-        Apply(run[j], ops);
+        VisitGeometry(run[j], ops);
       }
     }
     i += len;
