@@ -5,8 +5,9 @@
 // host's input or the whole output at every moment. The temporary file gets
 // the exchange file's permission bits (and, run as root, its owner and
 // group; on Windows its hidden, system and archive attributes) when it is
-// created; temporary files that runs whose process has ended (killed ones)
-// left beside the exchange file are deleted then.
+// created, and it is held (locked) by the run until it has replaced the
+// exchange file; temporary files that ended runs (killed ones) left beside
+// the exchange file, which nobody holds, are deleted then.
 //
 // Usage (the run sequence):
 //   BeginExchangeFile(w, path);   // before the transform queues any line
@@ -54,11 +55,11 @@ void AbandonExchangeFile(TWriteState& w);
 // there is one and it is writable) is overwritten in place with the single
 // failure message line, since no safe replacement is possible; nothing is
 // deleted. Any later failure (including one while the buffer wrote its
-// chunks during the transform) deletes the temporary file and the file at
-// path: the host then finds no file rather than its own input taken for
-// the result. Should the file at path be held open by another process so
-// that neither replacing nor deleting it works, it is overwritten in place
-// with a message line instead (OverwriteWithFailureMessage).
+// chunks during the transform, or a replacement refused because another
+// process holds the file at path) deletes the temporary file and
+// overwrites the file at path in place with the same message line, so that
+// the host never takes its own input for the result; the file at path is
+// never deleted (it may be another run's complete output).
 bool WriteExchangeFile(TWriteState& w, const platform::TPath& path);
 
 }  // namespace cadxform

@@ -23,11 +23,22 @@ using namespace cadxform::platform;
 
 namespace {
 
-// Reads the exchange file into d; false only when it exists and could not
-// be read whole (a missing file is no failure: d keeps its defaults).
+// Reads the exchange file into d; false when it could not be read whole.
+// Only a name that does not exist at all is a missing file, which is no
+// failure (d keeps its defaults): a name that leads nowhere (a link to
+// nothing, a link loop, a folder that may not be searched) or of which the
+// system cannot tell is a failed read, so that the host is told instead of
+// taking an empty drawing for the result.
 bool ReadInput(const TPath& path, TDrawing& d, const TPathPolicy& policy) {
-  if (!PathExists(path)) return true;
-  return ReadExchangeFile(path, d, policy);
+  switch (StateOfPath(path)) {
+    case psMissing:
+      return true;
+    case psPresent:
+      return ReadExchangeFile(path, d, policy);
+    case psUnknown:
+      return false;
+  }
+  return false;
 }
 
 // Writes the output queued in w over the exchange file; false (reported)
@@ -58,14 +69,16 @@ bool TransformAndWrite(const std::vector<std::string>& args, const TPath& path,
   return WriteOutput(w, path, errors);
 }
 
-// Writes an output that is the single message line "h#" + message. Called
-// once the drawing is released, so the line fits even when memory has run
-// out; false when it could not be written.
+// Writes an output that is the single message line "h#" + message, after a
+// failure that the caller has reported: the file refusing this write too
+// is part of that failure and says nothing more; only running out of memory
+// for it is told. Called once the drawing is released, so the line fits
+// even when memory has run out; false when it could not be written.
 bool WriteMessageOnly(std::string_view message, const TPath& path, std::FILE* errors) {
   try {
     TWriteState w;
     AddMessageLine(w.Out, message);
-    return WriteOutput(w, path, errors);
+    return WriteExchangeFile(w, path);
   } catch (const std::bad_alloc&) {
     PrintPathLine(errors, "cadxform: out of memory while writing ", path);
     return false;
@@ -125,6 +138,7 @@ void DispatchCommandLine(const std::vector<std::string>& args, TDrawing& d, TWri
 
 int RunTool(const std::vector<std::string>& args, const TPath& exeDir, std::FILE* errors,
             const TEscapeKeySource& escapeKeyDown, const TPathPolicy& policy) {
+  LetOversizeWritesFail();
   TPath path;
   try {
     path = exeDir / kExchangeFileName;

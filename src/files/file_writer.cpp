@@ -55,9 +55,12 @@ uint32_t TempFileOwner(const TPath::string_type& name, const TPath::string_type&
 }
 
 // Deletes, beside the exchange file at path, the temporary files of runs
-// whose process has ended (killed, or the machine stopped, before they
-// could delete them), so that they do not pile up. Leaves every other
-// name alone. Best effort: nothing happens when memory runs out.
+// that have ended (killed, or the machine stopped, before they could
+// delete them), so that they do not pile up. A live run holds its
+// temporary file (CreateHeldFile), which is what tells, since a process id
+// says nothing of a run on another machine or in another container; the
+// id is asked as well, for runs that held no lock. Leaves every other name
+// alone. Best effort: nothing happens when memory runs out.
 void RemoveEndedRunsTemps(const TPath& path) {
   try {
     TPath prefix = path.filename();
@@ -65,16 +68,16 @@ void RemoveEndedRunsTemps(const TPath& path) {
     const TPath dir = path.parent_path();
     for (const TPath& name : NamesStartingWith(dir, prefix)) {
       const uint32_t owner = TempFileOwner(name.native(), prefix.native());
-      if (owner != 0 && owner != CurrentProcessId() && ProcessHasEnded(owner)) DeleteFileAt(dir / name);
+      if (owner != 0 && owner != CurrentProcessId() && ProcessHasEnded(owner)) DeleteIfUnheld(dir / name);
     }
   } catch (const std::bad_alloc&) {
   }
 }
 
 // Creates a new temporary file in the folder of path, named after it and
-// the process, with the access of the file at path (which it replaces);
-// returns its handle and name, or kNoFile. Deletes the temporary files of
-// ended runs first.
+// the process, held while it is open, with the access of the file at path
+// (which it replaces); returns its handle and name, or kNoFile. Deletes
+// the temporary files of ended runs first.
 TFileHandle CreateTempBeside(const TPath& path, TPath& tempPath) {
   RemoveEndedRunsTemps(path);
   TPath base = path;
@@ -82,7 +85,7 @@ TFileHandle CreateTempBeside(const TPath& path, TPath& tempPath) {
   for (int i = 0; i < kTempNameTries; ++i) {
     tempPath = base;
     if (i > 0) tempPath += "-" + std::to_string(i);
-    const TFileHandle f = CreateNewFile(tempPath);
+    const TFileHandle f = CreateHeldFile(tempPath);
     if (f == kNoFile) continue;
     CopyAccessOf(path, f);
     return f;
@@ -127,13 +130,14 @@ bool BeginExchangeFile(TWriteState& w, const TPath& path) {
 // machine right after it cannot leave an empty or partial exchange file.
 namespace {
 
-// MoveFileOver that deletes the temporary file when running out of memory
-// stops it before the rename, so no stray file stays beside the exchange
-// file; the failure then goes on to the caller.
-bool MoveTempOver(const TPath& tempPath, const TPath& path) {
+// MoveFileOver that closes and deletes the open temporary file when running
+// out of memory stops it before the rename, so no stray file stays beside
+// the exchange file; the failure then goes on to the caller.
+bool MoveTempOver(const TPath& tempPath, const TPath& path, TFileHandle file) {
   try {
     return MoveFileOver(tempPath, path);
   } catch (const std::bad_alloc&) {
+    CloseFile(file);
     DeleteFileAt(tempPath);
     throw;
   }
@@ -168,11 +172,18 @@ bool WriteExchangeFile(TWriteState& w, const TPath& path) {
       return false;
     }
   }
+  // The temporary file is renamed while still open, so that it stays held
+  // until it is the exchange file. Once flushed, its bytes are on disk:
+  // closing it can lose nothing more.
   ok = ok && WriteOutLines(w.Out, file) && FlushFileToDisk(file);
-  ok = CloseFile(file) && ok;
-  if (ok && MoveTempOver(tempPath, path)) return true;
+  const bool replaced = ok && MoveTempOver(tempPath, path, file);
+  CloseFile(file);
+  if (replaced) return true;
   DeleteFileAt(tempPath);
-  if (!DeleteFileAt(path)) OverwriteWithFailureMessage(path);
+  // The file at path is never deleted: it may be the host's input or the
+  // output of another run. The host must not take its input back for the
+  // result, so it gets the failure message line in its place.
+  OverwriteWithFailureMessage(path);
   return false;
 }
 

@@ -1,10 +1,11 @@
-// Last resort of the file writer: when the output could neither replace the
-// exchange file nor could the file be deleted (on Windows another process,
-// such as a virus scanner, holds it open without delete sharing), the host
-// must still not find its own input there and read it back as the result,
-// which would add every selected entity a second time. The file is then
-// overwritten in place with one message line, which the other process's
-// read and write sharing allows.
+// Last resort of the file writer: when the output could not replace the
+// exchange file (a full disk, a folder where no file can be made, or on
+// Windows another process, such as a virus scanner, holding it open without
+// delete sharing), the host must still not find its own input there and
+// read it back as the result, which would add every selected entity a
+// second time. The file is then overwritten in place with one message line,
+// which the other process's read and write sharing allows; it is never
+// deleted.
 #pragma once
 
 #include <string_view>

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <string_view>
+#include <sys/file.h>
 
 #include "platform/file_system.h"
 
@@ -50,6 +51,36 @@ int OpenRegularFile(const char* path, int flags, F&& accept) {
   return fd;
 }
 
+// The byte that a run holding its temporary file locks: far beyond any
+// content, so the lock never stands in the way of reading or writing it.
+// The Windows build locks the same byte, so that a Wine run and a native
+// run on one folder see each other's locks.
+constexpr off_t kHeldByte = off_t{1} << 40;
+
+// Takes (exclusive) or tests for (shared) the lock on kHeldByte without
+// waiting; false when another open file holds it, or on error. Locks of an
+// open file description: held by the open file, not the process, so that
+// they conflict within one process too and go only when it is closed.
+bool LockHeldByte(int fd, bool exclusive) {
+#ifdef F_OFD_SETLK
+  struct flock lock {};
+  lock.l_type = exclusive ? F_WRLCK : F_RDLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = kHeldByte;
+  lock.l_len = 1;
+  return fcntl(fd, F_OFD_SETLK, &lock) == 0;
+#else
+  return flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0;
+#endif
+}
+
+// True when path names (without following a link) the file open as fd.
+bool PathNamesFile(const char* path, int fd) {
+  struct stat named, open;
+  return lstat(path, &named) == 0 && fstat(fd, &open) == 0 && named.st_dev == open.st_dev &&
+         named.st_ino == open.st_ino;
+}
+
 #ifdef __linux__
 // Size of the windows whose write-back a write starts once it fills them.
 constexpr off_t kWriteBackWindow = off_t{4} << 20;
@@ -75,6 +106,34 @@ void StartWriteBack(int, size_t) {}
 TFileHandle CreateNewFile(const TPath& path) {
   const int fd = OpenRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL);
   return fd < 0 ? kNoFile : fd;
+}
+
+TFileHandle CreateHeldFile(const TPath& path) {
+  const int fd = OpenRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL);
+  if (fd < 0) return kNoFile;
+  // Refused: another run's sweep took the file first and deletes it. A
+  // file system without locks keeps the file unheld (DeleteIfUnheld cannot
+  // take it either). A sweep that took it before the lock has removed its
+  // name.
+  const bool refused = !LockHeldByte(fd, true) && (errno == EAGAIN || errno == EACCES || errno == EWOULDBLOCK);
+  if (refused || !PathNamesFile(path.c_str(), fd)) {
+    close(fd);
+    return kNoFile;
+  }
+  return fd;
+}
+
+bool DeleteIfUnheld(const TPath& path) {
+  const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat st;
+  // The shared lock is refused while a holder keeps its exclusive one; got,
+  // it keeps a creator from taking the file until it is gone.
+  const bool unheld = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && LockHeldByte(fd, false) &&
+                      PathNamesFile(path.c_str(), fd);
+  const bool deleted = unheld && unlink(path.c_str()) == 0;
+  close(fd);
+  return deleted;
 }
 
 TFileHandle OpenForReading(const TPath& path) {
@@ -142,9 +201,10 @@ bool DeleteFileAt(const TPath& path) {
   return unlink(path.c_str()) == 0;
 }
 
-bool PathExists(const TPath& path) {
+TPathState StateOfPath(const TPath& path) {
   struct stat st;
-  return stat(path.c_str(), &st) == 0;
+  if (lstat(path.c_str(), &st) == 0) return psPresent;
+  return errno == ENOENT || errno == ENOTDIR ? psMissing : psUnknown;
 }
 
 bool StampOfFile(TFileHandle file, TFileStamp& stamp) {
@@ -170,6 +230,8 @@ void CopyAccessOf(const TPath& from, TFileHandle file) {
   const bool sameOwner = fchown(fd, st.st_uid, st.st_gid) == 0;
   fchmod(fd, st.st_mode & (sameOwner ? 07777 : 0777));
 }
+
+void LetOversizeWritesFail() { signal(SIGXFSZ, SIG_IGN); }
 
 uint32_t CurrentProcessId() { return static_cast<uint32_t>(getpid()); }
 

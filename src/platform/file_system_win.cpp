@@ -37,33 +37,57 @@ auto WithSystemPath(const TPath& path, F&& call) {
   return call(longForm.c_str());
 }
 
+// True when the error says that another process holds the file open in a
+// way that refuses this access: it may let go in a moment.
+bool SharingRefused(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
 // True when the last error may come from another process holding the file
 // at path open for a moment. "Access denied" is also what a read-only file
 // or a folder gives for good; those are not worth waiting for.
 bool HeldByAnother(DWORD error, const wchar_t* path) {
-  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return true;
+  if (SharingRefused(error)) return true;
   if (error != ERROR_ACCESS_DENIED) return false;
   const DWORD attributes = GetFileAttributesW(path);
   return attributes != INVALID_FILE_ATTRIBUTES &&
          (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
 }
 
-// Runs attempt() until it succeeds; while it fails because another process
-// holds `held` open, tries again after 10, 20, 40 ... ms (at most 250 ms
-// apart) until kLockRetryMilliseconds have passed. False when it never
-// succeeded.
-template <class F>
-bool RetryWhileHeld(const wchar_t* held, F&& attempt) {
+// Runs attempt() until it succeeds; while it fails with an error of which
+// worthWaiting(error) approves, tries again after 10, 20, 40 ... ms (at most
+// 250 ms apart) until kLockRetryMilliseconds have passed. False when it
+// never succeeded.
+template <class F, class W>
+bool RetryWhile(W&& worthWaiting, F&& attempt) {
   const ULONGLONG start = GetTickCount64();
   DWORD pause = 10;
   for (;;) {
     if (attempt()) return true;
     const DWORD error = GetLastError();
     const ULONGLONG waited = GetTickCount64() - start;
-    if (waited >= kLockRetryMilliseconds || !HeldByAnother(error, held)) return false;
+    if (waited >= kLockRetryMilliseconds || !worthWaiting(error)) return false;
     Sleep(static_cast<DWORD>(std::min<ULONGLONG>(pause, kLockRetryMilliseconds - waited)));
     pause = std::min<DWORD>(pause * 2, 250);
   }
+}
+
+// RetryWhile another process holds the file at `held` open.
+template <class F>
+bool RetryWhileHeld(const wchar_t* held, F&& attempt) {
+  return RetryWhile([held](DWORD error) { return HeldByAnother(error, held); }, attempt);
+}
+
+// The byte that a run holding its temporary file locks: far beyond any
+// content, so the lock never stands in the way of reading or writing it
+// (a Windows lock bars others from the bytes it covers). The POSIX build
+// locks the same byte, so that under Wine the two see each other's locks.
+constexpr DWORD kHeldByteHigh = 1u << 8;  // offset 1 << 40
+
+// Takes the exclusive lock on the held byte without waiting; false when
+// another open file holds it, or on error.
+bool LockHeldByte(HANDLE file) {
+  OVERLAPPED at{};
+  at.OffsetHigh = kHeldByteHigh;
+  return LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
 }
 
 // CreateFileW with the usual arguments for a plain file; `flags` adds to
@@ -89,22 +113,105 @@ TFileHandle KeepDiskFile(TFileHandle file, F&& accept) {
   return kNoFile;
 }
 
+// The final path the system gives for an open file or folder, empty when
+// it cannot say. May throw std::bad_alloc.
+std::wstring FinalPathOf(HANDLE h) {
+  constexpr DWORD kForm = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+  const DWORD size = GetFinalPathNameByHandleW(h, nullptr, 0, kForm);
+  if (size == 0) return std::wstring();
+  std::wstring path(size, L'\0');
+  const DWORD n = GetFinalPathNameByHandleW(h, path.data(), size, kForm);
+  if (n == 0 || n >= size) return std::wstring();
+  path.resize(n);
+  return path;
+}
+
+// False when the system can tell that the open file is not the one that
+// path's folder holds under path's name: the open followed a link that the
+// system did not report as one (Wine reports a symbolic link to a file as
+// a plain file and opens its target). True when it is, or when the system
+// cannot say (then the reparse-point check alone stands, as it does on
+// Windows itself).
+bool OpenedUnderItsName(HANDLE file, const TPath& path) {
+  try {
+    const std::wstring opened = FinalPathOf(file);
+    const TFileHandle dir = OpenFile(path.parent_path(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    if (dir == kNoFile) return true;
+    std::wstring expected = FinalPathOf(ToHandle(dir));
+    CloseHandle(ToHandle(dir));
+    if (opened.empty() || expected.empty()) return true;
+    if (expected.back() != L'\\') expected += L'\\';
+    expected += path.filename().native();
+    return CompareStringOrdinal(opened.c_str(), static_cast<int>(opened.size()), expected.c_str(),
+                                static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
+  } catch (const std::bad_alloc&) {
+    return true;
+  }
+}
+
 }  // namespace
 
 TFileHandle CreateNewFile(const TPath& path) { return OpenFile(path, GENERIC_WRITE, 0, CREATE_NEW); }
 
+TFileHandle CreateHeldFile(const TPath& path) {
+  // Shared with every access, so that the holder can rename it while it is
+  // open and a sweep can test it; the lock is what keeps it. The lock is
+  // taken before any other run can find the file alive beyond a moment.
+  const TFileHandle file =
+      OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, CREATE_NEW);
+  if (file == kNoFile) return kNoFile;
+  // Refused: a sweep took the file first and deletes it. A file system
+  // without locks keeps the file unheld (DeleteIfUnheld cannot take it
+  // either). A sweep that took it before the lock has marked it deleted.
+  const bool refused = !LockHeldByte(ToHandle(file)) && GetLastError() == ERROR_LOCK_VIOLATION;
+  FILE_STANDARD_INFO standard{};
+  const bool doomed = GetFileInformationByHandleEx(ToHandle(file), FileStandardInfo, &standard, sizeof standard) &&
+                      standard.DeletePending;
+  if (refused || doomed) {
+    CloseHandle(ToHandle(file));
+    return kNoFile;
+  }
+  return file;
+}
+
+bool DeleteIfUnheld(const TPath& path) {
+  const TFileHandle file =
+      OpenFile(path, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
+  const TFileHandle regular = KeepDiskFile(file, [](const BY_HANDLE_FILE_INFORMATION& info) {
+    return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+  });
+  if (regular == kNoFile) return false;
+  const HANDLE h = ToHandle(regular);
+  // Deleting through this handle deletes the very file tested, whatever
+  // happens to its name meanwhile.
+  FILE_DISPOSITION_INFO dispose{};
+  dispose.DeleteFile = TRUE;
+  const bool deleted = LockHeldByte(h) && SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose);
+  CloseHandle(h);
+  return deleted;
+}
+
 TFileHandle OpenForReading(const TPath& path) {
-  return KeepDiskFile(OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
-                      [](const BY_HANDLE_FILE_INFORMATION&) { return true; });
+  TFileHandle file = kNoFile;
+  RetryWhile(SharingRefused, [&] {
+    file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    return file != kNoFile;
+  });
+  return KeepDiskFile(file, [](const BY_HANDLE_FILE_INFORMATION&) { return true; });
 }
 
 TFileHandle OpenForOverwrite(const TPath& path) {
   // A symbolic link or junction opens as itself, and shows as a reparse point.
   const TFileHandle file = OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
-  return KeepDiskFile(file, [](const BY_HANDLE_FILE_INFORMATION& info) {
+  const TFileHandle kept = KeepDiskFile(file, [](const BY_HANDLE_FILE_INFORMATION& info) {
     return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && info.nNumberOfLinks == 1;
   });
+  if (kept == kNoFile || OpenedUnderItsName(ToHandle(kept), path)) return kept;
+  CloseHandle(ToHandle(kept));
+  return kNoFile;
 }
 
 bool StampOfFile(TFileHandle file, TFileStamp& stamp) {
@@ -186,9 +293,24 @@ bool DeleteFileAt(const TPath& path) {
   });
 }
 
-bool PathExists(const TPath& path) {
-  return WithSystemPath(path, [](const wchar_t* p) { return GetFileAttributesW(p) != INVALID_FILE_ATTRIBUTES; });
+TPathState StateOfPath(const TPath& path) {
+  return WithSystemPath(path, [](const wchar_t* p) {
+    if (GetFileAttributesW(p) != INVALID_FILE_ATTRIBUTES) return psPresent;
+    const auto notFound = [](DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; };
+    if (!notFound(GetLastError())) return psUnknown;  // a link loop, no access, an I/O error
+    // A link whose target is gone reads as not found under Wine; its entry
+    // in the folder still shows.
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileExW(p, FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search != INVALID_HANDLE_VALUE) {
+      FindClose(search);
+      return psPresent;
+    }
+    return notFound(GetLastError()) ? psMissing : psUnknown;
+  });
 }
+
+void LetOversizeWritesFail() {}
 
 uint32_t CurrentProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }
 

@@ -140,8 +140,9 @@ void ApplyLimits(const TChildLimits& limits) {
     if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(126);
   }
   if (limits.FileSizeBytes >= 0) {
-    // An ignored SIGXFSZ stays ignored across exec: the write fails instead.
-    signal(SIGXFSZ, SIG_IGN);
+    // SIGXFSZ as a shell leaves it (ending the process): the tool itself
+    // must make the write fail instead.
+    signal(SIGXFSZ, SIG_DFL);
     const rlimit lim{static_cast<rlim_t>(limits.FileSizeBytes), static_cast<rlim_t>(limits.FileSizeBytes)};
     if (setrlimit(RLIMIT_FSIZE, &lim) != 0) _exit(126);
   }

@@ -27,8 +27,8 @@ struct TProcessResult {
 // Conditions set in the child before it starts the program. POSIX only;
 // on Windows they are ignored (tests that need them skip there).
 struct TChildLimits {
-  // RLIMIT_FSIZE in bytes (-1: unchanged). SIGXFSZ is ignored, so a write
-  // past the limit fails with EFBIG, as on a full disk.
+  // RLIMIT_FSIZE in bytes (-1: unchanged). SIGXFSZ keeps its default
+  // action (ending the process), as a shell leaves it.
   int64_t FileSizeBytes = -1;
   // RLIMIT_AS in bytes (-1: unchanged): allocations fail beyond it.
   int64_t AddressSpaceBytes = -1;

@@ -11,6 +11,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "app/run.h"
@@ -73,8 +74,9 @@ void ExpectFailureLines(const cadxform::e2e::TProcessResult& r, const cadxform::
 
 }  // namespace
 
-// Before: the failed read was ignored, the translation ran on an empty drawing
-// and the write failed silently: exit status 0, nothing said.
+// A folder in place of the exchange file is a failed read, said once: no
+// translation of an empty drawing, no second line for the message that
+// cannot take its place, and the folder stays as it was.
 TEST(Faults, ExchangePathIsAFolder) {
   cadxform::e2e::TToolSandbox box(TestArgs.at(0), "folder");
   fs::create_directory(box.ExchangePath());
@@ -83,16 +85,18 @@ TEST(Faults, ExchangePathIsAFolder) {
 
   const auto r = box.Run(kMoveArgs);
 
-  ExpectFailureLines(r, box, {"cannot read", "cannot write"});
+  ExpectFailureLines(r, box, {"cannot read"});
   EXPECT_TRUE(fs::is_directory(box.ExchangePath()));
   EXPECT_EQ(cadxform::e2e::ReadFileBytes(inside), "host data");
   EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
 }
 
-// Disk full: with RLIMIT_FSIZE every write past the limit fails (EFBIG).
-// Before: the exchange file was truncated and written in place; a failed
-// write deleted it and the tool still ended with status 0, silently.
-TEST(Faults, DiskFullLeavesNoFile) {
+// Disk full, or a file size limit (RLIMIT_FSIZE, with SIGXFSZ as a shell
+// leaves it: ending the process): the write fails with EFBIG, the tool says
+// so and exits with status 1, the temporary file goes, and the exchange
+// file holds the failure message line, never a partial output or the
+// host's own input.
+TEST(Faults, DiskFullLeavesTheMessage) {
   if (kOnWindows) GTEST_SKIP() << "file size limits are POSIX only";
   // Limits above the length of the tool's line on standard error, which
   // is a file here and so limited too.
@@ -106,19 +110,16 @@ TEST(Faults, DiskFullLeavesNoFile) {
     const auto r = box.Run(kMoveArgs, limits);
 
     ExpectFailureLines(r, box, {"cannot write"});
-    // The host finds no file rather than a partial output, or its own input
-    // taken for the result.
-    EXPECT_FALSE(fs::exists(box.ExchangePath()));
+    EXPECT_EQ(box.GetExchange(), "h#" + std::string(cadxform::kWriteFailedMessage) + "\r\n");
     EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
   }
 }
 
 // The folder is read-only (as root the tool runs as "nobody", so that the
 // permissions apply): no temporary file can be made beside the exchange
-// file. Before: nothing was written and the tool ended with status 0,
-// silently, so the host read its own input back as the result. Now a
+// file. The host must not read its own input back as the result: a
 // writable exchange file gets the failure message line in place; a
-// read-only one keeps the input. Either way exit status 1.
+// read-only one keeps the input. Either way exit status 1, said once.
 TEST(Faults, ReadOnlyFolderNeverPassesTheInputOff) {
   if (kOnWindows) GTEST_SKIP() << "read-only folders do not stop file creation on Windows";
   const std::string input = SmallDrawing();
@@ -146,34 +147,55 @@ TEST(Faults, ReadOnlyFolderNeverPassesTheInputOff) {
   }
 }
 
-// A FIFO or a device in place of the exchange file is no drawing: reading
-// it fails, and it is replaced by the read-failed message line. Before: a
-// FIFO held the tool in its open for ever, and a link to /dev/null read as
-// an empty drawing (exit status 0, an empty "hd" output).
-TEST(Faults, SpecialFileIsAFailedRead) {
+// A name that leads to no regular file is no drawing and no missing file:
+// reading it fails at once (a FIFO never holds the tool in its open, a link
+// to /dev/null never reads as an empty drawing, a link to nothing, a link
+// loop or a link into a folder the user may not search never reads as a
+// missing file, whose output would be an empty drawing), and it is
+// replaced by the read-failed message line.
+TEST(Faults, NoRegularFileIsAFailedRead) {
 #ifdef _WIN32
   GTEST_SKIP() << "FIFOs and links to devices are POSIX only";
 #else
   const std::string message = "h#" + std::string(cadxform::kReadFailedMessage) + "\r\n";
+  using TMake = void (*)(const fs::path& exchange);
   const struct {
     const char* name;
-    bool fifo;
-  } cases[] = {{"FIFO", true}, {"link to /dev/null", false}};
+    TMake make;
+    bool asNobody;  // permissions apply (run as "nobody" when root)
+  } cases[] = {
+      {"FIFO", [](const fs::path& f) { ASSERT_EQ(mkfifo(f.c_str(), 0666), 0); }, false},
+      {"link to /dev/null", [](const fs::path& f) { fs::create_symlink("/dev/null", f); }, false},
+      {"link to nothing", [](const fs::path& f) { fs::create_symlink("no_such_file", f); }, false},
+      {"link loop", [](const fs::path& f) { fs::create_symlink(f.filename(), f); }, false},
+      {"link into a folder that may not be searched",
+       [](const fs::path& f) {
+         const fs::path locked = f.parent_path() / "locked";
+         fs::create_directory(locked);
+         std::ofstream(locked / "drawing.txt", std::ios::binary) << "ci 1 2 3\r\n";
+         fs::permissions(locked, fs::perms::owner_all);
+         fs::create_symlink(locked / "drawing.txt", f);
+       },
+       true},
+  };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     cadxform::e2e::TToolSandbox box(TestArgs.at(0), "special");
-    if (c.fifo) {
-      ASSERT_EQ(mkfifo(box.ExchangePath().c_str(), 0666), 0);
-    } else {
-      fs::create_symlink("/dev/null", box.ExchangePath());
+    c.make(box.ExchangePath());
+    cadxform::e2e::TChildLimits limits;
+    if (c.asNobody) {
+      if (geteuid() != 0) GTEST_SKIP() << "needs root to run as another user";
+      limits.DropRoot = true;
+      fs::permissions(box.ToolDir(), fs::perms::all);  // the message may take the link's place
     }
 
-    cadxform::e2e::TChild child = box.Start(kMoveArgs);
+    cadxform::e2e::TChild child = box.Start(kMoveArgs, limits);
     // A run takes milliseconds; one still going after a minute waits for ever.
     for (int i = 0; i < 6000 && child.Running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const bool hangs = child.Running();
     child.Kill();
     const auto r = child.Wait();
+    fs::remove_all(box.ToolDir() / "locked");
 
     ASSERT_FALSE(hangs) << "the tool waits for ever";
     ExpectFailureLines(r, box, {"cannot read"});

@@ -251,3 +251,64 @@ TEST(Faults, MemoryExhaustedNeverLeavesAPartialOutput) {
   EXPECT_GT(readFailures, 0) << "no limit made the reading fail";
 #endif
 }
+
+#ifndef _WIN32
+namespace {
+
+// True when this machine lets the test start a program in a new process-id
+// namespace (root, and a kernel and container that allow it).
+bool PidNamespacesWork(const fs::path& scratch) {
+  fs::create_directories(scratch);
+  const auto r = cadxform::e2e::RunProcess("/usr/bin/unshare", {"--pid", "--fork", "--mount-proc", "true"},
+                                           scratch.string(), scratch.string());
+  return r.Started && r.ExitCode == 0;
+}
+
+}  // namespace
+#endif
+
+// Two runs on one folder whose process ids cannot see each other (another
+// machine on a network folder, a container): the second run's sweep must
+// take the first run's temporary file for a live one, since that run holds
+// it, and both runs end with the complete output in place.
+TEST(Faults, SweepLeavesALiveRunsTemporaryFile) {
+#ifdef _WIN32
+  GTEST_SKIP() << "process-id namespaces are Linux only";
+#else
+  const std::string input = LargeDrawing(FAULTS_ASAN ? 4u << 20 : 16u << 20);
+  cadxform::e2e::TToolSandbox ref(TestArgs.at(0), "sweep_reference");
+  if (!PidNamespacesWork(ref.ToolDir().parent_path() / "probe")) GTEST_SKIP() << "no process-id namespaces here";
+  ref.PutExchange(input);
+  ASSERT_EQ(ref.Run(kMoveArgs).ExitCode, 0);
+  const std::string output = ref.GetExchange().value_or("");
+  ASSERT_EQ(output.rfind("hd\r\n", 0), 0u);
+
+  cadxform::e2e::TToolSandbox box(TestArgs.at(0), "sweep");
+  box.PutExchange(input);
+  cadxform::e2e::TChild first = box.Start(kMoveArgs);
+  ASSERT_TRUE(first.Started());
+  while (first.Running() && box.StrayEntries().empty()) std::this_thread::sleep_for(std::chrono::microseconds(50));
+  ASSERT_TRUE(first.Pause()) << "the first run ended before its temporary file was seen";
+  const auto temporary = box.StrayEntries();
+  ASSERT_EQ(temporary.size(), 1u);
+
+  // The second run, in a process-id namespace of its own, sees no process
+  // of the first run's id.
+  const fs::path exe = box.ToolDir() / fs::path(TestArgs.at(0)).filename();
+  const fs::path scratch = box.ToolDir().parent_path() / "second";
+  fs::create_directories(scratch);
+  std::vector<std::string> args = {"--pid", "--fork", "--mount-proc", exe.string()};
+  args.insert(args.end(), kMoveArgs.begin(), kMoveArgs.end());
+  const auto second = cadxform::e2e::RunProcess("/usr/bin/unshare", args, scratch.string(), scratch.string());
+  EXPECT_EQ(second.ExitCode, 0) << second.Stderr;
+  EXPECT_EQ(box.StrayEntries(), temporary) << "the live run's temporary file was taken";
+
+  first.Resume();
+  const auto r = first.Wait();
+  EXPECT_EQ(r.ExitCode, 0) << r.Stderr;
+  const auto got = box.GetExchange();
+  ASSERT_TRUE(got.has_value()) << "the exchange file is gone";
+  EXPECT_TRUE(*got == output) << got->size() << " bytes, not the output (" << output.size() << ")";
+  EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
+#endif
+}

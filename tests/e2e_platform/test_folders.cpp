@@ -36,7 +36,7 @@ TEST(Folders, FailureMessageNamesTheFolder) {
 
   EXPECT_EQ(r.ExitCode, 1);
   const std::u8string name = folder.u8string();
-  EXPECT_NE(r.Stderr.find("cannot write the exchange file"), std::string::npos) << r.Stderr;
+  EXPECT_NE(r.Stderr.find("cannot read the exchange file"), std::string::npos) << r.Stderr;
   const std::string separator(1, static_cast<char>(fs::path::preferred_separator));
   const std::string named = std::string(name.begin(), name.end()) + separator + "ZPH_TEMP.TXT";
   EXPECT_NE(r.Stderr.find(named), std::string::npos) << r.Stderr;

@@ -14,6 +14,7 @@
 
 #include "platform/file_system.h"
 #include "cadxform/out_buffer.h"
+#include "files/overwrite_message.h"
 #include "cadxform/write_state.h"
 
 #ifndef _WIN32
@@ -80,6 +81,9 @@ class FileWriter : public ::testing::Test {
   fs::path file_;
 };
 
+// What a failed write leaves in the exchange file.
+const std::string kWriteFailedLine = "h#" + std::string(kWriteFailedMessage) + "\r\n";
+
 // One queued entry: a plain line or a text header.
 struct Entry {
   bool header;
@@ -142,9 +146,11 @@ TEST_F(FileWriter, StaleTemporaryFileOfSameNameIsLeftAlone) {
   EXPECT_EQ(ReadBytes(stale), "old");
 }
 
-// Temporary files of runs whose process has ended (killed, say) are deleted
-// by the next write beside them; everything else stays: this run's own
-// names, names of live processes, and anything not exactly of the form.
+// Temporary files of runs that have ended (killed, say) are deleted by the
+// next write beside them; everything else stays: this run's own names,
+// names of live processes, anything not exactly of the form, and a file
+// that a live run holds although no process of its id can be seen (a run
+// on another machine or in another container).
 TEST_F(FileWriter, DeletesTemporaryFilesOfEndedRuns) {
   // Above the largest process id of Linux and not a multiple of 4 as every
   // Windows id is: no process has it.
@@ -159,15 +165,37 @@ TEST_F(FileWriter, DeletesTemporaryFilesOfEndedRuns) {
   for (const auto& name : deleted) WriteBytes(dir_ / name, "stale");
   for (const auto& name : kept) WriteBytes(dir_ / name, "keep");
   fs::create_directory(dir_ / (base + ended + "-2"));
+  const TFileHandle held = CreateHeldFile(dir_ / (base + ended + "-3"));
+  ASSERT_NE(held, kNoFile);
   AddOutLine(W().Out, "hd");
 
   ASSERT_TRUE(WriteExchangeFile(W(), file_.string()));
+  CloseFile(held);
 
   std::vector<std::string> want = kept;
   want.push_back(base + ended + "-2");
+  want.push_back(base + ended + "-3");
   want.push_back("ZPH_TEMP.TXT");
   std::sort(want.begin(), want.end());
   EXPECT_EQ(Listing(dir_), want);
+}
+
+// A temporary file taken away before it could replace the exchange file
+// (by a run that took it for a dead run's) fails the write; the exchange
+// file is never deleted, and holds the failure message line instead of the
+// input.
+TEST_F(FileWriter, TemporaryFileTakenAwayLeavesTheExchangeFile) {
+  WriteBytes(file_, "input\r\n");
+  ASSERT_TRUE(BeginExchangeFile(W(), file_.string()));
+  AddOutLine(W().Out, "hd");
+  for (const auto& name : Listing(dir_)) {
+    if (name != "ZPH_TEMP.TXT") fs::remove(dir_ / name);
+  }
+
+  EXPECT_FALSE(WriteExchangeFile(W(), file_.string()));
+
+  EXPECT_EQ(ReadBytes(file_), kWriteFailedLine);
+  EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"});
 }
 
 TEST_F(FileWriter, PathIsDirectory) {
@@ -283,8 +311,9 @@ void WithSmallFileLimit(F&& f) {
 }
 
 // A chunk that could not be written while the transform ran fails the
-// whole write, which then removes both files; an abort after such a failure
-// empties the file and so makes the output whole again.
+// whole write, which then removes the temporary file and leaves the failure
+// message line in the exchange file; an abort after such a failure empties
+// the file and so makes the output whole again.
 TEST_F(FileWriter, FailedSpillFailsTheWrite) {
   const struct {
     const char* name;
@@ -303,7 +332,8 @@ TEST_F(FileWriter, FailedSpillFailsTheWrite) {
       EXPECT_EQ(ReadBytes(file_), "lg0\r\n") << c.name;
       EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"}) << c.name;
     } else {
-      EXPECT_TRUE(Listing(dir_).empty()) << c.name;
+      EXPECT_EQ(ReadBytes(file_), kWriteFailedLine) << c.name;
+      EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"}) << c.name;
     }
   }
 }
@@ -359,14 +389,16 @@ TEST_F(FileWriter, ReplacementKeepsModeAndOwner) {
 }
 
 // A write that fails half-way (here: the file size limit) leaves neither the
-// partial output nor the input, which the host would take for the result.
-TEST_F(FileWriter, FailedWriteRemovesBothFiles) {
+// partial output nor the input, which the host would take for the result,
+// and deletes no exchange file: the message line takes the input's place.
+TEST_F(FileWriter, FailedWriteLeavesTheMessage) {
   WriteBytes(file_, "input\r\n");
   for (int i = 0; i < 1000; ++i) AddOutLine(W().Out, std::string(200, 'w'));
   bool ok = true;
   WithSmallFileLimit([&] { ok = WriteExchangeFile(W(), file_.string()); });
   EXPECT_FALSE(ok);
-  EXPECT_TRUE(Listing(dir_).empty());
+  EXPECT_EQ(ReadBytes(file_), kWriteFailedLine);
+  EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"});
 }
 #else
 // The replacement keeps the hidden attribute of the file it replaces.
