@@ -26,13 +26,14 @@ const std::vector<std::string> kMoveArgs = {"1", "1", "110", "220"};
 fs::path ReadyMarker(const cadxform::e2e::TToolSandbox& box) { return box.ToolDir().parent_path() / "lock_ready"; }
 
 // The helper holding the sandbox's exchange file for `ms` once started (its
-// own output goes to a folder apart from the tool's).
-cadxform::e2e::TChild StartHolder(const cadxform::e2e::TToolSandbox& box, int ms) {
+// own output goes to a folder apart from the tool's), sharing reading and
+// writing, or nothing when exclusive.
+cadxform::e2e::TChild StartHolder(const cadxform::e2e::TToolSandbox& box, int ms, bool exclusive) {
   const fs::path scratch = box.ToolDir().parent_path() / "holder";
   fs::create_directories(scratch);
-  return cadxform::e2e::TChild(cadxform::e2e::LockHelperExe(),
-                     {box.ExchangePath().string(), ReadyMarker(box).string(), std::to_string(ms)},
-                     scratch.string(), scratch.string());
+  std::vector<std::string> args = {box.ExchangePath().string(), ReadyMarker(box).string(), std::to_string(ms)};
+  if (exclusive) args.push_back("exclusive");
+  return cadxform::e2e::TChild(cadxform::e2e::LockHelperExe(), args, scratch.string(), scratch.string());
 }
 
 // Waits until the helper holds the file.
@@ -50,9 +51,10 @@ std::string GoldenFile(const char* name) {
 // tool meanwhile and says how long it took (for the record, not checked).
 // heldToTheEnd tells whether the helper still held the file when the tool
 // ended.
-cadxform::e2e::TProcessResult RunWhileHeld(const cadxform::e2e::TToolSandbox& box, int ms, bool& heldToTheEnd) {
+cadxform::e2e::TProcessResult RunWhileHeld(const cadxform::e2e::TToolSandbox& box, int ms, bool& heldToTheEnd,
+                                           bool exclusive = false) {
   box.PutExchange(GoldenFile("input.txt"));
-  cadxform::e2e::TChild holder = StartHolder(box, ms);
+  cadxform::e2e::TChild holder = StartHolder(box, ms, exclusive);
   WaitUntilHeld(holder, box);
   const auto start = std::chrono::steady_clock::now();
   auto r = box.Run(kMoveArgs);
@@ -66,18 +68,27 @@ cadxform::e2e::TProcessResult RunWhileHeld(const cadxform::e2e::TToolSandbox& bo
 
 }  // namespace
 
-// Before: the replace failed at once, so did the delete, and the exchange
-// file still held the host's input, to be read back as the result (every
-// selected entity added a second time). Now the replace is retried.
+// A file held for a moment, as scanners do right after the host wrote it,
+// is waited for: the replace (held without delete sharing) and the read
+// (held sharing nothing) are retried, so the run succeeds instead of
+// leaving the host's input in place or reporting a failed read.
 TEST(Locks, BriefLockIsWaitedFor) {
-  cadxform::e2e::TToolSandbox box(cadxform::e2e::ToolExe(), "lock_brief");
-  bool held = false;
-  const auto r = RunWhileHeld(box, 300, held);
+  const struct {
+    const char* name;
+    int ms;
+    bool exclusive;
+  } cases[] = {{"held without delete sharing", 300, false}, {"held sharing nothing", 1000, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    cadxform::e2e::TToolSandbox box(cadxform::e2e::ToolExe(), "lock_brief");
+    bool held = false;
+    const auto r = RunWhileHeld(box, c.ms, held, c.exclusive);
 
-  EXPECT_EQ(r.ExitCode, 0);
-  EXPECT_EQ(r.Stderr, "");
-  EXPECT_EQ(box.GetExchange(), GoldenFile("expected.txt"));
-  EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
+    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.Stderr, "");
+    EXPECT_EQ(box.GetExchange(), GoldenFile("expected.txt"));
+    EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
+  }
 }
 
 // Held for longer than every retry: neither the replace nor the delete

@@ -3,19 +3,23 @@
 // written: read and write sharing, but no delete sharing, so that replacing
 // or deleting the file fails with a sharing violation while it is open.
 //
-//   hold_file_open FILE READY_MARKER MILLISECONDS
+//   hold_file_open FILE READY_MARKER MILLISECONDS [exclusive]
 //
 // Opens FILE, then creates the empty file READY_MARKER to say that the lock
-// is in place, holds FILE open for MILLISECONDS and closes it. Exit status
-// 0, or 2 when FILE cannot be opened or the marker cannot be created.
+// is in place, holds FILE open for MILLISECONDS and closes it. With
+// "exclusive" it shares nothing, as a scanner that opens a file for itself
+// alone does: then not even reading it works meanwhile. Exit status 0, or 2
+// when FILE cannot be opened or the marker cannot be created.
 #include <windows.h>
 
 #include <cwchar>
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 4) return 2;
-  const HANDLE held = CreateFileW(argv[1], GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (argc != 4 && argc != 5) return 2;
+  const bool exclusive = argc == 5 && std::wcscmp(argv[4], L"exclusive") == 0;
+  const DWORD share = exclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
+  const HANDLE held = CreateFileW(argv[1], GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
   if (held == INVALID_HANDLE_VALUE) return 2;
   const HANDLE ready =
       CreateFileW(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -188,14 +188,16 @@ TEST_F(FileWriter, TemporaryFileTakenAwayLeavesTheExchangeFile) {
   WriteBytes(file_, "input\r\n");
   ASSERT_TRUE(BeginExchangeFile(W(), file_.string()));
   AddOutLine(W().Out, "hd");
+  // Moved rather than deleted: Windows deletes an open file only when it is
+  // closed.
   for (const auto& name : Listing(dir_)) {
-    if (name != "ZPH_TEMP.TXT") fs::remove(dir_ / name);
+    if (name != "ZPH_TEMP.TXT") fs::rename(dir_ / name, dir_ / "away");
   }
 
   EXPECT_FALSE(WriteExchangeFile(W(), file_.string()));
 
   EXPECT_EQ(ReadBytes(file_), kWriteFailedLine);
-  EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"});
+  EXPECT_EQ(Listing(dir_), (std::vector<std::string>{"ZPH_TEMP.TXT", "away"}));
 }
 
 TEST_F(FileWriter, PathIsDirectory) {
