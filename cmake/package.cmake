@@ -5,9 +5,10 @@
 #   lib/cmake/cadxform/cadxformConfig.cmake, cadxformConfigVersion.cmake,
 #   cadxformTargets*.cmake                        (targets cadxform::numeric,
 #                                                  cadxform::platform, cadxform::exchange)
-# Use: find_package(cadxform 1.0 REQUIRED)
+# Use: find_package(cadxform 1.1 REQUIRED)
 #      target_link_libraries(mytool PRIVATE cadxform::exchange)
-# The version file accepts any request of the same major version.
+# The version file accepts a request of the same major version up to this
+# one (SameMajorVersion): 1.1.0 takes 1.0 and 1.1, refuses 1.2 and 2.0.
 #
 # Included from the top-level CMakeLists.txt after the library targets.
 
