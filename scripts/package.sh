@@ -1,19 +1,31 @@
 #!/usr/bin/env bash
-# Builds the Windows executable in release mode and writes the release
-# package dist/cadxform-<version>-win32.zip with
+# Builds the Windows executable and libraries in release mode and writes the
+# release package dist/cadxform-<version>-win32.zip with
 #   cadxform.exe     the tool (version from CMakeLists.txt)
 #   manual-ja.txt    the user guide in Japanese (docs/ja/manual-ja.txt)
+#   changes-ja.txt   the change history in Japanese (docs/ja/changes-ja.txt)
 #   README.md        the developers' notes in English
-#   SHA256SUMS       the SHA-256 of the three files above
+#   SHA256SUMS       the SHA-256 of the files above
+# and the SDK for authors of other transforms,
+# dist/cadxform-<version>-win32-sdk.zip, with what `cmake --install` of
+# this build puts under a prefix and what an author needs beside it:
+#   include/cadxform/*.h            the public headers
+#   lib/libcadxform_*.a             the i686 static libraries
+#   lib/cmake/cadxform/*.cmake      the CMake package (find_package(cadxform))
+#   cmake/mingw-i686.cmake          the toolchain file for a build on Linux
+#   examples/recolor/, examples/rotate_scale/   two transforms' sources
+#   docs/library.md, docs/ja/library-ja.txt     the library guides
+#   SHA256SUMS                      the SHA-256 of every other file
 # The executable is shipped stripped of its symbols and debug information,
 # which go to dist/cadxform-<version>-win32.debug beside the zip, for
 # reading a crash address later; the executable names that file (and its
 # CRC) in its .gnu_debuglink section, so a debugger finds it when it lies
 # beside the executable.
-# The package is reproducible: the same commit, built in any folder, gives
-# the same bytes. The executable has no time stamp or build folder inside,
-# and the zip entries are sorted and dated with the commit time
-# (SOURCE_DATE_EPOCH, when set, instead).
+# The packages are reproducible: the same commit, built in any folder, gives
+# the same bytes. The executable and the libraries have no time stamp or
+# build folder inside (cmake/windows/reproducible.cmake), and the zip
+# entries are sorted and dated with the commit time (SOURCE_DATE_EPOCH,
+# when set, instead).
 #   scripts/package.sh [BUILD_DIR]      (default build/package)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,10 +39,14 @@ build=${1:-build/package}
 scripts/setup.sh >/dev/null
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
   -DCMAKE_BUILD_TYPE=Release -DCADXFORM_TESTS=OFF --no-warn-unused-cli >/dev/null
-cmake --build "$build" --target cadxform -j 2 >/dev/null
+cmake --build "$build" --target cadxform cadxform_exchange cadxform_numeric cadxform_platform -j 2 >/dev/null
+# The SDK's library part: exactly what an installation of this build holds.
+rm -rf "$build/sdk"
+cmake --install "$build" --prefix "$build/sdk" >/dev/null
 
 mkdir -p dist "$build/stripped"
 zip="dist/cadxform-$version-win32.zip"
+sdk_zip="dist/cadxform-$version-win32-sdk.zip"
 debug="dist/cadxform-$version-win32.debug"
 exe="$build/stripped/cadxform.exe"
 # objcopy stamps the PE header of what it writes with SOURCE_DATE_EPOCH (the
@@ -39,11 +55,29 @@ SOURCE_DATE_EPOCH=0 i686-w64-mingw32-objcopy --only-keep-debug "$build/cadxform.
 SOURCE_DATE_EPOCH=0 i686-w64-mingw32-objcopy --strip-all --add-gnu-debuglink="$debug" \
   "$build/cadxform.exe" "$exe"
 
-python3 - "$zip" "$epoch" "$exe" docs/ja/manual-ja.txt README.md <<'PY'
+# The SDK's files as "name-in-zip=path": the installed prefix, the
+# examples' sources (no build folder an author left in them), the guides.
+sdk=()
+while IFS= read -r -d '' file; do
+  sdk+=("${file#"$build/sdk/"}=$file")
+done < <(find "$build/sdk" -type f -print0)
+for example in examples/recolor examples/rotate_scale; do
+  for file in "$example"/CMakeLists.txt "$example"/*.md "$example"/*.cpp "$example"/*.h; do
+    [ -f "$file" ] && sdk+=("$file=$file")
+  done
+done
+sdk+=(cmake/mingw-i686.cmake=cmake/mingw-i686.cmake docs/library.md=docs/library.md
+      docs/ja/library-ja.txt=docs/ja/library-ja.txt)
+
+# write_zip ZIP EPOCH NAME=PATH...: the files and their SHA256SUMS, sorted,
+# dated with EPOCH, as a plain Windows zip.
+write_zip() {
+  python3 - "$@" <<'PY'
 import hashlib, sys, time, zipfile
 
-zip_path, epoch, exe, guide, readme = sys.argv[1], int(sys.argv[2]), *sys.argv[3:]
-files = {"cadxform.exe": exe, "manual-ja.txt": guide, "README.md": readme}
+zip_path, epoch, entries = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+files = dict(entry.split("=", 1) for entry in entries)
+assert len(files) == len(entries), "a name given twice"
 data = {name: open(path, "rb").read() for name, path in files.items()}
 data["SHA256SUMS"] = "".join(
     f"{hashlib.sha256(data[n]).hexdigest()}  {n}\n" for n in sorted(data)).encode()
@@ -57,4 +91,9 @@ with zipfile.ZipFile(zip_path, "w") as z:
         info.compress_type = zipfile.ZIP_DEFLATED
         z.writestr(info, data[name], compresslevel=9)
 PY
-echo "package: $zip (debug information: $debug)"
+}
+
+write_zip "$zip" "$epoch" cadxform.exe="$exe" manual-ja.txt=docs/ja/manual-ja.txt \
+  changes-ja.txt=docs/ja/changes-ja.txt README.md=README.md
+write_zip "$sdk_zip" "$epoch" "${sdk[@]}"
+echo "package: $zip, $sdk_zip (debug information: $debug)"
