@@ -1,19 +1,109 @@
 #!/usr/bin/env bash
-# Checks the walls between the rooms of src/:
-#   1. no file of the format (src/format, and the transforms src/app/move_all
-#      and src/app/two_point) reaches, directly or through other headers, a
-#      header of src/parallel or <thread>, <mutex>, <atomic>,
-#      <condition_variable>, <future> or <shared_mutex>;
-#   2. no installed header (include/cadxform) includes a header that is not
-#      installed;
-#   3. no circle of includes among the headers of src/ and include/.
-# Prints each breach and exits 1 when there is one. Usage: scripts/check_walls.sh
+# Checks the walls between the rooms of src/. The rooms are layers: the
+# README's Layout section names them once, lowest first, on its line
+# "Rooms, lowest first: ...", and each room uses only the rooms before it:
+#   1. every folder of src/ is a room of that line;
+#   2. no file of a room includes, directly, a header of a room after it
+#      (an installed header of include/cadxform counts as the room named
+#      for it in the table below; a new installed header must be named
+#      there);
+#   3. no object file of a room uses a symbol that only rooms after it
+#      define (nm over the objects of the build folder given);
+#   4. the one-thread code (the format and the transforms, and the tool's
+#      two transforms in src/app) reaches no header of <thread>, <mutex>,
+#      <atomic>, <condition_variable>, <future> or <shared_mutex>;
+#   5. no installed header includes a header that is not installed;
+#   6. no circle of includes among the headers of src/ and include/.
+# Prints each breach and exits 1 when there is one.
+#   scripts/check_walls.sh [BUILD_DIR]   (without it, check 3 is skipped)
 set -euo pipefail
+build=${1:-}
 cd "$(dirname "$0")/.."
 
-# The project headers a file includes, as paths from the top folder.
+status=0
+breach() { echo "walls: $*" >&2; status=1; }
+
+# The order, from the README.
+read -r -a rooms <<<"$(sed -n 's/^Rooms, lowest first: //p' README.md | grep -o '`[a-z]*`' | tr -d '`' | tr '\n' ' ')"
+[ "${#rooms[@]}" -ge 2 ] || { echo "walls: no line 'Rooms, lowest first: ...' in README.md" >&2; exit 1; }
+declare -A rank
+for i in "${!rooms[@]}"; do rank[${rooms[$i]}]=$i; done
+
+# The room each installed header belongs to: the room that implements it
+# (or, for a header of declarations only, the lowest room it fits).
+declare -A installed=(
+  [path.h]=platform [platform.h]=platform [block_array.h]=platform
+  [cp932.h]=numeric [fp_setup.h]=numeric [geometry.h]=numeric [parse_number.h]=numeric [rounding.h]=numeric
+  [drawing.h]=format [head_table.h]=format [text_pool.h]=format [record_kinds.h]=format
+  [out_buffer.h]=format [write_state.h]=format [emit_options.h]=format [version.h]=format
+  [record_ops.h]=transforms [similarity.h]=transforms
+  [transform.h]=parallel [emit.h]=parallel
+  [reader.h]=files [file_writer.h]=files [cadxform.h]=files
+)
+
+# 1. Every folder of src/ has its place.
+for dir in src/*/; do
+  room=$(basename "$dir")
+  [ -n "${rank[$room]:-}" ] || breach "src/$room is no room of the README's order (${rooms[*]})"
+done
+for h in include/cadxform/*.h; do
+  [ -n "${installed[$(basename "$h")]:-}" ] || breach "$h has no room in scripts/check_walls.sh"
+done
+
+# The room of a project header as written in an #include, or nothing.
+room_of_include() {  # room_of_include INCLUDE
+  case $1 in
+    cadxform/*) echo "${installed[${1#cadxform/}]:-}" ;;
+    */*) [ -f "src/$1" ] && echo "${1%%/*}" ;;
+  esac
+  return 0
+}
+
+# 2. Includes point down (or across, within a room).
+check_includes() {  # check_includes FILE ROOM
+  local inc to
+  for inc in $(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$1"); do
+    to=$(room_of_include "$inc")
+    [ -n "$to" ] && [ -n "${rank[$to]:-}" ] || continue
+    [ "${rank[$to]}" -le "${rank[$2]}" ] || breach "$1 ($2) includes $inc ($to), a room above it"
+  done
+}
+for room in "${rooms[@]}"; do
+  for f in src/"$room"/*.h src/"$room"/*.cpp; do [ -f "$f" ] && check_includes "$f" "$room"; done
+done
+for h in include/cadxform/*.h; do
+  room=${installed[$(basename "$h")]:-}
+  [ -n "$room" ] && check_includes "$h" "$room"
+done
+
+# 3. Symbols: what a room's objects use is defined in that room or below.
+if [ -n "$build" ]; then
+  declare -A defined_rank  # symbol -> lowest rank of a room defining it
+  objects_of() { find "$build" -name '*.o' -path "*/src/$1/*" 2>/dev/null | sort; }
+  for room in "${rooms[@]}"; do
+    objs=$(objects_of "$room")
+    [ -n "$objs" ] || continue
+    while read -r sym; do
+      [ -n "${defined_rank[$sym]:-}" ] || defined_rank[$sym]=${rank[$room]}
+    done < <(nm --defined-only $objs 2>/dev/null | awk 'NF == 3 && $2 ~ /[A-Z]/ {print $3}' | sort -u)
+  done
+  for room in "${rooms[@]}"; do
+    objs=$(objects_of "$room")
+    [ -n "$objs" ] || continue
+    own=$(nm --defined-only $objs 2>/dev/null | awk 'NF == 3 {print $3}' | sort -u)
+    while read -r sym; do
+      r=${defined_rank[$sym]:-}
+      [ -n "$r" ] && [ "$r" -gt "${rank[$room]}" ] || continue
+      grep -qxF -- "$sym" <<<"$own" && continue
+      breach "src/$room uses $(c++filt -- "$sym"), defined only in src/${rooms[$r]}, a room above it"
+    done < <(nm -u $objs 2>/dev/null | awk 'NF == 2 {print $2}' | sort -u)
+  done
+  [ "${#defined_rank[@]}" -gt 0 ] || breach "no object files of the rooms in $build"
+fi
+
+# 4. The one-thread code reaches no thread header.
 declare -A seen
-project_includes() {  # project_includes FILE
+project_includes() {  # project_includes FILE: the project headers it includes
   local inc
   for inc in $(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$1"); do
     if [ -f "include/$inc" ]; then echo "include/$inc"
@@ -22,36 +112,31 @@ project_includes() {  # project_includes FILE
     fi
   done
 }
-
-# Lists FILE and every project header it reaches.
-reach() {  # reach FILE
+reach() {  # reach FILE: it and every project header it reaches
   [ -n "${seen[$1]:-}" ] && return
   seen[$1]=1
   echo "$1"
   local h
   for h in $(project_includes "$1"); do reach "$h"; done
 }
-
-status=0
-breach() { echo "walls: $*" >&2; status=1; }
-
-format_files=$(ls src/format/*.h src/format/*.cpp src/app/move_all.* src/app/two_point.* 2>/dev/null)
-for f in $format_files; do
+threads='<(thread|mutex|atomic|condition_variable|future|shared_mutex)>'
+for f in $(ls src/format/* src/transforms/* src/app/move_all.* src/app/two_point.* 2>/dev/null); do
   seen=()
   for r in $(reach "$f"); do
-    case $r in src/parallel/*) breach "$f reaches $r" ;; esac
-    if grep -qE '^#include <(thread|mutex|atomic|condition_variable|future|shared_mutex)>' "$r"; then
-      breach "$f reaches $(grep -oE '<(thread|mutex|atomic|condition_variable|future|shared_mutex)>' "$r" | head -1) through $r"
+    if grep -qE "^#include $threads" "$r"; then
+      breach "$f reaches $(grep -oE "$threads" "$r" | head -1) through $r"
     fi
   done
 done
 
+# 5. Installed headers are self-contained.
 for h in include/cadxform/*.h; do
   for inc in $(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$h"); do
     [ -f "include/$inc" ] || [ "$inc" = cadxform/version.h ] || breach "$h includes $inc, which is not installed"
   done
 done
 
+# 6. No include circle.
 edges=$(for h in $(ls src/*/*.h include/cadxform/*.h); do
   for inc in $(project_includes "$h"); do echo "$h $inc"; done
 done)
@@ -60,5 +145,7 @@ if ! tsort <<<"$edges" >/dev/null 2>"${TMPDIR:-/tmp}/walls_tsort.$$"; then
 fi
 rm -f "${TMPDIR:-/tmp}/walls_tsort.$$"
 
-[ "$status" -eq 0 ] && echo "walls: format free of threads, installed headers self-contained, no include circle"
+if [ "$status" -eq 0 ]; then
+  echo "walls: rooms ${rooms[*]} used downwards only (includes${build:+ and symbols}), one-thread code free of threads, installed headers self-contained, no include circle"
+fi
 exit "$status"

@@ -14,7 +14,7 @@
 
 #include "cadxform/drawing.h"
 #include "cadxform/geometry.h"
-#include "cadxform/transform.h"
+#include "cadxform/record_ops.h"
 
 namespace cadxform {
 

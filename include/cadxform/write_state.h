@@ -1,6 +1,8 @@
 // The state of one emission: what the writer wrote last, which attribute
-// lines must be written whatever was written last, the output buffer and
-// the temporary file it spills into.
+// lines must be written whatever was written last, the output buffer and,
+// for the output of the exchange file, the sink it spills into (the file
+// writer's temporary file; a write state of its own for a segment of the
+// output has none).
 //
 // The emission (emit.h) compares each attribute value with the one written
 // last and writes its line only when it differs or is pending, and appends
@@ -21,16 +23,13 @@
 
 namespace cadxform {
 
-// The temporary file of the file writer (file_writer.h); its own business.
-class TTempFileSink;
-
 struct TWriteState {
-  // Ready to write an empty drawing: as after ResetAttrState. Throws
-  // std::bad_alloc when memory runs out.
+  // Ready to write an empty drawing: as after ResetAttrState.
   TWriteState();
   TWriteState(const TWriteState&) = delete;
   TWriteState& operator=(const TWriteState&) = delete;
-  // Deletes a temporary file begun and never written (BeginExchangeFile).
+  // Destroys the sink it owns: a temporary file begun and never written
+  // (BeginExchangeFile) is deleted.
   ~TWriteState();
 
   // The drawing's first-seen attributes (set by ResetAttrState): the values
@@ -45,10 +44,10 @@ struct TWriteState {
   TOutBuffer Out;
 
  private:
-  // The temporary file Out spills into once BeginExchangeFile created it:
-  // the file writer's own business.
+  // The sink Out spills into once BeginExchangeFile made it (the file
+  // writer's temporary file, its own business); none before.
   friend struct TWriteStateFile;
-  std::unique_ptr<TTempFileSink> spill_;
+  std::unique_ptr<TOutSink> spill_;
 };
 
 // Prepares w for writing drawing d: all ten PendingAttr flags true, the

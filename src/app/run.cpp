@@ -14,8 +14,7 @@
 #include "parallel/emit_split.h"
 #include "files/read_file.h"
 #include "parallel/pass_cut.h"
-#include "format/parse_line.h"
-#include "parallel/worker_thread.h"
+#include "parallel/release_aside.h"
 
 namespace cadxform {
 
@@ -63,10 +62,7 @@ bool TransformAndWrite(const std::vector<std::string>& args, const TPath& path,
   // below tries again.
   BeginExchangeFile(w, path);
   DispatchCommandLine(args, *d, w, escapeKeyDown, policy);
-  const bool aside = d->Order.Count() >= policy.ReleaseAsideFrom;
-  TWorkerThread releaser;  // joined before d goes, whatever happens below
-  if (!aside || !releaser.Start([&d] { d.reset(); })) d.reset();
-  return WriteOutput(w, path, errors);
+  return ReleaseWhile(std::move(d), policy, [&] { return WriteOutput(w, path, errors); });
 }
 
 // Writes an output that is the single message line "h#" + message, after a

@@ -13,9 +13,16 @@
 
 namespace cadxform {
 
-// The temporary file of a write state, which only the file writer touches.
+// The temporary file of a write state, which only the file writer touches:
+// the only sink it ever holds.
 struct TWriteStateFile {
-  static TTempFileSink& Of(TWriteState& w) { return *w.spill_; }
+  // The write state's temporary file, nullptr before it had one.
+  static TTempFileSink* Of(TWriteState& w) { return static_cast<TTempFileSink*>(w.spill_.get()); }
+  // Gives w a temporary file, closed (throws std::bad_alloc).
+  static TTempFileSink& Make(TWriteState& w) {
+    if (w.spill_ == nullptr) w.spill_ = std::make_unique<TTempFileSink>();
+    return *Of(w);
+  }
 };
 
 using namespace cadxform::platform;
@@ -107,9 +114,10 @@ bool WriteOutLines(const TOutBuffer& lines, TFileHandle file) {
 }  // namespace
 
 void AbandonExchangeFile(TWriteState& w) {
-  TTempFileSink& spill = TWriteStateFile::Of(w);
-  if (w.Out.Sink() == &spill) w.Out.SetSink(nullptr);
-  spill.Abandon();
+  TTempFileSink* spill = TWriteStateFile::Of(w);
+  if (spill == nullptr) return;
+  if (w.Out.Sink() == spill) w.Out.SetSink(nullptr);
+  spill->Abandon();
 }
 
 bool BeginExchangeFile(TWriteState& w, const TPath& path) {
@@ -118,9 +126,9 @@ bool BeginExchangeFile(TWriteState& w, const TPath& path) {
   // memory here leaves nothing behind.
   TPath forPath = path;
   TPath tempPath;
+  TTempFileSink& spill = TWriteStateFile::Make(w);
   const TFileHandle file = CreateTempBeside(path, tempPath);
   if (file == kNoFile) return false;  // the buffer stays in memory
-  TTempFileSink& spill = TWriteStateFile::Of(w);
   spill.Open(std::move(forPath), std::move(tempPath), file);
   w.Out.SetSink(&spill);
   return true;
@@ -146,24 +154,24 @@ bool MoveTempOver(const TPath& tempPath, const TPath& path, TFileHandle file) {
 }  // namespace
 
 bool WriteExchangeFile(TWriteState& w, const TPath& path) {
-  TTempFileSink& spill = TWriteStateFile::Of(w);
+  TTempFileSink* const spill = TWriteStateFile::Of(w);
   TPath tempPath;
   TFileHandle file = kNoFile;
   bool ok = true;
-  if (w.Out.Sink() == &spill && spill.IsOpen()) {
+  if (spill != nullptr && w.Out.Sink() == spill && spill->IsOpen()) {
     w.Out.SetSink(nullptr);
-    assert(spill.Path() == path);
-    if (spill.Path() != path) {
+    assert(spill->Path() == path);
+    if (spill->Path() != path) {
       // Part of the output went to a file meant for another path.
-      spill.Abandon();
+      spill->Abandon();
       return false;
     }
-    file = spill.File();
-    tempPath = spill.TakeTempPath();
-    ok = !spill.Failed();
-    spill.Release();
+    file = spill->File();
+    tempPath = spill->TakeTempPath();
+    ok = !spill->Failed();
+    spill->Release();
   } else {
-    spill.Abandon();  // left by a run that never wrote it
+    AbandonExchangeFile(w);  // left by a run that never wrote it
     file = CreateTempBeside(path, tempPath);
     if (file == kNoFile) {
       // No new file can be made beside it (a read-only folder): the host

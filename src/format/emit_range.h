@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "cadxform/drawing.h"
-#include "cadxform/emit.h"
+#include "cadxform/emit_options.h"
 #include "cadxform/write_state.h"
 
 namespace cadxform {

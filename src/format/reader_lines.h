@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "numeric/word_bits.h"
+#include "format/byte_scan.h"
 
 namespace cadxform {
 

@@ -3,7 +3,7 @@
 #include <cassert>
 #include <utility>
 
-#include "files/out_buffer_join.h"
+#include "format/out_buffer_join.h"
 
 namespace cadxform {
 

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <vector>
 
-#include "files/out_buffer_join.h"
+#include "format/out_buffer_join.h"
 
 namespace cadxform {
 

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "parallel/block_source.h"
+#include "platform/block_source.h"
 #include "format/parse_line.h"
 #include "parallel/reader_batch.h"
 #include "format/reader_lines.h"

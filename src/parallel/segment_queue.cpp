@@ -1,6 +1,6 @@
 #include "parallel/segment_queue.h"
 
-#include "files/out_buffer_join.h"
+#include "format/out_buffer_join.h"
 
 #include <cassert>
 

@@ -71,8 +71,10 @@ struct TKillPoint {
 
 }  // namespace
 
-// Before: the exchange file was truncated and then written in place, so a
-// kill while writing left the first part of the output.
+// A kill at any moment of a run, also while the output is being written,
+// leaves a whole exchange file: the host's input or the complete output,
+// never the first part of the output; the next run removes the temporary
+// file the killed one left.
 TEST(Faults, KilledWhileWritingLeavesAWholeFile) {
   // Large enough that writing takes many milliseconds (less under the
   // sanitizer, which slows the tool down as much).
@@ -144,8 +146,8 @@ std::optional<uint64_t> ReadPosition(int id, const fs::path& file) {
 // A file cut short while it is read (here to a third, as another program
 // might) is a failed read: the tool, paused after its first read and
 // before the end, finds the file changed at the end and writes the
-// read-failed message line. Before: the lines read until then came back as
-// a complete "hd" output with exit status 0.
+// read-failed message line, never the lines read until then as a complete
+// "hd" output with exit status 0.
 TEST(Faults, FileCutShortWhileReadIsAFailedRead) {
 #ifdef _WIN32
   GTEST_SKIP() << "pausing the tool in the middle of its reading needs POSIX signals and /proc";
@@ -185,11 +187,11 @@ TEST(Faults, FileCutShortWhileReadIsAFailedRead) {
 
 // Memory running out at any point of a run, swept over address-space
 // limits from the least the tool needs to start up to enough for the whole
-// run. Before: a failed read was ignored and the partial drawing written
-// back as a complete "hd" output, which the host would have taken for the
-// user's whole selection; and when memory ran out after the read (for the
-// message line or the output), the process ended in an abort, leaving its
-// temporary file behind.
+// run. A read cut short by it never comes back as a complete "hd" output of
+// the partial drawing, which the host would take for the user's whole
+// selection; and memory running out after the read (for the message line
+// or the output) never aborts the process or leaves its temporary file
+// behind.
 TEST(Faults, MemoryExhaustedNeverLeavesAPartialOutput) {
 #ifdef _WIN32
   GTEST_SKIP() << "address-space limits are POSIX only";

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cadxform/block_array.h"
-#include "parallel/block_source.h"
+#include "platform/block_source.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "format/param_text.h"
+#include "transforms/param_text.h"
 
 namespace cadxform {
 namespace {

@@ -1,7 +1,7 @@
 #include "cadxform/out_buffer.h"
 
 #include "format/byte_copy.h"
-#include "files/out_buffer_join.h"
+#include "format/out_buffer_join.h"
 
 #include <cassert>
 #include <cstddef>

@@ -5,7 +5,7 @@
 
 #include "cadxform/rounding.h"
 #include "numeric/number_forms.h"
-#include "format/param_text.h"
+#include "transforms/param_text.h"
 
 namespace cadxform {
 

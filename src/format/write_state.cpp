@@ -1,10 +1,8 @@
 #include "cadxform/write_state.h"
 
-#include "files/temp_file_sink.h"
-
 namespace cadxform {
 
-TWriteState::TWriteState() : spill_(std::make_unique<TTempFileSink>()) {
+TWriteState::TWriteState() {
   PendingAttr.fill(true);
   First.FontName.clear();  // a drawing without a font line
 }

@@ -1,4 +1,4 @@
-#include "parallel/block_source.h"
+#include "platform/block_source.h"
 
 #include <cassert>
 #include <new>

@@ -1,4 +1,4 @@
-#include "format/param_text.h"
+#include "transforms/param_text.h"
 
 #include <array>
 #include <cstddef>
