@@ -21,11 +21,12 @@
 
 #include "app/cmdline.h"
 #include "app/run.h"
+#include "run/command_line.h"
 #include "app/transforms.h"
 #include "cadxform/drawing.h"
 #include "format/parse_line.h"
 #include "format/reader_lines.h"
-#include "cadxform/write_state.h"
+#include "format/write_state.h"
 
 namespace {
 

@@ -25,8 +25,9 @@
 
 #include "app/cmdline.h"
 #include "app/run.h"
+#include "run/command_line.h"
 #include "cadxform/drawing.h"
-#include "cadxform/write_state.h"
+#include "format/write_state.h"
 #include "drawing_compare.h"
 #include "parallel/path_policy.h"
 #include "files/read_file.h"

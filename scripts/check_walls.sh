@@ -35,10 +35,10 @@ declare -A installed=(
   [path.h]=platform [platform.h]=platform [block_array.h]=platform
   [cp932.h]=numeric [fp_setup.h]=numeric [geometry.h]=numeric [parse_number.h]=numeric [rounding.h]=numeric
   [drawing.h]=format [head_table.h]=format [text_pool.h]=format [record_kinds.h]=format
-  [out_buffer.h]=format [write_state.h]=format [emit_options.h]=format [version.h]=format
+  [emit_options.h]=format [version.h]=format
   [record_ops.h]=transforms [similarity.h]=transforms
-  [transform.h]=parallel [emit.h]=parallel
-  [reader.h]=files [file_writer.h]=files [cadxform.h]=files
+  [transform.h]=parallel
+  [run.h]=run [cadxform.h]=run
 )
 
 # 1. Every folder of src/ has its place.

@@ -16,7 +16,7 @@
 #include "format/parse_line.h"
 #include "cadxform/drawing.h"
 #include "format/tokenizer.h"
-#include "cadxform/write_state.h"
+#include "format/write_state.h"
 #include "gen/number_text.h"
 
 namespace {

@@ -9,7 +9,7 @@
 //     appending the 1000th element leaves it at 1000, the 1001st makes it
 //     2000 and leaves elements 0..999 where they were.
 //
-// The blocks come from the heap, or from a TBlockSource given at
+// The blocks come from the heap, or from a TBlockMemory given at
 // construction (the drawing's arrays share one); a source's blocks are
 // given back with the source, not by Clear().
 //
@@ -29,19 +29,18 @@
 
 namespace cadxform {
 
-// Where a drawing's records, heads and texts take their memory from: large
-// regions that the library manages (its workings are private to it).
-class TBlockSource;
+// Where an array takes its blocks when not from the heap: the drawing's
+// arrays, head table and text pool share the memory the library gives
+// them (its workings are its own).
+class TBlockMemory {
+ public:
+  // `bytes` of uninitialised memory aligned for any record, valid as long
+  // as this memory lives. Throws std::bad_alloc when no memory is left.
+  virtual void* TakeBlock(size_t bytes) = 0;
 
-// `bytes` of uninitialised memory aligned for any record, from `source`,
-// valid until the source is destroyed. Throws std::bad_alloc when no memory
-// is left.
-void* TakeFromSource(TBlockSource& source, size_t bytes);
-
-// A new, empty source (throws std::bad_alloc), and giving one back with
-// all its memory (nullptr: nothing).
-TBlockSource* NewBlockSource();
-void FreeBlockSource(TBlockSource* source) noexcept;
+ protected:
+  ~TBlockMemory() = default;
+};
 
 }  // namespace cadxform
 
@@ -57,7 +56,7 @@ class TBlockArray {
   static constexpr int32_t kBlock = 1000;
 
   // Blocks from the heap, or from `source` (which must outlive the array).
-  explicit TBlockArray(TBlockSource* source = nullptr) : source_(source) {}
+  explicit TBlockArray(TBlockMemory* source = nullptr) : source_(source) {}
 
   // Number of elements in use; elements 0..Count()-1 are valid.
   int32_t Count() const { return count_; }
@@ -121,14 +120,14 @@ class TBlockArray {
 
   TBlock NewBlock() {
     if (source_ != nullptr) {
-      return TBlock(static_cast<T*>(TakeFromSource(*source_, sizeof(T) * kBlock)), TBlockFree{false});
+      return TBlock(static_cast<T*>(source_->TakeBlock(sizeof(T) * kBlock)), TBlockFree{false});
     }
     return TBlock(new T[kBlock], TBlockFree{true});
   }
 
   std::vector<TBlock> blocks_;
   int32_t count_ = 0;
-  TBlockSource* source_;
+  TBlockMemory* source_;
 };
 
 }  // namespace cadxform

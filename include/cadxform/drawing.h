@@ -241,39 +241,44 @@ struct TDrawing {
   // kept.
   TAttrs First;
 
+
+ private:
   // Gives a drawing's memory back to the system.
   struct TMemoryRelease {
-    void operator()(TBlockSource* memory) const;
+    void operator()(TBlockMemory* memory) const;
   };
   // Memory of every record array, the head table and the text pool below
-  // (declared first: it goes last). Private to the library.
-  std::unique_ptr<TBlockSource, TMemoryRelease> Memory;
+  // (declared first: it goes last); the library's own.
+  friend struct TDrawingMemory;
+  std::unique_ptr<TBlockMemory, TMemoryRelease> memory_;
+
+ public:
 
   // Entity arrays, one per kind code.
-  TBlockArray<TLineEnt> Lines{Memory.get()};          // ekLine
-  TBlockArray<TCircleEnt> Circles{Memory.get()};      // ekCircle
-  TBlockArray<TArcEnt> Arcs{Memory.get()};            // ekArc
-  TBlockArray<TTextEnt> Texts{Memory.get()};          // ekText
-  TBlockArray<TPointEnt> Points{Memory.get()};        // ekPoint
-  TBlockArray<TMarkEnt> Marks{Memory.get()};          // ekMark
-  TBlockArray<TDimEnt> Dims{Memory.get()};            // ekDim
-  TBlockArray<TRekEntBlk> Blocks{Memory.get()};       // ekBlock
-  TBlockArray<TSolid2Ent> Solids2{Memory.get()};      // ekSolid2
-  TBlockArray<TSolid3Ent> Solids3{Memory.get()};      // ekSolid3
-  TBlockArray<TSolid4Ent> Solids4{Memory.get()};      // ekSolid4
-  TBlockArray<TSolidArcEnt> ScEnts{Memory.get()};     // ekSc
-  TBlockArray<TSolidArcEnt> SeEnts{Memory.get()};     // ekSe
-  TBlockArray<TSolidRingEnt> SoEnts{Memory.get()};    // ekSo
-  TBlockArray<TSolidRingEnt> SgEnts{Memory.get()};    // ekSg
+  TBlockArray<TLineEnt> Lines{memory_.get()};          // ekLine
+  TBlockArray<TCircleEnt> Circles{memory_.get()};      // ekCircle
+  TBlockArray<TArcEnt> Arcs{memory_.get()};            // ekArc
+  TBlockArray<TTextEnt> Texts{memory_.get()};          // ekText
+  TBlockArray<TPointEnt> Points{memory_.get()};        // ekPoint
+  TBlockArray<TMarkEnt> Marks{memory_.get()};          // ekMark
+  TBlockArray<TDimEnt> Dims{memory_.get()};            // ekDim
+  TBlockArray<TRekEntBlk> Blocks{memory_.get()};       // ekBlock
+  TBlockArray<TSolid2Ent> Solids2{memory_.get()};      // ekSolid2
+  TBlockArray<TSolid3Ent> Solids3{memory_.get()};      // ekSolid3
+  TBlockArray<TSolid4Ent> Solids4{memory_.get()};      // ekSolid4
+  TBlockArray<TSolidArcEnt> ScEnts{memory_.get()};     // ekSc
+  TBlockArray<TSolidArcEnt> SeEnts{memory_.get()};     // ekSe
+  TBlockArray<TSolidRingEnt> SoEnts{memory_.get()};    // ekSo
+  TBlockArray<TSolidRingEnt> SgEnts{memory_.get()};    // ekSg
 
   // The distinct heads of the records.
-  THeadTable Heads{Memory.get()};
+  THeadTable Heads{memory_.get()};
 
   // All stored entities in the order of the file.
-  TBlockArray<TOrderEntry> Order{Memory.get()};
+  TBlockArray<TOrderEntry> Order{memory_.get()};
 
   // Bytes of the texts, font names and block names held by the records.
-  TTextPool TextPool{Memory.get()};
+  TTextPool TextPool{memory_.get()};
 };
 
 // The reference to a head equal to `head` in the drawing's head table (see

@@ -48,14 +48,15 @@ class THeadTable {
   // Heads kept in blocks from the heap, or from `source` (which must
   // outlive the table). Throws std::bad_alloc when the all-zero head cannot
   // be stored.
-  explicit THeadTable(TBlockSource* source = nullptr) : heads_(source) { Clear(); }
+  explicit THeadTable(TBlockMemory* source = nullptr) : heads_(source) { Clear(); }
 
   // Id of a head equal to `head`: one of the heads handed out last, or a
   // new entry. `slot` (0..kRecent-1) names the recent head checked first
   // and replaced by a new one: callers give each kind of head its own slot
   // (texts and points carry their own colours), so that the first check
   // mostly succeeds. Throws std::bad_alloc when a new entry cannot be
-  // added; the table is then unchanged.
+  // added, and std::logic_error while a transform pass runs (a rule sets a
+  // record's head through its ops instead); the table is then unchanged.
   uint32_t Intern(const TEntHead& head, int slot = 0);
 
   // Heads handed out last: consecutive entities mostly share their head,
@@ -74,6 +75,9 @@ class THeadTable {
   void Clear();
 
  private:
+  // A transform pass holds the table still (format/head_freeze.h).
+  friend class THeadTableFrozen;
+  bool frozen_ = false;
   TBlockArray<TEntHead> heads_;
   TEntHead recentHeads_[kRecent] = {};
   uint32_t recentIds_[kRecent] = {};

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "cadxform/drawing.h"
 #include "cadxform/record_kinds.h"
@@ -29,58 +28,35 @@ struct TSelection {
   bool Takes(const TEntHead& head) const { return AllEntities || head.Group == Group; }
 };
 
-// The records of each array that one part of a pass visits: indices
-// [n * From / Den, n * To / Den) of an array of n records. The default is
-// every record.
-struct TRecordShare {
-  int32_t From = 0, To = 1, Den = 1;
+// One part of a pass: the library makes it and keeps its workings (which
+// records it visits, where its new texts and heads wait); a transform sees
+// it only through TRecordOps.
+class TPassWork;
 
-  int32_t Begin(int32_t n) const { return static_cast<int32_t>(int64_t{n} * From / Den); }
-  int32_t End(int32_t n) const { return static_cast<int32_t>(int64_t{n} * To / Den); }
-};
-
-// Text contents made on the second thread of a pass, stored once it is
-// done: only one thread adds to the drawing's text pool.
-using TPendingTexts = std::vector<std::pair<TTextRef*, std::string>>;
-
-// One part of a pass, as RunInParts (transform.h) hands it out: the records it visits,
-// whether every value it noted was finite, and where its new texts go.
-class TPassPart {
- public:
-  TPassPart(TTextPool& pool, TRecordShare share, TPendingTexts* pending)
-      : Share(share), pool_(&pool), pending_(pending) {}
-
-  TRecordShare Share;
-
-  // Notes a changed value; one that is infinite or not a number fails the
-  // pass (the host cannot read it back).
-  void Note(double v) { bad_ |= !std::isfinite(v); }
-  bool AllFinite() const { return !bad_; }
-
-  // Makes text the content of ref: at once, or, on the second thread, once
-  // the pass is done (in the order the texts were set).
-  void SetText(TTextRef& ref, std::string text) {
-    if (pending_ != nullptr) {
-      pending_->emplace_back(&ref, std::move(text));
-    } else {
-      ref = pool_->AddShort(text);
-    }
-  }
-
- private:
-  TTextPool* pool_;
-  TPendingTexts* pending_;
-  bool bad_ = false;
-};
+// What TRecordOps and the walk ask of a part (the library's own).
+namespace pass_access {
+int32_t First(const TPassWork& work, int32_t n);  // first index the part visits of n records
+int32_t End(const TPassWork& work, int32_t n);    // one past its last
+void NoteNotFinite(TPassWork& work);
+void SetText(TPassWork& work, TTextRef& ref, std::string text);
+void SetHead(TPassWork& work, THeadRef& ref, const TEntHead& head);
+}  // namespace pass_access
 
 // A transform x applied to records for one part of a pass: each operation
 // calls x's (or leaves the value when x has none) and notes the results in
 // the part's finite check. Degree angles are not noted: they come back
 // normalised from finite input.
+//
+// What a Record rule may touch: the record it is given, through these
+// operations and directly, and nothing else of the drawing. It may run on
+// either of two threads, each with records of its own: a new text goes
+// through SetText, a changed attribute through SetHead, both stored once
+// the pass is over. The head table refuses a new head while a pass runs
+// (InternHead throws std::logic_error).
 template <class X>
 class TRecordOps {
  public:
-  TRecordOps(const X& x, TPassPart& part) : x_(x), part_(part) {}
+  TRecordOps(const X& x, TPassWork& work) : x_(x), work_(work) {}
 
   const X& Transform() const { return x_; }
 
@@ -111,12 +87,22 @@ class TRecordOps {
       Note(a);
     }
   }
-  void Note(double v) const { part_.Note(v); }
-  void SetText(TTextRef& ref, std::string text) const { part_.SetText(ref, std::move(text)); }
+  // Notes a changed value; one that is infinite or not a number fails the
+  // pass (the host cannot read it back).
+  void Note(double v) const { bad_ |= !std::isfinite(v); }
+  bool AllFinite() const { return !bad_; }
+  // Makes text the content of ref (a text field of the record).
+  void SetText(TTextRef& ref, std::string text) const { pass_access::SetText(work_, ref, std::move(text)); }
+  // Gives the record the attributes of head (its colour, layer ...).
+  template <class E>
+  void SetHead(E& record, const TEntHead& head) const {
+    pass_access::SetHead(work_, record.Head, head);
+  }
 
  private:
   const X& x_;
-  TPassPart& part_;
+  TPassWork& work_;
+  mutable bool bad_ = false;
 };
 
 namespace pass_rules {
@@ -126,12 +112,12 @@ namespace pass_rules {
 // VisitGeometry (record_kinds.h). Walks
 // each block of the array as one run of elements.
 template <class X, class T>
-void ApplyToArray(const THeadTable& heads, TBlockArray<T>& arr, TSelection sel, const TPassPart& part,
+void ApplyToArray(const THeadTable& heads, TBlockArray<T>& arr, TSelection sel, const TPassWork& work,
                   const TRecordOps<X>& ops) {
   constexpr int32_t kBlock = TBlockArray<T>::kBlock;
   const int32_t n = arr.Count();
-  const int32_t end = part.Share.End(n);
-  for (int32_t i = part.Share.Begin(n); i < end;) {
+  const int32_t end = pass_access::End(work, n);
+  for (int32_t i = pass_access::First(work, n); i < end;) {
     T* const run = &arr[i];
     const int32_t len = std::min(end - i, kBlock - i % kBlock);
     for (int32_t j = 0; j < len; ++j) {
@@ -148,8 +134,19 @@ void ApplyToArray(const THeadTable& heads, TBlockArray<T>& arr, TSelection sel, 
 
 // Block references are never changed.
 template <class X>
-void ApplyToArray(const THeadTable&, TBlockArray<TRekEntBlk>&, TSelection, const TPassPart&,
+void ApplyToArray(const THeadTable&, TBlockArray<TRekEntBlk>&, TSelection, const TPassWork&,
                   const TRecordOps<X>&) {}
+
+// The walk of a pass applying x to the records of d that sel takes, kind by
+// kind in kind-code order, for whichever part it is given.
+template <class X>
+auto WalkOf(TDrawing& d, const X& x, TSelection sel) {
+  return [&d, &x, sel](TPassWork& work) {
+    const TRecordOps<X> ops(x, work);
+    ForEachKind(d, [&](TEntKind, auto& records) { ApplyToArray(d.Heads, records, sel, work, ops); });
+    if (!ops.AllFinite()) pass_access::NoteNotFinite(work);
+  };
+}
 
 }  // namespace pass_rules
 

@@ -42,7 +42,7 @@ class TTextPool {
  public:
   // Chunks from the heap, or from `source` (which must outlive the pool;
   // its chunks go back with the source, not by Clear()).
-  explicit TTextPool(TBlockSource* source = nullptr) : source_(source) {}
+  explicit TTextPool(TBlockMemory* source = nullptr) : source_(source) {}
 
   // Copies s into the pool and returns a reference to the copy. Any length.
   // Throws std::bad_alloc when memory runs out.
@@ -59,7 +59,7 @@ class TTextPool {
   // A chunk of `size` bytes, from the source or the heap.
   char* NewChunk(size_t size);
 
-  TBlockSource* source_;
+  TBlockMemory* source_;
   std::vector<std::unique_ptr<char[]>> chunks_;  // heap chunks only
   char* cur_ = nullptr;
   size_t left_ = 0;

@@ -1,4 +1,4 @@
-// The command line: up to six positional numeric arguments.
+// The tool's command line: up to six positional numeric arguments.
 //
 //   1 scope      StrToIntOrZero,   default 0: exactly 1 = every entity,
 //                                  else only the layer group of the file's
@@ -16,7 +16,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace cadxform {
@@ -37,18 +36,5 @@ struct TCommandLine {
 
 // Reads the arguments (program name excluded) into a TCommandLine.
 TCommandLine ParseCommandLine(const std::vector<std::string>& args);
-
-// Splits a raw command line as the tool's own rule says: runs of characters
-// whose code is 32 or less separate arguments; double quotes group
-// characters (blanks included) into one argument and are dropped. The first
-// element is the program name. Used on Windows, where the C runtime's argv
-// rules treat backslashes before quotes differently.
-//   R"(tool.exe 1 "2" " 1" a"b c"d)" -> {"tool.exe", "1", "2", " 1", "ab cd"}
-std::vector<std::string> SplitCommandLine(std::string_view raw);
-
-// The command-line arguments after the program name. Windows: split from
-// the raw command line by the tool's own rule (SplitCommandLine), not by
-// the C runtime's. Elsewhere: argv[1..argc-1].
-std::vector<std::string> CommandLineArgs(int argc, char** argv);
 
 }  // namespace cadxform

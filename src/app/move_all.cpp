@@ -1,7 +1,7 @@
 #include "app/transforms.h"
 
 #include "cadxform/similarity.h"
-#include "cadxform/transform.h"
+#include "parallel/pass_cut.h"
 
 namespace cadxform {
 

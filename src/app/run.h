@@ -1,74 +1,40 @@
-// The run sequence of the tool: read the exchange file beside the
-// executable, run one transformation, rewrite the file.
+// The tool's own transform step and its run: the command line picks the
+// translation or the two-point transform (cmdline.h, transforms.h), and
+// the library's run sequence (run/run_sequence.h) does the rest.
 #pragma once
 
 #include <cstdio>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "cadxform/drawing.h"
-#include "cadxform/emit.h"
-#include "cadxform/write_state.h"
 #include "cadxform/path.h"
-#include "app/transforms.h"
+#include "cadxform/run.h"
+#include "format/write_state.h"
+#include "parallel/emit.h"
 #include "parallel/path_policy.h"
+#include "run/run_sequence.h"
 
 namespace cadxform {
 
-// Name of the exchange file in the executable's folder.
-inline constexpr const char* kExchangeFileName = "ZPH_TEMP.TXT";
+// The tool's transform step: reads the arguments (ParseCommandLine) and
+// runs exactly one transformation of the run's drawing (MoveAll or
+// TwoPointTransform) with the run's cut.
+TTransformResult ApplyCommandLine(TRunContext& run);
 
-// Message for the user when the exchange file exists but could not be read
-// whole: "交換ファイルを読み込めませんでした" in code page 932.
-inline constexpr std::string_view kReadFailedMessage =
-    "\x8C\xF0\x8A\xB7\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x93\xC7\x82\xDD\x8D\x9E\x82\xDF"
-    "\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD";
-
-// Message for the user when memory ran out before the output was complete:
-// "メモリが不足したため変換できませんでした" in code page 932.
-inline constexpr std::string_view kOutOfMemoryMessage =
-    "\x83\x81\x83\x82\x83\x8A\x82\xAA\x95\x73\x91\xAB\x82\xB5\x82\xBD\x82\xBD\x82\xDF"
-    "\x95\xCF\x8A\xB7\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD";
-
-// Message for the user when the indicated points or the destination points
-// of a two-point transform coincide: "同一点指示をしないで下さい" in code page 932.
-inline constexpr std::string_view kSamePointMessage =
-    "\x93\xaf\x88\xea\x93\x5f\x8e\x77\x8e\xa6\x82\xf0\x82\xb5\x82\xc8\x82\xa2\x82\xc5\x89\xba"
-    "\x82\xb3\x82\xa2";
-
-// Runs the whole sequence for the arguments (program name excluded) with the
-// exchange file in exeDir (which ends in its path delimiter):
-//   new drawing; ReadExchangeFile; new write state; ResetAttrState;
-//   BeginExchangeFile; DispatchCommandLine; WriteExchangeFile.
-// A missing exchange file leaves the drawing empty and the run goes on. When
-// the file exists but cannot be read whole, no transformation runs: the
-// output is the single message line "h#" + kReadFailedMessage, so the host
-// changes nothing and tells the user. Should memory run out at any point
-// before the output is complete (start-up included), the output begun is
-// given up, the drawing released, and the output is the single message line
-// "h#" + kOutOfMemoryMessage instead (when even that cannot be written, the
-// exchange file stays as it was). escapeKeyDown is polled while the entities
-// are written. Failures are reported on `errors` as one plain line each,
-// naming the path legibly (PrintPathLine).
-// Returns the exit status: 0, or 1 when memory ran out or reading or
-// writing failed. policy decides which steps take a second thread; the
-// output is the same for every policy.
+// The tool's whole run (RunSequence with ApplyCommandLine, failures said
+// as "cadxform: ..."). Returns the exit status.
 int RunTool(const std::vector<std::string>& args, const platform::TPath& exeDir, std::FILE* errors,
             const TEscapeKeySource& escapeKeyDown = TEscapeKeySource(),
             const TPathPolicy& policy = TPathPolicy());
 
-// Queues in w the output of a transformation of d that ended in result:
-// for trDone "hd" and every entity (EmitAll with no overrides, polling
-// escapeKeyDown, segments as policy says); otherwise only the line
-// "h#" + kOutOfRangeMessage or "h#" + kSamePointMessage, no entity.
+// Queues in w the output of a transformation of d that ended in result,
+// with no overrides (QueueRunOutput).
 void QueueTransformOutput(const TDrawing& d, TWriteState& w, TTransformResult result,
                           const TEscapeKeySource& escapeKeyDown = TEscapeKeySource(),
                           const TPathPolicy& policy = TPathPolicy());
 
-// Reads the arguments (ParseCommandLine), runs exactly one transformation
-// of d (MoveAll or TwoPointTransform) and queues its output in w
-// (QueueTransformOutput).
+// ApplyCommandLine on d, then its output queued in w (QueueTransformOutput).
 void DispatchCommandLine(const std::vector<std::string>& args, TDrawing& d, TWriteState& w,
                          const TEscapeKeySource& escapeKeyDown = TEscapeKeySource(),
                          const TPathPolicy& policy = TPathPolicy());

@@ -6,16 +6,13 @@
 #pragma once
 
 #include "cadxform/drawing.h"
+#include "cadxform/run.h"
 #include "cadxform/transform.h"
+#include "parallel/pass_cut.h"
 
 namespace cadxform {
 
 // How a transformation went.
-enum TTransformResult {
-  trDone,        // the records are changed: write "hd" and every entity
-  trOutOfRange,  // a changed value was not finite: records partly changed, write no entity
-  trSamePoint,   // the indicated or destination points coincide: no record changed
-};
 
 // Moves the selected entities of d by the offset from indicated point 1
 // (d.HpPoints[1], (0, 0) when the file never set it) to (TargetX, TargetY)
@@ -29,7 +26,7 @@ enum TTransformResult {
 // Block references are neither moved nor written.
 //
 // The record arrays are cut for two threads as cut says (the run sequence
-// takes it from its path policy; without one, DefaultPassCut(d)); the
+// takes it from its path policy; without one, PassCutFor(d, TPathPolicy())); the
 // result is the same for every cut. Returns trOutOfRange when a moved position
 // would not be a finite number (beyond the range of doubles), else trDone.
 //
@@ -37,7 +34,7 @@ enum TTransformResult {
 // becomes (100,200)-(105,205).
 TTransformResult MoveAll(TDrawing& d, bool AllEntities, double TargetX, double TargetY, TPassCut cut);
 inline TTransformResult MoveAll(TDrawing& d, bool AllEntities, double TargetX, double TargetY) {
-  return MoveAll(d, AllEntities, TargetX, TargetY, DefaultPassCut(d));
+  return MoveAll(d, AllEntities, TargetX, TargetY, PassCutFor(d, TPathPolicy()));
 }
 
 // Maps S1 = d.HpPoints[1] to D1 = (DestX1, DestY1) and S2 = d.HpPoints[2] to
@@ -61,7 +58,7 @@ TTransformResult TwoPointTransform(TDrawing& d, bool AllEntities, double DestX1,
                                    double DestX2, double DestY2, TPassCut cut);
 inline TTransformResult TwoPointTransform(TDrawing& d, bool AllEntities, double DestX1, double DestY1,
                                           double DestX2, double DestY2) {
-  return TwoPointTransform(d, AllEntities, DestX1, DestY1, DestX2, DestY2, DefaultPassCut(d));
+  return TwoPointTransform(d, AllEntities, DestX1, DestY1, DestX2, DestY2, PassCutFor(d, TPathPolicy()));
 }
 
 }  // namespace cadxform

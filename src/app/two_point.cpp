@@ -2,7 +2,7 @@
 
 #include "cadxform/geometry.h"
 #include "cadxform/similarity.h"
-#include "cadxform/transform.h"
+#include "parallel/pass_cut.h"
 
 namespace cadxform {
 

@@ -1,4 +1,4 @@
-#include "cadxform/file_writer.h"
+#include "files/file_writer.h"
 
 #include <cassert>
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "platform/file_system.h"
-#include "cadxform/out_buffer.h"
+#include "format/out_buffer.h"
 #include "files/overwrite_message.h"
 #include "files/temp_file_sink.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "cadxform/drawing.h"
-#include "cadxform/reader.h"
+#include "files/reader.h"
 #include "parallel/path_policy.h"
 
 namespace cadxform {

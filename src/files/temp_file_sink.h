@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "cadxform/out_buffer.h"
+#include "format/out_buffer.h"
 #include "parallel/background_flush.h"
 #include "platform/file_system.h"
 

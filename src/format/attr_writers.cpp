@@ -5,7 +5,8 @@
 
 #include "format/byte_copy.h"
 #include "numeric/number_forms.h"
-#include "cadxform/out_buffer.h"
+#include "format/out_buffer.h"
+#include "format/written_real.h"
 
 namespace cadxform {
 
@@ -48,11 +49,11 @@ void AddTextKindLine(TOutBuffer& out, const TAttrs& last) {
   char buf[8 + 4 * (kNumberFormMax + 1)];
   char* p = buf;
   std::memcpy(p, "cn0 ", 4);
-  p = AppendRealForm(p + 4, last.TextWidth);
+  p = AppendWrittenReal(out, p + 4, last.TextWidth);
   *p++ = ' ';
-  p = AppendRealForm(p, last.TextHeight);
+  p = AppendWrittenReal(out, p, last.TextHeight);
   *p++ = ' ';
-  p = AppendRealForm(p, last.TextSpacing);
+  p = AppendWrittenReal(out, p, last.TextSpacing);
   *p++ = ' ';
   p = AppendIntForm(p, last.TextColor);
   out.AddLine(std::string_view(buf, static_cast<size_t>(p - buf)));

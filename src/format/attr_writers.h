@@ -18,8 +18,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "cadxform/out_buffer.h"
-#include "cadxform/write_state.h"
+#include "format/out_buffer.h"
+#include "format/write_state.h"
 
 namespace cadxform {
 

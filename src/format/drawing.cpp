@@ -1,10 +1,12 @@
 #include "cadxform/drawing.h"
 
 #include "cadxform/record_kinds.h"
+#include "format/drawing_memory.h"
+#include "platform/block_memory.h"
 
 namespace cadxform {
 
-TDrawing::TDrawing() : Memory(NewBlockSource()) {
+TDrawing::TDrawing() : memory_(NewBlockSource()) {
   HsValues.fill(1.0);
   TextKinds.fill(TTextKind{3.0, 3.0, 0.0, 2});
   HnValues.fill(0.0);
@@ -14,7 +16,9 @@ TDrawing::TDrawing() : Memory(NewBlockSource()) {
   First.FontName.clear();  // no font line read yet
 }
 
-void TDrawing::TMemoryRelease::operator()(TBlockSource* memory) const { FreeBlockSource(memory); }
+void TDrawing::TMemoryRelease::operator()(TBlockMemory* memory) const { FreeBlockSource(memory); }
+
+TBlockMemory& TDrawingMemory::Of(TDrawing& d) { return *d.memory_; }
 
 void AddOrder(TDrawing& d, int32_t kind, int32_t index) {
   TOrderEntry& e = d.Order.Append();

@@ -11,7 +11,7 @@
 #include "format/attr_writers.h"
 #include "format/entity_writers.h"
 #include "numeric/number_forms.h"
-#include "cadxform/out_buffer.h"
+#include "format/out_buffer.h"
 
 namespace cadxform {
 

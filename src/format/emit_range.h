@@ -8,7 +8,7 @@
 
 #include "cadxform/drawing.h"
 #include "cadxform/emit_options.h"
-#include "cadxform/write_state.h"
+#include "format/write_state.h"
 
 namespace cadxform {
 

@@ -6,7 +6,8 @@
 #include <cstring>
 
 #include "numeric/number_forms.h"
-#include "cadxform/out_buffer.h"
+#include "format/out_buffer.h"
+#include "format/written_real.h"
 #include "cadxform/cp932.h"
 #include "cadxform/geometry.h"
 
@@ -14,12 +15,14 @@ namespace cadxform {
 
 namespace {
 
-// Builds one output line in a fixed stack buffer, so writing an entity
-// allocates nothing per line. Values are separated by one blank: a value
-// appended after a keyword that ends in its blank gets no extra one.
-//   TLineBuilder b; b.Word("ci "); b.Real(1); b.Real(2.5);  -> "ci 1 2.5"
+// Builds one output line for `out` in a fixed stack buffer, so writing an
+// entity allocates nothing per line. Values are separated by one blank: a
+// value appended after a keyword that ends in its blank gets no extra one.
+//   TLineBuilder b(out); b.Word("ci "); b.Real(1); b.Real(2.5);  -> "ci 1 2.5"
 class TLineBuilder {
  public:
+  explicit TLineBuilder(TOutBuffer& out) : out_(out) {}
+
   // Appends bytes as they are.
   void Word(std::string_view s) {
     assert(len_ + s.size() <= sizeof(buf_));
@@ -29,7 +32,7 @@ class TLineBuilder {
   // Appends a value in the real form.
   void Real(double v) {
     Separate();
-    len_ = static_cast<size_t>(AppendRealForm(buf_ + len_, v) - buf_);
+    len_ = static_cast<size_t>(AppendWrittenReal(out_, buf_ + len_, v) - buf_);
   }
   // Appends values in the real form, in order.
   void Reals(std::initializer_list<double> values) {
@@ -47,6 +50,7 @@ class TLineBuilder {
     if (len_ > 0 && buf_[len_ - 1] != ' ') Word(" ");
     assert(len_ + kNumberFormMax <= sizeof(buf_));
   }
+  TOutBuffer& out_;
   // The longest line, a four-point solid, is "sl " and eight values.
   char buf_[3 + 8 * (kNumberFormMax + 1) + 8];
   size_t len_ = 0;
@@ -79,7 +83,7 @@ std::string_view TextKeyword(int32_t cmd) {
 // Appends a text header "<keyword> X Y Dx Dy \"" as a header entry, so that
 // the text queued after it continues the same file line.
 void AddHeaderLine(TOutBuffer& out, std::string_view keyword, double x, double y, double dx, double dy) {
-  TLineBuilder b;
+  TLineBuilder b(out);
   b.Word(keyword);
   b.Word(" ");
   b.Reals({x, y, dx, dy});
@@ -111,7 +115,7 @@ bool IsDrawableRing(double r, double ratio, double r2) {
 void PutRing(TOutBuffer& out, std::string_view keyword, double x, double y, double r, double ratio, double tiltRad,
              double arcParam1, double arcParam2, double r2) {
   if (!IsDrawableRing(r, ratio, r2)) return;
-  TLineBuilder b;
+  TLineBuilder b(out);
   SolidArcValues(b, keyword, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
   b.Real(r2);
   out.AddLine(b.View());
@@ -119,7 +123,7 @@ void PutRing(TOutBuffer& out, std::string_view keyword, double x, double y, doub
 
 void PutSolidArc(TOutBuffer& out, std::string_view keyword, int32_t code, double x, double y, double r,
                  double ratio, double tiltRad, double arcParam1, double arcParam2) {
-  TLineBuilder b;
+  TLineBuilder b(out);
   SolidArcValues(b, keyword, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
   b.Int(code);
   out.AddLine(b.View());
@@ -129,7 +133,7 @@ void PutSolidArc(TOutBuffer& out, std::string_view keyword, int32_t code, double
 
 void PutLine(TOutBuffer& out, double x1, double y1, double x2, double y2) {
   if (SamePoint(x1, y1, x2, y2)) return;
-  TLineBuilder b;
+  TLineBuilder b(out);
   b.Reals({x1, y1, x2, y2});
   out.AddLine(b.View());
 }
@@ -139,7 +143,7 @@ void PutPlStart(TOutBuffer& out) { out.AddLine("pl"); }
 void PutPlEnd(TOutBuffer& out) { out.AddLine("#"); }
 
 void PutPoint(TOutBuffer& out, double x, double y) {
-  TLineBuilder b;
+  TLineBuilder b(out);
   b.Word("pt ");
   b.Reals({x, y});
   out.AddLine(b.View());
@@ -150,7 +154,7 @@ void PutMark(TOutBuffer& out, int32_t code, double x, double y, double size, dou
   // size becomes 1.
   if (code < -7 || code > 11) code = -3;
   if (IsNearZero(size)) size = 1.0;
-  TLineBuilder b;
+  TLineBuilder b(out);
   b.Word("pt ");
   b.Reals({x, y, size, angle});
   b.Int(code);
@@ -159,7 +163,7 @@ void PutMark(TOutBuffer& out, int32_t code, double x, double y, double size, dou
 
 void PutCircle(TOutBuffer& out, double x, double y, double r) {
   if (IsTooSmallRadius(r)) return;
-  TLineBuilder b;
+  TLineBuilder b(out);
   b.Word("ci ");
   b.Reals({x, y, r});
   out.AddLine(b.View());
@@ -168,7 +172,7 @@ void PutCircle(TOutBuffer& out, double x, double y, double r) {
 void PutArc(TOutBuffer& out, double x, double y, double r, double arcParam1, double arcParam2, double ratio,
             double tiltAngle) {
   if (IsTooSmallRadius(r) || IsNearZero(ratio)) return;
-  TLineBuilder b;
+  TLineBuilder b(out);
   b.Word("ci ");
   b.Reals({x, y, r, arcParam1, arcParam2, ratio, tiltAngle});
   out.AddLine(b.View());
@@ -188,11 +192,11 @@ void PutDim(TOutBuffer& out, std::string_view text, double x1, double y1, double
   // A blank dimension text is replaced by the measured length.
   char lengthText[kNumberFormMax];
   if (IsBlankText(text)) {
-    const char* end = AppendRealForm(lengthText, RoundedLength(x1, y1, x2, y2));
+    const char* end = AppendWrittenReal(out, lengthText, RoundedLength(x1, y1, x2, y2));
     text = std::string_view(lengthText, static_cast<size_t>(end - lengthText));
   }
   out.AddLine("msg");
-  TLineBuilder b;
+  TLineBuilder b(out);
   b.Reals({x1, y1, x2, y2});
   out.AddLine(b.View());
   AddHeaderLine(out, "cs", x, y, dx, dy);
@@ -201,7 +205,7 @@ void PutDim(TOutBuffer& out, std::string_view text, double x1, double y1, double
 
 void PutSolid2(TOutBuffer& out, double x1, double y1, double x2, double y2) {
   if (SamePoint(x1, y1, x2, y2)) return;
-  TLineBuilder b;
+  TLineBuilder b(out);
   b.Word("sl ");
   b.Reals({x1, y1, x2, y2});
   out.AddLine(b.View());
@@ -209,7 +213,7 @@ void PutSolid2(TOutBuffer& out, double x1, double y1, double x2, double y2) {
 
 void PutSolid3(TOutBuffer& out, double x1, double y1, double x2, double y2, double x3, double y3) {
   if (SamePoint(x1, y1, x2, y2) || SamePoint(x1, y1, x3, y3) || SamePoint(x2, y2, x3, y3)) return;
-  TLineBuilder b;
+  TLineBuilder b(out);
   b.Word("sl ");
   b.Reals({x1, y1, x2, y2, x3, y3});
   out.AddLine(b.View());
@@ -225,7 +229,7 @@ void PutSolid4(TOutBuffer& out, double x1, double y1, double x2, double y2, doub
   if (SamePoint(x2, y2, x3, y3)) return PutSolid3(out, x1, y1, x2, y2, x4, y4);
   if (SamePoint(x2, y2, x4, y4)) return;
   if (SamePoint(x3, y3, x4, y4)) return PutSolid3(out, x1, y1, x2, y2, x3, y3);
-  TLineBuilder b;
+  TLineBuilder b(out);
   b.Word("sl ");
   b.Reals({x1, y1, x2, y2, x3, y3, x4, y4});
   out.AddLine(b.View());

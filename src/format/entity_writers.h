@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "cadxform/out_buffer.h"
+#include "format/out_buffer.h"
 
 namespace cadxform {
 

@@ -2,6 +2,7 @@
 
 #include <cassert>
 #include <cstring>
+#include <stdexcept>
 
 namespace cadxform {
 
@@ -18,6 +19,7 @@ bool SameHead(const TEntHead& a, const TEntHead& b) { return std::memcmp(&a, &b,
 
 uint32_t THeadTable::Intern(const TEntHead& head, int slot) {
   assert(slot >= 0 && slot < kRecent);
+  if (frozen_) throw std::logic_error("a new head while a transform pass runs");
   if (SameHead(recentHeads_[slot], head)) return recentIds_[slot];
   for (int i = 0; i < kRecent; ++i) {
     if (i != slot && SameHead(recentHeads_[i], head)) return recentIds_[i];

@@ -1,4 +1,4 @@
-#include "cadxform/out_buffer.h"
+#include "format/out_buffer.h"
 
 #include "format/byte_copy.h"
 #include "format/out_buffer_join.h"
@@ -95,6 +95,7 @@ void TOutBuffer::MoveFrom(TOutBuffer& other) {
   chunks_.reserve(chunks_.size() + other.chunks_.size());  // the only step that may throw
   count_ += other.count_;
   other.count_ = 0;
+  notFinite_ |= std::exchange(other.notFinite_, false);
   if (other.chunks_.empty()) return;
   if (!chunks_.empty() && used_ == 0) {
     Release(std::move(chunks_.back().Data));
@@ -121,6 +122,7 @@ void TOutBuffer::Clear() {
   used_ = closed_ = 0;
   count_ = 0;
   join_next_ = false;
+  notFinite_ = false;
 }
 
 std::string TOutBuffer::Bytes() const {

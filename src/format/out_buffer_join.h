@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "cadxform/out_buffer.h"
+#include "format/out_buffer.h"
 
 namespace cadxform {
 

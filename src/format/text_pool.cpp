@@ -23,7 +23,7 @@ TTextRef TTextPool::Add(std::string_view s) {
 }
 
 char* TTextPool::NewChunk(size_t size) {
-  if (source_ != nullptr) return static_cast<char*>(TakeFromSource(*source_, size));
+  if (source_ != nullptr) return static_cast<char*>(source_->TakeBlock(size));
   chunks_.reserve(chunks_.size() + 1);
   chunks_.push_back(std::unique_ptr<char[]>(new char[size]));
   return chunks_.back().get();

@@ -1,4 +1,4 @@
-#include "cadxform/write_state.h"
+#include "format/write_state.h"
 
 namespace cadxform {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "cadxform/drawing.h"
-#include "cadxform/emit.h"
-#include "cadxform/write_state.h"
+#include "parallel/emit.h"
+#include "format/write_state.h"
 #include "parallel/path_policy.h"
 
 namespace cadxform {

@@ -1,9 +1,8 @@
 // The thread part of the transform pass: the only file of the pass that
-// knows about threads. The walk over the records (cadxform/transform.h)
+// knows about threads. The walk over the records (cadxform/record_ops.h)
 // runs as if there were one thread.
-#include <cassert>
-
 #include "cadxform/transform.h"
+#include "format/head_freeze.h"
 #include "parallel/pass_cut.h"
 #include "parallel/worker_thread.h"
 
@@ -11,29 +10,47 @@ namespace cadxform {
 
 namespace {
 
-// Runs pass over every record on this thread.
-bool RunWhole(TTextPool& pool, const std::function<void(TPassPart&)>& pass) {
-  TPassPart whole(pool, TRecordShare(), nullptr);
-  pass(whole);
+// True for a cut that leaves some records to a second thread.
+bool CutsInTwo(TPassCut cut) { return cut.Den > 0 && cut.Num >= 0 && cut.Num < cut.Den; }
+
+// Runs walk over every record on this thread.
+bool RunWhole(TDrawing& d, const std::function<void(TPassWork&)>& walk) {
+  TPassWork whole(d.TextPool, TRecordShare(), nullptr);
+  {
+    const THeadTableFrozen frozen(d.Heads);
+    walk(whole);
+  }
+  TPassWork* const parts[] = {&whole};
+  StoreHeads(d, parts, 1);
   return whole.AllFinite();
 }
 
 }  // namespace
 
-TPassCut DefaultPassCut(const TDrawing& d) { return PassCutFor(d, TPathPolicy()); }
+bool RunPass(TDrawing& d, const TPathPolicy* policy, const std::function<void(TPassWork&)>& walk) {
+  return RunInParts(d, PassCutFor(d, policy != nullptr ? *policy : TPathPolicy()), walk);
+}
 
-bool RunInParts(TTextPool& pool, TPassCut cut, const std::function<void(TPassPart&)>& pass) {
-  assert(cut.Num >= 0 && cut.Den > 0);
-  if (cut.Num >= cut.Den) return RunWhole(pool, pass);
+bool RunInParts(TDrawing& d, TPassCut cut, const std::function<void(TPassWork&)>& walk) {
+  if (!CutsInTwo(cut)) return RunWhole(d, walk);
   TPendingTexts pending;
-  TPassPart second(pool, TRecordShare{cut.Num, cut.Den, cut.Den}, &pending);
-  TWorkerThread worker;
-  if (!worker.Start([&] { pass(second); })) return RunWhole(pool, pass);
-  TPassPart first(pool, TRecordShare{0, cut.Num, cut.Den}, nullptr);
-  pass(first);
-  worker.Finish();
+  TPassWork second(d.TextPool, TRecordShare{cut.Num, cut.Den, cut.Den}, &pending);
+  TPassWork first(d.TextPool, TRecordShare{0, cut.Num, cut.Den}, nullptr);
+  bool started = false;
+  {
+    const THeadTableFrozen frozen(d.Heads);
+    TWorkerThread worker;
+    started = worker.Start([&] { walk(second); });
+    if (started) {
+      walk(first);
+      worker.Finish();
+    }
+  }
+  if (!started) return RunWhole(d, walk);
   // The second part's texts, in the order it made them.
-  for (auto& [ref, text] : pending) *ref = pool.AddShort(text);
+  for (auto& [ref, text] : pending) *ref = d.TextPool.AddShort(text);
+  TPassWork* const parts[] = {&first, &second};
+  StoreHeads(d, parts, 2);
   return first.AllFinite() && second.AllFinite();
 }
 

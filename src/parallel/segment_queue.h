@@ -18,7 +18,7 @@
 #include <mutex>
 #include <vector>
 
-#include "cadxform/out_buffer.h"
+#include "format/out_buffer.h"
 
 namespace cadxform {
 

@@ -55,11 +55,9 @@ TBlockSource::~TBlockSource() {
   DropPrepared();
 }
 
-void* TakeFromSource(TBlockSource& source, size_t bytes) { return source.Take(bytes); }
+TBlockMemory* NewBlockSource() { return new TBlockSource; }
 
-TBlockSource* NewBlockSource() { return new TBlockSource; }
-
-void FreeBlockSource(TBlockSource* source) noexcept { delete source; }
+void FreeBlockSource(TBlockMemory* source) noexcept { delete static_cast<TBlockSource*>(source); }
 
 void* TBlockSource::Take(size_t bytes) {
   bytes = RoundUp(bytes == 0 ? 1 : bytes, kAlign);

@@ -22,10 +22,11 @@
 #include <vector>
 
 #include "cadxform/block_array.h"
+#include "platform/block_memory.h"
 
 namespace cadxform {
 
-class TBlockSource {
+class TBlockSource final : public TBlockMemory {
  public:
   // Size of a region; a request of more than kRegion / 4 bytes gets a
   // region of its own size.
@@ -46,6 +47,7 @@ class TBlockSource {
   // fills the drawing). Throws std::bad_alloc when no memory is left; the
   // source is then unchanged.
   void* Take(size_t bytes);
+  void* TakeBlock(size_t bytes) override { return Take(bytes); }
 
   // Bytes PrepareSome faults in at a time: a short step, so that a thread
   // that prepares while it would wait is soon back at its own work.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cadxform/write_state.h"
+#include "format/write_state.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/cmdline.h"
+#include "run/command_line.h"
 #include "cadxform/platform.h"
 
 namespace cadxform {

@@ -6,7 +6,7 @@
 
 #include "format/read_state.h"
 #include "format/parse_line.h"
-#include "cadxform/write_state.h"
+#include "format/write_state.h"
 
 namespace {
 

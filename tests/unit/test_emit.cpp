@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "cadxform/emit.h"
-#include "cadxform/out_buffer.h"
+#include "parallel/emit.h"
+#include "format/out_buffer.h"
 #include "cadxform/drawing.h"
 #include "store_records.h"
 

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "cadxform/reader.h"
+#include "files/reader.h"
 #include "cadxform/drawing.h"
 #include "parallel/emit_split.h"
 #include "format/parse_line.h"

@@ -1,4 +1,4 @@
-#include "cadxform/file_writer.h"
+#include "files/file_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "cadxform/out_buffer.h"
+#include "format/out_buffer.h"
 #include "files/overwrite_message.h"
-#include "cadxform/write_state.h"
+#include "format/write_state.h"
 
 #ifndef _WIN32
 #include <sys/resource.h>

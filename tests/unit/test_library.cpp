@@ -1,6 +1,6 @@
-// The library as a transform uses it, through its public headers alone: two
-// drawings held and written side by side give the bytes each gives alone,
-// and the version query tells the project version.
+// The library's steps of a run: two drawings held and written side by side
+// give the bytes each gives alone, and the version query tells the project
+// version.
 #include <gtest/gtest.h>
 
 #include <cadxform/cadxform.h>
@@ -11,7 +11,12 @@
 #include <iterator>
 #include <string>
 
-#include "platform/file_system.h"  // only to name the test's folder
+#include "files/file_writer.h"
+#include "files/reader.h"
+#include "format/out_buffer.h"
+#include "format/write_state.h"
+#include "parallel/emit.h"
+#include "platform/file_system.h"
 
 namespace {
 

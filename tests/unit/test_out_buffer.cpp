@@ -1,4 +1,4 @@
-#include "cadxform/out_buffer.h"
+#include "format/out_buffer.h"
 
 #include "parallel/chunk_pool.h"
 

@@ -1,6 +1,6 @@
 // The exchange file reader: line recognition, attribute and block state,
 // entity records, line ends and the reading of whole files.
-#include "cadxform/reader.h"
+#include "files/reader.h"
 #include "format/parse_line.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "cadxform/reader.h"
+#include "files/reader.h"
 #include "drawing_compare.h"
 #include "format/parse_line.h"
 #include "format/reader_lines.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cadxform/reader.h"
+#include "files/reader.h"
 #include "app/cmdline.h"
 #include "app/run.h"
 #include "app/transforms.h"

@@ -1,21 +1,24 @@
 // The transform pass with a transform of its own, as a program using the
 // library writes one: the kind rules, the selection, the finite check and
-// the texts set on either thread, for every cut.
+// the texts and heads set on either thread, for every cut (cuts outside the
+// arrays run on one thread).
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 #include <string>
 
 #include "cadxform/transform.h"
+#include "parallel/pass_cut.h"
 #include "store_records.h"
 
 namespace cadxform {
 namespace {
 
 // Moves x by Dx, doubles lengths, gives degree angles Angle; a text gets
-// its index as content and keeps its position (its own rule). No Vector,
-// no Radians: those stay.
+// its index as content and as colour and keeps its position (its own
+// rule). No Vector, no Radians: those stay.
 struct TTestTransform {
   double Dx = 1, Angle = 7;
   void Point(double& x, double&) const { x += Dx; }
@@ -24,6 +27,16 @@ struct TTestTransform {
   void Record(TTextEnt& t, const TRecordOps<TTestTransform>& ops) const {
     ops.Length(t.Width);
     ops.SetText(t.Text, std::to_string(static_cast<int>(t.Y)));
+    ops.SetHead(t, TEntHead{0, 1, 0, 100 + static_cast<int>(t.Y), 1, 0, 0});
+  }
+};
+
+// A rule that adds to the head table itself, which no rule may.
+struct TInterningTransform {
+  TDrawing* D;
+  void Point(double&, double&) const {}
+  void Record(TTextEnt& t, const TRecordOps<TInterningTransform>&) const {
+    t.Head = InternHead(*D, TEntHead{0, 1, 0, 7, 1, 0, 0});
   }
 };
 
@@ -41,7 +54,8 @@ void Build(TDrawing& d) {
 }
 
 TEST(TransformPass, KindRulesSelectionAndTextsForEveryCut) {
-  for (const TPassCut cut : {kOneThread, TPassCut{0, 1}, TPassCut{1, 3}, TPassCut{1, 2}}) {
+  for (const TPassCut cut : {kOneThread, TPassCut{0, 1}, TPassCut{1, 3}, TPassCut{1, 2}, TPassCut{-1, 2},
+                            TPassCut{-3, -2}, TPassCut{1, 0}}) {
     SCOPED_TRACE(std::to_string(cut.Num) + "/" + std::to_string(cut.Den));
     TDrawing d;
     Build(d);
@@ -54,6 +68,7 @@ TEST(TransformPass, KindRulesSelectionAndTextsForEveryCut) {
       const bool taken = i % 2 == 1;
       EXPECT_EQ(d.Texts[i].Text.View(), taken ? std::to_string(i) : "x");
       EXPECT_EQ(d.Texts[i].Width, taken ? 2 : 1);
+      EXPECT_EQ(d.Heads[d.Texts[i].Head].Color, taken ? 100 + i : 1);
       EXPECT_EQ(d.Texts[i].Dx, 0.5);
       EXPECT_EQ(d.Arcs[i].X, taken ? i + 1 : i);
       EXPECT_EQ(std::isnan(d.Arcs[i].TiltAngle), taken);
@@ -63,6 +78,8 @@ TEST(TransformPass, KindRulesSelectionAndTextsForEveryCut) {
     // only the last record (the second thread's) has one.
     d.Arcs[39].X = 1e308;
     EXPECT_FALSE(TransformDrawing(d, TTestTransform{1e308, 0}, TSelection::Of(d, true), cut));
+    EXPECT_THROW(TransformDrawing(d, TInterningTransform{&d}, TSelection::Of(d, true), cut), std::logic_error);
+    EXPECT_NO_THROW(InternHead(d, TEntHead{0, 1, 0, 7, 1, 0, 0}));  // the pass is over
   }
 }
 

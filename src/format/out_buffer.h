@@ -80,6 +80,11 @@ class TOutBuffer {
   }
   // Number of bytes held in memory.
   size_t Size() const { return closed_ + used_; }
+  // A writer met a value that is not a finite number (and wrote 0 for it):
+  // the output must not reach the file (see format/written_real.h).
+  // Cleared by Clear; joined buffers pass it on.
+  void NoteNotFinite() { notFinite_ = true; }
+  bool HadNotFinite() const { return notFinite_; }
 
   // Bytes per chunk: also the size of each full piece a sink takes.
   static constexpr size_t kChunk = 1 << 20;
@@ -121,6 +126,7 @@ class TOutBuffer {
   size_t closed_ = 0;       // bytes used in the chunks before the last
   int32_t count_ = 0;       // entries appended
   bool join_next_ = false;  // the previous entry was a header
+  bool notFinite_ = false;
   TOutSink* sink_ = nullptr;
   TChunkStore* pool_ = nullptr;
   std::unique_ptr<char[]> spare_;  // a released chunk kept for the next one

@@ -26,7 +26,7 @@
 
 #include <string>
 
-#include "cadxform/write_state.h"
+#include "format/write_state.h"
 #include "cadxform/path.h"
 
 namespace cadxform {

@@ -19,7 +19,7 @@
 #include <memory>
 
 #include "cadxform/drawing.h"
-#include "cadxform/out_buffer.h"
+#include "format/out_buffer.h"
 
 namespace cadxform {
 

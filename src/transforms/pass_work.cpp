@@ -1,0 +1,29 @@
+#include "transforms/pass_work.h"
+
+namespace cadxform {
+
+void TPassWork::SetText(TTextRef& ref, std::string text) {
+  if (texts_ != nullptr) {
+    texts_->emplace_back(&ref, std::move(text));
+  } else {
+    ref = pool_->AddShort(text);
+  }
+}
+
+void StoreHeads(TDrawing& d, TPassWork* const* parts, int count) {
+  for (int i = 0; i < count; ++i) {
+    for (auto& [ref, head] : parts[i]->Heads()) *ref = InternHead(d, head);
+  }
+}
+
+namespace pass_access {
+
+int32_t First(const TPassWork& work, int32_t n) { return work.Share.Begin(n); }
+int32_t End(const TPassWork& work, int32_t n) { return work.Share.End(n); }
+void NoteNotFinite(TPassWork& work) { work.NoteNotFinite(); }
+void SetText(TPassWork& work, TTextRef& ref, std::string text) { work.SetText(ref, std::move(text)); }
+void SetHead(TPassWork& work, THeadRef& ref, const TEntHead& head) { work.SetHead(ref, head); }
+
+}  // namespace pass_access
+
+}  // namespace cadxform

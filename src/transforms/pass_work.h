@@ -1,0 +1,59 @@
+// One part of a transform pass as the library keeps it: the records of
+// each array it visits, whether every value it noted was finite, and the
+// texts and heads it set, which wait until the pass is over. A transform
+// sees it only through its TRecordOps (cadxform/record_ops.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cadxform/drawing.h"
+#include "cadxform/record_ops.h"
+
+namespace cadxform {
+
+// The records of each array that one part of a pass visits: indices
+// [n * From / Den, n * To / Den) of an array of n records, 0 <= From <= To
+// <= Den. The default is every record.
+struct TRecordShare {
+  int32_t From = 0, To = 1, Den = 1;
+
+  int32_t Begin(int32_t n) const { return static_cast<int32_t>(int64_t{n} * From / Den); }
+  int32_t End(int32_t n) const { return static_cast<int32_t>(int64_t{n} * To / Den); }
+};
+
+// Text contents and heads set by a part: only the thread that owns the
+// drawing adds to its text pool and head table, once the pass is done.
+using TPendingTexts = std::vector<std::pair<TTextRef*, std::string>>;
+using TPendingHeads = std::vector<std::pair<THeadRef*, TEntHead>>;
+
+class TPassWork {
+ public:
+  // pendingTexts nullptr: texts go into the pool at once (the one part, or
+  // the part on the drawing's own thread).
+  TPassWork(TTextPool& pool, TRecordShare share, TPendingTexts* pendingTexts)
+      : Share(share), pool_(&pool), texts_(pendingTexts) {}
+
+  const TRecordShare Share;
+
+  void NoteNotFinite() { bad_ = true; }
+  bool AllFinite() const { return !bad_; }
+  void SetText(TTextRef& ref, std::string text);
+  void SetHead(THeadRef& ref, const TEntHead& head) { heads_.emplace_back(&ref, head); }
+  // The heads set, in the order they were set.
+  TPendingHeads& Heads() { return heads_; }
+
+ private:
+  TTextPool* pool_;
+  TPendingTexts* texts_;
+  TPendingHeads heads_;
+  bool bad_ = false;
+};
+
+// Gives every record whose head was set in the parts (in this order) its
+// new head, interned in d's head table.
+void StoreHeads(TDrawing& d, TPassWork* const* parts, int count);
+
+}  // namespace cadxform
