@@ -18,6 +18,7 @@ export WINEDEBUG=-all
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/cadxform_install.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
+chmod 0755 "$tmp"  # the read-only folder case runs a program as another user
 
 # Runs a command quietly; shows its output when it fails.
 quiet() {
@@ -25,13 +26,18 @@ quiet() {
 }
 
 # Every public header compiles alone with the prefix as the only include
-# folder.
+# folder, and none declares the library's machinery: the pass's cut, parts,
+# shares and pending texts, the memory source, the output buffer's join.
 check_headers() {  # check_headers PREFIX
-  local header
+  local header machinery='\b(TPassCut|kOneThread|DefaultPassCut|TRecordShare|TPendingTexts|TPassPart|RunInParts|TBlockSource|TakeFromSource|NewBlockSource|TOutBufferJoin|TChunkStore|SetChunkPool|MoveFrom|TTempFileSink)\b'
   for header in "$1"/include/cadxform/*.h; do
     g++ -std=c++20 -Wall -Wextra -Wpedantic -Wshadow -Werror -fsyntax-only -I "$1/include" -x c++ - \
       <<<"#include <cadxform/$(basename "$header")>" ||
       { echo "test_install: $header does not compile on its own" >&2; return 1; }
+    if grep -v '^ *//' "$header" | grep -qE "$machinery"; then
+      echo "test_install: $header declares the library's machinery: $(grep -v '^ *//' "$header" | grep -oE "$machinery" | sort -u | tr '\n' ' ')" >&2
+      return 1
+    fi
   done
 }
 
@@ -113,6 +119,95 @@ check_rotate_scale() {  # check_rotate_scale ROTATE_EXE TOOL_EXE
   done
 }
 
+# One table of situations for the tool and both examples: each program is
+# built on the same run sequence, so each must end the same way. A row:
+#   name | tool's args | rotate_scale's args | recolor's args | exit status | result
+# Results: "same" (the three files byte-identical), "read" / "write" /
+# "range" (only that message line), "folder" (a folder still in place),
+# "hd" (an output of the drawing; recolor's own transform differs).
+situations=(
+  "missing|1 1 0 0|1 0 1|5|0|same"
+  "empty|1 1 0 0|1 0 1|5|0|same"
+  "folder|1 1 0 0|1 0 1|5|1|folder"
+  "fifo|1 1 0 0|1 0 1|5|1|read"
+  "read_only_folder|1 1 0 0|1 0 1|5|1|write"
+  "overflow|1 1 1.7e308 0|1 0 1e308|5|0|range"
+  "huge|1 1 0 0|1 0 1|5|0|hd"
+  "unicode_folder|1 1 0 0|1 0 1|5|0|same"
+)
+
+# The message lines, in code page 932: "交換ファイルを読み込めませんでした",
+# "変換結果を書き込めませんでした", "座標が大きすぎるため変換できません".
+printf 'h#\x8c\xf0\x8a\xb7\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x93\xc7\x82\xdd\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd\r\n' >"$tmp/read"
+printf 'h#\x95\xcf\x8a\xb7\x8c\x8b\x89\xca\x82\xf0\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd\r\n' >"$tmp/write"
+printf 'h#\x8d\xc0\x95\x57\x82\xaa\x91\xe5\x82\xab\x82\xb7\x82\xac\x82\xe9\x82\xbd\x82\xdf\x95\xcf\x8a\xb7\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\r\n' >"$tmp/range"
+
+# Lays out the situation NAME in a fresh folder for EXE and runs it there
+# with ARGS; leaves the exit status in $status and the exchange file (or
+# folder) at $dir/ZPH_TEMP.TXT.
+run_situation() {  # run_situation NAME EXE ARGS...
+  local name=$1 exe=$2
+  shift 2
+  dir="$tmp/situation/tool"
+  [ "$name" = unicode_folder ] && dir="$tmp/situation/外部変形 テスト"
+  rm -rf "$tmp/situation" && mkdir -p "$dir"
+  cp "$exe" "$dir/"
+  local file="$dir/ZPH_TEMP.TXT"
+  case $name in
+    missing) ;;
+    empty) : >"$file" ;;
+    folder) mkdir "$file" ;;
+    fifo) mkfifo "$file" ;;
+    overflow) printf 'hp1 -1.7e308 0\r\nhp2 10 0\r\nci 0 0 2\r\n' >"$file" ;;
+    huge) cp "$tmp/drawings/generated_100k.txt" "$file" ;;
+    *) cp examples/drawing.txt "$file" ;;
+  esac
+  local -a runner=()
+  [[ $exe == *.exe ]] && runner=(wine)
+  if [ "$name" = read_only_folder ]; then
+    chmod 0666 "$file" && chmod 0555 "$dir"
+    [ "$(id -u)" = 0 ] && runner=(setpriv --reuid=65534 --regid=65534 --clear-groups "${runner[@]}")
+  fi
+  status=0
+  (cd "$tmp" && timeout 120 "${runner[@]}" "$dir/$(basename "$exe")" "$@" >/dev/null 2>"$tmp/stderr") || status=$?
+  chmod 0755 "$dir"
+}
+
+# Every situation for the three programs of one build; Wine has no FIFOs or
+# folder permissions to speak of, and the Japanese folder is its case.
+check_situations() {  # check_situations TOOL ROTATE RECOLOR
+  local row name want kind i
+  local -a fields args exes=("$1" "$2" "$3")
+  for row in "${situations[@]}"; do
+    IFS='|' read -ra fields <<<"$row"
+    name=${fields[0]} want=${fields[4]} kind=${fields[5]}
+    if [[ $1 == *.exe ]]; then
+      case $name in fifo | read_only_folder) continue ;; esac
+    elif [ "$name" = unicode_folder ]; then
+      continue
+    fi
+    for i in 0 1 2; do
+      read -ra args <<<"${fields[$((i + 1))]}"
+      run_situation "$name" "${exes[$i]}" "${args[@]}"
+      local what="$name: $(basename "${exes[$i]}") ${args[*]}"
+      [ "$status" = "$want" ] || { echo "test_install: $what: exit status $status, expected $want" >&2; return 1; }
+      [ "$want" = 0 ] || [ "$(wc -l <"$tmp/stderr")" = 1 ] ||
+        { echo "test_install: $what: not one line on standard error: $(cat "$tmp/stderr")" >&2; return 1; }
+      case $kind in
+        same) cp "$dir/ZPH_TEMP.TXT" "$tmp/result$i" ;;
+        folder) [ -d "$dir/ZPH_TEMP.TXT" ] || { echo "test_install: $what: the folder is gone" >&2; return 1; } ;;
+        hd) [ "$(head -c 4 "$dir/ZPH_TEMP.TXT")" = $'hd\r' ] || { echo "test_install: $what: no output" >&2; return 1; } ;;
+        *) if [ "$i" = 2 ] && [ "$kind" = range ]; then continue; fi  # recolor changes no value
+           cmp -s "$dir/ZPH_TEMP.TXT" "$tmp/$kind" || { echo "test_install: $what: not the $kind message" >&2; return 1; } ;;
+      esac
+    done
+    if [ "$kind" = same ]; then
+      cmp -s "$tmp/result0" "$tmp/result1" && cmp -s "$tmp/result0" "$tmp/result2" ||
+        { echo "test_install: $name: the three programs give different files" >&2; return 1; }
+    fi
+  done
+}
+
 make_rotate_drawings
 for preset in "$@"; do
   build="$root/build/$preset"
@@ -144,7 +239,9 @@ for preset in "$@"; do
     run_case "$exe" "${case_dir%/}"
   done
   check_rotate_scale "$tmp/$preset/build_rotate_scale/rotate_scale$suffix" "$build/cadxform$suffix"
+  check_situations "$build/cadxform$suffix" "$tmp/$preset/build_rotate_scale/rotate_scale$suffix" "$exe"
   [ "$preset" = release ] && check_headers "$prefix"
   echo "test_install: $preset: installed, recolor built against the prefix, $(ls -d tests/install/*/ | wc -l) cases pass;" \
-    "rotate_scale gives the tool's bytes in ${#rotate_cases[@]} cases on both drawings"
+    "rotate_scale gives the tool's bytes in ${#rotate_cases[@]} cases on both drawings;" \
+    "the tool and both examples end alike in ${#situations[@]} situations"
 done

@@ -9,7 +9,7 @@
 // give the same bits.
 //
 //   const TSimilarity turn(0, 0, 0, 0, 90, 2);   // a quarter turn about the origin, doubled
-//   TransformDrawing(d, turn, TSelection::Of(d, true), DefaultPassCut(d));
+//   TransformDrawing(d, turn, TSelection::Of(d, true));
 #pragma once
 
 #include "cadxform/drawing.h"

@@ -23,6 +23,8 @@ struct TWriteStateFile {
     if (w.spill_ == nullptr) w.spill_ = std::make_unique<TTempFileSink>();
     return *Of(w);
   }
+  static bool Spent(const TWriteState& w) { return w.spent_; }
+  static void Spend(TWriteState& w) { w.spent_ = true; }
 };
 
 using namespace cadxform::platform;
@@ -153,7 +155,10 @@ bool MoveTempOver(const TPath& tempPath, const TPath& path, TFileHandle file) {
 
 }  // namespace
 
-bool WriteExchangeFile(TWriteState& w, const TPath& path) {
+namespace {
+
+// WriteExchangeFile, once.
+bool WriteOnce(TWriteState& w, const TPath& path) {
   TTempFileSink* const spill = TWriteStateFile::Of(w);
   TPath tempPath;
   TFileHandle file = kNoFile;
@@ -192,6 +197,19 @@ bool WriteExchangeFile(TWriteState& w, const TPath& path) {
   // output of another run. The host must not take its input back for the
   // result, so it gets the failure message line in its place.
   OverwriteWithFailureMessage(path);
+  return false;
+}
+
+}  // namespace
+
+bool WriteExchangeFile(TWriteState& w, const TPath& path) {
+  if (TWriteStateFile::Spent(w)) return false;
+  if (WriteOnce(w, path)) return true;
+  // What the failed write left of the output (the part never spilled) must
+  // never be written on its own: the state is spent.
+  AbandonExchangeFile(w);
+  ClearOutLines(w.Out);
+  TWriteStateFile::Spend(w);
   return false;
 }
 

@@ -48,6 +48,9 @@ struct TWriteState {
   // writer's temporary file, its own business); none before.
   friend struct TWriteStateFile;
   std::unique_ptr<TOutSink> spill_;
+  // A write of this state failed: its output is gone, and every later
+  // write with it fails (the file writer's business).
+  bool spent_ = false;
 };
 
 // Prepares w for writing drawing d: all ten PendingAttr flags true, the

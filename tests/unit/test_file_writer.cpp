@@ -393,6 +393,7 @@ TEST_F(FileWriter, ReplacementKeepsModeAndOwner) {
 // A write that fails half-way (here: the file size limit) leaves neither the
 // partial output nor the input, which the host would take for the result,
 // and deletes no exchange file: the message line takes the input's place.
+// The write state is spent: writing it again fails and changes nothing.
 TEST_F(FileWriter, FailedWriteLeavesTheMessage) {
   WriteBytes(file_, "input\r\n");
   for (int i = 0; i < 1000; ++i) AddOutLine(W().Out, std::string(200, 'w'));
@@ -401,6 +402,8 @@ TEST_F(FileWriter, FailedWriteLeavesTheMessage) {
   EXPECT_FALSE(ok);
   EXPECT_EQ(ReadBytes(file_), kWriteFailedLine);
   EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"});
+  EXPECT_FALSE(WriteExchangeFile(W(), file_.string()));
+  EXPECT_EQ(ReadBytes(file_), kWriteFailedLine);
 }
 #else
 // The replacement keeps the hidden attribute of the file it replaces.

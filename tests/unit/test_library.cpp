@@ -6,17 +6,21 @@
 #include <cadxform/cadxform.h>
 
 #include <cstdio>
+#include <functional>
+#include <limits>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "files/file_writer.h"
+#include "files/overwrite_message.h"
 #include "files/reader.h"
 #include "format/out_buffer.h"
 #include "format/write_state.h"
 #include "parallel/emit.h"
 #include "platform/file_system.h"
+#include "run/run_sequence.h"
 
 namespace {
 
@@ -98,6 +102,60 @@ TEST_F(Library, TwoDrawingsSideBySideWriteWhatEachWritesAlone) {
   EXPECT_EQ(ReadBytes(b1), "hd\r\nlg3\r\nly1\r\nlc2\r\nlt1\r\nlw0\r\n0 0 5 5\r\ncn0 1 2 0 4\r\ncc0\r\n"
                            "cn\"$<\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E>\r\n"
                            "ch 1 1 1 0 \"\x83\x65\x83\x58\x83\x67\r\n");
+}
+
+// A transform that multiplies lengths and reports them to the finite check.
+struct TEnlarge {
+  double F;
+  void Point(double&, double&) const {}
+  void Length(double& v) const { v *= F; }
+};
+
+// What a transform does to the drawing decides what the run writes: the
+// drawing, or only a message line when a value is not finite (however it
+// got into a record), and a transform that breaks the rules of the pass
+// fails the run instead of racing another thread.
+TEST_F(Library, RunWritesWhatTheTransformLeaves) {
+  const std::string input = "ci 0 0 2\r\n";
+  auto message = [](std::string_view m) { return "h#" + std::string(m) + "\r\n"; };
+  const struct {
+    const char* name;
+    std::function<TTransformResult(TRunContext&)> apply;
+    int status;
+    std::string want;
+  } cases[] = {
+      {"enlarged within range", [](TRunContext& run) { return run.Transform(TEnlarge{2}); }, 0,
+       "hd\r\nlg0\r\nly0\r\nlc1\r\nlt1\r\nlw0\r\nci 0 0 4\r\n"},
+      {"enlarged beyond the range of doubles", [](TRunContext& run) { return run.Transform(TEnlarge{1e308}); }, 0,
+       message(kOutOfRangeMessage)},
+      {"infinity put into a record unchecked",
+       [](TRunContext& run) {
+         run.Drawing().Circles[0].R = std::numeric_limits<double>::infinity();
+         return trDone;
+       },
+       0, message(kOutOfRangeMessage)},
+      {"a message of its own", [](TRunContext& run) { return run.Message("\x82\xa0"); }, 0, message("\x82\xa0")},
+      {"a new head while the pass runs",
+       [](TRunContext& run) {
+         struct TIntern {
+           TDrawing* D;
+           void Point(double&, double&) const {}
+           void Record(TCircleEnt& c, const TRecordOps<TIntern>&) const { c.Head = InternHead(*D, TEntHead{}); }
+         };
+         return run.Transform(TIntern{&run.Drawing()});
+       },
+       1, message(kWriteFailedMessage)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Input("ZPH_TEMP.TXT", input);
+    std::FILE* errors = std::tmpfile();
+    ASSERT_NE(errors, nullptr);
+    EXPECT_EQ(RunSequence({"1"}, dir_, "test", errors, c.apply), c.status);
+    std::fclose(errors);
+    EXPECT_EQ(ReadBytes(dir_ / "ZPH_TEMP.TXT"), c.want);
+    fs::remove(dir_ / "ZPH_TEMP.TXT");
+  }
 }
 
 // The linked library and the headers tell the version set in the build
