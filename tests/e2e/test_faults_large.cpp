@@ -11,6 +11,11 @@
 #include <string>
 #include <thread>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include "app/run.h"
 #include "e2e/run_process.h"
 #include "test_args.h"
@@ -257,6 +262,21 @@ TEST(Faults, MemoryExhaustedNeverLeavesAPartialOutput) {
 #ifndef _WIN32
 namespace {
 
+// True when another process holds the file at path as a run holds its
+// temporary file (an exclusive lock on one byte far beyond its content).
+bool HeldByARun(const fs::path& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct flock lock {};
+  lock.l_type = F_RDLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = off_t{1} << 40;
+  lock.l_len = 1;
+  const bool held = fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+  close(fd);
+  return held;
+}
+
 // True when this machine lets the test start a program in a new process-id
 // namespace (root, and a kernel and container that allow it).
 bool PidNamespacesWork(const fs::path& scratch) {
@@ -289,7 +309,13 @@ TEST(Faults, SweepLeavesALiveRunsTemporaryFile) {
   box.PutExchange(input);
   cadxform::e2e::TChild first = box.Start(kMoveArgs);
   ASSERT_TRUE(first.Started());
-  while (first.Running() && box.StrayEntries().empty()) std::this_thread::sleep_for(std::chrono::microseconds(50));
+  // Paused once its temporary file is held (between its creation and its
+  // lock a sweep may take it, and the run then makes another).
+  auto held = [&] {
+    const auto names = box.StrayEntries();
+    return names.size() == 1 && HeldByARun(box.ToolDir() / names.front());
+  };
+  while (first.Running() && !held()) std::this_thread::sleep_for(std::chrono::microseconds(50));
   ASSERT_TRUE(first.Pause()) << "the first run ended before its temporary file was seen";
   const auto temporary = box.StrayEntries();
   ASSERT_EQ(temporary.size(), 1u);
