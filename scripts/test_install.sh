@@ -133,7 +133,7 @@ situations=(
   "read_only_folder|1 1 0 0|1 0 1|5|1|write"
   "overflow|1 1 1.7e308 0|1 0 1e308|5|0|range"
   "huge|1 1 0 0|1 0 1|5|0|hd"
-  "unicode_folder|1 1 0 0|1 0 1|5|0|same"
+  "unicode_folder|1 1 0 0|1 0 1|5|0|hd"
 )
 
 # The message lines, in code page 932: "交換ファイルを読み込めませんでした",
