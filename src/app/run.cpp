@@ -9,7 +9,7 @@ namespace cadxform {
 TTransformResult ApplyCommandLine(TRunContext& run) {
   TDrawing& d = run.Drawing();
   const TCommandLine cl = ParseCommandLine(run.Arguments());
-  const TPassCut cut = PassCutFor(d, run.Policy() != nullptr ? *run.Policy() : TPathPolicy());
+  const TPassCut cut = PassCutFor(d, run.Policy());
   return cl.IsTranslation()
              ? MoveAll(d, cl.AllEntities, cl.DestX1, cl.DestY1, cut)
              : TwoPointTransform(d, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2, cut);

@@ -153,10 +153,6 @@ bool MoveTempOver(const TPath& tempPath, const TPath& path, TFileHandle file) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // WriteExchangeFile, once.
 bool WriteOnce(TWriteState& w, const TPath& path) {
   TTempFileSink* const spill = TWriteStateFile::Of(w);

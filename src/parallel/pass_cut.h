@@ -31,6 +31,11 @@ inline TPassCut PassCutFor(const TDrawing& d, const TPathPolicy& policy) {
   return TPassCut{policy.PassCutNum, policy.PassCutDen};
 }
 
+// The same for a run's policy, nullptr meaning the library's defaults.
+inline TPassCut PassCutFor(const TDrawing& d, const TPathPolicy* policy) {
+  return PassCutFor(d, policy != nullptr ? *policy : TPathPolicy());
+}
+
 // Runs walk over d's records as cut says: on this thread with a part whose
 // records are those before the cut, and on a second thread with a part for
 // the rest; then stores the texts and heads the parts set (the first

@@ -15,27 +15,26 @@ bool CutsInTwo(TPassCut cut) { return cut.Den > 0 && cut.Num >= 0 && cut.Num < c
 
 // Runs walk over every record on this thread.
 bool RunWhole(TDrawing& d, const std::function<void(TPassWork&)>& walk) {
-  TPassWork whole(d.TextPool, TRecordShare(), nullptr);
+  TPassWork whole(d.TextPool, TRecordShare(), false);
   {
     const THeadTableFrozen frozen(d.Heads);
     walk(whole);
   }
   TPassWork* const parts[] = {&whole};
-  StoreHeads(d, parts, 1);
+  StorePending(d, parts, 1);
   return whole.AllFinite();
 }
 
 }  // namespace
 
 bool RunPass(TDrawing& d, const TPathPolicy* policy, const std::function<void(TPassWork&)>& walk) {
-  return RunInParts(d, PassCutFor(d, policy != nullptr ? *policy : TPathPolicy()), walk);
+  return RunInParts(d, PassCutFor(d, policy), walk);
 }
 
 bool RunInParts(TDrawing& d, TPassCut cut, const std::function<void(TPassWork&)>& walk) {
   if (!CutsInTwo(cut)) return RunWhole(d, walk);
-  TPendingTexts pending;
-  TPassWork second(d.TextPool, TRecordShare{cut.Num, cut.Den, cut.Den}, &pending);
-  TPassWork first(d.TextPool, TRecordShare{0, cut.Num, cut.Den}, nullptr);
+  TPassWork second(d.TextPool, TRecordShare{cut.Num, cut.Den, cut.Den}, true);
+  TPassWork first(d.TextPool, TRecordShare{0, cut.Num, cut.Den}, false);
   bool started = false;
   {
     const THeadTableFrozen frozen(d.Heads);
@@ -47,10 +46,8 @@ bool RunInParts(TDrawing& d, TPassCut cut, const std::function<void(TPassWork&)>
     }
   }
   if (!started) return RunWhole(d, walk);
-  // The second part's texts, in the order it made them.
-  for (auto& [ref, text] : pending) *ref = d.TextPool.AddShort(text);
   TPassWork* const parts[] = {&first, &second};
-  StoreHeads(d, parts, 2);
+  StorePending(d, parts, 2);
   return first.AllFinite() && second.AllFinite();
 }
 

@@ -3,16 +3,17 @@
 namespace cadxform {
 
 void TPassWork::SetText(TTextRef& ref, std::string text) {
-  if (texts_ != nullptr) {
-    texts_->emplace_back(&ref, std::move(text));
+  if (textsWait_) {
+    texts_.emplace_back(&ref, std::move(text));
   } else {
     ref = pool_->AddShort(text);
   }
 }
 
-void StoreHeads(TDrawing& d, TPassWork* const* parts, int count) {
+void StorePending(TDrawing& d, TPassWork* const* parts, int count) {
   for (int i = 0; i < count; ++i) {
-    for (auto& [ref, head] : parts[i]->Heads()) *ref = InternHead(d, head);
+    for (auto& [ref, text] : parts[i]->texts_) *ref = d.TextPool.AddShort(text);
+    for (auto& [ref, head] : parts[i]->heads_) *ref = InternHead(d, head);
   }
 }
 

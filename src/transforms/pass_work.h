@@ -25,16 +25,17 @@ struct TRecordShare {
 };
 
 // Text contents and heads set by a part: only the thread that owns the
-// drawing adds to its text pool and head table, once the pass is done.
+// drawing adds to its text pool and head table.
 using TPendingTexts = std::vector<std::pair<TTextRef*, std::string>>;
 using TPendingHeads = std::vector<std::pair<THeadRef*, TEntHead>>;
 
 class TPassWork {
  public:
-  // pendingTexts nullptr: texts go into the pool at once (the one part, or
-  // the part on the drawing's own thread).
-  TPassWork(TTextPool& pool, TRecordShare share, TPendingTexts* pendingTexts)
-      : Share(share), pool_(&pool), texts_(pendingTexts) {}
+  // onOtherThread: the part runs beside the drawing's own thread, so its
+  // texts wait until the pass is over too; else they go into the pool at
+  // once. Heads always wait (the head table is held still during a pass).
+  TPassWork(TTextPool& pool, TRecordShare share, bool onOtherThread)
+      : Share(share), pool_(&pool), textsWait_(onOtherThread) {}
 
   const TRecordShare Share;
 
@@ -42,18 +43,19 @@ class TPassWork {
   bool AllFinite() const { return !bad_; }
   void SetText(TTextRef& ref, std::string text);
   void SetHead(THeadRef& ref, const TEntHead& head) { heads_.emplace_back(&ref, head); }
-  // The heads set, in the order they were set.
-  TPendingHeads& Heads() { return heads_; }
 
  private:
+  friend void StorePending(TDrawing& d, TPassWork* const* parts, int count);
+
   TTextPool* pool_;
-  TPendingTexts* texts_;
+  const bool textsWait_;
+  TPendingTexts texts_;
   TPendingHeads heads_;
   bool bad_ = false;
 };
 
-// Gives every record whose head was set in the parts (in this order) its
-// new head, interned in d's head table.
-void StoreHeads(TDrawing& d, TPassWork* const* parts, int count);
+// Once the pass is over: stores the texts and heads that the parts (in this
+// order) set, each part's in the order it set them.
+void StorePending(TDrawing& d, TPassWork* const* parts, int count);
 
 }  // namespace cadxform
