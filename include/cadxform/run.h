@@ -12,6 +12,8 @@
 //     the working directory (wide and long paths on Windows);
 //   - the arguments split the tool's way (on Windows from the raw command
 //     line) and read as numbers that never fail (IntArgument, RealArgument);
+//   - a file the user marked read-only is left as it is (one line on
+//     standard error, exit 1): no output and no message can take its place;
 //   - reading the file: a missing file is an empty drawing; a file that
 //     cannot be read whole (a folder, a FIFO, a link to nothing, a file
 //     changed while read) gives only the read-failed message line, exit 1;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/file_system.h"
+#include "platform/read_only.h"
 #include "format/out_buffer.h"
 #include "files/overwrite_message.h"
 #include "files/temp_file_sink.h"
@@ -155,6 +156,10 @@ bool MoveTempOver(const TPath& tempPath, const TPath& path, TFileHandle file) {
 
 // WriteExchangeFile, once.
 bool WriteOnce(TWriteState& w, const TPath& path) {
+  // A file the user marked read-only is left as it is, on every system
+  // alike (POSIX and Wine would replace it, Windows refuses). The caller
+  // deletes the temporary file begun.
+  if (IsMarkedReadOnly(path)) return false;
   TTempFileSink* const spill = TWriteStateFile::Of(w);
   TPath tempPath;
   TFileHandle file = kNoFile;

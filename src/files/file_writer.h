@@ -59,7 +59,9 @@ void AbandonExchangeFile(TWriteState& w);
 // process holds the file at path) deletes the temporary file and
 // overwrites the file at path in place with the same message line, so that
 // the host never takes its own input for the result; the file at path is
-// never deleted (it may be another run's complete output). A state whose
+// never deleted (it may be another run's complete output). A file at path
+// that the user marked read-only (platform/read_only.h) is neither
+// replaced nor overwritten: false, and it stays as it is. A state whose
 // write failed is spent: its output is dropped, and every later write with
 // it returns false and touches no file.
 bool WriteExchangeFile(TWriteState& w, const platform::TPath& path);

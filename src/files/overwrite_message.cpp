@@ -1,12 +1,15 @@
 #include "files/overwrite_message.h"
 
 #include "platform/file_system.h"
+#include "platform/read_only.h"
 
 namespace cadxform {
 
 using namespace cadxform::platform;
 
 bool OverwriteWithFailureMessage(const TPath& path) {
+  // Root could write into a read-only file; nobody does here.
+  if (IsMarkedReadOnly(path)) return false;
   const TFileHandle file = OpenForOverwrite(path);
   if (file == kNoFile) return false;
   bool ok = TruncateFile(file) && WriteToFile(file, "h#", 2) &&

@@ -22,7 +22,8 @@ inline constexpr std::string_view kWriteFailedMessage =
 
 // Replaces the content of the existing file at path by the single line
 // "h#" + kWriteFailedMessage + CR LF, flushed to disk. Creates no file
-// (nothing happens when there is none, or a folder is there). Returns true
+// (nothing happens when there is none, or a folder is there) and leaves a
+// file marked read-only as it is, even where the process could write it. Returns true
 // when the line was written whole. Allocates nothing beyond what the file
 // calls need.
 bool OverwriteWithFailureMessage(const cadxform::platform::TPath& path);

@@ -13,6 +13,7 @@
 #include "parallel/emit_split.h"
 #include "parallel/release_aside.h"
 #include "platform/file_system.h"
+#include "platform/read_only.h"
 
 namespace cadxform {
 
@@ -98,11 +99,14 @@ bool WriteMessageOnly(const TRun& run, std::string_view message) {
   }
 }
 
-enum TOutcome { ocDone, ocWriteFailed, ocReadFailed, ocOutOfMemory, ocRulesBroken };
+enum TOutcome { ocDone, ocReadOnly, ocWriteFailed, ocReadFailed, ocOutOfMemory, ocRulesBroken };
 
 // Reads, transforms and writes. The drawing and the write state live only
 // here, so they are released before any message output is written.
 TOutcome ReadTransformWrite(const TRun& run) {
+  // A file the user marked read-only can take neither the output nor a
+  // message: it is left as it is, before anything is read or made.
+  if (IsMarkedReadOnly(run.Path)) return ocReadOnly;
   try {
     auto d = std::make_unique<TDrawing>();
     // A partial drawing must never come back as a full "hd" output: the
@@ -159,6 +163,9 @@ int RunSequence(const std::vector<std::string>& args, const TPath& exeDir, std::
   switch (ReadTransformWrite(run)) {
     case ocDone:
       return 0;
+    case ocReadOnly:
+      Say(errors, name, "cannot write the read-only exchange file ", path);
+      return 1;
     case ocWriteFailed:
       return 1;
     case ocReadFailed:

@@ -44,6 +44,9 @@ inline constexpr std::string_view kSamePointMessage =
 // exchange file in exeDir (which ends in its path delimiter):
 //   new drawing; ReadExchangeFile; new write state; ResetAttrState;
 //   BeginExchangeFile; apply; QueueRunOutput; WriteExchangeFile.
+// An exchange file that the user marked read-only is left as it is,
+// neither read nor written (exit status 1, one line on `errors`): no output
+// and no message can take its place.
 // A missing exchange file leaves the drawing empty and the run goes on. When
 // the file exists but cannot be read whole, apply does not run: the output
 // is the single message line "h#" + kReadFailedMessage, so the host changes
@@ -56,8 +59,8 @@ inline constexpr std::string_view kSamePointMessage =
 // escapeKeyDown is polled while the entities are written. Failures are
 // reported on `errors` as one plain line each, beginning with `name` and
 // naming the path legibly (PrintPathLine).
-// Returns the exit status: 0, or 1 when memory ran out, reading or writing
-// failed, or apply broke the rules. policy decides which steps take a
+// Returns the exit status: 0, or 1 when the file is read-only, memory ran
+// out, reading or writing failed, or apply broke the rules. policy decides which steps take a
 // second thread; the output is the same for every policy.
 int RunSequence(const std::vector<std::string>& args, const platform::TPath& exeDir, std::string_view name,
                 std::FILE* errors, const TTransformFunction& apply,

@@ -297,6 +297,30 @@ TEST_F(FileWriter, AbandonedTemporaryFileIsDeleted) {
   EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"});
 }
 
+// A file the user marked read-only takes neither the output, begun in a
+// temporary file (which goes) or not, nor the message, even where the
+// process could write it (root).
+TEST_F(FileWriter, ReadOnlyFileIsLeftAsItIs) {
+  const fs::perms readable = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+  for (const bool begun : {false, true}) {
+    SCOPED_TRACE(begun ? "begun" : "at the end");
+    Fresh();
+    WriteBytes(file_, "input\r\n");
+    fs::permissions(file_, readable);
+    if (begun) {
+      ASSERT_TRUE(BeginExchangeFile(W(), file_.string()));
+    }
+    AddOutLine(W().Out, "hd");
+
+    EXPECT_FALSE(WriteExchangeFile(W(), file_.string()));
+    EXPECT_FALSE(OverwriteWithFailureMessage(file_));
+
+    EXPECT_EQ(ReadBytes(file_), "input\r\n");
+    EXPECT_EQ(Listing(dir_), std::vector<std::string>{"ZPH_TEMP.TXT"});
+    fs::permissions(file_, fs::perms::owner_write, fs::perm_options::add);
+  }
+}
+
 #ifndef _WIN32
 // Runs f with writes limited to 4 KiB per file.
 template <class F>
@@ -358,10 +382,11 @@ TEST_F(FileWriter, UnwritableFolderKeepsInput) {
 
 // The replacement keeps the permission bits of the file it replaces (a
 // private drawing stays private whatever the umask) and, run as root, its
-// owner and group.
+// owner and group. A file that only its group may write (0464) is no
+// read-only file.
 TEST_F(FileWriter, ReplacementKeepsModeAndOwner) {
   const bool root = geteuid() == 0;
-  for (const mode_t mode : {0600, 0640, 0444, 0664}) {
+  for (const mode_t mode : {0600, 0640, 0464, 0664}) {
     char octal[8];
     std::snprintf(octal, sizeof octal, "%04o", static_cast<unsigned>(mode));
     SCOPED_TRACE(std::string("mode ") + octal);
