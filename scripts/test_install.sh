@@ -124,13 +124,15 @@ check_rotate_scale() {  # check_rotate_scale ROTATE_EXE TOOL_EXE
 #   name | tool's args | rotate_scale's args | recolor's args | exit status | result
 # Results: "same" (the three files byte-identical), "read" / "write" /
 # "range" (only that message line), "folder" (a folder still in place),
-# "hd" (an output of the drawing; recolor's own transform differs).
+# "hd" (an output of the drawing; recolor's own transform differs),
+# "input" (the drawing left exactly as it was).
 situations=(
   "missing|1 1 0 0|1 0 1|5|0|same"
   "empty|1 1 0 0|1 0 1|5|0|same"
   "folder|1 1 0 0|1 0 1|5|1|folder"
   "fifo|1 1 0 0|1 0 1|5|1|read"
   "read_only_folder|1 1 0 0|1 0 1|5|1|write"
+  "read_only_file|1 1 0 0|1 0 1|5|1|input"
   "overflow|1 1 1.7e308 0|1 0 1e308|5|0|range"
   "huge|1 1 0 0|1 0 1|5|0|hd"
   "unicode_folder|1 1 0 0|1 0 1|5|0|hd"
@@ -160,6 +162,7 @@ run_situation() {  # run_situation NAME EXE ARGS...
     fifo) mkfifo "$file" ;;
     overflow) printf 'hp1 -1.7e308 0\r\nhp2 10 0\r\nci 0 0 2\r\n' >"$file" ;;
     huge) cp "$tmp/drawings/generated_100k.txt" "$file" ;;
+    read_only_file) cp examples/drawing.txt "$file" && chmod 0444 "$file" ;;
     *) cp examples/drawing.txt "$file" ;;
   esac
   local -a runner=()
@@ -197,6 +200,7 @@ check_situations() {  # check_situations TOOL ROTATE RECOLOR
         same) cp "$dir/ZPH_TEMP.TXT" "$tmp/result$i" ;;
         folder) [ -d "$dir/ZPH_TEMP.TXT" ] || { echo "test_install: $what: the folder is gone" >&2; return 1; } ;;
         hd) [ "$(head -c 4 "$dir/ZPH_TEMP.TXT")" = $'hd\r' ] || { echo "test_install: $what: no output" >&2; return 1; } ;;
+        input) cmp -s "$dir/ZPH_TEMP.TXT" examples/drawing.txt || { echo "test_install: $what: the file changed" >&2; return 1; } ;;
         *) if [ "$i" = 2 ] && [ "$kind" = range ]; then continue; fi  # recolor changes no value
            cmp -s "$dir/ZPH_TEMP.TXT" "$tmp/$kind" || { echo "test_install: $what: not the $kind message" >&2; return 1; } ;;
       esac

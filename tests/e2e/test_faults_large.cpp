@@ -4,6 +4,7 @@
 // failed read, never a part of one of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -11,7 +12,9 @@
 #include <string>
 #include <thread>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -73,6 +76,22 @@ struct TKillPoint {
   bool AfterWritingSeen;
   double Value;  // milliseconds after writing was seen, or share of the run
 };
+
+// Makes the file at p `size` bytes long, the new bytes zeros that take no
+// room on disk (the system's own truncation, not written zeros).
+bool ExtendSparse(const fs::path& p, uint64_t size) {
+#ifdef _WIN32
+  const HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(size);
+  const bool ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+  CloseHandle(h);
+  return ok;
+#else
+  return truncate(p.c_str(), static_cast<off_t>(size)) == 0;
+#endif
+}
 
 }  // namespace
 
@@ -257,6 +276,30 @@ TEST(Faults, MemoryExhaustedNeverLeavesAPartialOutput) {
   EXPECT_TRUE(complete) << "the tool never completed";
   EXPECT_GT(readFailures, 0) << "no limit made the reading fail";
 #endif
+}
+
+// Memory running out while the file is read tells the user that memory ran
+// out, not that the file is unreadable: a line of 3.5 GB (zeros that take
+// no disk room) is more than the 32-bit exe can hold under Wine, and more
+// than the Linux build may take under an address-space limit. Exit status
+// 1, one line on standard error, the out-of-memory message line, nothing
+// left behind.
+TEST(Faults, MemoryExhaustedWhileReadingSaysSo) {
+  if (FAULTS_ASAN) GTEST_SKIP() << "AddressSanitizer reserves far more address space than any limit here";
+  cadxform::e2e::TToolSandbox box(TestArgs.at(0), "memory_read");
+  box.PutExchange("hp1 0 0\r\nci 1 2 3\r\n");
+  ASSERT_TRUE(ExtendSparse(box.ExchangePath(), uint64_t{3500} << 20));
+  cadxform::e2e::TChildLimits limits;
+  limits.AddressSpaceBytes = int64_t{256} << 20;  // POSIX only
+
+  const auto r = box.Run(kMoveArgs, limits);
+
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_NE(r.Stderr.find("out of memory"), std::string::npos) << r.Stderr;
+  EXPECT_EQ(std::count(r.Stderr.begin(), r.Stderr.end(), '\n'), 1) << r.Stderr;
+  ASSERT_LT(fs::file_size(box.ExchangePath()), 1000u) << "the file was not replaced";
+  EXPECT_EQ(box.GetExchange(), "h#" + std::string(cadxform::kOutOfMemoryMessage) + "\r\n");
+  EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
 }
 
 #ifndef _WIN32

@@ -4,6 +4,8 @@
 #   - a link to nothing and a link loop are a failed read (the read-failed
 #     message line, exit status 1, one line on standard error), never a
 #     missing file whose output would be an empty drawing;
+#   - a symbolic or hard link to another file is replaced by a plain file
+#     holding the output; the other file keeps its bytes;
 #   - a link to another file that a second program holds open without
 #     delete sharing for longer than every retry: the output can neither
 #     replace nor delete it, and the failure message is not written
@@ -55,6 +57,18 @@ for target in nowhere.txt ZPH_TEMP.TXT; do
   cmp -s "$dir/ZPH_TEMP.TXT" "$root/read_failed" || fail "$what: the file is not the read-failed message"
 done
 
+for kind in symbolic hard; do
+  what="$kind link to another file"
+  fresh
+  cp "$root/input" "$dir/victim.txt"
+  if [ "$kind" = symbolic ]; then ln -s victim.txt "$dir/ZPH_TEMP.TXT"; else ln "$dir/victim.txt" "$dir/ZPH_TEMP.TXT"; fi
+  run_tool
+  [ "$status" -eq 0 ] && [ -z "$err" ] || fail "$what: exit status $status, printed: $err"
+  [ ! -L "$dir/ZPH_TEMP.TXT" ] && [ "$(stat -c %h "$dir/ZPH_TEMP.TXT")" = 1 ] || fail "$what: still a link"
+  [ "$(head -c 3 "$dir/ZPH_TEMP.TXT")" = $'hd\r' ] || fail "$what: the file holds no output"
+  cmp -s "$dir/victim.txt" "$root/input" || fail "$what: the other file changed"
+done
+
 what="held link to another file"
 fresh
 cp "$root/input" "$dir/victim.txt"
@@ -76,4 +90,4 @@ if [ "$failures" -gt 0 ]; then
   echo "$failures failures"
   exit 1
 fi
-echo "links: 3 cases passed"
+echo "links: 5 cases passed"

@@ -1,7 +1,8 @@
 // Windows: another process (a virus scanner, the search indexer, a cloud-sync
 // client) holds the exchange file open for a moment, sharing reading and
 // writing but not deletion, so that replacing or deleting it fails while it
-// is open. The helper hold_file_open plays that process.
+// is open; or an editor or viewer keeps it open sharing only reading. The
+// helper hold_file_open plays that process.
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
@@ -27,12 +28,12 @@ fs::path ReadyMarker(const cadxform::e2e::TToolSandbox& box) { return box.ToolDi
 
 // The helper holding the sandbox's exchange file for `ms` once started (its
 // own output goes to a folder apart from the tool's), sharing reading and
-// writing, or nothing when exclusive.
-cadxform::e2e::TChild StartHolder(const cadxform::e2e::TToolSandbox& box, int ms, bool exclusive) {
+// writing, or as `sharing` says ("exclusive": nothing, "read": reading).
+cadxform::e2e::TChild StartHolder(const cadxform::e2e::TToolSandbox& box, int ms, const std::string& sharing) {
   const fs::path scratch = box.ToolDir().parent_path() / "holder";
   fs::create_directories(scratch);
   std::vector<std::string> args = {box.ExchangePath().string(), ReadyMarker(box).string(), std::to_string(ms)};
-  if (exclusive) args.push_back("exclusive");
+  if (!sharing.empty()) args.push_back(sharing);
   return cadxform::e2e::TChild(cadxform::e2e::LockHelperExe(), args, scratch.string(), scratch.string());
 }
 
@@ -52,9 +53,9 @@ std::string GoldenFile(const char* name) {
 // heldToTheEnd tells whether the helper still held the file when the tool
 // ended.
 cadxform::e2e::TProcessResult RunWhileHeld(const cadxform::e2e::TToolSandbox& box, int ms, bool& heldToTheEnd,
-                                           bool exclusive = false) {
+                                           const std::string& sharing = "") {
   box.PutExchange(GoldenFile("input.txt"));
-  cadxform::e2e::TChild holder = StartHolder(box, ms, exclusive);
+  cadxform::e2e::TChild holder = StartHolder(box, ms, sharing);
   WaitUntilHeld(holder, box);
   const auto start = std::chrono::steady_clock::now();
   auto r = box.Run(kMoveArgs);
@@ -76,13 +77,13 @@ TEST(Locks, BriefLockIsWaitedFor) {
   const struct {
     const char* name;
     int ms;
-    bool exclusive;
-  } cases[] = {{"held without delete sharing", 300, false}, {"held sharing nothing", 1000, true}};
+    const char* sharing;
+  } cases[] = {{"held without delete sharing", 300, ""}, {"held sharing nothing", 1000, "exclusive"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     cadxform::e2e::TToolSandbox box(cadxform::e2e::ToolExe(), "lock_brief");
     bool held = false;
-    const auto r = RunWhileHeld(box, c.ms, held, c.exclusive);
+    const auto r = RunWhileHeld(box, c.ms, held, c.sharing);
 
     EXPECT_EQ(r.ExitCode, 0);
     EXPECT_EQ(r.Stderr, "");
@@ -92,21 +93,35 @@ TEST(Locks, BriefLockIsWaitedFor) {
 }
 
 // Held for longer than every retry: neither the replace nor the delete
-// works, so the file is overwritten in place with a message line, never
-// left holding the input.
-TEST(Locks, LongLockLeavesAMessageNotTheInput) {
-  cadxform::e2e::TToolSandbox box(cadxform::e2e::ToolExe(), "lock_long");
-  bool held = false;
-  const auto r = RunWhileHeld(box, 5500, held);
-
-  ASSERT_TRUE(held) << "the lock ended before the tool gave up; the test proves nothing";
-  EXPECT_EQ(r.ExitCode, 1);
-  EXPECT_NE(r.Stderr.find("cannot write the exchange file"), std::string::npos) << r.Stderr;
+// works. A holder that shares writing lets the file be overwritten in place
+// with a message line, never left holding the input; one that shares only
+// reading (an editor or viewer keeping it open) lets nothing in: the file
+// keeps the host's input, and the one line on standard error is all that
+// tells.
+TEST(Locks, LongLockLeavesAMessageOrTheInput) {
   // "h#" + "変換結果を書き込めませんでした" in code page 932.
-  EXPECT_EQ(box.GetExchange(),
-            "h#\x95\xCF\x8A\xB7\x8C\x8B\x89\xCA\x82\xF0\x8F\x91\x82\xAB\x8D\x9E\x82\xDF"
-            "\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\r\n");
-  EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
+  const std::string message =
+      "h#\x95\xCF\x8A\xB7\x8C\x8B\x89\xCA\x82\xF0\x8F\x91\x82\xAB\x8D\x9E\x82\xDF"
+      "\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\r\n";
+  const struct {
+    const char* name;
+    int ms;
+    const char* sharing;
+    std::string expected;
+  } cases[] = {{"sharing reading and writing", 5500, "", message},
+               {"sharing only reading", 4000, "read", GoldenFile("input.txt")}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    cadxform::e2e::TToolSandbox box(cadxform::e2e::ToolExe(), "lock_long");
+    bool held = false;
+    const auto r = RunWhileHeld(box, c.ms, held, c.sharing);
+
+    ASSERT_TRUE(held) << "the lock ended before the tool gave up; the test proves nothing";
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_NE(r.Stderr.find("cannot write the exchange file"), std::string::npos) << r.Stderr;
+    EXPECT_EQ(box.GetExchange(), c.expected);
+    EXPECT_TRUE(box.StrayEntries().empty()) << box.StrayEntries().front();
+  }
 }
 
 #endif  // _WIN32
