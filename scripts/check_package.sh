@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Checks the release packages: scripts/package.sh run here and in a copy of
 # the sources in another folder must give a byte-identical executable, debug
-# information file, zip and SDK zip; the zip must hold exactly cadxform.exe,
-# the Japanese user guide and change history, the README and SHA256SUMS
-# with matching checksums, and the SDK zip the installed prefix, the two
+# information file, zip and SDK zip; the CAD users' zip must hold exactly
+# cadxform.exe, the Japanese user guide and change history and SHA256SUMS
+# with matching checksums, every text with CR LF line ends and lines that
+# fit Notepad's 80 columns, and the SDK zip the installed prefix, the two
 # examples, the toolchain file and the library guides, each listed in its
 # SHA256SUMS.
 # The packaged executable must carry no debug sections and no symbols but a
@@ -13,7 +14,9 @@
 # from the unzipped SDK alone, must give the packaged exe's bytes under
 # Wine, and the SDK's package must refuse a request for a later minor
 # version. Also checks that the README, the user guide and the change
-# history name the version of CMakeLists.txt. Part of scripts/test.sh.
+# history name the version of CMakeLists.txt (the history may have an entry
+# for the next minor version above it, written before the version is
+# raised). Part of scripts/test.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -63,14 +66,24 @@ print(f"check_package: the exe ({os.path.getsize(sys.argv[2]) // 1024} KiB of de
 PY
 
 python3 - "$version" "$zip" "$exe" "$sdk_zip" build/package/sdk <<'PY'
-import hashlib, os, sys, zipfile
+import hashlib, os, sys, unicodedata, zipfile
 version, zip_path, exe, sdk_path, prefix = sys.argv[1:]
 
-def notepad_text(z, name):
+def crlf_only(z, name):
     text = z.read(name)
+    assert text.endswith(b"\r\n") and b"\n" not in text.replace(b"\r\n", b""), \
+        f"{name} has line ends other than CR LF"
+    return text
+
+def notepad_text(z, name, columns=None):
+    text = crlf_only(z, name)
     assert text.startswith(b"\xef\xbb\xbf"), f"{name} has no UTF-8 byte order mark"
-    assert b"\n" not in text.replace(b"\r\n", b""), f"{name} has line ends other than CR LF"
-    return text.decode("utf-8-sig")
+    text = text.decode("utf-8-sig")
+    # Wide and ambiguous characters take two columns in a Japanese font.
+    for n, line in enumerate(text.splitlines(), 1):
+        width = sum(2 if unicodedata.east_asian_width(c) in "WFA" else 1 for c in line)
+        assert columns is None or width <= columns, f"{name}:{n} is {width} columns wide"
+    return text
 
 # Every file but SHA256SUMS is listed there with its digest, and nothing else.
 def check_sums(z, names):
@@ -86,15 +99,19 @@ def check_same(z, files):
 z = zipfile.ZipFile(zip_path)
 names = z.namelist()
 files = {"cadxform.exe": exe, "manual-ja.txt": "docs/ja/manual-ja.txt",
-         "changes-ja.txt": "docs/ja/changes-ja.txt", "README.md": "README.md"}
+         "changes-ja.txt": "docs/ja/changes-ja.txt"}
 assert names == sorted([*files, "SHA256SUMS"]), f"zip holds {names}"
 check_same(z, files)
 check_sums(z, names)
-manual = notepad_text(z, "manual-ja.txt")
+crlf_only(z, "SHA256SUMS")
+manual = notepad_text(z, "manual-ja.txt", 80)
 assert f"製品バージョン（{version}）" in manual, f"the user guide does not show version {version}"
-changes = notepad_text(z, "changes-ja.txt")
-newest = next(line for line in changes.splitlines() if line.startswith("バージョン "))
-assert newest == f"バージョン {version}", f"the change history's newest entry is '{newest}', not {version}"
+changes = notepad_text(z, "changes-ja.txt", 80)
+headings = [line for line in changes.splitlines() if line.startswith("バージョン ")]
+major, minor = version.split(".")[:2]
+if headings[0] == f"バージョン {major}.{int(minor) + 1}.0":
+    headings = headings[1:]  # the next version's entry, before the version is raised
+assert headings[0] == f"バージョン {version}", f"the change history's newest entry is '{headings[0]}', not {version}"
 exe_bytes = z.read("cadxform.exe")
 for marker in ["ProductVersion", "FileDescription", "longPathAware"]:
     assert marker.encode("utf-16-le") in exe_bytes or marker.encode() in exe_bytes, f"no {marker} in the exe"

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds the Windows executable and libraries in release mode and writes the
-# release package dist/cadxform-<version>-win32.zip with
+# release package for CAD users, dist/cadxform-<version>-win32.zip, with
 #   cadxform.exe     the tool (version from CMakeLists.txt)
 #   manual-ja.txt    the user guide in Japanese (docs/ja/manual-ja.txt)
 #   changes-ja.txt   the change history in Japanese (docs/ja/changes-ja.txt)
-#   README.md        the developers' notes in English
-#   SHA256SUMS       the SHA-256 of the files above
+#   SHA256SUMS       the SHA-256 of the files above, with CR LF line ends
+#                    like the two texts, so that Notepad shows them
+# (the developers' README stays with the sources),
 # and the SDK for authors of other transforms,
 # dist/cadxform-<version>-win32-sdk.zip, with what `cmake --install` of
 # this build puts under a prefix and what an author needs beside it:
@@ -69,18 +70,20 @@ done
 sdk+=(cmake/mingw-i686.cmake=cmake/mingw-i686.cmake docs/library.md=docs/library.md
       docs/ja/library-ja.txt=docs/ja/library-ja.txt)
 
-# write_zip ZIP EPOCH NAME=PATH...: the files and their SHA256SUMS, sorted,
-# dated with EPOCH, as a plain Windows zip.
+# write_zip ZIP EPOCH EOL NAME=PATH...: the files and their SHA256SUMS
+# (each line ended by EOL: "crlf" or "lf"), sorted, dated with EPOCH, as a
+# plain Windows zip.
 write_zip() {
   python3 - "$@" <<'PY'
 import hashlib, sys, time, zipfile
 
-zip_path, epoch, entries = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+zip_path, epoch, eol, entries = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4:]
+end = {"crlf": "\r\n", "lf": "\n"}[eol]
 files = dict(entry.split("=", 1) for entry in entries)
 assert len(files) == len(entries), "a name given twice"
 data = {name: open(path, "rb").read() for name, path in files.items()}
 data["SHA256SUMS"] = "".join(
-    f"{hashlib.sha256(data[n]).hexdigest()}  {n}\n" for n in sorted(data)).encode()
+    f"{hashlib.sha256(data[n]).hexdigest()}  {n}{end}" for n in sorted(data)).encode()
 # Zip times are local DOS times from 1980 on; the commit time in UTC.
 stamp = max(time.gmtime(epoch)[:6], (1980, 1, 1, 0, 0, 0))
 with zipfile.ZipFile(zip_path, "w") as z:
@@ -93,7 +96,7 @@ with zipfile.ZipFile(zip_path, "w") as z:
 PY
 }
 
-write_zip "$zip" "$epoch" cadxform.exe="$exe" manual-ja.txt=docs/ja/manual-ja.txt \
-  changes-ja.txt=docs/ja/changes-ja.txt README.md=README.md
-write_zip "$sdk_zip" "$epoch" "${sdk[@]}"
+write_zip "$zip" "$epoch" crlf cadxform.exe="$exe" manual-ja.txt=docs/ja/manual-ja.txt \
+  changes-ja.txt=docs/ja/changes-ja.txt
+write_zip "$sdk_zip" "$epoch" lf "${sdk[@]}"
 echo "package: $zip, $sdk_zip (debug information: $debug)"
