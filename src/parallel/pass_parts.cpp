@@ -2,7 +2,7 @@
 // knows about threads. The walk over the records (cadxform/record_ops.h)
 // runs as if there were one thread.
 #include "cadxform/transform.h"
-#include "format/head_freeze.h"
+#include "format/pass_freeze.h"
 #include "parallel/pass_cut.h"
 #include "parallel/worker_thread.h"
 
@@ -17,7 +17,7 @@ bool CutsInTwo(TPassCut cut) { return cut.Den > 0 && cut.Num >= 0 && cut.Num < c
 bool RunWhole(TDrawing& d, const std::function<void(TPassWork&)>& walk) {
   TPassWork whole(d.TextPool, TRecordShare(), false);
   {
-    const THeadTableFrozen frozen(d.Heads);
+    const TDrawingHeldStill still(d);
     walk(whole);
   }
   TPassWork* const parts[] = {&whole};
@@ -37,7 +37,7 @@ bool RunInParts(TDrawing& d, TPassCut cut, const std::function<void(TPassWork&)>
   TPassWork first(d.TextPool, TRecordShare{0, cut.Num, cut.Den}, false);
   bool started = false;
   {
-    const THeadTableFrozen frozen(d.Heads);
+    const TDrawingHeldStill still(d);
     TWorkerThread worker;
     started = worker.Start([&] { walk(second); });
     if (started) {

@@ -1,12 +1,14 @@
 #include "transforms/pass_work.h"
 
+#include "format/pass_freeze.h"
+
 namespace cadxform {
 
 void TPassWork::SetText(TTextRef& ref, std::string text) {
   if (textsWait_) {
     texts_.emplace_back(&ref, std::move(text));
   } else {
-    ref = pool_->AddShort(text);
+    ref = TDrawingHeldStill::AddOwnText(*pool_, text);
   }
 }
 
