@@ -136,7 +136,8 @@ TOutcome TransformAndWrite(const TRun& run, std::unique_ptr<TDrawing> d, TWriteS
   // file not be creatable now, the output is held in memory and the write
   // below tries again.
   BeginExchangeFile(w, run.Path);
-  TRunContext context(*d, run.Args, &run.Policy);
+  const detail::TRunThreads threads{run.Policy};
+  TRunContext context = detail::TRunContextMaker::Make(*d, run.Args, threads);
   TTransformResult result = trDone;
   if (!ApplyTransform(run, context, result, fault)) return ocTransformFailed;
   if (!CheckTransformOutput(*d, result, context, fault)) return ocTransformFailed;
@@ -202,6 +203,14 @@ void QueueRunOutput(const TDrawing& d, TWriteState& w, TTransformResult result, 
       AddMessageLine(w.Out, message);
       return;
   }
+}
+
+void ApplyAndQueue(TDrawing& d, TWriteState& w, const std::vector<std::string>& args, const TTransformFunction& apply,
+                   const TEscapeKeySource& escapeKeyDown, const TPathPolicy& policy) {
+  const detail::TRunThreads threads{policy};
+  TRunContext context = detail::TRunContextMaker::Make(d, args, threads);
+  const TTransformResult result = apply(context);
+  QueueRunOutput(d, w, result, context.Overrides, context.MessageText(), escapeKeyDown, policy);
 }
 
 int RunSequence(const std::vector<std::string>& args, const TPath& exeDir, std::string_view name,
