@@ -9,9 +9,9 @@
 //     appending the 1000th element leaves it at 1000, the 1001st makes it
 //     2000 and leaves elements 0..999 where they were.
 //
-// The blocks come from the heap, or from a TBlockMemory given at
-// construction (the drawing's arrays share one); a source's blocks are
-// given back with the source, not by Clear().
+// The blocks come from the heap, or from the drawing's memory given at
+// construction (the drawing's arrays share it); those blocks are given
+// back with the drawing, not by Clear().
 //
 // Example:
 //   TBlockArray<TLineEnt> lines;
@@ -32,6 +32,7 @@ namespace cadxform {
 // Where an array takes its blocks when not from the heap: the drawing's
 // arrays, head table and text pool share the memory the library gives
 // them (its workings are its own).
+namespace detail {
 class TBlockMemory {
  public:
   // `bytes` of uninitialised memory aligned for any record, valid as long
@@ -41,6 +42,7 @@ class TBlockMemory {
  protected:
   ~TBlockMemory() = default;
 };
+}  // namespace detail
 
 }  // namespace cadxform
 
@@ -56,7 +58,7 @@ class TBlockArray {
   static constexpr int32_t kBlock = 1000;
 
   // Blocks from the heap, or from `source` (which must outlive the array).
-  explicit TBlockArray(TBlockMemory* source = nullptr) : source_(source) {}
+  explicit TBlockArray(detail::TBlockMemory* source = nullptr) : source_(source) {}
 
   // Number of elements in use; elements 0..Count()-1 are valid.
   int32_t Count() const { return count_; }
@@ -136,7 +138,7 @@ class TBlockArray {
 
   std::vector<TBlock> blocks_;
   int32_t count_ = 0;
-  TBlockMemory* source_;
+  detail::TBlockMemory* source_;
 };
 
 }  // namespace cadxform

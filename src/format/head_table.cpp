@@ -18,7 +18,7 @@ namespace {
 bool SameHead(const TEntHead& a, const TEntHead& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 }  // namespace
 
-uint32_t THeadTable::Intern(const TEntHead& head, int slot) {
+uint32_t THeadTable::InternAt(const TEntHead& head, int slot) {
   assert(slot >= 0 && slot < kRecent);
   if (frozen_) throw TPassRuleBroken("the transform added a head to the drawing while the pass ran (use its ops.SetHead)");
   if (SameHead(recentHeads_[slot], head)) return recentIds_[slot];
@@ -31,5 +31,11 @@ uint32_t THeadTable::Intern(const TEntHead& head, int slot) {
   recentIds_[slot] = id;
   return id;
 }
+
+namespace detail {
+
+uint32_t InternInSlot(THeadTable& table, const TEntHead& head, int slot) { return table.InternAt(head, slot); }
+
+}  // namespace detail
 
 }  // namespace cadxform

@@ -187,7 +187,7 @@ void QueueRunOutput(const TDrawing& d, TWriteState& w, TTransformResult result, 
   switch (result) {
     case trDone:
       AddOutLine(w.Out, "hd");
-      EmitAll(d, w, overrides, escapeKeyDown, nullptr, policy);
+      EmitAll(d, w, overrides, escapeKeyDown, policy);
       if (!w.Out.HadNotFinite()) return;
       // A record held a value the host cannot read back.
       ClearOutLines(w.Out);

@@ -195,7 +195,7 @@ TEST_F(Library, RunWritesWhatTheTransformLeaves) {
        failed},
       {"an order entry of no kind", drawing([](TDrawing& d) { d.Order[0].Kind = 77; }), 1, failed},
       {"an order entry beyond its array", drawing([](TDrawing& d) { d.Order[0].Index = 1 << 30; }), 1, failed},
-      {"an order entry added beyond its array", drawing([](TDrawing& d) { AddOrder(d, ekCircle, 1); }), 1,
+      {"an order entry added beyond its array", drawing([](TDrawing& d) { detail::AddOrder(d, ekCircle, 1); }), 1,
        failed},
   };
   // Every rule on this thread, and every rule on the second one (a cut
