@@ -7,76 +7,84 @@
 
 namespace cadxform {
 
-bool BreaksLine(std::string_view s) {
-  for (const char c : s) {
-    if (c == '\r' || c == '\n' || c == '\0') return true;
-  }
-  return false;
-}
-
 namespace {
 
-constexpr const char* kBadHead = "a record whose head id is not in the head table";
-constexpr const char* kBadText = "a text holding CR, LF or NUL";
-constexpr const char* kBadKind = "an input-order entry of no record kind";
-constexpr const char* kBadIndex = "an input-order entry whose index is not a record of its kind";
+// The bytes that end or cut a line of the file.
+constexpr std::array<bool, 256> kLineBreakers = [] {
+  std::array<bool, 256> t{};
+  t['\r'] = t['\n'] = t['\0'] = true;
+  return t;
+}();
 
-// What is wrong with one record of a kind, or nullptr.
-struct TRecordCheck {
-  const THeadTable& Heads;
+// Every test below is made without a branch per value: the checks run
+// once per entity before every write, and nearly always find nothing.
+bool AnyLineBreaker(std::string_view s) {
+  bool any = false;
+  for (const char c : s) any |= kLineBreakers[static_cast<unsigned char>(c)];
+  return any;
+}
 
-  const char* Head(THeadRef ref) const {
-    return static_cast<int64_t>(ref.Id) < Heads.Count() ? nullptr : kBadHead;
-  }
+// The largest head id and whether any text breaks a line, over records.
+struct TRecordScan {
+  uint32_t MaxHead = 0;
+  bool TextBreaks = false;
+  TTextRef lastFont{nullptr, 0};
+
+  void Head(THeadRef ref) { MaxHead = ref.Id > MaxHead ? ref.Id : MaxHead; }
   template <class E>
-  const char* operator()(const E& e) const {
-    return Head(e.Head);
+  void operator()(const E& e) {
+    Head(e.Head);
   }
-  const char* operator()(const TTextEnt& e) const {
-    if (const char* bad = Head(e.Head)) return bad;
-    return BreaksLine(e.Text.View()) || BreaksLine(e.FontName.View()) ? kBadText : nullptr;
+  void operator()(const TTextEnt& e) {
+    Head(e.Head);
+    TextBreaks |= AnyLineBreaker(e.Text.View());
+    // Runs of texts share one font name: each is looked at once.
+    if (e.FontName.Ptr != lastFont.Ptr || e.FontName.Len != lastFont.Len) {
+      lastFont = e.FontName;
+      TextBreaks |= AnyLineBreaker(e.FontName.View());
+    }
   }
-  const char* operator()(const TDimEnt& e) const {
-    if (const char* bad = Head(e.Head)) return bad;
-    if (const char* bad = Head(e.Line.Head)) return bad;
-    return (*this)(e.Text);
+  void operator()(const TDimEnt& e) {
+    Head(e.Head);
+    Head(e.Line.Head);
+    (*this)(e.Text);
   }
 };
 
-// The first fault of any record, in kind-code order.
-const char* FindBadRecord(const TDrawing& d) {
-  const TRecordCheck check{d.Heads};
-  const char* bad = nullptr;
-  ForEachKind(d, [&](TEntKind, const auto& records) {
-    records.ForEach([&](const auto& e) {
-      if (bad == nullptr) bad = check(e);
-    });
-  });
-  return bad;
-}
+// Whether an input-order entry names a kind of no record, or an index
+// beyond its kind's array.
+struct TOrderScan {
+  // Records of each kind; entry 0 (no kind) holds none, so that any entry
+  // of a code outside 1..kKindCount is beyond its array.
+  std::array<uint32_t, kKindCount + 1> Counts{};
+  bool BadKind = false;
+  bool BadIndex = false;
 
-// The first fault of the input order: its kinds and indices.
-const char* FindBadOrderEntry(const TDrawing& d) {
-  std::array<int32_t, ekSg + 1> counts{};
-  ForEachKind(d, [&](TEntKind kind, const auto& records) { counts[kind] = records.Count(); });
-  const char* bad = nullptr;
-  d.Order.ForEach([&](const TOrderEntry& e) {
-    if (bad != nullptr) return;
-    if (e.Kind < ekLine || e.Kind > ekSg) {
-      bad = kBadKind;
-    } else if (e.Index < 0 || e.Index >= counts[e.Kind]) {
-      bad = kBadIndex;
-    }
-  });
-  return bad;
-}
+  void operator()(const TOrderEntry& e) {
+    const auto kind = static_cast<uint32_t>(e.Kind);
+    const bool known = kind - 1 < static_cast<uint32_t>(kKindCount);
+    BadKind |= !known;
+    BadIndex |= static_cast<uint32_t>(e.Index) >= Counts[known ? kind : 0];
+  }
+};
 
 }  // namespace
 
+bool BreaksLine(std::string_view s) { return AnyLineBreaker(s); }
+
 const char* FindUnwritable(const TDrawing& d) {
-  if (BreaksLine(d.First.FontName)) return kBadText;
-  if (const char* bad = FindBadRecord(d)) return bad;
-  return FindBadOrderEntry(d);
+  TRecordScan records;
+  TOrderScan order;
+  ForEachKind(d, [&](TEntKind kind, const auto& array) {
+    array.ForEach(records);
+    order.Counts[kind] = static_cast<uint32_t>(array.Count());
+  });
+  d.Order.ForEach(order);
+  if (static_cast<int64_t>(records.MaxHead) >= d.Heads.Count()) return "a record whose head id is not in the head table";
+  if (records.TextBreaks || BreaksLine(d.First.FontName)) return "a text holding CR, LF or NUL";
+  if (order.BadKind) return "an input-order entry of no record kind";
+  if (order.BadIndex) return "an input-order entry whose index is not a record of its kind";
+  return nullptr;
 }
 
 }  // namespace cadxform
