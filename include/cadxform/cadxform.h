@@ -32,3 +32,4 @@
 #include "cadxform/text_pool.h"     // the bytes of texts held by records
 #include "cadxform/transform.h"     // TransformDrawing: the transform pass
 #include "cadxform/version.h"       // version macros and query
+#include "cadxform/write_rules.h"   // IsWritten: which records the writer drops
