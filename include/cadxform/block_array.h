@@ -33,6 +33,10 @@ namespace cadxform {
 // arrays, head table and text pool share the memory the library gives
 // them (its workings are its own).
 namespace detail {
+// A transform pass holds the drawing still: growing or clearing one of its
+// arrays then throws std::logic_error (the library's own).
+[[noreturn]] void RefuseWhileHeld(const char* what);
+
 class TBlockMemory {
  public:
   // `bytes` of uninitialised memory aligned for any record, valid as long
@@ -66,8 +70,11 @@ class TBlockArray {
   int64_t Capacity() const { return static_cast<int64_t>(blocks_.size()) * kBlock; }
 
   // Appends one zero-filled element and returns it. Throws std::bad_alloc
-  // when memory for a new block cannot be had; the array is then unchanged.
+  // when memory for a new block cannot be had, and std::logic_error while a
+  // transform pass runs over the drawing the array belongs to; the array is
+  // then unchanged.
   T& Append() {
+    if (held_) detail::RefuseWhileHeld("the transform added a record to the drawing while the pass ran");
     if (count_ % kBlock == 0) {
       blocks_.reserve(blocks_.size() + 1);
       // Left uninitialised: each element is zero-filled as it is appended,
@@ -101,14 +108,19 @@ class TBlockArray {
   }
 
   // Releases every block (a source's blocks stay with the source);
-  // Count() and Capacity() become 0.
+  // Count() and Capacity() become 0. Throws std::logic_error while a
+  // transform pass runs over the drawing.
   void Clear() {
+    if (held_) detail::RefuseWhileHeld("the transform cleared a list of the drawing while the pass ran");
     blocks_.clear();
     blocks_.shrink_to_fit();
     count_ = 0;
   }
 
  private:
+  friend class TDrawingHeldStill;
+  bool held_ = false;
+
   template <class A, class F>
   static void EachOf(A& arr, F& f) {
     int32_t left = arr.count_;

@@ -71,7 +71,8 @@ class THeadTable {
   // Number of entries, the all-zero head included.
   int32_t Count() const { return heads_.Count(); }
 
-  // Releases every head but the all-zero one, which keeps id 0.
+  // Releases every head but the all-zero one, which keeps id 0. Throws
+  // std::logic_error while a transform pass runs.
   void Clear();
 
  private:

@@ -51,6 +51,7 @@ class TTextPool {
   // Add(CutShort(s)).
   TTextRef AddShort(std::string_view s) { return Add(CutShort(s)); }
   // Releases every chunk; all references handed out become invalid.
+  // Throws std::logic_error while a transform pass runs.
   void Clear();
   // Bytes held in chunks (for memory accounting in tests and benchmarks).
   size_t BytesReserved() const { return reserved_; }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "cadxform/record_kinds.h"
 
@@ -24,24 +25,46 @@ bool AnyLineBreaker(std::string_view s) {
   return any;
 }
 
-// The largest head id and whether any text breaks a line, over records.
-struct TRecordScan {
-  uint32_t MaxHead = 0;
-  bool TextBreaks = false;
-  TTextRef lastFont{nullptr, 0};
+// A layer group or layer number the "lg" and "ly" lines can say (one hex
+// digit).
+bool IsGroupOrLayer(int32_t v) { return v >= 0 && v <= 15; }
 
-  void Head(THeadRef ref) { MaxHead = ref.Id > MaxHead ? ref.Id : MaxHead; }
+// A short text the writer can write: at most 255 bytes, bytes to read
+// behind any length, none that ends a line.
+bool IsWritableText(TTextRef t) {
+  if (t.Len == 0) return true;
+  if (t.Len > kShortTextMax || t.Ptr == nullptr) return false;
+  return !AnyLineBreaker(t.View());
+}
+
+// What is wrong with the records: a head id outside the table or naming a
+// head of a group or layer outside 0..15, a text that cannot be written.
+struct TRecordScan {
+  // One flag per head of the table: true for one the writer cannot write.
+  std::vector<uint8_t> BadHeads;
+  bool BadHead = false;
+  bool BadText = false;
+  TTextRef LastFont{nullptr, 0};
+
+  explicit TRecordScan(const THeadTable& heads) : BadHeads(static_cast<size_t>(heads.Count())) {
+    for (int32_t id = 0; id < heads.Count(); ++id) {
+      const TEntHead& h = heads[static_cast<uint32_t>(id)];
+      BadHeads[static_cast<size_t>(id)] = !IsGroupOrLayer(h.Group) || !IsGroupOrLayer(h.Layer);
+    }
+  }
+
+  void Head(THeadRef ref) { BadHead |= ref.Id >= BadHeads.size() || BadHeads[ref.Id] != 0; }
   template <class E>
   void operator()(const E& e) {
     Head(e.Head);
   }
   void operator()(const TTextEnt& e) {
     Head(e.Head);
-    TextBreaks |= AnyLineBreaker(e.Text.View());
+    BadText |= !IsWritableText(e.Text);
     // Runs of texts share one font name: each is looked at once.
-    if (e.FontName.Ptr != lastFont.Ptr || e.FontName.Len != lastFont.Len) {
-      lastFont = e.FontName;
-      TextBreaks |= AnyLineBreaker(e.FontName.View());
+    if (e.FontName.Ptr != LastFont.Ptr || e.FontName.Len != LastFont.Len) {
+      LastFont = e.FontName;
+      BadText |= !IsWritableText(e.FontName);
     }
   }
   void operator()(const TDimEnt& e) {
@@ -51,20 +74,30 @@ struct TRecordScan {
   }
 };
 
-// Whether an input-order entry names a kind of no record, or an index
-// beyond its kind's array.
+// Whether the input order names every record exactly once: an entry of a
+// kind of no record, or an index beyond its kind's array, or a record named
+// twice or never.
 struct TOrderScan {
-  // Records of each kind; entry 0 (no kind) holds none, so that any entry
-  // of a code outside 1..kKindCount is beyond its array.
+  // Records of each kind, and where each kind's records start among all
+  // records; entry 0 (no kind) holds none, so that any entry of a code
+  // outside 1..kKindCount is beyond its array.
   std::array<uint32_t, kKindCount + 1> Counts{};
+  std::array<uint32_t, kKindCount + 1> Starts{};
+  std::vector<uint8_t> Named;
   bool BadKind = false;
   bool BadIndex = false;
+  bool Twice = false;
 
   void operator()(const TOrderEntry& e) {
     const auto kind = static_cast<uint32_t>(e.Kind);
     const bool known = kind - 1 < static_cast<uint32_t>(kKindCount);
+    const uint32_t k = known ? kind : 0;
+    const bool inside = static_cast<uint32_t>(e.Index) < Counts[k];
     BadKind |= !known;
-    BadIndex |= static_cast<uint32_t>(e.Index) >= Counts[known ? kind : 0];
+    BadIndex |= !inside;
+    uint8_t& seen = Named[inside ? Starts[k] + static_cast<uint32_t>(e.Index) : Named.size() - 1];
+    Twice |= inside & (seen != 0);
+    seen = 1;
   }
 };
 
@@ -73,17 +106,28 @@ struct TOrderScan {
 bool BreaksLine(std::string_view s) { return AnyLineBreaker(s); }
 
 const char* FindUnwritable(const TDrawing& d) {
-  TRecordScan records;
+  TRecordScan records(d.Heads);
   TOrderScan order;
+  uint32_t total = 0;
   ForEachKind(d, [&](TEntKind kind, const auto& array) {
     array.ForEach(records);
     order.Counts[kind] = static_cast<uint32_t>(array.Count());
+    order.Starts[kind] = total;
+    total += static_cast<uint32_t>(array.Count());
   });
+  // One flag per record, and one more that entries beyond their arrays mark.
+  order.Named.assign(size_t{total} + 1, 0);
   d.Order.ForEach(order);
-  if (static_cast<int64_t>(records.MaxHead) >= d.Heads.Count()) return "a record whose head id is not in the head table";
-  if (records.TextBreaks || BreaksLine(d.First.FontName)) return "a text holding CR, LF or NUL";
+  if (records.BadHead) return "a record whose head id is not in the head table, or whose group or layer is not 0 to 15";
+  if (!IsGroupOrLayer(d.First.Group) || !IsGroupOrLayer(d.First.Layer)) {
+    return "a first layer group or layer that is not 0 to 15";
+  }
+  if (records.BadText || BreaksLine(d.First.FontName)) return "a text longer than 255 bytes or holding CR, LF or NUL";
   if (order.BadKind) return "an input-order entry of no record kind";
   if (order.BadIndex) return "an input-order entry whose index is not a record of its kind";
+  if (order.Twice || static_cast<uint32_t>(d.Order.Count()) != total) {
+    return "an input order that does not name every record once";
+  }
   return nullptr;
 }
 

@@ -29,14 +29,17 @@ inline bool SamePoint(double x1, double y1, double x2, double y2) {
 // A length, ratio or direction component counts as zero up to 1E-8.
 inline bool IsNearZero(double v) { return std::fabs(v) <= kWriteTolerance; }
 
-// A radius must exceed 1E-8; negative radii are too small as well.
-inline bool IsTooSmallRadius(double r) { return r <= kWriteTolerance; }
+// A radius must exceed 1E-8; negative radii are too small as well. A value
+// that is not finite is never a reason to drop: the writer writes it, and
+// its finite check turns the output into the out-of-range message.
+inline bool IsTooSmallRadius(double r) { return r <= kWriteTolerance && std::isfinite(r); }
 
 // An arc or solid arc needs a radius and a ratio.
 inline bool IsDrawableArc(double r, double ratio) { return !IsTooSmallRadius(r) && !IsNearZero(ratio); }
 
 // A solid ring needs both radii above 1E-8, R2 below R - 1E-8 and a ratio.
 inline bool IsDrawableRing(double r, double ratio, double r2) {
+  if (!std::isfinite(r) || !std::isfinite(ratio) || !std::isfinite(r2)) return true;
   if (IsTooSmallRadius(r) || IsTooSmallRadius(r2) || IsNearZero(ratio)) return false;
   return static_cast<long double>(r2) < static_cast<long double>(r) - kTol;
 }

@@ -8,6 +8,7 @@
 namespace cadxform {
 
 void THeadTable::Clear() {
+  if (frozen_) throw TPassRuleBroken("the transform cleared the head table while the pass ran");
   heads_.Clear();
   heads_.Append();  // id 0: the all-zero head of a zero-filled record
   for (int i = 0; i < kRecent; ++i) recentHeads_[i] = TEntHead{}, recentIds_[i] = 0;
