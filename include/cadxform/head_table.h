@@ -48,6 +48,8 @@ namespace detail {
 // (0..3): the reader gives each kind of head its own slot, so that the first
 // check mostly succeeds (the library's own).
 uint32_t InternInSlot(THeadTable& table, const TEntHead& head, int slot);
+// Every entry of the table in id order, block by block.
+const TBlockArray<TEntHead>& EntriesOf(const THeadTable& table);
 }  // namespace detail
 
 // The heads of a drawing's records, each with a stable id.
@@ -80,6 +82,7 @@ class THeadTable {
   // or alternate between a few kinds.
   static constexpr int kRecent = 4;
   friend uint32_t detail::InternInSlot(THeadTable& table, const TEntHead& head, int slot);
+  friend const TBlockArray<TEntHead>& detail::EntriesOf(const THeadTable& table);
   uint32_t InternAt(const TEntHead& head, int slot);
 
   // A transform pass holds the table still.

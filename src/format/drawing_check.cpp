@@ -40,20 +40,17 @@ bool IsWritableText(TTextRef t) {
 // What is wrong with the records: a head id outside the table or naming a
 // head of a group or layer outside 0..15, a text that cannot be written.
 struct TRecordScan {
-  // One flag per head of the table: true for one the writer cannot write.
-  std::vector<uint8_t> BadHeads;
+  // One flag per head of the table: 1 for one the writer cannot write.
+  const uint8_t* BadHeads;
+  uint32_t HeadCount;
   bool BadHead = false;
   bool BadText = false;
   TTextRef LastFont{nullptr, 0};
 
-  explicit TRecordScan(const THeadTable& heads) : BadHeads(static_cast<size_t>(heads.Count())) {
-    for (int32_t id = 0; id < heads.Count(); ++id) {
-      const TEntHead& h = heads[static_cast<uint32_t>(id)];
-      BadHeads[static_cast<size_t>(id)] = !IsGroupOrLayer(h.Group) || !IsGroupOrLayer(h.Layer);
-    }
+  void Head(THeadRef ref) {
+    const uint32_t id = ref.Id;
+    BadHead |= id >= HeadCount || BadHeads[id] != 0;
   }
-
-  void Head(THeadRef ref) { BadHead |= ref.Id >= BadHeads.size() || BadHeads[ref.Id] != 0; }
   template <class E>
   void operator()(const E& e) {
     Head(e.Head);
@@ -83,7 +80,8 @@ struct TOrderScan {
   // outside 1..kKindCount is beyond its array.
   std::array<uint32_t, kKindCount + 1> Counts{};
   std::array<uint32_t, kKindCount + 1> Starts{};
-  std::vector<uint8_t> Named;
+  uint8_t* Named = nullptr;
+  uint32_t Beyond = 0;  // the flag entries beyond their arrays mark
   bool BadKind = false;
   bool BadIndex = false;
   bool Twice = false;
@@ -95,18 +93,29 @@ struct TOrderScan {
     const bool inside = static_cast<uint32_t>(e.Index) < Counts[k];
     BadKind |= !known;
     BadIndex |= !inside;
-    uint8_t& seen = Named[inside ? Starts[k] + static_cast<uint32_t>(e.Index) : Named.size() - 1];
+    uint8_t& seen = Named[inside ? Starts[k] + static_cast<uint32_t>(e.Index) : Beyond];
     Twice |= inside & (seen != 0);
     seen = 1;
   }
 };
+
+// One flag per head of the table: 1 for a head of a group or layer outside
+// 0..15.
+std::vector<uint8_t> BadHeadsOf(const THeadTable& heads) {
+  std::vector<uint8_t> bad;
+  bad.reserve(static_cast<size_t>(heads.Count()));
+  detail::EntriesOf(heads).ForEach(
+      [&](const TEntHead& h) { bad.push_back(!IsGroupOrLayer(h.Group) || !IsGroupOrLayer(h.Layer)); });
+  return bad;
+}
 
 }  // namespace
 
 bool BreaksLine(std::string_view s) { return AnyLineBreaker(s); }
 
 const char* FindUnwritable(const TDrawing& d) {
-  TRecordScan records(d.Heads);
+  const std::vector<uint8_t> badHeads = BadHeadsOf(d.Heads);
+  TRecordScan records{badHeads.data(), static_cast<uint32_t>(badHeads.size())};
   TOrderScan order;
   uint32_t total = 0;
   ForEachKind(d, [&](TEntKind kind, const auto& array) {
@@ -116,7 +125,9 @@ const char* FindUnwritable(const TDrawing& d) {
     total += static_cast<uint32_t>(array.Count());
   });
   // One flag per record, and one more that entries beyond their arrays mark.
-  order.Named.assign(size_t{total} + 1, 0);
+  std::vector<uint8_t> named(size_t{total} + 1, 0);
+  order.Named = named.data();
+  order.Beyond = total;
   d.Order.ForEach(order);
   if (records.BadHead) return "a record whose head id is not in the head table, or whose group or layer is not 0 to 15";
   if (!IsGroupOrLayer(d.First.Group) || !IsGroupOrLayer(d.First.Layer)) {

@@ -36,6 +36,7 @@ uint32_t THeadTable::InternAt(const TEntHead& head, int slot) {
 namespace detail {
 
 uint32_t InternInSlot(THeadTable& table, const TEntHead& head, int slot) { return table.InternAt(head, slot); }
+const TBlockArray<TEntHead>& EntriesOf(const THeadTable& table) { return table.heads_; }
 
 }  // namespace detail
 
