@@ -251,6 +251,13 @@ TEST_F(Library, RunWritesWhatTheTransformLeaves) {
        [](TRunContext& run) { return run.Transform(TMeddle{&run.Drawing(), 3}); }, 1, failed},
       {"a rule that refuses", [](TRunContext& run) { return run.Transform(TMeddle{&run.Drawing(), 4}); }, 0,
        message("\x82\xa0")},
+      {"a mirror over a parameter text",
+       [](TRunContext& run) {
+         TDrawing& d = run.Drawing();
+         d.Texts[0].Text = d.TextPool.AddShort("^@BMpart,1,2,3,4,5,6");
+         return run.Transform(TMirror(0, 0, 0, 1));
+       },
+       0, message(kMirrorParamTextMessage)},
       {"a head read and set through the ops",
        [](TRunContext& run) { return run.Transform(TMeddle{&run.Drawing(), 5}); }, 0,
        "hd\r\nlg0\r\nly0\r\nlc5\r\nlt1\r\nlw0\r\nci 0 0 2\r\n" + text + "ch 1 1 1 0 \"ab\r\n"},
