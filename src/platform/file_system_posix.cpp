@@ -178,7 +178,15 @@ bool TruncateFile(TFileHandle file) {
   return SystemCalls().ftruncate(fd, 0) == 0 && lseek(fd, 0, SEEK_SET) == 0;
 }
 
-bool FlushFileToDisk(TFileHandle file) { return SystemCalls().fsync(static_cast<int>(file)) == 0; }
+bool FlushFileToDisk(TFileHandle file) {
+  // An interrupted flush has not failed: it is made again, as reads,
+  // writes and opens are.
+  int r;
+  do {
+    r = SystemCalls().fsync(static_cast<int>(file));
+  } while (r != 0 && errno == EINTR);
+  return r == 0;
+}
 
 bool CloseFile(TFileHandle file) { return SystemCalls().close(static_cast<int>(file)) == 0; }
 

@@ -189,6 +189,7 @@ TEST_F(Library, FailingSystemCallsLeaveTheOutputOrTheMessage) {
       {"a write interrupted", fcWrite, {fInterrupted}, true},
       {"every write short", fcWrite, std::vector<TFault>(64, fShort), true},
       {"a short write, then the disk full", fcWrite, {fShort, fDiskFull}, false},
+      {"the flush interrupted", fcFlush, {fInterrupted, fInterrupted}, true},
       {"the flush failing", fcFlush, {fIoError}, false},
       {"the rename refused", fcRename, {fIoError}, false},
       {"every close failing", fcClose, std::vector<TFault>(64, fIoError), true},
