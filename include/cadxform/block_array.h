@@ -91,13 +91,11 @@ class TBlockArray {
   // Calls f(element) for elements 0..Count()-1 in order, block by block.
   template <class F>
   void ForEach(F&& f) {
-    int32_t left = count_;
-    for (auto& block : blocks_) {
-      const int32_t n = left < kBlock ? left : kBlock;
-      for (int32_t j = 0; j < n; ++j) f(block[static_cast<size_t>(j)]);
-      left -= n;
-      if (left == 0) break;
-    }
+    EachOf(*this, f);
+  }
+  template <class F>
+  void ForEach(F&& f) const {
+    EachOf(*this, f);
   }
 
   // Releases every block (a source's blocks stay with the source);
@@ -109,6 +107,17 @@ class TBlockArray {
   }
 
  private:
+  template <class A, class F>
+  static void EachOf(A& arr, F& f) {
+    int32_t left = arr.count_;
+    for (auto& block : arr.blocks_) {
+      const int32_t n = left < kBlock ? left : kBlock;
+      for (int32_t j = 0; j < n; ++j) f(block[static_cast<size_t>(j)]);
+      left -= n;
+      if (left == 0) break;
+    }
+  }
+
   // Frees a heap block; a source's block is left to the source.
   struct TBlockFree {
     bool FromHeap;

@@ -75,8 +75,8 @@ class THeadTable {
   void Clear();
 
  private:
-  // A transform pass holds the table still (format/head_freeze.h).
-  friend class THeadTableFrozen;
+  // A transform pass holds the table still.
+  friend class TDrawingHeldStill;
   bool frozen_ = false;
   TBlockArray<TEntHead> heads_;
   TEntHead recentHeads_[kRecent] = {};

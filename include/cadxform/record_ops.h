@@ -28,19 +28,17 @@ struct TSelection {
   bool Takes(const TEntHead& head) const { return AllEntities || head.Group == Group; }
 };
 
-// One part of a pass: the library makes it and keeps its workings (which
-// records it visits, where its new texts and heads wait); a transform sees
-// it only through TRecordOps.
+// The library's own workings of the pass, not for transforms.
+namespace detail {
+// One part of a pass: which records it visits, where its new texts and
+// heads wait.
 class TPassWork;
-
-// What TRecordOps and the walk ask of a part (the library's own).
-namespace pass_access {
-int32_t First(const TPassWork& work, int32_t n);  // first index the part visits of n records
-int32_t End(const TPassWork& work, int32_t n);    // one past its last
+int32_t PassFirst(const TPassWork& work, int32_t n);  // first index the part visits of n records
+int32_t PassEnd(const TPassWork& work, int32_t n);    // one past its last
 void NoteNotFinite(TPassWork& work);
 void SetText(TPassWork& work, TTextRef& ref, std::string text);
 void SetHead(TPassWork& work, THeadRef& ref, const TEntHead& head);
-}  // namespace pass_access
+}  // namespace detail
 
 // A transform x applied to records for one part of a pass: each operation
 // calls x's (or leaves the value when x has none) and notes the results in
@@ -51,12 +49,13 @@ void SetHead(TPassWork& work, THeadRef& ref, const TEntHead& head);
 // operations and directly, and nothing else of the drawing. It may run on
 // either of two threads, each with records of its own: a new text goes
 // through SetText, a changed attribute through SetHead, both stored once
-// the pass is over. The head table refuses a new head while a pass runs
-// (InternHead throws std::logic_error).
+// the pass is over. The head table and the text pool refuse a new head or
+// text while a pass runs (InternHead and TTextPool::Add throw
+// std::logic_error, and the run fails).
 template <class X>
 class TRecordOps {
  public:
-  TRecordOps(const X& x, TPassWork& work) : x_(x), work_(work) {}
+  TRecordOps(const X& x, detail::TPassWork& work) : x_(x), work_(work) {}
 
   const X& Transform() const { return x_; }
 
@@ -92,32 +91,32 @@ class TRecordOps {
   void Note(double v) const { bad_ |= !std::isfinite(v); }
   bool AllFinite() const { return !bad_; }
   // Makes text the content of ref (a text field of the record).
-  void SetText(TTextRef& ref, std::string text) const { pass_access::SetText(work_, ref, std::move(text)); }
+  void SetText(TTextRef& ref, std::string text) const { detail::SetText(work_, ref, std::move(text)); }
   // Gives the record the attributes of head (its colour, layer ...).
   template <class E>
   void SetHead(E& record, const TEntHead& head) const {
-    pass_access::SetHead(work_, record.Head, head);
+    detail::SetHead(work_, record.Head, head);
   }
 
  private:
   const X& x_;
-  TPassWork& work_;
+  detail::TPassWork& work_;
   mutable bool bad_ = false;
 };
 
-namespace pass_rules {
+namespace detail {
 
-// Applies ops' transform to every record of arr in part.Share that sel
-// takes, in index order: its Record rule for the kind, else the kind's
-// VisitGeometry (record_kinds.h). Walks
-// each block of the array as one run of elements.
+// Applies ops' transform to every record of arr that the part visits and
+// sel takes, in index order: its Record rule for the kind, else the kind's
+// VisitGeometry (record_kinds.h). Walks each block of the array as one run
+// of elements.
 template <class X, class T>
 void ApplyToArray(const THeadTable& heads, TBlockArray<T>& arr, TSelection sel, const TPassWork& work,
                   const TRecordOps<X>& ops) {
   constexpr int32_t kBlock = TBlockArray<T>::kBlock;
   const int32_t n = arr.Count();
-  const int32_t end = pass_access::End(work, n);
-  for (int32_t i = pass_access::First(work, n); i < end;) {
+  const int32_t end = PassEnd(work, n);
+  for (int32_t i = PassFirst(work, n); i < end;) {
     T* const run = &arr[i];
     const int32_t len = std::min(end - i, kBlock - i % kBlock);
     for (int32_t j = 0; j < len; ++j) {
@@ -144,10 +143,10 @@ auto WalkOf(TDrawing& d, const X& x, TSelection sel) {
   return [&d, &x, sel](TPassWork& work) {
     const TRecordOps<X> ops(x, work);
     ForEachKind(d, [&](TEntKind, auto& records) { ApplyToArray(d.Heads, records, sel, work, ops); });
-    if (!ops.AllFinite()) pass_access::NoteNotFinite(work);
+    if (!ops.AllFinite()) NoteNotFinite(work);
   };
 }
 
-}  // namespace pass_rules
+}  // namespace detail
 
 }  // namespace cadxform

@@ -45,7 +45,8 @@ class TTextPool {
   explicit TTextPool(TBlockMemory* source = nullptr) : source_(source) {}
 
   // Copies s into the pool and returns a reference to the copy. Any length.
-  // Throws std::bad_alloc when memory runs out.
+  // Throws std::bad_alloc when memory runs out, and std::logic_error while
+  // a transform pass runs (a rule sets a text through its ops instead).
   TTextRef Add(std::string_view s);
   // Add(CutShort(s)).
   TTextRef AddShort(std::string_view s) { return Add(CutShort(s)); }
@@ -58,6 +59,11 @@ class TTextPool {
   static constexpr size_t kChunk = 64 * 1024;
   // A chunk of `size` bytes, from the source or the heap.
   char* NewChunk(size_t size);
+  // Add without the check: a transform pass holds the pool still and adds
+  // the texts of its own thread through this.
+  TTextRef Append(std::string_view s);
+  friend class TDrawingHeldStill;
+  bool held_ = false;
 
   TBlockMemory* source_;
   std::vector<std::unique_ptr<char[]>> chunks_;  // heap chunks only

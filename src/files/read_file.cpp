@@ -58,30 +58,26 @@ bool ReadExchangeFile(const platform::TPath& path, TDrawing& d, const TPathPolic
   // Line ends are handled by TLineAssembler, the same way on every platform.
   TReadFile file(path);
   if (file.Handle() == platform::kNoFile) return false;
-  try {
-    const size_t chunkSize = policy.ReadChunk;
-    std::unique_ptr<char[]> chunk(new char[chunkSize]);
-    TReadState r(d);
-    TLineAssembler lines;
-    auto parse = [&](std::string_view line) { ParseLine(d, r, line); };
-    for (bool firstChunk = true;; firstChunk = false) {
-      size_t got = 0;
-      if (!platform::ReadFromFile(file.Handle(), chunk.get(), chunkSize, got)) return false;
-      if (got == 0) break;
-      // A file larger than one chunk is split into lines by a second thread.
-      if (firstChunk && got == chunkSize && policy.ReadOnTwoThreads) {
-        const TSplitReadResult res =
-            ReadSplitOnTwoThreads(file.Handle(), chunk.get(), got, d, r, policy);
-        if (res != srNoThread) return res == srDone && file.TookWholeFile();
-      }
-      if (!lines.Feed(chunk.get(), got, parse)) return file.TookWholeFile();  // Ctrl+Z
+  // Running out of memory throws std::bad_alloc: it is no fault of the file.
+  const size_t chunkSize = policy.ReadChunk;
+  std::unique_ptr<char[]> chunk(new char[chunkSize]);
+  TReadState r(d);
+  TLineAssembler lines;
+  auto parse = [&](std::string_view line) { ParseLine(d, r, line); };
+  for (bool firstChunk = true;; firstChunk = false) {
+    size_t got = 0;
+    if (!platform::ReadFromFile(file.Handle(), chunk.get(), chunkSize, got)) return false;
+    if (got == 0) break;
+    // A file larger than one chunk is split into lines by a second thread.
+    if (firstChunk && got == chunkSize && policy.ReadOnTwoThreads) {
+      const TSplitReadResult res =
+          ReadSplitOnTwoThreads(file.Handle(), chunk.get(), got, d, r, policy);
+      if (res != srNoThread) return res == srDone && file.TookWholeFile();
     }
-    lines.Finish(parse);
-    return file.TookWholeFile();
-  } catch (const std::bad_alloc&) {
-    // Out of memory: the lines parsed so far stay in the drawing.
-    return false;
+    if (!lines.Feed(chunk.get(), got, parse)) return file.TookWholeFile();  // Ctrl+Z
   }
+  lines.Finish(parse);
+  return file.TookWholeFile();
 }
 
 }  // namespace cadxform

@@ -29,9 +29,10 @@ namespace cadxform {
 
 // Reads the whole file at path into d (normally a new drawing), line by
 // line. Returns true when the whole file was read; false when no file exists
-// at path (d is untouched) or reading failed, for example when memory ran
-// out (what was read so far stays in d: never write such a drawing back as
-// the result, see file_writer.h).
+// at path (d is untouched) or reading failed (what was read so far stays in
+// d: never write such a drawing back as the result, see file_writer.h).
+// Throws std::bad_alloc when memory runs out, likewise leaving d partly
+// filled.
 bool ReadExchangeFile(const platform::TPath& path, TDrawing& d);
 
 }  // namespace cadxform

@@ -2,7 +2,8 @@
 
 #include <cassert>
 #include <cstring>
-#include <stdexcept>
+
+#include "format/pass_freeze.h"
 
 namespace cadxform {
 
@@ -19,7 +20,7 @@ bool SameHead(const TEntHead& a, const TEntHead& b) { return std::memcmp(&a, &b,
 
 uint32_t THeadTable::Intern(const TEntHead& head, int slot) {
   assert(slot >= 0 && slot < kRecent);
-  if (frozen_) throw std::logic_error("a new head while a transform pass runs");
+  if (frozen_) throw TPassRuleBroken("the transform added a head to the drawing while the pass ran (use its ops.SetHead)");
   if (SameHead(recentHeads_[slot], head)) return recentIds_[slot];
   for (int i = 0; i < kRecent; ++i) {
     if (i != slot && SameHead(recentHeads_[i], head)) return recentIds_[i];

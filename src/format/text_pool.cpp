@@ -1,10 +1,16 @@
 #include "cadxform/text_pool.h"
 
 #include "format/byte_copy.h"
+#include "format/pass_freeze.h"
 
 namespace cadxform {
 
 TTextRef TTextPool::Add(std::string_view s) {
+  if (held_) throw TPassRuleBroken("the transform added a text to the drawing while the pass ran (use its ops.SetText)");
+  return Append(s);
+}
+
+TTextRef TTextPool::Append(std::string_view s) {
   if (s.empty()) return TTextRef{nullptr, 0};
   if (s.size() > UINT32_MAX) s = s.substr(0, UINT32_MAX);
   if (s.size() > left_) {

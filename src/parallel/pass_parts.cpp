@@ -2,11 +2,14 @@
 // knows about threads. The walk over the records (cadxform/record_ops.h)
 // runs as if there were one thread.
 #include "cadxform/transform.h"
-#include "format/head_freeze.h"
+#include "format/pass_freeze.h"
 #include "parallel/pass_cut.h"
+#include "parallel/path_policy.h"
 #include "parallel/worker_thread.h"
 
 namespace cadxform {
+
+using detail::TPassWork;
 
 namespace {
 
@@ -14,10 +17,10 @@ namespace {
 bool CutsInTwo(TPassCut cut) { return cut.Den > 0 && cut.Num >= 0 && cut.Num < cut.Den; }
 
 // Runs walk over every record on this thread.
-bool RunWhole(TDrawing& d, const std::function<void(TPassWork&)>& walk) {
+bool RunWhole(TDrawing& d, const std::function<void(detail::TPassWork&)>& walk) {
   TPassWork whole(d.TextPool, TRecordShare(), false);
   {
-    const THeadTableFrozen frozen(d.Heads);
+    const TDrawingHeldStill still(d);
     walk(whole);
   }
   TPassWork* const parts[] = {&whole};
@@ -27,17 +30,21 @@ bool RunWhole(TDrawing& d, const std::function<void(TPassWork&)>& walk) {
 
 }  // namespace
 
-bool RunPass(TDrawing& d, const TPathPolicy* policy, const std::function<void(TPassWork&)>& walk) {
-  return RunInParts(d, PassCutFor(d, policy), walk);
+namespace detail {
+
+bool RunPass(TDrawing& d, const TRunThreads* threads, const std::function<void(TPassWork&)>& walk) {
+  return RunInParts(d, PassCutFor(d, threads != nullptr ? &threads->Policy : nullptr), walk);
 }
 
-bool RunInParts(TDrawing& d, TPassCut cut, const std::function<void(TPassWork&)>& walk) {
+}  // namespace detail
+
+bool RunInParts(TDrawing& d, TPassCut cut, const std::function<void(detail::TPassWork&)>& walk) {
   if (!CutsInTwo(cut)) return RunWhole(d, walk);
   TPassWork second(d.TextPool, TRecordShare{cut.Num, cut.Den, cut.Den}, true);
   TPassWork first(d.TextPool, TRecordShare{0, cut.Num, cut.Den}, false);
   bool started = false;
   {
-    const THeadTableFrozen frozen(d.Heads);
+    const TDrawingHeldStill still(d);
     TWorkerThread worker;
     started = worker.Start([&] { walk(second); });
     if (started) {

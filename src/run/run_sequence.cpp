@@ -2,14 +2,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <new>
-#include <stdexcept>
 
 #include "files/file_writer.h"
 #include "files/overwrite_message.h"
 #include "files/read_file.h"
+#include "format/drawing_check.h"
 #include "format/out_buffer.h"
+#include "format/pass_freeze.h"
 #include "parallel/emit_split.h"
 #include "parallel/release_aside.h"
 #include "platform/file_system.h"
@@ -23,10 +25,10 @@ namespace {
 // Says one failure on `errors`: "<name>: <what>" and the path. Allocates
 // nothing, so it works when memory has run out.
 void Say(std::FILE* errors, std::string_view name, const char* what, const TPath& path) {
-  char text[160];
+  char text[320];
   const int n = std::snprintf(text, sizeof text, "%.*s: %s", static_cast<int>(std::min<size_t>(name.size(), 64)),
                               name.data(), what);
-  PrintPathLine(errors, std::string_view(text, n > 0 ? static_cast<size_t>(n) : 0), path);
+  PrintPathLine(errors, std::string_view(text, std::clamp<size_t>(n > 0 ? n : 0, 0, sizeof text - 1)), path);
 }
 
 // Reads the exchange file into d; false when it could not be read whole.
@@ -66,20 +68,81 @@ bool WriteOutput(const TRun& run, TWriteState& w) {
   return ok;
 }
 
-// Runs the transform on *d and writes its output through w; false when
-// writing failed. The drawing is released once its output is queued: for a
-// large drawing on a second thread, while this one flushes the output to
-// disk and puts it in place of the exchange file.
-bool TransformAndWrite(const TRun& run, std::unique_ptr<TDrawing> d, TWriteState& w) {
+enum TOutcome { ocDone, ocWriteFailed, ocReadFailed, ocOutOfMemoryReading, ocOutOfMemory, ocTransformFailed };
+
+// Why a transform failed, for its one failure line: "<what> (<detail>), for
+// " before the path. Fixed room: it is filled while an exception is handled
+// and must not throw. Control bytes of the detail (an exception's own text)
+// become blanks, so the line stays one line.
+struct TTransformFault {
+  char Text[240] = {};
+
+  void Set(const char* what, const char* detail = nullptr) {
+    if (detail == nullptr) {
+      std::snprintf(Text, sizeof Text, "%s, for ", what);
+      return;
+    }
+    std::snprintf(Text, sizeof Text, "%s (%.120s), for ", what, detail);
+    for (char& c : Text) {
+      if (c != '\0' && static_cast<unsigned char>(c) < 0x20) c = ' ';
+    }
+  }
+};
+
+// Runs the transform; false, with fault described, when it threw anything
+// but std::bad_alloc (running out of memory, handled by the caller).
+bool ApplyTransform(const TRun& run, TRunContext& context, TTransformResult& result, TTransformFault& fault) {
+  try {
+    result = run.Apply(context);
+    return true;
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const TPassRuleBroken& e) {
+    fault.Set(e.what());
+  } catch (const std::exception& e) {
+    fault.Set("the transform threw an exception", e.what());
+  } catch (...) {
+    fault.Set("the transform threw an exception that is not a std::exception");
+  }
+  return false;
+}
+
+// False, with fault described, when what the transform left cannot be
+// written as it asks: a record or order entry it broke, a message that
+// would not stay one line.
+bool CheckTransformOutput(const TDrawing& d, TTransformResult result, const TRunContext& context,
+                          TTransformFault& fault) {
+  if (result == trDone) {
+    if (const char* bad = FindUnwritable(d)) {
+      fault.Set("the transform left what cannot be written", bad);
+      return false;
+    }
+  } else if (result == trMessage && BreaksLine(context.MessageText())) {
+    fault.Set("the transform left a message holding CR, LF or NUL");
+    return false;
+  }
+  return true;
+}
+
+// Runs the transform on *d and writes its output through w: ocDone, or
+// ocWriteFailed when writing failed, or ocTransformFailed (fault
+// described) when the transform threw or left what cannot be written;
+// nothing of its output is written then. The drawing is released once its
+// output is queued: for a large drawing on a second thread, while this one
+// flushes the output to disk and puts it in place of the exchange file.
+TOutcome TransformAndWrite(const TRun& run, std::unique_ptr<TDrawing> d, TWriteState& w, TTransformFault& fault) {
   ResetAttrState(w, *d);
   // The output goes to its temporary file while it is produced; should the
   // file not be creatable now, the output is held in memory and the write
   // below tries again.
   BeginExchangeFile(w, run.Path);
-  TRunContext context(*d, run.Args, &run.Policy);
-  const TTransformResult result = run.Apply(context);
+  const detail::TRunThreads threads{run.Policy};
+  TRunContext context = detail::TRunContextMaker::Make(*d, run.Args, threads);
+  TTransformResult result = trDone;
+  if (!ApplyTransform(run, context, result, fault)) return ocTransformFailed;
+  if (!CheckTransformOutput(*d, result, context, fault)) return ocTransformFailed;
   QueueRunOutput(*d, w, result, context.Overrides, context.MessageText(), run.EscapeKeyDown, run.Policy);
-  return ReleaseWhile(std::move(d), run.Policy, [&] { return WriteOutput(run, w); });
+  return ReleaseWhile(std::move(d), run.Policy, [&] { return WriteOutput(run, w); }) ? ocDone : ocWriteFailed;
 }
 
 // Writes an output that is the single message line "h#" + message, after a
@@ -98,24 +161,22 @@ bool WriteMessageOnly(const TRun& run, std::string_view message) {
   }
 }
 
-enum TOutcome { ocDone, ocWriteFailed, ocReadFailed, ocOutOfMemory, ocRulesBroken };
-
 // Reads, transforms and writes. The drawing and the write state live only
 // here, so they are released before any message output is written.
-TOutcome ReadTransformWrite(const TRun& run) {
+TOutcome ReadTransformWrite(const TRun& run, TTransformFault& fault) {
+  bool read = false;
   try {
     auto d = std::make_unique<TDrawing>();
     // A partial drawing must never come back as a full "hd" output: the
     // host would replace the user's entities with what was read so far.
     if (!ReadInput(run.Path, *d, run.Policy)) return ocReadFailed;
+    read = true;
     // Destroying the write state on the way out of a failure deletes the
     // temporary file of the output begun.
     auto w = std::make_unique<TWriteState>();
-    return TransformAndWrite(run, std::move(d), *w) ? ocDone : ocWriteFailed;
+    return TransformAndWrite(run, std::move(d), *w, fault);
   } catch (const std::bad_alloc&) {
-    return ocOutOfMemory;
-  } catch (const std::logic_error&) {
-    return ocRulesBroken;
+    return read ? ocOutOfMemory : ocOutOfMemoryReading;
   }
 }
 
@@ -144,6 +205,14 @@ void QueueRunOutput(const TDrawing& d, TWriteState& w, TTransformResult result, 
   }
 }
 
+void ApplyAndQueue(TDrawing& d, TWriteState& w, const std::vector<std::string>& args, const TTransformFunction& apply,
+                   const TEscapeKeySource& escapeKeyDown, const TPathPolicy& policy) {
+  const detail::TRunThreads threads{policy};
+  TRunContext context = detail::TRunContextMaker::Make(d, args, threads);
+  const TTransformResult result = apply(context);
+  QueueRunOutput(d, w, result, context.Overrides, context.MessageText(), escapeKeyDown, policy);
+}
+
 int RunSequence(const std::vector<std::string>& args, const TPath& exeDir, std::string_view name,
                 std::FILE* errors, const TTransformFunction& apply, const TEscapeKeySource& escapeKeyDown,
                 const TPathPolicy& policy) {
@@ -156,7 +225,8 @@ int RunSequence(const std::vector<std::string>& args, const TPath& exeDir, std::
     return 1;
   }
   const TRun run{args, path, name, errors, apply, escapeKeyDown, policy};
-  switch (ReadTransformWrite(run)) {
+  TTransformFault fault;
+  switch (ReadTransformWrite(run, fault)) {
     case ocDone:
       return 0;
     case ocWriteFailed:
@@ -165,15 +235,21 @@ int RunSequence(const std::vector<std::string>& args, const TPath& exeDir, std::
       Say(errors, name, "cannot read the exchange file ", path);
       WriteMessageOnly(run, kReadFailedMessage);
       return 1;
+    case ocOutOfMemoryReading:
+      // What was read is released; the file is not at fault.
+      Say(errors, name, "out of memory while reading ", path);
+      WriteMessageOnly(run, kOutOfMemoryMessage);
+      return 1;
     case ocOutOfMemory:
       // The output begun is incomplete: its temporary file is gone, and the
       // user is told instead.
       Say(errors, name, "out of memory while transforming ", path);
       WriteMessageOnly(run, kOutOfMemoryMessage);
       return 1;
-    case ocRulesBroken:
-      Say(errors, name, "the transform added a head while the pass ran (use its ops.SetHead) ", path);
-      WriteMessageOnly(run, kWriteFailedMessage);
+    case ocTransformFailed:
+      // Nothing the transform left is written; the user is told instead.
+      Say(errors, name, fault.Text, path);
+      WriteMessageOnly(run, kTransformFailedMessage);
       return 1;
   }
   return 1;

@@ -1,12 +1,16 @@
 #include "transforms/pass_work.h"
 
+#include "format/pass_freeze.h"
+
 namespace cadxform {
+
+namespace detail {
 
 void TPassWork::SetText(TTextRef& ref, std::string text) {
   if (textsWait_) {
     texts_.emplace_back(&ref, std::move(text));
   } else {
-    ref = pool_->AddShort(text);
+    ref = TDrawingHeldStill::AddOwnText(*pool_, text);
   }
 }
 
@@ -17,14 +21,12 @@ void StorePending(TDrawing& d, TPassWork* const* parts, int count) {
   }
 }
 
-namespace pass_access {
-
-int32_t First(const TPassWork& work, int32_t n) { return work.Share.Begin(n); }
-int32_t End(const TPassWork& work, int32_t n) { return work.Share.End(n); }
+int32_t PassFirst(const TPassWork& work, int32_t n) { return work.Share.Begin(n); }
+int32_t PassEnd(const TPassWork& work, int32_t n) { return work.Share.End(n); }
 void NoteNotFinite(TPassWork& work) { work.NoteNotFinite(); }
 void SetText(TPassWork& work, TTextRef& ref, std::string text) { work.SetText(ref, std::move(text)); }
 void SetHead(TPassWork& work, THeadRef& ref, const TEntHead& head) { work.SetHead(ref, head); }
 
-}  // namespace pass_access
+}  // namespace detail
 
 }  // namespace cadxform

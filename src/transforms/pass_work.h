@@ -29,6 +29,8 @@ struct TRecordShare {
 using TPendingTexts = std::vector<std::pair<TTextRef*, std::string>>;
 using TPendingHeads = std::vector<std::pair<THeadRef*, TEntHead>>;
 
+namespace detail {
+
 class TPassWork {
  public:
   // onOtherThread: the part runs beside the drawing's own thread, so its
@@ -57,5 +59,7 @@ class TPassWork {
 // Once the pass is over: stores the texts and heads that the parts (in this
 // order) set, each part's in the order it set them.
 void StorePending(TDrawing& d, TPassWork* const* parts, int count);
+
+}  // namespace detail
 
 }  // namespace cadxform

@@ -6,6 +6,7 @@
 
 #include <cadxform/cadxform.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <limits>
@@ -23,6 +24,7 @@
 #include "format/out_buffer.h"
 #include "format/write_state.h"
 #include "parallel/emit.h"
+#include "parallel/path_policy.h"
 #include "platform/file_system.h"
 #include "run/run_sequence.h"
 
@@ -115,30 +117,60 @@ struct TEnlarge {
   void Length(double& v) const { v *= F; }
 };
 
+// A rule that sets the text of every text record through the pass's
+// operations, or past them straight into the drawing's pool.
+struct TRetext {
+  std::string Text;
+  TDrawing* Direct = nullptr;
+  void Point(double&, double&) const {}
+  void Record(TTextEnt& t, const TRecordOps<TRetext>& ops) const {
+    if (Direct != nullptr) {
+      t.Text = Direct->TextPool.AddShort(Text);
+    } else {
+      ops.SetText(t.Text, Text);
+    }
+  }
+};
+
+// A rule that throws on whichever thread visits a circle.
+struct TThrowInRule {
+  void Point(double&, double&) const {}
+  void Record(TCircleEnt&, const TRecordOps<TThrowInRule>&) const { throw 42; }
+};
+
 // What a transform does to the drawing decides what the run writes: the
 // drawing, or only a message line when a value is not finite (however it
-// got into a record), and a transform that breaks the rules of the pass
-// fails the run instead of racing another thread.
+// got into a record). A transform that throws, breaks the rules of the
+// pass or leaves what cannot be written fails the run: exit 1, one line
+// naming the program, one message line, whichever thread ran its rules.
 TEST_F(Library, RunWritesWhatTheTransformLeaves) {
-  const std::string input = "ci 0 0 2\r\n";
+  const std::string input = "ci 0 0 2\r\nch 1 1 1 0 \"ab\r\n";
+  const std::string text = "cn1\r\ncc0\r\ncn\"$<\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E>\r\n";
   auto message = [](std::string_view m) { return "h#" + std::string(m) + "\r\n"; };
+  const std::string failed = message(kTransformFailedMessage);
+  using TApply = std::function<TTransformResult(TRunContext&)>;
+  auto drawing = [](void (*change)(TDrawing&)) {
+    return TApply([change](TRunContext& run) {
+      change(run.Drawing());
+      return trDone;
+    });
+  };
   const struct {
     const char* name;
-    std::function<TTransformResult(TRunContext&)> apply;
+    TApply apply;
     int status;
     std::string want;
   } cases[] = {
       {"enlarged within range", [](TRunContext& run) { return run.Transform(TEnlarge{2}); }, 0,
-       "hd\r\nlg0\r\nly0\r\nlc1\r\nlt1\r\nlw0\r\nci 0 0 4\r\n"},
+       "hd\r\nlg0\r\nly0\r\nlc1\r\nlt1\r\nlw0\r\nci 0 0 4\r\n" + text + "ch 1 1 1 0 \"ab\r\n"},
       {"enlarged beyond the range of doubles", [](TRunContext& run) { return run.Transform(TEnlarge{1e308}); }, 0,
        message(kOutOfRangeMessage)},
       {"infinity put into a record unchecked",
-       [](TRunContext& run) {
-         run.Drawing().Circles[0].R = std::numeric_limits<double>::infinity();
-         return trDone;
-       },
-       0, message(kOutOfRangeMessage)},
+       drawing([](TDrawing& d) { d.Circles[0].R = std::numeric_limits<double>::infinity(); }), 0,
+       message(kOutOfRangeMessage)},
       {"a message of its own", [](TRunContext& run) { return run.Message("\x82\xa0"); }, 0, message("\x82\xa0")},
+      {"a text set through the ops", [](TRunContext& run) { return run.Transform(TRetext{"\x82\xa0"}); }, 0,
+       "hd\r\nlg0\r\nly0\r\nlc1\r\nlt1\r\nlw0\r\nci 0 0 2\r\n" + text + "ch 1 1 1 0 \"\x82\xa0\r\n"},
       {"a new head while the pass runs",
        [](TRunContext& run) {
          struct TIntern {
@@ -148,17 +180,49 @@ TEST_F(Library, RunWritesWhatTheTransformLeaves) {
          };
          return run.Transform(TIntern{&run.Drawing()});
        },
-       1, message(kWriteFailedMessage)},
+       1, failed},
+      {"a text added to the pool while the pass runs",
+       [](TRunContext& run) { return run.Transform(TRetext{"x", &run.Drawing()}); }, 1, failed},
+      {"a text holding CR LF set through the ops",
+       [](TRunContext& run) { return run.Transform(TRetext{"A\r\nhd\r\n0 0 1 1"}); }, 1, failed},
+      {"a text holding NUL put into a record",
+       drawing([](TDrawing& d) { d.Texts[0].Text = d.TextPool.Add(std::string_view("a\0b", 3)); }), 1, failed},
+      {"a message holding CR LF", [](TRunContext& run) { return run.Message("bad\r\nhd\r\nci 0 0 5"); }, 1, failed},
+      {"a std::exception of the transform",
+       [](TRunContext&) {
+         (void)std::stoi("abc");  // std::invalid_argument, a std::logic_error
+         return trDone;
+       }, 1, failed},
+      {"an exception of no std type from a rule",
+       [](TRunContext& run) { return run.Transform(TThrowInRule{}); }, 1, failed},
+      {"a head id beyond the head table", drawing([](TDrawing& d) { d.Circles[0].Head.Id = 0x7fffffff; }), 1,
+       failed},
+      {"an order entry of no kind", drawing([](TDrawing& d) { d.Order[0].Kind = 77; }), 1, failed},
+      {"an order entry beyond its array", drawing([](TDrawing& d) { d.Order[0].Index = 1 << 30; }), 1, failed},
+      {"an order entry added beyond its array", drawing([](TDrawing& d) { AddOrder(d, ekCircle, 1); }), 1,
+       failed},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Input("ZPH_TEMP.TXT", input);
-    std::FILE* errors = std::tmpfile();
-    ASSERT_NE(errors, nullptr);
-    EXPECT_EQ(RunSequence({"1"}, dir_, "test", errors, c.apply), c.status);
-    std::fclose(errors);
-    EXPECT_EQ(ReadBytes(dir_ / "ZPH_TEMP.TXT"), c.want);
-    fs::remove(dir_ / "ZPH_TEMP.TXT");
+  // Every rule on this thread, and every rule on the second one (a cut
+  // that leaves each one-record array to it).
+  TPathPolicy second;
+  second.TwoThreadPassFrom = 1;
+  for (const TPathPolicy& policy : {TPathPolicy::OneThread(), second}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.name);
+      Input("ZPH_TEMP.TXT", input);
+      std::FILE* errors = std::tmpfile();
+      ASSERT_NE(errors, nullptr);
+      EXPECT_EQ(RunSequence({"1"}, dir_, "test", errors, c.apply, {}, policy), c.status);
+      std::rewind(errors);
+      char said[512] = {};
+      const std::string lines(said, std::fread(said, 1, sizeof said - 1, errors));
+      std::fclose(errors);
+      EXPECT_EQ(ReadBytes(dir_ / "ZPH_TEMP.TXT"), c.want);
+      EXPECT_EQ(lines.empty() ? 0 : std::count(lines.begin(), lines.end(), '\n'), c.status) << lines;
+      EXPECT_EQ(lines.rfind("test: ", 0), c.status == 0 ? std::string::npos : 0) << lines;
+      EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+      fs::remove(dir_ / "ZPH_TEMP.TXT");
+    }
   }
 }
 
