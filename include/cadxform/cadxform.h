@@ -21,7 +21,9 @@
 #include "cadxform/fp_setup.h"      // floating-point set-up of the process
 #include "cadxform/geometry.h"      // distance, angles, rotation
 #include "cadxform/head_table.h"    // TEntHead: the attributes of a record
+#include "cadxform/number_form.h"   // the file's number forms (RealForm)
 #include "cadxform/parse_number.h"  // numbers that never fail to parse
+#include "cadxform/mirror.h"        // TMirror: the reflection about a line
 #include "cadxform/path.h"          // paths, messages naming them
 #include "cadxform/platform.h"      // executable folder, Escape key
 #include "cadxform/record_kinds.h"  // ForEachKind: the record arrays in kind order
@@ -32,3 +34,4 @@
 #include "cadxform/text_pool.h"     // the bytes of texts held by records
 #include "cadxform/transform.h"     // TransformDrawing: the transform pass
 #include "cadxform/version.h"       // version macros and query
+#include "cadxform/write_rules.h"   // IsWritten: which records the writer drops

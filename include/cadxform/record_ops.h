@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "cadxform/drawing.h"
@@ -38,6 +39,11 @@ int32_t PassEnd(const TPassWork& work, int32_t n);    // one past its last
 void NoteNotFinite(TPassWork& work);
 void SetText(TPassWork& work, TTextRef& ref, std::string text);
 void SetHead(TPassWork& work, THeadRef& ref, const TEntHead& head);
+const THeadTable& HeadsOf(const TPassWork& work);
+[[noreturn]] void Refuse(std::string_view message);
+// A rule set a text or head of what is not the record it was given.
+[[noreturn]] void RefuseForeignField();
+struct TOpsAccess;
 }  // namespace detail
 
 // A transform x applied to records for one part of a pass: each operation
@@ -90,21 +96,59 @@ class TRecordOps {
   // pass (the host cannot read it back).
   void Note(double v) const { bad_ |= !std::isfinite(v); }
   bool AllFinite() const { return !bad_; }
-  // Makes text the content of ref (a text field of the record).
-  void SetText(TTextRef& ref, std::string text) const { detail::SetText(work_, ref, std::move(text)); }
-  // Gives the record the attributes of head (its colour, layer ...).
+  // Makes text the content of ref (a text field of the record the rule was
+  // given; any other field fails the run).
+  void SetText(TTextRef& ref, std::string text) const {
+    CheckOwn(&ref);
+    detail::SetText(work_, ref, std::move(text));
+  }
+  // Gives the record (the one the rule was given, or the line or text of a
+  // dimension given) the attributes of head (its colour, layer ...).
   template <class E>
   void SetHead(E& record, const TEntHead& head) const {
+    CheckOwn(&record.Head);
     detail::SetHead(work_, record.Head, head);
   }
+  // The attributes the record had when the pass began (a head set through
+  // SetHead is stored once the pass is over).
+  template <class E>
+  const TEntHead& HeadOf(const E& record) const {
+    return detail::HeadsOf(work_)[record.Head];
+  }
+  // Stops the run: the output is the single line "h#" + message (code page
+  // 932 bytes, for the host to show the user) instead of the drawing, exit
+  // status 0, as when the transform returns TRunContext::Message. For a
+  // record the transform cannot map ("a circle cannot be stretched"); the
+  // other records' changes are not written. A message holding CR, LF or
+  // NUL fails the run instead.
+  [[noreturn]] void Refuse(std::string_view message) const { detail::Refuse(message); }
 
  private:
+  friend struct detail::TOpsAccess;
+  // A field the rule sets must lie in the record it was given: a copy of
+  // the record is gone by the time the pass stores what was set.
+  void CheckOwn(const void* field) const {
+    const auto* at = static_cast<const char*>(field);
+    if (at < record_ || at >= recordEnd_) detail::RefuseForeignField();
+  }
+
   const X& x_;
   detail::TPassWork& work_;
   mutable bool bad_ = false;
+  mutable const char* record_ = nullptr;
+  mutable const char* recordEnd_ = nullptr;
 };
 
 namespace detail {
+
+// The walk tells the ops which record a rule is given.
+struct TOpsAccess {
+  template <class X, class E>
+  static void Visit(const TRecordOps<X>& ops, const E& record) {
+    ops.record_ = reinterpret_cast<const char*>(&record);
+    ops.recordEnd_ = ops.record_ + sizeof(E);
+  }
+};
 
 // Applies ops' transform to every record of arr that the part visits and
 // sel takes, in index order: its Record rule for the kind, else the kind's
@@ -120,8 +164,14 @@ void ApplyToArray(const THeadTable& heads, TBlockArray<T>& arr, TSelection sel, 
     T* const run = &arr[i];
     const int32_t len = std::min(end - i, kBlock - i % kBlock);
     for (int32_t j = 0; j < len; ++j) {
-      if (!sel.Takes(heads[run[j].Head])) continue;
+      // A head id outside the table is not taken here; the run refuses it
+      // before writing.
+      if (!sel.AllEntities) {
+        const uint32_t id = run[j].Head.Id;
+        if (static_cast<int64_t>(id) >= heads.Count() || heads[id].Group != sel.Group) continue;
+      }
       if constexpr (requires { ops.Transform().Record(run[j], ops); }) {
+        TOpsAccess::Visit(ops, run[j]);
         ops.Transform().Record(run[j], ops);
       } else {
         VisitGeometry(run[j], ops);

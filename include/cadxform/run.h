@@ -42,6 +42,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -79,6 +80,12 @@ class TRunContext {
   // stop); `absent` when there is no argument i.
   int32_t IntArgument(size_t i, int32_t absent = 0) const;
   double RealArgument(size_t i, double absent = 0.0) const;
+  // Argument i as a number that can fail: nothing when there is no
+  // argument i or it is malformed (TryStrToInt, TryStrToFloat), so that a
+  // transform can say "the layer argument is malformed" instead of reading
+  // 0.
+  std::optional<int32_t> TryIntArgument(size_t i) const;
+  std::optional<double> TryRealArgument(size_t i) const;
   // The tool's scope: argument 1 reads as exactly 1 (every entity), else
   // only the entities of the file's first layer group.
   bool AllEntities() const { return IntArgument(1) == 1; }

@@ -18,7 +18,7 @@ bool CutsInTwo(TPassCut cut) { return cut.Den > 0 && cut.Num >= 0 && cut.Num < c
 
 // Runs walk over every record on this thread.
 bool RunWhole(TDrawing& d, const std::function<void(detail::TPassWork&)>& walk) {
-  TPassWork whole(d.TextPool, TRecordShare(), false);
+  TPassWork whole(d, TRecordShare(), false);
   {
     const TDrawingHeldStill still(d);
     walk(whole);
@@ -40,8 +40,8 @@ bool RunPass(TDrawing& d, const TRunThreads* threads, const std::function<void(T
 
 bool RunInParts(TDrawing& d, TPassCut cut, const std::function<void(detail::TPassWork&)>& walk) {
   if (!CutsInTwo(cut)) return RunWhole(d, walk);
-  TPassWork second(d.TextPool, TRecordShare{cut.Num, cut.Den, cut.Den}, true);
-  TPassWork first(d.TextPool, TRecordShare{0, cut.Num, cut.Den}, false);
+  TPassWork second(d, TRecordShare{cut.Num, cut.Den, cut.Den}, true);
+  TPassWork first(d, TRecordShare{0, cut.Num, cut.Den}, false);
   bool started = false;
   {
     const TDrawingHeldStill still(d);
