@@ -15,8 +15,9 @@ namespace cadxform::platform {
 TPath ExecutablePath();
 
 // The raw command line as the system holds it, program name included.
-// Windows: GetCommandLineA(). Elsewhere there is none (the arguments come
-// as argv): nullopt.
+// Windows: GetCommandLineW() in code page 932 whatever the ANSI code page,
+// no character mapped to a look-alike. Elsewhere there is none (the
+// arguments come as argv): nullopt.
 std::optional<std::string> RawCommandLine();
 
 // True while the Escape key is held down. Windows: the high bit of

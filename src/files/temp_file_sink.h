@@ -29,7 +29,12 @@ class TTempFileSink : public TOutSink {
   void Discard() override { failed_ = !platform::TruncateFile(file_); }
 
   bool IsOpen() const { return file_ != platform::kNoFile; }
-  bool Failed() const { return failed_; }
+  // True when a write failed, or a flush made in the background (waited
+  // for here): the file may not hold the output on disk.
+  bool Failed() {
+    if (!flush_.Stop()) failed_ = true;
+    return failed_;
+  }
   const platform::TPath& Path() const { return path_; }
   // The temporary file's name, moved out (no allocation).
   platform::TPath TakeTempPath() { return std::move(tempPath_); }

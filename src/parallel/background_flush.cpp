@@ -38,18 +38,19 @@ void TBackgroundFlush::Run() {
     flushed = requested_;
     const platform::TFileHandle file = file_;
     lock.unlock();
-    platform::FlushFileToDisk(file);  // a hint: a failure shows in the final flush
+    const bool ok = platform::FlushFileToDisk(file);
     lock.lock();
+    if (!ok) failed_ = true;
     ++flushes_;
   }
 }
 
-void TBackgroundFlush::Stop() {
+bool TBackgroundFlush::Stop() {
   {
     std::lock_guard lock(mutex_);
     if (!started_) {
       written_ = requested_ = 0;
-      return;
+      return true;
     }
     stop_ = true;
     wake_.notify_one();
@@ -59,6 +60,9 @@ void TBackgroundFlush::Stop() {
   started_ = false;
   file_ = platform::kNoFile;
   written_ = requested_ = 0;
+  const bool ok = !failed_;
+  failed_ = false;
+  return ok;
 }
 
 }  // namespace cadxform

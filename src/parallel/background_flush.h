@@ -10,7 +10,8 @@
 //   TBackgroundFlush flush;
 //   flush.Wrote(file, n);   // after each write: from the first full
 //                           // window on, a thread flushes file meanwhile
-//   flush.Stop();           // before the file is flushed, closed or dropped
+//   flush.Stop();           // before the file is flushed, closed or dropped;
+//                           // false when a flush failed
 #pragma once
 
 #include <condition_variable>
@@ -43,7 +44,10 @@ class TBackgroundFlush {
 
   // Waits for the flushes asked for so far and ends the thread; the file
   // may then be flushed, closed or deleted. Nothing again until Wrote.
-  void Stop();
+  // False when a flush since the last Stop failed: the system may report
+  // a lost write to one flush only, so a later flush succeeding proves
+  // nothing.
+  bool Stop();
 
   // Flushes made since construction (for tests).
   int Flushes() const { return flushes_; }
@@ -60,6 +64,7 @@ class TBackgroundFlush {
   bool stop_ = false;
   bool started_ = false;
   bool waiting_ = false;  // the thread sleeps: only then is it woken
+  bool failed_ = false;   // a flush since the last Stop failed
   int flushes_ = 0;
   TWorkerThread thread_;  // last: stops before the members it uses go
 };

@@ -17,6 +17,7 @@
 #include <sys/file.h>
 
 #include "platform/file_system.h"
+#include "platform/system_calls.h"
 
 namespace cadxform::platform {
 
@@ -26,7 +27,7 @@ namespace {
 int OpenRetrying(const char* path, int flags) {
   int fd;
   do {
-    fd = open(path, flags | O_CLOEXEC, 0666);
+    fd = SystemCalls().open(path, flags | O_CLOEXEC, 0666);
   } while (fd < 0 && errno == EINTR);
   return fd;
 }
@@ -45,7 +46,7 @@ int OpenRegularFile(const char* path, int flags, F&& accept) {
   const int mode = fcntl(fd, F_GETFL);
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !accept(st) || mode < 0 ||
       fcntl(fd, F_SETFL, mode & ~O_NONBLOCK) != 0) {
-    close(fd);
+    SystemCalls().close(fd);
     return -1;
   }
   return fd;
@@ -117,7 +118,7 @@ TFileHandle CreateHeldFile(const TPath& path) {
   // name.
   const bool refused = !LockHeldByte(fd, true) && (errno == EAGAIN || errno == EACCES || errno == EWOULDBLOCK);
   if (refused || !PathNamesFile(path.c_str(), fd)) {
-    close(fd);
+    SystemCalls().close(fd);
     return kNoFile;
   }
   return fd;
@@ -131,8 +132,8 @@ bool DeleteIfUnheld(const TPath& path) {
   // it keeps a creator from taking the file until it is gone.
   const bool unheld = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && LockHeldByte(fd, false) &&
                       PathNamesFile(path.c_str(), fd);
-  const bool deleted = unheld && unlink(path.c_str()) == 0;
-  close(fd);
+  const bool deleted = unheld && SystemCalls().unlink(path.c_str()) == 0;
+  SystemCalls().close(fd);
   return deleted;
 }
 
@@ -153,7 +154,7 @@ TFileHandle OpenForOverwrite(const TPath& path) {
 bool ReadFromFile(TFileHandle file, char* data, size_t size, size_t& got) {
   ssize_t n;
   do {
-    n = read(static_cast<int>(file), data, size);
+    n = SystemCalls().read(static_cast<int>(file), data, size);
   } while (n < 0 && errno == EINTR);
   got = n > 0 ? static_cast<size_t>(n) : 0;
   return n >= 0;
@@ -162,7 +163,7 @@ bool ReadFromFile(TFileHandle file, char* data, size_t size, size_t& got) {
 bool WriteToFile(TFileHandle file, const char* data, size_t size) {
   const size_t total = size;
   while (size > 0) {
-    const ssize_t n = write(static_cast<int>(file), data, size);
+    const ssize_t n = SystemCalls().write(static_cast<int>(file), data, size);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     data += n;
@@ -174,31 +175,39 @@ bool WriteToFile(TFileHandle file, const char* data, size_t size) {
 
 bool TruncateFile(TFileHandle file) {
   const int fd = static_cast<int>(file);
-  return ftruncate(fd, 0) == 0 && lseek(fd, 0, SEEK_SET) == 0;
+  return SystemCalls().ftruncate(fd, 0) == 0 && lseek(fd, 0, SEEK_SET) == 0;
 }
 
-bool FlushFileToDisk(TFileHandle file) { return fsync(static_cast<int>(file)) == 0; }
+bool FlushFileToDisk(TFileHandle file) {
+  // An interrupted flush has not failed: it is made again, as reads,
+  // writes and opens are.
+  int r;
+  do {
+    r = SystemCalls().fsync(static_cast<int>(file));
+  } while (r != 0 && errno == EINTR);
+  return r == 0;
+}
 
-bool CloseFile(TFileHandle file) { return close(static_cast<int>(file)) == 0; }
+bool CloseFile(TFileHandle file) { return SystemCalls().close(static_cast<int>(file)) == 0; }
 
 bool MoveFileOver(const TPath& from, const TPath& to) {
   // The folder's name is made before the rename: an allocation failing
   // after it would report a failure for a replacement that has happened.
   const TPath dir = to.has_parent_path() ? to.parent_path() : TPath(".");
-  if (rename(from.c_str(), to.c_str()) != 0) return false;
+  if (SystemCalls().rename(from.c_str(), to.c_str()) != 0) return false;
   // Make the new directory entry durable too; the rename has happened, so a
   // failure here changes nothing for the caller.
   const int fd = OpenRetrying(dir.c_str(), O_RDONLY | O_DIRECTORY);
   if (fd >= 0) {
-    fsync(fd);
-    close(fd);
+    FlushFileToDisk(fd);
+    SystemCalls().close(fd);
   }
   return true;
 }
 
 bool DeleteFileAt(const TPath& path) {
   // unlink, unlike remove, leaves directories alone.
-  return unlink(path.c_str()) == 0;
+  return SystemCalls().unlink(path.c_str()) == 0;
 }
 
 TPathState StateOfPath(const TPath& path) {

@@ -10,6 +10,7 @@
 
 #include "platform/file_system.h"
 #include "platform/long_path.h"
+#include "platform/system_calls.h"
 
 namespace cadxform::platform {
 
@@ -94,7 +95,7 @@ bool LockHeldByte(HANDLE file) {
 // its attributes.
 TFileHandle OpenFile(const TPath& path, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0) {
   return FromHandle(WithSystemPath(path, [&](const wchar_t* p) {
-    return CreateFileW(p, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+    return SystemCalls().CreateFileW(p, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
   }));
 }
 
@@ -109,7 +110,7 @@ TFileHandle KeepDiskFile(TFileHandle file, F&& accept) {
       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && accept(info)) {
     return file;
   }
-  CloseHandle(ToHandle(file));
+  SystemCalls().CloseHandle(ToHandle(file));
   return kNoFile;
 }
 
@@ -139,7 +140,7 @@ bool OpenedUnderItsName(HANDLE file, const TPath& path) {
                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
     if (dir == kNoFile) return true;
     std::wstring expected = FinalPathOf(ToHandle(dir));
-    CloseHandle(ToHandle(dir));
+    SystemCalls().CloseHandle(ToHandle(dir));
     if (opened.empty() || expected.empty()) return true;
     if (expected.back() != L'\\') expected += L'\\';
     expected += path.filename().native();
@@ -169,7 +170,7 @@ TFileHandle CreateHeldFile(const TPath& path) {
   const bool doomed = GetFileInformationByHandleEx(ToHandle(file), FileStandardInfo, &standard, sizeof standard) &&
                       standard.DeletePending;
   if (refused || doomed) {
-    CloseHandle(ToHandle(file));
+    SystemCalls().CloseHandle(ToHandle(file));
     return kNoFile;
   }
   return file;
@@ -189,7 +190,7 @@ bool DeleteIfUnheld(const TPath& path) {
   FILE_DISPOSITION_INFO dispose{};
   dispose.DeleteFile = TRUE;
   const bool deleted = LockHeldByte(h) && SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose);
-  CloseHandle(h);
+  SystemCalls().CloseHandle(h);
   return deleted;
 }
 
@@ -210,7 +211,7 @@ TFileHandle OpenForOverwrite(const TPath& path) {
     return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && info.nNumberOfLinks == 1;
   });
   if (kept == kNoFile || OpenedUnderItsName(ToHandle(kept), path)) return kept;
-  CloseHandle(ToHandle(kept));
+  SystemCalls().CloseHandle(ToHandle(kept));
   return kNoFile;
 }
 
@@ -250,7 +251,7 @@ bool ReadFromFile(TFileHandle file, char* data, size_t size, size_t& got) {
   // ReadFile takes a 32-bit count.
   const DWORD step = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
   DWORD n = 0;
-  const bool ok = ReadFile(ToHandle(file), data, step, &n, nullptr) != 0;
+  const bool ok = SystemCalls().ReadFile(ToHandle(file), data, step, &n, nullptr) != 0;
   got = ok ? n : 0;
   return ok;
 }
@@ -260,7 +261,7 @@ bool WriteToFile(TFileHandle file, const char* data, size_t size) {
     // WriteFile takes a 32-bit count.
     const DWORD step = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
     DWORD written = 0;
-    if (!WriteFile(ToHandle(file), data, step, &written, nullptr) || written == 0) return false;
+    if (!SystemCalls().WriteFile(ToHandle(file), data, step, &written, nullptr) || written == 0) return false;
     data += written;
     size -= written;
   }
@@ -270,18 +271,18 @@ bool WriteToFile(TFileHandle file, const char* data, size_t size) {
 bool TruncateFile(TFileHandle file) {
   LARGE_INTEGER zero{};
   return SetFilePointerEx(ToHandle(file), zero, nullptr, FILE_BEGIN) != 0 &&
-         SetEndOfFile(ToHandle(file)) != 0;
+         SystemCalls().SetEndOfFile(ToHandle(file)) != 0;
 }
 
-bool FlushFileToDisk(TFileHandle file) { return FlushFileBuffers(ToHandle(file)) != 0; }
+bool FlushFileToDisk(TFileHandle file) { return SystemCalls().FlushFileBuffers(ToHandle(file)) != 0; }
 
-bool CloseFile(TFileHandle file) { return CloseHandle(ToHandle(file)) != 0; }
+bool CloseFile(TFileHandle file) { return SystemCalls().CloseHandle(ToHandle(file)) != 0; }
 
 bool MoveFileOver(const TPath& from, const TPath& to) {
   return WithSystemPath(from, [&](const wchar_t* f) {
     return WithSystemPath(to, [&](const wchar_t* t) {
       return RetryWhileHeld(t, [&] {
-        return MoveFileExW(f, t, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        return SystemCalls().MoveFileExW(f, t, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
       });
     });
   });
@@ -289,7 +290,7 @@ bool MoveFileOver(const TPath& from, const TPath& to) {
 
 bool DeleteFileAt(const TPath& path) {
   return WithSystemPath(path, [](const wchar_t* p) {
-    return RetryWhileHeld(p, [&] { return DeleteFileW(p) != 0; });
+    return RetryWhileHeld(p, [&] { return SystemCalls().DeleteFileW(p) != 0; });
   });
 }
 
@@ -320,7 +321,7 @@ bool ProcessHasEnded(uint32_t id) {
   // A process that has ended but is still held open by another keeps its id.
   DWORD code = 0;
   const bool ended = GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
-  CloseHandle(process);
+  SystemCalls().CloseHandle(process);
   return ended;
 }
 

@@ -33,7 +33,26 @@ TPath ExecutablePath() {
   return TPath();
 }
 
-std::optional<std::string> RawCommandLine() { return std::string(GetCommandLineA()); }
+// Code page 932 whatever the machine's ANSI code page: the arguments then
+// read alike on every Windows and as on Linux. GetCommandLineA would give
+// them in the ANSI code page, whose best-fit mapping turns, under 1252,
+// full-width digits into ASCII digits and a minus sign (U+2212) into '-',
+// so that "０１" would read as 1 there and as 0 elsewhere. A character that
+// code page 932 lacks becomes '?', never a look-alike. Should the
+// conversion fail (no code page 932 on the machine), the ANSI command line
+// is taken as before.
+std::optional<std::string> RawCommandLine() {
+  constexpr UINT kCodePage = 932;
+  const wchar_t* wide = GetCommandLineW();
+  const int size = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return std::string(GetCommandLineA());
+  std::string line(static_cast<size_t>(size), '\0');
+  if (WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide, -1, line.data(), size, nullptr, nullptr) != size) {
+    return std::string(GetCommandLineA());
+  }
+  line.pop_back();  // the terminating NUL
+  return line;
+}
 
 bool EscapeKeyDown() { return (GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0; }
 

@@ -1,6 +1,7 @@
 // The background flush of a file being written: one flush per full window
-// at most, none for a small file, the file's bytes untouched, and the
-// flusher restartable after Stop (the same sink writes the next output).
+// at most, none for a small file, the file's bytes untouched, the flusher
+// restartable after Stop (the same sink writes the next output), and a
+// flush that failed told by Stop.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <iterator>
 #include <string>
 
+#include "failing_calls.h"
 #include "parallel/background_flush.h"
 #include "platform/file_system.h"
 
@@ -53,6 +55,25 @@ TEST(BackgroundFlush, FlushesFullWindowsOnlyAndKeepsTheBytes) {
   TBackgroundFlush off(false);
   EXPECT_EQ(WriteThrough(off, dir / "off", 2), 0);
   fs::remove_all(dir);
+}
+
+// A flush that failed in the background fails the write: the system may
+// report a lost write to that flush only, and the final one then succeeds.
+TEST(BackgroundFlush, StopTellsAFailedFlush) {
+  using namespace cadxform::test;
+  const fs::path path = fs::temp_directory_path() / ("cadxform_failed_flush_" + std::to_string(CurrentProcessId()));
+  const TFileHandle file = CreateNewFile(path);
+  ASSERT_NE(file, kNoFile);
+  for (const TFault fault : {fNone, fIoError}) {
+    TFailingCalls failing(fcFlush, {fault});
+    TBackgroundFlush flush(true);
+    flush.Wrote(file, TBackgroundFlush::kWindow);  // a window full: one flush
+    EXPECT_EQ(flush.Stop(), fault == fNone);
+    EXPECT_EQ(flush.Flushes(), 1);
+    EXPECT_TRUE(flush.Stop());  // told once
+  }
+  CloseFile(file);
+  fs::remove(path);
 }
 
 }  // namespace

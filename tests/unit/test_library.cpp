@@ -1,5 +1,6 @@
 // The library's steps of a run: two drawings held and written side by side
-// give the bytes each gives alone, and the version query tells the project
+// give the bytes each gives alone, a run keeps the drawing safe when the
+// file system fails under it, and the version query tells the project
 // version.
 #include <gtest/gtest.h>
 
@@ -13,7 +14,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
+#include "app/run.h"
+#include "failing_calls.h"
 #include "files/file_writer.h"
 #include "files/overwrite_message.h"
 #include "files/reader.h"
@@ -283,6 +287,66 @@ TEST_F(Library, RunWritesWhatTheTransformLeaves) {
       EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
       fs::remove(dir_ / "ZPH_TEMP.TXT");
     }
+  }
+}
+
+// The file system failing under the run, as disks, network volumes and
+// signals make it fail, in the system calls that write the output and put it
+// in place: an interrupted call is made again and a short write goes on, so
+// the output is whole; any other failure ends the run with status 1, one
+// line naming the program and the path, the write-failed message line in
+// the file (never a part of the output) and no temporary file left. A close
+// that fails after the flush loses nothing: the output stands.
+TEST_F(Library, FailingSystemCallsLeaveTheOutputOrTheMessage) {
+  using namespace cadxform::test;
+  const std::string input = "hp1 10 20\r\nlg2\r\nly3\r\n0 0 5 5\r\nci 1 2 3\r\n";
+  const std::vector<std::string> args = {"1", "1", "110", "220"};
+  const fs::path file = dir_ / "ZPH_TEMP.TXT";
+  const std::string message = "h#" + std::string(kWriteFailedMessage) + "\r\n";
+  Input("ZPH_TEMP.TXT", input);
+  ASSERT_EQ(RunSequence(args, dir_, "test", stderr, ApplyCommandLine), 0);
+  const std::string output = ReadBytes(file);
+  const struct {
+    const char* name;
+    TFailingCall call;
+    std::vector<TFault> faults;
+    bool whole;  // the output, exit status 0; else the message, 1
+  } cases[] = {
+      {"an open interrupted", fcOpen, {fInterrupted}, true},
+      {"a read interrupted", fcRead, {fInterrupted}, true},
+      {"a write interrupted", fcWrite, {fInterrupted}, true},
+      {"every write short", fcWrite, std::vector<TFault>(64, fShort), true},
+      {"a short write, then the disk full", fcWrite, {fShort, fDiskFull}, false},
+      {"the flush interrupted", fcFlush, {fInterrupted, fInterrupted}, true},
+      {"the flush failing", fcFlush, {fIoError}, false},
+      {"the rename refused", fcRename, {fIoError}, false},
+      {"every close failing", fcClose, std::vector<TFault>(64, fIoError), true},
+  };
+  for (const auto& c : cases) {
+    if (!FaultExists(c.faults)) continue;
+    SCOPED_TRACE(c.name);
+    Input("ZPH_TEMP.TXT", input);
+    std::FILE* errors = std::tmpfile();
+    ASSERT_NE(errors, nullptr);
+    int status = -1;
+    {
+      TFailingCalls failing(c.call, c.faults);
+      status = RunSequence(args, dir_, "test", errors, ApplyCommandLine);
+    }
+    std::rewind(errors);
+    char said[512] = {};
+    const std::string line(said, std::fread(said, 1, sizeof said - 1, errors));
+    std::fclose(errors);
+    EXPECT_EQ(status, c.whole ? 0 : 1);
+    EXPECT_EQ(ReadBytes(file), c.whole ? output : message);
+    if (c.whole) {
+      EXPECT_EQ(line, "");
+    } else {
+      EXPECT_EQ(line.rfind("test: cannot write the exchange file ", 0), 0u) << line;
+      EXPECT_NE(line.find(dir_.filename().string()), std::string::npos) << line;
+      EXPECT_EQ(line.find('\n'), line.size() - 1) << line;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
   }
 }
 
