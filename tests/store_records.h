@@ -14,7 +14,7 @@ template <class T>
 T& AddRecord(TDrawing& d, TBlockArray<T>& arr, int32_t kind, const TEntHead& head = kPlainHead) {
   T& e = arr.Append();
   e.Head = InternHead(d, head);
-  AddOrder(d, kind, arr.Count() - 1);
+  detail::AddOrder(d, kind, arr.Count() - 1);
   return e;
 }
 

@@ -9,9 +9,9 @@
 //     appending the 1000th element leaves it at 1000, the 1001st makes it
 //     2000 and leaves elements 0..999 where they were.
 //
-// The blocks come from the heap, or from a TBlockMemory given at
-// construction (the drawing's arrays share one); a source's blocks are
-// given back with the source, not by Clear().
+// The blocks come from the heap, or from the drawing's memory given at
+// construction (the drawing's arrays share it); those blocks are given
+// back with the drawing, not by Clear().
 //
 // Example:
 //   TBlockArray<TLineEnt> lines;
@@ -32,6 +32,11 @@ namespace cadxform {
 // Where an array takes its blocks when not from the heap: the drawing's
 // arrays, head table and text pool share the memory the library gives
 // them (its workings are its own).
+namespace detail {
+// A transform pass holds the drawing still: growing or clearing one of its
+// arrays then throws std::logic_error (the library's own).
+[[noreturn]] void RefuseWhileHeld(const char* what);
+
 class TBlockMemory {
  public:
   // `bytes` of uninitialised memory aligned for any record, valid as long
@@ -41,6 +46,7 @@ class TBlockMemory {
  protected:
   ~TBlockMemory() = default;
 };
+}  // namespace detail
 
 }  // namespace cadxform
 
@@ -56,7 +62,7 @@ class TBlockArray {
   static constexpr int32_t kBlock = 1000;
 
   // Blocks from the heap, or from `source` (which must outlive the array).
-  explicit TBlockArray(TBlockMemory* source = nullptr) : source_(source) {}
+  explicit TBlockArray(detail::TBlockMemory* source = nullptr) : source_(source) {}
 
   // Number of elements in use; elements 0..Count()-1 are valid.
   int32_t Count() const { return count_; }
@@ -64,8 +70,11 @@ class TBlockArray {
   int64_t Capacity() const { return static_cast<int64_t>(blocks_.size()) * kBlock; }
 
   // Appends one zero-filled element and returns it. Throws std::bad_alloc
-  // when memory for a new block cannot be had; the array is then unchanged.
+  // when memory for a new block cannot be had, and std::logic_error while a
+  // transform pass runs over the drawing the array belongs to; the array is
+  // then unchanged.
   T& Append() {
+    if (held_) detail::RefuseWhileHeld("the transform added a record to the drawing while the pass ran");
     if (count_ % kBlock == 0) {
       blocks_.reserve(blocks_.size() + 1);
       // Left uninitialised: each element is zero-filled as it is appended,
@@ -99,14 +108,19 @@ class TBlockArray {
   }
 
   // Releases every block (a source's blocks stay with the source);
-  // Count() and Capacity() become 0.
+  // Count() and Capacity() become 0. Throws std::logic_error while a
+  // transform pass runs over the drawing.
   void Clear() {
+    if (held_) detail::RefuseWhileHeld("the transform cleared a list of the drawing while the pass ran");
     blocks_.clear();
     blocks_.shrink_to_fit();
     count_ = 0;
   }
 
  private:
+  friend class TDrawingHeldStill;
+  bool held_ = false;
+
   template <class A, class F>
   static void EachOf(A& arr, F& f) {
     int32_t left = arr.count_;
@@ -136,7 +150,7 @@ class TBlockArray {
 
   std::vector<TBlock> blocks_;
   int32_t count_ = 0;
-  TBlockMemory* source_;
+  detail::TBlockMemory* source_;
 };
 
 }  // namespace cadxform

@@ -22,6 +22,7 @@
 #include "cadxform/geometry.h"      // distance, angles, rotation
 #include "cadxform/head_table.h"    // TEntHead: the attributes of a record
 #include "cadxform/parse_number.h"  // numbers that never fail to parse
+#include "cadxform/mirror.h"        // TMirror: the reflection about a line
 #include "cadxform/path.h"          // paths, messages naming them
 #include "cadxform/platform.h"      // executable folder, Escape key
 #include "cadxform/record_kinds.h"  // ForEachKind: the record arrays in kind order
@@ -32,3 +33,4 @@
 #include "cadxform/text_pool.h"     // the bytes of texts held by records
 #include "cadxform/transform.h"     // TransformDrawing: the transform pass
 #include "cadxform/version.h"       // version macros and query
+#include "cadxform/write_rules.h"   // IsWritten: which records the writer drops

@@ -5,8 +5,7 @@
 // attributes, the entity records of the fifteen kinds, their heads, the
 // bytes of their texts and the input order. It holds no reading or writing
 // state: the reader keeps its running attributes to itself, the emission
-// keeps what it wrote last in a TWriteState (write_state.h). Any number of
-// drawings may exist side by side.
+// what it wrote last. Any number of drawings may exist side by side.
 //
 // The reader is the only code that adds records; a transform changes
 // records in place (never adding or removing one), and the writer only
@@ -21,7 +20,8 @@
 // drawing's text pool; to change one, add the new bytes to the pool.
 //
 // Example: move every line of layer group 2 by (10, 0), turn it into colour
-// 5 and rename every text:
+// 5 and rename every text, outside a transform pass (a Record rule sets
+// heads and texts through its ops instead, record_ops.h):
 //   d.Lines.ForEach([&](TLineEnt& e) {
 //     TEntHead h = d.Heads[e.Head];
 //     if (h.Group != 2) return;
@@ -64,6 +64,9 @@ enum TEntKind : int32_t {
   ekSo = 14,
   ekSg = 15,
 };
+// The kind codes are 1 to kKindCount: a new kind takes the next code and
+// raises this (record_kinds.h then asks for its array).
+inline constexpr int32_t kKindCount = 15;
 
 struct TLineEnt {
   THeadRef Head;
@@ -177,10 +180,9 @@ struct TTextKind {
 inline constexpr std::string_view kDefaultFontName =
     "<\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E>";
 
-// One value of every attribute an attribute line sets. Used three ways: the
-// drawing's first-seen values (its own settings), the reader's running
-// values, and the values the writer wrote last. The defaults are those of a
-// file without attribute lines.
+// One value of every attribute an attribute line sets: the drawing's
+// first-seen values (TDrawing::First). The defaults are those of a file
+// without attribute lines.
 struct TAttrs {
   int32_t Group = 0, Layer = 0;
   int32_t Color = 1, LineType = 1, LineWidth = 0;
@@ -193,21 +195,9 @@ struct TAttrs {
   int32_t SolidColor = 0;
 };
 
-// Attribute indices of the reader's first-line flags (0..5) and the
-// writer's pending flags (all ten).
-enum TPendingIndex : int {
-  paGroup = 0,
-  paLayer = 1,
-  paColor = 2,
-  paLineType = 3,
-  paLineWidth = 4,
-  paTextKind = 5,
-  paCc = 6,
-  paFontName = 7,
-  paPointColor = 8,
-  paSolidColor = 9,
-};
-inline constexpr int kAttrCount = 10;
+namespace detail {
+struct TDrawingMemory;
+}  // namespace detail
 
 struct TDrawing {
   // An empty drawing with every default. Allocates (the head table's first
@@ -245,12 +235,12 @@ struct TDrawing {
  private:
   // Gives a drawing's memory back to the system.
   struct TMemoryRelease {
-    void operator()(TBlockMemory* memory) const;
+    void operator()(detail::TBlockMemory* memory) const;
   };
   // Memory of every record array, the head table and the text pool below
   // (declared first: it goes last); the library's own.
-  friend struct TDrawingMemory;
-  std::unique_ptr<TBlockMemory, TMemoryRelease> memory_;
+  friend struct detail::TDrawingMemory;
+  std::unique_ptr<detail::TBlockMemory, TMemoryRelease> memory_;
 
  public:
 
@@ -281,16 +271,17 @@ struct TDrawing {
   TTextPool TextPool{memory_.get()};
 };
 
-// The reference to a head equal to `head` in the drawing's head table (see
-// THeadTable::Intern for `slot`). Throws std::bad_alloc when a new head
-// cannot be added.
-inline THeadRef InternHead(TDrawing& d, const TEntHead& head, int slot = 0) {
-  return THeadRef{d.Heads.Intern(head, slot)};
-}
+// The reference to a head equal to `head` in the drawing's head table.
+// Throws std::bad_alloc when a new head cannot be added, and
+// std::logic_error while a transform pass runs (THeadTable::Intern).
+inline THeadRef InternHead(TDrawing& d, const TEntHead& head) { return THeadRef{d.Heads.Intern(head)}; }
 
-// Appends (kind, index) to the drawing's input order. Throws std::bad_alloc
-// when the list cannot grow; it is then unchanged.
+namespace detail {
+// Appends (kind, index) to the drawing's input order: the reader's, for
+// each record it adds. Throws std::bad_alloc when the list cannot grow; it
+// is then unchanged.
 void AddOrder(TDrawing& d, int32_t kind, int32_t index);
+}  // namespace detail
 
 // Total number of stored records of all fifteen kinds.
 int64_t TotalEntityCount(const TDrawing& d);

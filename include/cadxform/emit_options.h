@@ -1,10 +1,8 @@
-// What the emission (emit.h) is told besides the drawing: attribute values
-// forced on every entity, a progress display, and the Escape key.
+// Attribute values forced on every entity written: TRunContext::Overrides
+// (run.h).
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <string_view>
 
 namespace cadxform {
 
@@ -31,16 +29,5 @@ struct TEmitOverrides {
   int32_t CcOverride = -1;
   int32_t RgbOverride = 0;
 };
-
-// Optional progress display: set its text and repaint it at once.
-class TProgress {
- public:
-  virtual ~TProgress() = default;
-  virtual void SetTextAndRepaint(std::string_view text) = 0;
-};
-
-// Source of the Escape key state: true while the key is down. An empty
-// source is never down.
-using TEscapeKeySource = std::function<bool()>;
 
 }  // namespace cadxform

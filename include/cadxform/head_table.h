@@ -42,26 +42,28 @@ struct THeadRef {
   uint32_t Id;
 };
 
+class THeadTable;
+namespace detail {
+// Intern with the recent head checked first and replaced by a new one
+// (0..3): the reader gives each kind of head its own slot, so that the first
+// check mostly succeeds (the library's own).
+uint32_t InternInSlot(THeadTable& table, const TEntHead& head, int slot);
+// Every entry of the table in id order, block by block.
+const TBlockArray<TEntHead>& EntriesOf(const THeadTable& table);
+}  // namespace detail
+
 // The heads of a drawing's records, each with a stable id.
 class THeadTable {
  public:
-  // Heads kept in blocks from the heap, or from `source` (which must
-  // outlive the table). Throws std::bad_alloc when the all-zero head cannot
-  // be stored.
-  explicit THeadTable(TBlockMemory* source = nullptr) : heads_(source) { Clear(); }
+  // Heads kept in blocks from the heap, or from the drawing's memory.
+  // Throws std::bad_alloc when the all-zero head cannot be stored.
+  explicit THeadTable(detail::TBlockMemory* source = nullptr) : heads_(source) { Clear(); }
 
   // Id of a head equal to `head`: one of the heads handed out last, or a
-  // new entry. `slot` (0..kRecent-1) names the recent head checked first
-  // and replaced by a new one: callers give each kind of head its own slot
-  // (texts and points carry their own colours), so that the first check
-  // mostly succeeds. Throws std::bad_alloc when a new entry cannot be
-  // added, and std::logic_error while a transform pass runs (a rule sets a
-  // record's head through its ops instead); the table is then unchanged.
-  uint32_t Intern(const TEntHead& head, int slot = 0);
-
-  // Heads handed out last: consecutive entities mostly share their head,
-  // or alternate between a few kinds.
-  static constexpr int kRecent = 4;
+  // new entry. Throws std::bad_alloc when a new entry cannot be added, and
+  // std::logic_error while a transform pass runs (a rule sets a record's
+  // head through its ops instead); the table is then unchanged.
+  uint32_t Intern(const TEntHead& head) { return InternAt(head, 0); }
 
   // The head with this id (an id returned by Intern, or 0).
   const TEntHead& operator[](uint32_t id) const { return heads_[static_cast<int32_t>(id)]; }
@@ -71,10 +73,18 @@ class THeadTable {
   // Number of entries, the all-zero head included.
   int32_t Count() const { return heads_.Count(); }
 
-  // Releases every head but the all-zero one, which keeps id 0.
+  // Releases every head but the all-zero one, which keeps id 0. Throws
+  // std::logic_error while a transform pass runs.
   void Clear();
 
  private:
+  // Heads handed out last: consecutive entities mostly share their head,
+  // or alternate between a few kinds.
+  static constexpr int kRecent = 4;
+  friend uint32_t detail::InternInSlot(THeadTable& table, const TEntHead& head, int slot);
+  friend const TBlockArray<TEntHead>& detail::EntriesOf(const THeadTable& table);
+  uint32_t InternAt(const TEntHead& head, int slot);
+
   // A transform pass holds the table still.
   friend class TDrawingHeldStill;
   bool frozen_ = false;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace cadxform {
@@ -30,5 +31,14 @@ int32_t StrToIntOrZero(std::string_view text);
 //   "-1e-999" -> -0.0   "4.9e-324" -> the smallest subnormal
 // Any length works (megabytes of digits in linear time); allocates nothing.
 double StrToFloatOrZero(std::string_view text);
+
+// The same grammars and values, telling a malformed text from 0: nothing
+// when text is no valid literal (or, for an integer, out of the int32
+// range; for a real, too large for a double). A real too small for a
+// double is valid and reads as zero.
+//   TryStrToInt("0") -> 0   TryStrToInt("abc"), ("A"), (""), ("2147483648") -> nothing
+//   TryStrToFloat("1e-999") -> 0   TryStrToFloat("1e999"), ("1,5") -> nothing
+std::optional<int32_t> TryStrToInt(std::string_view text);
+std::optional<double> TryStrToFloat(std::string_view text);
 
 }  // namespace cadxform

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 
 #include "cadxform/drawing.h"
 
@@ -18,26 +19,45 @@ namespace cadxform {
 template <TEntKind K>
 using TKind = std::integral_constant<TEntKind, K>;
 
-// Calls f(TKind<kind>(), records) for each of the fifteen record arrays of d
-// (a TDrawing or const TDrawing), in kind-code order. Block references
-// (ekBlock) are included: a caller that leaves them alone skips them.
+// The record array of each kind code, one specialisation per kind: Of(d)
+// is that array of d (a TDrawing or const TDrawing). A kind code without
+// one does not compile, so no kind is left out of ForEachKind.
+template <TEntKind K>
+struct TKindRecords;
+#define CADXFORM_KIND_RECORDS(kind, array)     \
+  template <>                                  \
+  struct TKindRecords<kind> {                  \
+    template <class D>                         \
+    static auto& Of(D& d) {                    \
+      return d.array;                          \
+    }                                          \
+  };
+CADXFORM_KIND_RECORDS(ekLine, Lines)
+CADXFORM_KIND_RECORDS(ekCircle, Circles)
+CADXFORM_KIND_RECORDS(ekArc, Arcs)
+CADXFORM_KIND_RECORDS(ekText, Texts)
+CADXFORM_KIND_RECORDS(ekPoint, Points)
+CADXFORM_KIND_RECORDS(ekMark, Marks)
+CADXFORM_KIND_RECORDS(ekDim, Dims)
+CADXFORM_KIND_RECORDS(ekBlock, Blocks)
+CADXFORM_KIND_RECORDS(ekSolid2, Solids2)
+CADXFORM_KIND_RECORDS(ekSolid3, Solids3)
+CADXFORM_KIND_RECORDS(ekSolid4, Solids4)
+CADXFORM_KIND_RECORDS(ekSc, ScEnts)
+CADXFORM_KIND_RECORDS(ekSe, SeEnts)
+CADXFORM_KIND_RECORDS(ekSo, SoEnts)
+CADXFORM_KIND_RECORDS(ekSg, SgEnts)
+#undef CADXFORM_KIND_RECORDS
+
+// Calls f(TKind<kind>(), records) for each of the record arrays of d (a
+// TDrawing or const TDrawing), kind codes 1 to kKindCount in order. Block
+// references (ekBlock) are included: a caller that leaves them alone skips
+// them.
 template <class D, class F>
 void ForEachKind(D& d, F&& f) {
-  f(TKind<ekLine>(), d.Lines);
-  f(TKind<ekCircle>(), d.Circles);
-  f(TKind<ekArc>(), d.Arcs);
-  f(TKind<ekText>(), d.Texts);
-  f(TKind<ekPoint>(), d.Points);
-  f(TKind<ekMark>(), d.Marks);
-  f(TKind<ekDim>(), d.Dims);
-  f(TKind<ekBlock>(), d.Blocks);
-  f(TKind<ekSolid2>(), d.Solids2);
-  f(TKind<ekSolid3>(), d.Solids3);
-  f(TKind<ekSolid4>(), d.Solids4);
-  f(TKind<ekSc>(), d.ScEnts);
-  f(TKind<ekSe>(), d.SeEnts);
-  f(TKind<ekSo>(), d.SoEnts);
-  f(TKind<ekSg>(), d.SgEnts);
+  [&]<int... I>(std::integer_sequence<int, I...>) {
+    (f(TKind<static_cast<TEntKind>(I + 1)>(), TKindRecords<static_cast<TEntKind>(I + 1)>::Of(d)), ...);
+  }(std::make_integer_sequence<int, kKindCount>());
 }
 
 // Calls f(TKind<kind>(), records) for the record array of kind code `kind`

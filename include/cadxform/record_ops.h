@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "cadxform/drawing.h"
@@ -28,19 +29,22 @@ struct TSelection {
   bool Takes(const TEntHead& head) const { return AllEntities || head.Group == Group; }
 };
 
-// One part of a pass: the library makes it and keeps its workings (which
-// records it visits, where its new texts and heads wait); a transform sees
-// it only through TRecordOps.
+// The library's own workings of the pass, not for transforms.
+namespace detail {
+// One part of a pass: which records it visits, where its new texts and
+// heads wait.
 class TPassWork;
-
-// What TRecordOps and the walk ask of a part (the library's own).
-namespace pass_access {
-int32_t First(const TPassWork& work, int32_t n);  // first index the part visits of n records
-int32_t End(const TPassWork& work, int32_t n);    // one past its last
+int32_t PassFirst(const TPassWork& work, int32_t n);  // first index the part visits of n records
+int32_t PassEnd(const TPassWork& work, int32_t n);    // one past its last
 void NoteNotFinite(TPassWork& work);
 void SetText(TPassWork& work, TTextRef& ref, std::string text);
 void SetHead(TPassWork& work, THeadRef& ref, const TEntHead& head);
-}  // namespace pass_access
+const THeadTable& HeadsOf(const TPassWork& work);
+[[noreturn]] void Refuse(std::string_view message);
+// A rule set a text or head of what is not the record it was given.
+[[noreturn]] void RefuseForeignField();
+struct TOpsAccess;
+}  // namespace detail
 
 // A transform x applied to records for one part of a pass: each operation
 // calls x's (or leaves the value when x has none) and notes the results in
@@ -51,12 +55,13 @@ void SetHead(TPassWork& work, THeadRef& ref, const TEntHead& head);
 // operations and directly, and nothing else of the drawing. It may run on
 // either of two threads, each with records of its own: a new text goes
 // through SetText, a changed attribute through SetHead, both stored once
-// the pass is over. The head table refuses a new head while a pass runs
-// (InternHead throws std::logic_error).
+// the pass is over. The head table and the text pool refuse a new head or
+// text while a pass runs (InternHead and TTextPool::Add throw
+// std::logic_error, and the run fails).
 template <class X>
 class TRecordOps {
  public:
-  TRecordOps(const X& x, TPassWork& work) : x_(x), work_(work) {}
+  TRecordOps(const X& x, detail::TPassWork& work) : x_(x), work_(work) {}
 
   const X& Transform() const { return x_; }
 
@@ -91,38 +96,82 @@ class TRecordOps {
   // pass (the host cannot read it back).
   void Note(double v) const { bad_ |= !std::isfinite(v); }
   bool AllFinite() const { return !bad_; }
-  // Makes text the content of ref (a text field of the record).
-  void SetText(TTextRef& ref, std::string text) const { pass_access::SetText(work_, ref, std::move(text)); }
-  // Gives the record the attributes of head (its colour, layer ...).
+  // Makes text the content of ref (a text field of the record the rule was
+  // given; any other field fails the run).
+  void SetText(TTextRef& ref, std::string text) const {
+    CheckOwn(&ref);
+    detail::SetText(work_, ref, std::move(text));
+  }
+  // Gives the record (the one the rule was given, or the line or text of a
+  // dimension given) the attributes of head (its colour, layer ...).
   template <class E>
   void SetHead(E& record, const TEntHead& head) const {
-    pass_access::SetHead(work_, record.Head, head);
+    CheckOwn(&record.Head);
+    detail::SetHead(work_, record.Head, head);
   }
+  // The attributes the record had when the pass began (a head set through
+  // SetHead is stored once the pass is over).
+  template <class E>
+  const TEntHead& HeadOf(const E& record) const {
+    return detail::HeadsOf(work_)[record.Head];
+  }
+  // Stops the run: the output is the single line "h#" + message (code page
+  // 932 bytes, for the host to show the user) instead of the drawing, exit
+  // status 0, as when the transform returns TRunContext::Message. For a
+  // record the transform cannot map ("a circle cannot be stretched"); the
+  // other records' changes are not written. A message holding CR, LF or
+  // NUL fails the run instead.
+  [[noreturn]] void Refuse(std::string_view message) const { detail::Refuse(message); }
 
  private:
+  friend struct detail::TOpsAccess;
+  // A field the rule sets must lie in the record it was given: a copy of
+  // the record is gone by the time the pass stores what was set.
+  void CheckOwn(const void* field) const {
+    const auto* at = static_cast<const char*>(field);
+    if (at < record_ || at >= recordEnd_) detail::RefuseForeignField();
+  }
+
   const X& x_;
-  TPassWork& work_;
+  detail::TPassWork& work_;
   mutable bool bad_ = false;
+  mutable const char* record_ = nullptr;
+  mutable const char* recordEnd_ = nullptr;
 };
 
-namespace pass_rules {
+namespace detail {
 
-// Applies ops' transform to every record of arr in part.Share that sel
-// takes, in index order: its Record rule for the kind, else the kind's
-// VisitGeometry (record_kinds.h). Walks
-// each block of the array as one run of elements.
+// The walk tells the ops which record a rule is given.
+struct TOpsAccess {
+  template <class X, class E>
+  static void Visit(const TRecordOps<X>& ops, const E& record) {
+    ops.record_ = reinterpret_cast<const char*>(&record);
+    ops.recordEnd_ = ops.record_ + sizeof(E);
+  }
+};
+
+// Applies ops' transform to every record of arr that the part visits and
+// sel takes, in index order: its Record rule for the kind, else the kind's
+// VisitGeometry (record_kinds.h). Walks each block of the array as one run
+// of elements.
 template <class X, class T>
 void ApplyToArray(const THeadTable& heads, TBlockArray<T>& arr, TSelection sel, const TPassWork& work,
                   const TRecordOps<X>& ops) {
   constexpr int32_t kBlock = TBlockArray<T>::kBlock;
   const int32_t n = arr.Count();
-  const int32_t end = pass_access::End(work, n);
-  for (int32_t i = pass_access::First(work, n); i < end;) {
+  const int32_t end = PassEnd(work, n);
+  for (int32_t i = PassFirst(work, n); i < end;) {
     T* const run = &arr[i];
     const int32_t len = std::min(end - i, kBlock - i % kBlock);
     for (int32_t j = 0; j < len; ++j) {
-      if (!sel.Takes(heads[run[j].Head])) continue;
+      // A head id outside the table is not taken here; the run refuses it
+      // before writing.
+      if (!sel.AllEntities) {
+        const uint32_t id = run[j].Head.Id;
+        if (static_cast<int64_t>(id) >= heads.Count() || heads[id].Group != sel.Group) continue;
+      }
       if constexpr (requires { ops.Transform().Record(run[j], ops); }) {
+        TOpsAccess::Visit(ops, run[j]);
         ops.Transform().Record(run[j], ops);
       } else {
         VisitGeometry(run[j], ops);
@@ -144,10 +193,10 @@ auto WalkOf(TDrawing& d, const X& x, TSelection sel) {
   return [&d, &x, sel](TPassWork& work) {
     const TRecordOps<X> ops(x, work);
     ForEachKind(d, [&](TEntKind, auto& records) { ApplyToArray(d.Heads, records, sel, work, ops); });
-    if (!ops.AllFinite()) pass_access::NoteNotFinite(work);
+    if (!ops.AllFinite()) NoteNotFinite(work);
   };
 }
 
-}  // namespace pass_rules
+}  // namespace detail
 
 }  // namespace cadxform

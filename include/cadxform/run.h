@@ -25,7 +25,14 @@
 //     while written, retried while another program holds the file, its
 //     access kept, temporary files of ended runs swept), one line on
 //     standard error and exit 1 for a failed read or write, and the
-//     out-of-memory message line, exit 1, when memory runs out.
+//     out-of-memory message line, exit 1, when memory runs out;
+//   - a transform that fails: it throws anything (on either thread), adds
+//     a head or a text to the drawing while the pass runs, or leaves a
+//     head id or an input-order entry that names no record, or a text or
+//     message holding CR, LF or NUL. Nothing it left is written: the file
+//     holds only the message line "h#変換中にエラーが発生したため変換できま
+//     せんでした", exit 1, one line on standard error saying what went wrong.
+// Every failure line on standard error begins with the program's own name.
 //
 // What the function returns decides the output: trDone writes the drawing,
 // trOutOfRange the out-of-range message, trSamePoint the coinciding-points
@@ -35,6 +42,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -55,14 +63,15 @@ enum TTransformResult {
   trMessage,     // write only the message given to TRunContext::Message
 };
 
+namespace detail {
+struct TRunThreads;
+struct TRunContextMaker;  // the run sequence makes the context
+}  // namespace detail
+
 // What a run hands its transform: the drawing read from the exchange file,
 // the arguments, and the pass with the run's own choice of threads.
 class TRunContext {
  public:
-  // Made by the run (and by tests): policy nullptr is the library's own.
-  TRunContext(TDrawing& d, const std::vector<std::string>& args, const TPathPolicy* policy = nullptr)
-      : d_(d), args_(args), policy_(policy) {}
-
   TDrawing& Drawing() const { return d_; }
   // The arguments after the program name, as given.
   const std::vector<std::string>& Arguments() const { return args_; }
@@ -71,18 +80,31 @@ class TRunContext {
   // stop); `absent` when there is no argument i.
   int32_t IntArgument(size_t i, int32_t absent = 0) const;
   double RealArgument(size_t i, double absent = 0.0) const;
+  // Argument i as a number that can fail: nothing when there is no
+  // argument i or it is malformed (TryStrToInt, TryStrToFloat), so that a
+  // transform can say "the layer argument is malformed" instead of reading
+  // 0.
+  std::optional<int32_t> TryIntArgument(size_t i) const;
+  std::optional<double> TryRealArgument(size_t i) const;
   // The tool's scope: argument 1 reads as exactly 1 (every entity), else
   // only the entities of the file's first layer group.
   bool AllEntities() const { return IntArgument(1) == 1; }
   TSelection Scope() const { return TSelection::Of(d_, AllEntities()); }
 
-  // Applies transform x (transform.h) to the records of the scope.
+  // Applies transform x (transform.h) to the records of the scope, or of
+  // the selection sel.
   template <class X>
   TTransformResult Transform(const X& x) const {
-    return RunPass(d_, policy_, pass_rules::WalkOf(d_, x, Scope())) ? trDone : trOutOfRange;
+    return Transform(x, Scope());
+  }
+  template <class X>
+  TTransformResult Transform(const X& x, TSelection sel) const {
+    return detail::RunPass(d_, threads_, detail::WalkOf(d_, x, sel)) ? trDone : trOutOfRange;
   }
   // The output is the single line "h#" + text (code page 932 bytes, for
   // the host to show the user) instead of the drawing: return the result.
+  // A text holding CR, LF or NUL would not stay one line: the run fails
+  // instead.
   TTransformResult Message(std::string_view text) {
     message_.assign(text);
     return trMessage;
@@ -92,13 +114,14 @@ class TRunContext {
   // Attribute values forced on every entity written (emit_options.h).
   TEmitOverrides Overrides;
 
-  // The run's choice of threads (the library's own).
-  const TPathPolicy* Policy() const { return policy_; }
-
  private:
+  friend struct detail::TRunContextMaker;
+  TRunContext(TDrawing& d, const std::vector<std::string>& args, const detail::TRunThreads* threads)
+      : d_(d), args_(args), threads_(threads) {}
+
   TDrawing& d_;
   const std::vector<std::string>& args_;
-  const TPathPolicy* policy_;
+  const detail::TRunThreads* threads_;
   std::string message_;
 };
 
@@ -107,7 +130,7 @@ using TTransformFunction = std::function<TTransformResult(TRunContext&)>;
 // Runs the whole external transformation with apply as its transform step
 // and returns the exit status for main: 0, or 1 when the exchange file
 // could not be read or written, memory ran out, the executable's folder
-// cannot be found, or apply broke the rules of the pass (record_ops.h).
+// cannot be found, or apply failed (above).
 // Failures are said on standard error, one line each, naming the program
 // (the executable's name) and the path.
 int RunExternalTransform(int argc, char** argv, const TTransformFunction& apply);

@@ -42,7 +42,7 @@ class TTextPool {
  public:
   // Chunks from the heap, or from `source` (which must outlive the pool;
   // its chunks go back with the source, not by Clear()).
-  explicit TTextPool(TBlockMemory* source = nullptr) : source_(source) {}
+  explicit TTextPool(detail::TBlockMemory* source = nullptr) : source_(source) {}
 
   // Copies s into the pool and returns a reference to the copy. Any length.
   // Throws std::bad_alloc when memory runs out, and std::logic_error while
@@ -51,6 +51,7 @@ class TTextPool {
   // Add(CutShort(s)).
   TTextRef AddShort(std::string_view s) { return Add(CutShort(s)); }
   // Releases every chunk; all references handed out become invalid.
+  // Throws std::logic_error while a transform pass runs.
   void Clear();
   // Bytes held in chunks (for memory accounting in tests and benchmarks).
   size_t BytesReserved() const { return reserved_; }
@@ -65,7 +66,7 @@ class TTextPool {
   friend class TDrawingHeldStill;
   bool held_ = false;
 
-  TBlockMemory* source_;
+  detail::TBlockMemory* source_;
   std::vector<std::unique_ptr<char[]>> chunks_;  // heap chunks only
   char* cur_ = nullptr;
   size_t left_ = 0;

@@ -41,14 +41,15 @@ inline constexpr std::string_view kOutOfRangeMessage =
     "\x8D\xC0\x95\x57\x82\xAA\x91\xE5\x82\xAB\x82\xB7\x82\xAC\x82\xE9\x82\xBD\x82\xDF\x95\xCF\x8A\xB7"
     "\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1";
 
-// The sizes at which a run's steps take a second thread (the library's
-// own; a run hands its own to the pass through TRunContext, run.h).
-struct TPathPolicy;
-
-// Runs walk over d's records in the parts policy chooses for d (nullptr:
-// the library's defaults): all on this thread, or shared with a second
-// one. Returns false when a part noted a value that is not finite.
-bool RunPass(TDrawing& d, const TPathPolicy* policy, const std::function<void(TPassWork&)>& walk);
+namespace detail {
+// The run's choice of threads (the library's own; a run hands it to the
+// pass through TRunContext, run.h).
+struct TRunThreads;
+// Runs walk over d's records on one thread or two as threads says (nullptr:
+// the library's defaults); false when a part noted a value that is not
+// finite.
+bool RunPass(TDrawing& d, const TRunThreads* threads, const std::function<void(TPassWork&)>& walk);
+}  // namespace detail
 
 // Applies x to the records of d that sel takes, kind by kind in kind-code
 // order, on one thread or two as the library chooses (the result is the
@@ -57,7 +58,7 @@ bool RunPass(TDrawing& d, const TPathPolicy* policy, const std::function<void(TP
 // not be written.
 template <class X>
 bool TransformDrawing(TDrawing& d, const X& x, TSelection sel) {
-  return RunPass(d, nullptr, pass_rules::WalkOf(d, x, sel));
+  return detail::RunPass(d, nullptr, detail::WalkOf(d, x, sel));
 }
 
 }  // namespace cadxform

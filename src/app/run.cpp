@@ -2,17 +2,13 @@
 
 #include "app/cmdline.h"
 #include "app/transforms.h"
-#include "parallel/pass_cut.h"
 
 namespace cadxform {
 
 TTransformResult ApplyCommandLine(TRunContext& run) {
-  TDrawing& d = run.Drawing();
   const TCommandLine cl = ParseCommandLine(run.Arguments());
-  const TPassCut cut = PassCutFor(d, run.Policy());
-  return cl.IsTranslation()
-             ? MoveAll(d, cl.AllEntities, cl.DestX1, cl.DestY1, cut)
-             : TwoPointTransform(d, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2, cut);
+  return cl.IsTranslation() ? MoveAll(run, cl.AllEntities, cl.DestX1, cl.DestY1)
+                            : TwoPointTransform(run, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2);
 }
 
 int RunTool(const std::vector<std::string>& args, const platform::TPath& exeDir, std::FILE* errors,
@@ -27,8 +23,7 @@ void QueueTransformOutput(const TDrawing& d, TWriteState& w, TTransformResult re
 
 void DispatchCommandLine(const std::vector<std::string>& args, TDrawing& d, TWriteState& w,
                          const TEscapeKeySource& escapeKeyDown, const TPathPolicy& policy) {
-  TRunContext run(d, args, &policy);
-  QueueTransformOutput(d, w, ApplyCommandLine(run), escapeKeyDown, policy);
+  ApplyAndQueue(d, w, args, ApplyCommandLine, escapeKeyDown, policy);
 }
 
 }  // namespace cadxform

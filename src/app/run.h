@@ -19,7 +19,7 @@ namespace cadxform {
 
 // The tool's transform step: reads the arguments (ParseCommandLine) and
 // runs exactly one transformation of the run's drawing (MoveAll or
-// TwoPointTransform) with the run's cut.
+// TwoPointTransform) through the run's pass.
 TTransformResult ApplyCommandLine(TRunContext& run);
 
 // The tool's whole run (RunSequence with ApplyCommandLine, failures said

@@ -16,11 +16,11 @@ TDrawing::TDrawing() : memory_(NewBlockSource()) {
   First.FontName.clear();  // no font line read yet
 }
 
-void TDrawing::TMemoryRelease::operator()(TBlockMemory* memory) const { FreeBlockSource(memory); }
+void TDrawing::TMemoryRelease::operator()(detail::TBlockMemory* memory) const { FreeBlockSource(memory); }
 
-TBlockMemory& TDrawingMemory::Of(TDrawing& d) { return *d.memory_; }
+detail::TBlockMemory& detail::TDrawingMemory::Of(TDrawing& d) { return *d.memory_; }
 
-void AddOrder(TDrawing& d, int32_t kind, int32_t index) {
+void detail::AddOrder(TDrawing& d, int32_t kind, int32_t index) {
   TOrderEntry& e = d.Order.Append();
   e.Kind = kind;
   e.Index = index;

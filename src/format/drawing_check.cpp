@@ -2,81 +2,144 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "cadxform/record_kinds.h"
 
 namespace cadxform {
 
-bool BreaksLine(std::string_view s) {
-  for (const char c : s) {
-    if (c == '\r' || c == '\n' || c == '\0') return true;
-  }
-  return false;
-}
-
 namespace {
 
-constexpr const char* kBadHead = "a record whose head id is not in the head table";
-constexpr const char* kBadText = "a text holding CR, LF or NUL";
-constexpr const char* kBadKind = "an input-order entry of no record kind";
-constexpr const char* kBadIndex = "an input-order entry whose index is not a record of its kind";
+// The bytes that end or cut a line of the file.
+constexpr std::array<bool, 256> kLineBreakers = [] {
+  std::array<bool, 256> t{};
+  t['\r'] = t['\n'] = t['\0'] = true;
+  return t;
+}();
 
-// What is wrong with one record of a kind, or nullptr.
-struct TRecordCheck {
-  const THeadTable& Heads;
+// Every test below is made without a branch per value: the checks run
+// once per entity before every write, and nearly always find nothing.
+bool AnyLineBreaker(std::string_view s) {
+  bool any = false;
+  for (const char c : s) any |= kLineBreakers[static_cast<unsigned char>(c)];
+  return any;
+}
 
-  const char* Head(THeadRef ref) const {
-    return static_cast<int64_t>(ref.Id) < Heads.Count() ? nullptr : kBadHead;
+// A layer group or layer number the "lg" and "ly" lines can say (one hex
+// digit).
+bool IsGroupOrLayer(int32_t v) { return v >= 0 && v <= 15; }
+
+// A short text the writer can write: at most 255 bytes, bytes to read
+// behind any length, none that ends a line.
+bool IsWritableText(TTextRef t) {
+  if (t.Len == 0) return true;
+  if (t.Len > kShortTextMax || t.Ptr == nullptr) return false;
+  return !AnyLineBreaker(t.View());
+}
+
+// What is wrong with the records: a head id outside the table or naming a
+// head of a group or layer outside 0..15, a text that cannot be written.
+struct TRecordScan {
+  // One flag per head of the table: 1 for one the writer cannot write.
+  const uint8_t* BadHeads;
+  uint32_t HeadCount;
+  bool BadHead = false;
+  bool BadText = false;
+  TTextRef LastFont{nullptr, 0};
+
+  void Head(THeadRef ref) {
+    const uint32_t id = ref.Id;
+    BadHead |= id >= HeadCount || BadHeads[id] != 0;
   }
   template <class E>
-  const char* operator()(const E& e) const {
-    return Head(e.Head);
+  void operator()(const E& e) {
+    Head(e.Head);
   }
-  const char* operator()(const TTextEnt& e) const {
-    if (const char* bad = Head(e.Head)) return bad;
-    return BreaksLine(e.Text.View()) || BreaksLine(e.FontName.View()) ? kBadText : nullptr;
+  void operator()(const TTextEnt& e) {
+    Head(e.Head);
+    BadText |= !IsWritableText(e.Text);
+    // Runs of texts share one font name: each is looked at once.
+    if (e.FontName.Ptr != LastFont.Ptr || e.FontName.Len != LastFont.Len) {
+      LastFont = e.FontName;
+      BadText |= !IsWritableText(e.FontName);
+    }
   }
-  const char* operator()(const TDimEnt& e) const {
-    if (const char* bad = Head(e.Head)) return bad;
-    if (const char* bad = Head(e.Line.Head)) return bad;
-    return (*this)(e.Text);
+  void operator()(const TDimEnt& e) {
+    Head(e.Head);
+    Head(e.Line.Head);
+    (*this)(e.Text);
   }
 };
 
-// The first fault of any record, in kind-code order.
-const char* FindBadRecord(const TDrawing& d) {
-  const TRecordCheck check{d.Heads};
-  const char* bad = nullptr;
-  ForEachKind(d, [&](TEntKind, const auto& records) {
-    records.ForEach([&](const auto& e) {
-      if (bad == nullptr) bad = check(e);
-    });
-  });
-  return bad;
-}
+// Whether the input order names every record exactly once: an entry of a
+// kind of no record, or an index beyond its kind's array, or a record named
+// twice or never.
+struct TOrderScan {
+  // Records of each kind, and where each kind's records start among all
+  // records; entry 0 (no kind) holds none, so that any entry of a code
+  // outside 1..kKindCount is beyond its array.
+  std::array<uint32_t, kKindCount + 1> Counts{};
+  std::array<uint32_t, kKindCount + 1> Starts{};
+  uint8_t* Named = nullptr;
+  uint32_t Beyond = 0;  // the flag entries beyond their arrays mark
+  bool BadKind = false;
+  bool BadIndex = false;
+  bool Twice = false;
 
-// The first fault of the input order: its kinds and indices.
-const char* FindBadOrderEntry(const TDrawing& d) {
-  std::array<int32_t, ekSg + 1> counts{};
-  ForEachKind(d, [&](TEntKind kind, const auto& records) { counts[kind] = records.Count(); });
-  const char* bad = nullptr;
-  d.Order.ForEach([&](const TOrderEntry& e) {
-    if (bad != nullptr) return;
-    if (e.Kind < ekLine || e.Kind > ekSg) {
-      bad = kBadKind;
-    } else if (e.Index < 0 || e.Index >= counts[e.Kind]) {
-      bad = kBadIndex;
-    }
-  });
+  void operator()(const TOrderEntry& e) {
+    const auto kind = static_cast<uint32_t>(e.Kind);
+    const bool known = kind - 1 < static_cast<uint32_t>(kKindCount);
+    const uint32_t k = known ? kind : 0;
+    const bool inside = static_cast<uint32_t>(e.Index) < Counts[k];
+    BadKind |= !known;
+    BadIndex |= !inside;
+    uint8_t& seen = Named[inside ? Starts[k] + static_cast<uint32_t>(e.Index) : Beyond];
+    Twice |= inside & (seen != 0);
+    seen = 1;
+  }
+};
+
+// One flag per head of the table: 1 for a head of a group or layer outside
+// 0..15.
+std::vector<uint8_t> BadHeadsOf(const THeadTable& heads) {
+  std::vector<uint8_t> bad;
+  bad.reserve(static_cast<size_t>(heads.Count()));
+  detail::EntriesOf(heads).ForEach(
+      [&](const TEntHead& h) { bad.push_back(!IsGroupOrLayer(h.Group) || !IsGroupOrLayer(h.Layer)); });
   return bad;
 }
 
 }  // namespace
 
+bool BreaksLine(std::string_view s) { return AnyLineBreaker(s); }
+
 const char* FindUnwritable(const TDrawing& d) {
-  if (BreaksLine(d.First.FontName)) return kBadText;
-  if (const char* bad = FindBadRecord(d)) return bad;
-  return FindBadOrderEntry(d);
+  const std::vector<uint8_t> badHeads = BadHeadsOf(d.Heads);
+  TRecordScan records{badHeads.data(), static_cast<uint32_t>(badHeads.size())};
+  TOrderScan order;
+  uint32_t total = 0;
+  ForEachKind(d, [&](TEntKind kind, const auto& array) {
+    array.ForEach(records);
+    order.Counts[kind] = static_cast<uint32_t>(array.Count());
+    order.Starts[kind] = total;
+    total += static_cast<uint32_t>(array.Count());
+  });
+  // One flag per record, and one more that entries beyond their arrays mark.
+  std::vector<uint8_t> named(size_t{total} + 1, 0);
+  order.Named = named.data();
+  order.Beyond = total;
+  d.Order.ForEach(order);
+  if (records.BadHead) return "a record whose head id is not in the head table, or whose group or layer is not 0 to 15";
+  if (!IsGroupOrLayer(d.First.Group) || !IsGroupOrLayer(d.First.Layer)) {
+    return "a first layer group or layer that is not 0 to 15";
+  }
+  if (records.BadText || BreaksLine(d.First.FontName)) return "a text longer than 255 bytes or holding CR, LF or NUL";
+  if (order.BadKind) return "an input-order entry of no record kind";
+  if (order.BadIndex) return "an input-order entry whose index is not a record of its kind";
+  if (order.Twice || static_cast<uint32_t>(d.Order.Count()) != total) {
+    return "an input order that does not name every record once";
+  }
+  return nullptr;
 }
 
 }  // namespace cadxform

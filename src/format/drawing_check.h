@@ -15,10 +15,11 @@ namespace cadxform {
 bool BreaksLine(std::string_view s);
 
 // nullptr when every record of d can be written; else what is wrong, as a
-// phrase for a failure line ("a record whose head id is not in the head
-// table", ...): a head id outside the head table, a text or font name
-// holding CR, LF or NUL, an input-order entry of no kind or whose index is
-// not a record of its kind.
+// phrase for a failure line: a head id outside the head table or naming a
+// group or layer outside 0..15 (the first ones too), a text or font name
+// longer than 255 bytes or holding CR, LF or NUL, an input order that does
+// not name every record exactly once (an entry of no kind, an index beyond
+// its array, a record named twice or never).
 const char* FindUnwritable(const TDrawing& d);
 
 }  // namespace cadxform

@@ -7,8 +7,10 @@
 
 namespace cadxform {
 
+namespace detail {
 struct TDrawingMemory {
   static TBlockMemory& Of(TDrawing& d);
 };
+}  // namespace detail
 
 }  // namespace cadxform

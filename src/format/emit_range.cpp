@@ -295,29 +295,10 @@ void PrimeEntry(const TEmission& em, int32_t pos, TNoteKey& last) {
   WithRecord(em.D, em.D.Order[pos], [&](auto kind, const auto& e) { NoteAttrsAfter(em, kind, e, last); });
 }
 
-// Shows "処理中(ESC:中断)：<pos+1>／<total>" on the progress display.
-void ShowProgress(TProgress& progress, int32_t pos, int32_t total) {
-  // "処理中(ESC:中断)：" in code page 932.
-  static constexpr std::string_view kPrefix =
-      "\x8F\x88\x97\x9D\x92\x86(ESC:\x92\x86\x92\x66)\x81\x46";
-  // "／" in code page 932.
-  static constexpr std::string_view kSlash = "\x81\x5E";
-  char buf[kPrefix.size() + kSlash.size() + 2 * kNumberFormMax];
-  char* p = buf;
-  std::memcpy(p, kPrefix.data(), kPrefix.size());
-  p += kPrefix.size();
-  p = AppendIntForm(p, pos + 1);
-  std::memcpy(p, kSlash.data(), kSlash.size());
-  p += kSlash.size();
-  p = AppendIntForm(p, total);
-  progress.SetTextAndRepaint(std::string_view(buf, static_cast<size_t>(p - buf)));
-}
-
 }  // namespace
 
 bool PollAt(const TEmitPolls& polls, int32_t pos) {
   if (pos % kPollInterval != 0) return false;
-  if (polls.Progress != nullptr) ShowProgress(*polls.Progress, pos, polls.Total);
   return polls.EscapeKeyDown && polls.EscapeKeyDown();
 }
 

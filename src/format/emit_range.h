@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "cadxform/drawing.h"
 #include "cadxform/emit_options.h"
@@ -12,15 +13,17 @@
 
 namespace cadxform {
 
-// The progress display and the Escape poll run at every position of the
-// input order that is a multiple of this.
+// Source of the Escape key state: true while the key is down. An empty
+// source is never down.
+using TEscapeKeySource = std::function<bool()>;
+
+// The Escape key is polled at every position of the input order that is a
+// multiple of this.
 inline constexpr int32_t kPollInterval = 100;
 
-// What is polled, and the entity count the progress text shows.
+// What is polled.
 struct TEmitPolls {
   const TEscapeKeySource& EscapeKeyDown;
-  TProgress* Progress;
-  int32_t Total;
 };
 
 // Asked at each poll position whether the writing must stop there.
@@ -30,12 +33,12 @@ class TStopTest {
   virtual bool StopRequested() const = 0;
 };
 
-// Shows the progress of position pos and polls the Escape key, when pos is
-// a poll position; true when the key was down.
+// Polls the Escape key when pos is a poll position; true when the key was
+// down.
 bool PollAt(const TEmitPolls& polls, int32_t pos);
 
-// The first poll position in [from, to) at which the Escape key is down
-// (showing the progress of each position polled), or `to` when none.
+// The first poll position in [from, to) at which the Escape key is down,
+// or `to` when none.
 int32_t PollRange(const TEmitPolls& polls, int32_t from, int32_t to);
 
 // Number of the polyline left open by the entity before position pos, 0

@@ -61,28 +61,9 @@ class TLineBuilder {
   size_t len_ = 0;
 };
 
-// Every check below works on the exact difference of the stored doubles
-// (formed in long double) and compares with the tolerance as the double that
-// "1E-8" reads as, so a radius or ratio of exactly 1E-8 counts as too small.
-constexpr long double kTol = kWriteTolerance;
-
-// Two points coincide when both coordinate differences are below 1E-8.
-// Differences are taken in extended precision. Most points lie far apart,
-// which a difference of doubles already shows: it is off the exact one by
-// at most a 2^-53 part of itself, so one of twice the tolerance or more
-// means an exact difference above the tolerance.
-bool SamePoint(double x1, double y1, double x2, double y2) {
-  constexpr double kClearlyApart = 2 * kWriteTolerance;
-  if (std::fabs(x1 - x2) >= kClearlyApart || std::fabs(y1 - y2) >= kClearlyApart) return false;
-  return std::fabs(static_cast<long double>(x1) - x2) < kTol &&
-         std::fabs(static_cast<long double>(y1) - y2) < kTol;
-}
-
-// A length, ratio or direction component counts as zero up to 1E-8.
-bool IsNearZero(double v) { return std::fabs(v) <= kWriteTolerance; }
-
-// A radius must exceed 1E-8; negative radii are too small as well.
-bool IsTooSmallRadius(double r) { return r <= kWriteTolerance; }
+using drop::IsNearZero;
+using drop::kTol;
+using drop::SamePoint;
 
 // Text keyword by the text record's Cmd; 0 and unknown values give "ch".
 std::string_view TextKeyword(int32_t cmd) {
@@ -117,15 +98,9 @@ void SolidArcValues(TLineBuilder& b, std::string_view keyword, double x, double 
   b.Reals({x, y, r, ratio, tiltRad, arcParam1, arcParam2});
 }
 
-// A solid ring needs both radii above 1E-8, R2 below R - 1E-8 and a ratio.
-bool IsDrawableRing(double r, double ratio, double r2) {
-  if (IsTooSmallRadius(r) || IsTooSmallRadius(r2) || IsNearZero(ratio)) return false;
-  return static_cast<long double>(r2) < static_cast<long double>(r) - kTol;
-}
-
 void PutRing(TOutBuffer& out, std::string_view keyword, double x, double y, double r, double ratio, double tiltRad,
              double arcParam1, double arcParam2, double r2) {
-  if (!IsDrawableRing(r, ratio, r2)) return;
+  if (!drop::IsDrawableRing(r, ratio, r2)) return;
   TLineBuilder b(out);
   SolidArcValues(b, keyword, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
   b.Real(r2);
@@ -173,7 +148,7 @@ void PutMark(TOutBuffer& out, int32_t code, double x, double y, double size, dou
 }
 
 void PutCircle(TOutBuffer& out, double x, double y, double r) {
-  if (IsTooSmallRadius(r)) return;
+  if (drop::IsTooSmallRadius(r)) return;
   TLineBuilder b(out);
   b.Word("ci ");
   b.Reals({x, y, r});
@@ -182,7 +157,7 @@ void PutCircle(TOutBuffer& out, double x, double y, double r) {
 
 void PutArc(TOutBuffer& out, double x, double y, double r, double arcParam1, double arcParam2, double ratio,
             double tiltAngle) {
-  if (IsTooSmallRadius(r) || IsNearZero(ratio)) return;
+  if (!drop::IsDrawableArc(r, ratio)) return;
   TLineBuilder b(out);
   b.Word("ci ");
   b.Reals({x, y, r, arcParam1, arcParam2, ratio, tiltAngle});
@@ -190,16 +165,14 @@ void PutArc(TOutBuffer& out, double x, double y, double r, double arcParam1, dou
 }
 
 void PutText(TOutBuffer& out, int32_t cmd, std::string_view text, double x, double y, double dx, double dy) {
-  if (IsNearZero(dx) && IsNearZero(dy)) return;
-  if (IsBlankText(text)) return;
+  if (!drop::IsDrawableText(text, dx, dy)) return;
   AddHeaderLine(out, TextKeyword(cmd), x, y, dx, dy);
   out.AddLine(text);
 }
 
 void PutDim(TOutBuffer& out, std::string_view text, double x1, double y1, double x2, double y2, double x, double y,
             double dx, double dy) {
-  if (SamePoint(x1, y1, x2, y2)) return;
-  if (IsNearZero(dx) && IsNearZero(dy)) return;
+  if (!drop::IsDrawableDim(x1, y1, x2, y2, dx, dy)) return;
   // A blank dimension text is replaced by the measured length.
   char lengthText[kNumberFormMax];
   if (IsBlankText(text)) {
@@ -223,7 +196,7 @@ void PutSolid2(TOutBuffer& out, double x1, double y1, double x2, double y2) {
 }
 
 void PutSolid3(TOutBuffer& out, double x1, double y1, double x2, double y2, double x3, double y3) {
-  if (SamePoint(x1, y1, x2, y2) || SamePoint(x1, y1, x3, y3) || SamePoint(x2, y2, x3, y3)) return;
+  if (!drop::IsDrawableSolid3(x1, y1, x2, y2, x3, y3)) return;
   TLineBuilder b(out);
   b.Word("sl ");
   b.Reals({x1, y1, x2, y2, x3, y3});
@@ -232,14 +205,18 @@ void PutSolid3(TOutBuffer& out, double x1, double y1, double x2, double y2, doub
 
 void PutSolid4(TOutBuffer& out, double x1, double y1, double x2, double y2, double x3, double y3, double x4,
                double y4) {
-  // The first coinciding pair decides; P1=P3 and P2=P4 fold the quad onto a
-  // line and drop it. A reduced solid is checked again as three points.
-  if (SamePoint(x1, y1, x2, y2)) return PutSolid3(out, x1, y1, x3, y3, x4, y4);
-  if (SamePoint(x1, y1, x3, y3)) return;
-  if (SamePoint(x1, y1, x4, y4)) return PutSolid3(out, x1, y1, x2, y2, x3, y3);
-  if (SamePoint(x2, y2, x3, y3)) return PutSolid3(out, x1, y1, x2, y2, x4, y4);
-  if (SamePoint(x2, y2, x4, y4)) return;
-  if (SamePoint(x3, y3, x4, y4)) return PutSolid3(out, x1, y1, x2, y2, x3, y3);
+  switch (drop::Solid4Form(x1, y1, x2, y2, x3, y3, x4, y4)) {
+    case drop::s4Dropped:
+      return;
+    case drop::s4Without2:
+      return PutSolid3(out, x1, y1, x3, y3, x4, y4);
+    case drop::s4Without3:
+      return PutSolid3(out, x1, y1, x2, y2, x4, y4);
+    case drop::s4Without4:
+      return PutSolid3(out, x1, y1, x2, y2, x3, y3);
+    case drop::s4Whole:
+      break;
+  }
   TLineBuilder b(out);
   b.Word("sl ");
   b.Reals({x1, y1, x2, y2, x3, y3, x4, y4});
@@ -248,15 +225,13 @@ void PutSolid4(TOutBuffer& out, double x1, double y1, double x2, double y2, doub
 
 void PutSc(TOutBuffer& out, int32_t code, double x, double y, double r, double ratio, double tiltRad,
            double arcParam1, double arcParam2) {
-  if (IsTooSmallRadius(r) || IsNearZero(ratio)) return;
-  if (code != 100 && code != 5 && code != 0 && code != -1) return;
+  if (!drop::IsDrawableArc(r, ratio) || !drop::IsScCode(code)) return;
   PutSolidArc(out, "sc ", code, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
 }
 
 void PutSe(TOutBuffer& out, int32_t code, double x, double y, double r, double ratio, double tiltRad,
            double arcParam1, double arcParam2) {
-  if (IsTooSmallRadius(r) || IsNearZero(ratio)) return;
-  if (code != 100 && code != 0) return;
+  if (!drop::IsDrawableArc(r, ratio) || !drop::IsSeCode(code)) return;
   PutSolidArc(out, "se ", code, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
 }
 

@@ -12,12 +12,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "format/drop_rules.h"
 #include "format/out_buffer.h"
 
 namespace cadxform {
-
-// Tolerance of every writer check.
-inline constexpr double kWriteTolerance = 1E-8;
 
 void PutLine(TOutBuffer& out, double x1, double y1, double x2, double y2);
 void PutPlStart(TOutBuffer& out);

@@ -8,6 +8,7 @@
 namespace cadxform {
 
 void THeadTable::Clear() {
+  if (frozen_) throw TPassRuleBroken("the transform cleared the head table while the pass ran");
   heads_.Clear();
   heads_.Append();  // id 0: the all-zero head of a zero-filled record
   for (int i = 0; i < kRecent; ++i) recentHeads_[i] = TEntHead{}, recentIds_[i] = 0;
@@ -18,7 +19,7 @@ namespace {
 bool SameHead(const TEntHead& a, const TEntHead& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 }  // namespace
 
-uint32_t THeadTable::Intern(const TEntHead& head, int slot) {
+uint32_t THeadTable::InternAt(const TEntHead& head, int slot) {
   assert(slot >= 0 && slot < kRecent);
   if (frozen_) throw TPassRuleBroken("the transform added a head to the drawing while the pass ran (use its ops.SetHead)");
   if (SameHead(recentHeads_[slot], head)) return recentIds_[slot];
@@ -31,5 +32,12 @@ uint32_t THeadTable::Intern(const TEntHead& head, int slot) {
   recentIds_[slot] = id;
   return id;
 }
+
+namespace detail {
+
+uint32_t InternInSlot(THeadTable& table, const TEntHead& head, int slot) { return table.InternAt(head, slot); }
+const TBlockArray<TEntHead>& EntriesOf(const THeadTable& table) { return table.heads_; }
+
+}  // namespace detail
 
 }  // namespace cadxform

@@ -1,16 +1,27 @@
 #include "format/pass_freeze.h"
 
+#include "cadxform/record_kinds.h"
+
 namespace cadxform {
 
-TDrawingHeldStill::TDrawingHeldStill(TDrawing& d)
-    : d_(d), headsWere_(d.Heads.frozen_), textsWere_(d.TextPool.held_) {
-  d_.Heads.frozen_ = true;
-  d_.TextPool.held_ = true;
+void TDrawingHeldStill::Hold(TDrawing& d, bool held) {
+  ForEachKind(d, [held](TEntKind, auto& records) { records.held_ = held; });
+  d.Order.held_ = held;
+  d.Heads.frozen_ = held;
+  d.TextPool.held_ = held;
 }
 
-TDrawingHeldStill::~TDrawingHeldStill() {
-  d_.Heads.frozen_ = headsWere_;
-  d_.TextPool.held_ = textsWere_;
+TDrawingHeldStill::TDrawingHeldStill(TDrawing& d) : d_(d) {
+  if (IsHeld(d)) throw TPassRuleBroken("the transform began a pass inside a pass");
+  Hold(d_, true);
 }
+
+TDrawingHeldStill::~TDrawingHeldStill() { Hold(d_, false); }
+
+namespace detail {
+
+void RefuseWhileHeld(const char* what) { throw TPassRuleBroken(what); }
+
+}  // namespace detail
 
 }  // namespace cadxform

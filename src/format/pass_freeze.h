@@ -24,6 +24,9 @@ class TPassRuleBroken : public std::logic_error {
 class TDrawingHeldStill {
  public:
   explicit TDrawingHeldStill(TDrawing& d);
+  // True while a pass holds d still (a pass begun inside a pass is a
+  // broken rule).
+  static bool IsHeld(const TDrawing& d) { return d.TextPool.held_; }
   ~TDrawingHeldStill();
   TDrawingHeldStill(const TDrawingHeldStill&) = delete;
   TDrawingHeldStill& operator=(const TDrawingHeldStill&) = delete;
@@ -33,8 +36,10 @@ class TDrawingHeldStill {
   static TTextRef AddOwnText(TTextPool& pool, std::string_view s) { return pool.Append(CutShort(s)); }
 
  private:
+  // Holds (or lets go of) every array of d, the head table and the pool.
+  static void Hold(TDrawing& d, bool held);
+
   TDrawing& d_;
-  const bool headsWere_, textsWere_;
 };
 
 }  // namespace cadxform

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "cadxform/drawing.h"
+#include "format/attr_index.h"
 #include "format/tokenizer.h"
 
 namespace cadxform {

@@ -33,7 +33,7 @@ enum THeadSlot : int { hsPlain = 0, hsText = 1, hsPoint = 2, hsDimText = 3 };
 template <class T, class Fill>
 void Append(TDrawing& d, TBlockArray<T>& arr, TEntKind code, const TEntHead& head, THeadSlot slot,
             Fill&& fill) {
-  const THeadRef ref = InternHead(d, head, slot);
+  const THeadRef ref{detail::InternInSlot(d.Heads, head, slot)};
   T& rec = arr.Append();
   rec.Head = ref;
   fill(rec);
@@ -147,7 +147,7 @@ void FillText(const TDrawing& d, const TReadState& r, TTextEnt& e, int32_t cmd, 
 // text.
 void AddDimension(TDrawing& d, const TReadState& r, const TTokenView& t, TTextRef font,
                   TTextRef text) {
-  const THeadRef textHead = InternHead(d, CurrentTextHead(d, r), hsDimText);
+  const THeadRef textHead{detail::InternInSlot(d.Heads, CurrentTextHead(d, r), hsDimText)};
   Append(d, r, d.Dims, ekDim, [&](TDimEnt& e) {
     e.Line = r.PendingDimLine;
     e.Line.PlNo = 0;

@@ -36,6 +36,7 @@ char* TTextPool::NewChunk(size_t size) {
 }
 
 void TTextPool::Clear() {
+  if (held_) throw TPassRuleBroken("the transform cleared the text pool while the pass ran");
   chunks_.clear();
   chunks_.shrink_to_fit();
   cur_ = nullptr;

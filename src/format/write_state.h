@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "cadxform/drawing.h"
+#include "format/attr_index.h"
 #include "format/out_buffer.h"
 
 namespace cadxform {

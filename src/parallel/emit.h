@@ -33,6 +33,7 @@
 
 #include "cadxform/drawing.h"
 #include "cadxform/emit_options.h"
+#include "format/emit_range.h"
 #include "format/write_state.h"
 
 namespace cadxform {
@@ -43,6 +44,6 @@ namespace cadxform {
 // escapeKeyDown is polled every 100 entities: when it reports the key down,
 // the whole output is discarded.
 void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides = TEmitOverrides(),
-             const TEscapeKeySource& escapeKeyDown = TEscapeKeySource(), TProgress* progress = nullptr);
+             const TEscapeKeySource& escapeKeyDown = TEscapeKeySource());
 
 }  // namespace cadxform

@@ -10,7 +10,7 @@
 // which polyline is open at a cut EmitRange reads off the two entities
 // around it. So the joined bytes are exactly those of one pass.
 //
-// The Escape key and the progress display are polled by this thread only,
+// The Escape key is polled by this thread only,
 // at the same positions and in the same order as by one pass: before
 // writing a segment it polls those of the segments the second writer took
 // before it, and at the end those of the segments after its last one. A
@@ -254,11 +254,11 @@ int32_t SegmentSizeFor(int32_t total, const TPathPolicy& policy) {
 }
 
 void EmitAllInSegments(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
-                       const TEscapeKeySource& escapeKeyDown, TProgress* progress, int32_t segment) {
+                       const TEscapeKeySource& escapeKeyDown, int32_t segment) {
   EmitOpening(d, w);
   const int32_t total = d.Order.Count();
   assert(segment == -1 || segment > 0);
-  const TEmitPolls polls{escapeKeyDown, progress, total};
+  const TEmitPolls polls{escapeKeyDown};
   int32_t stopped = -1;
   if (segment > 0 && segment < total) stopped = EmitInSegments(d, w, overrides, polls, {segment, total});
   if (stopped < 0) stopped = EmitRange(d, w, overrides, 0, total, &polls, nullptr);
@@ -266,13 +266,13 @@ void EmitAllInSegments(const TDrawing& d, TWriteState& w, const TEmitOverrides& 
 }
 
 void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
-             const TEscapeKeySource& escapeKeyDown, TProgress* progress, const TPathPolicy& policy) {
-  EmitAllInSegments(d, w, overrides, escapeKeyDown, progress, SegmentSizeFor(d.Order.Count(), policy));
+             const TEscapeKeySource& escapeKeyDown, const TPathPolicy& policy) {
+  EmitAllInSegments(d, w, overrides, escapeKeyDown, SegmentSizeFor(d.Order.Count(), policy));
 }
 
 void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
-             const TEscapeKeySource& escapeKeyDown, TProgress* progress) {
-  EmitAll(d, w, overrides, escapeKeyDown, progress, TPathPolicy());
+             const TEscapeKeySource& escapeKeyDown) {
+  EmitAll(d, w, overrides, escapeKeyDown, TPathPolicy());
 }
 
 }  // namespace cadxform

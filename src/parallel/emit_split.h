@@ -17,7 +17,7 @@ int32_t SegmentSizeFor(int32_t total, const TPathPolicy& policy);
 
 // EmitAll with the segments of a large drawing sized as policy says.
 void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
-             const TEscapeKeySource& escapeKeyDown, TProgress* progress, const TPathPolicy& policy);
+             const TEscapeKeySource& escapeKeyDown, const TPathPolicy& policy);
 
 // EmitAll, with the input order cut into segments of `segment` entities
 // that this thread and a second one write in turn, or all on this thread
@@ -25,6 +25,6 @@ void EmitAll(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
 // started. The output, the polls and the final write state are those of
 // one pass whatever the segment size.
 void EmitAllInSegments(const TDrawing& d, TWriteState& w, const TEmitOverrides& overrides,
-                       const TEscapeKeySource& escapeKeyDown, TProgress* progress, int32_t segment);
+                       const TEscapeKeySource& escapeKeyDown, int32_t segment);
 
 }  // namespace cadxform

@@ -44,12 +44,12 @@ inline TPassCut PassCutFor(const TDrawing& d, const TPathPolicy* policy) {
 // head table refuses new heads while the walk runs. What the second thread
 // threw is rethrown here. Returns true when every part's values were
 // finite.
-bool RunInParts(TDrawing& d, TPassCut cut, const std::function<void(TPassWork&)>& walk);
+bool RunInParts(TDrawing& d, TPassCut cut, const std::function<void(detail::TPassWork&)>& walk);
 
 // TransformDrawing with an explicit cut.
 template <class X>
 bool TransformDrawing(TDrawing& d, const X& x, TSelection sel, TPassCut cut) {
-  return RunInParts(d, cut, pass_rules::WalkOf(d, x, sel));
+  return RunInParts(d, cut, detail::WalkOf(d, x, sel));
 }
 
 }  // namespace cadxform

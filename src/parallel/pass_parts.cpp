@@ -4,9 +4,12 @@
 #include "cadxform/transform.h"
 #include "format/pass_freeze.h"
 #include "parallel/pass_cut.h"
+#include "parallel/path_policy.h"
 #include "parallel/worker_thread.h"
 
 namespace cadxform {
+
+using detail::TPassWork;
 
 namespace {
 
@@ -14,8 +17,8 @@ namespace {
 bool CutsInTwo(TPassCut cut) { return cut.Den > 0 && cut.Num >= 0 && cut.Num < cut.Den; }
 
 // Runs walk over every record on this thread.
-bool RunWhole(TDrawing& d, const std::function<void(TPassWork&)>& walk) {
-  TPassWork whole(d.TextPool, TRecordShare(), false);
+bool RunWhole(TDrawing& d, const std::function<void(detail::TPassWork&)>& walk) {
+  TPassWork whole(d, TRecordShare(), false);
   {
     const TDrawingHeldStill still(d);
     walk(whole);
@@ -27,14 +30,18 @@ bool RunWhole(TDrawing& d, const std::function<void(TPassWork&)>& walk) {
 
 }  // namespace
 
-bool RunPass(TDrawing& d, const TPathPolicy* policy, const std::function<void(TPassWork&)>& walk) {
-  return RunInParts(d, PassCutFor(d, policy), walk);
+namespace detail {
+
+bool RunPass(TDrawing& d, const TRunThreads* threads, const std::function<void(TPassWork&)>& walk) {
+  return RunInParts(d, PassCutFor(d, threads != nullptr ? &threads->Policy : nullptr), walk);
 }
 
-bool RunInParts(TDrawing& d, TPassCut cut, const std::function<void(TPassWork&)>& walk) {
+}  // namespace detail
+
+bool RunInParts(TDrawing& d, TPassCut cut, const std::function<void(detail::TPassWork&)>& walk) {
   if (!CutsInTwo(cut)) return RunWhole(d, walk);
-  TPassWork second(d.TextPool, TRecordShare{cut.Num, cut.Den, cut.Den}, true);
-  TPassWork first(d.TextPool, TRecordShare{0, cut.Num, cut.Den}, false);
+  TPassWork second(d, TRecordShare{cut.Num, cut.Den, cut.Den}, true);
+  TPassWork first(d, TRecordShare{0, cut.Num, cut.Den}, false);
   bool started = false;
   {
     const TDrawingHeldStill still(d);

@@ -65,4 +65,12 @@ struct TPathPolicy {
   }
 };
 
+// The run's choice of threads as a TRunContext (cadxform/run.h) hands it
+// to the transform pass.
+namespace detail {
+struct TRunThreads {
+  const TPathPolicy& Policy;
+};
+}  // namespace detail
+
 }  // namespace cadxform

@@ -217,7 +217,7 @@ class TSplitter {
 
 TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, const char* first, size_t got,
                                        TDrawing& d, TReadState& r, const TPathPolicy& policy) {
-  auto splitter = std::make_unique<TSplitter>(file, first, got, static_cast<TBlockSource&>(TDrawingMemory::Of(d)), policy);
+  auto splitter = std::make_unique<TSplitter>(file, first, got, static_cast<TBlockSource&>(detail::TDrawingMemory::Of(d)), policy);
   if (!splitter->Start()) return srNoThread;
   while (TBatch* b = splitter->Queue().TakeFull()) {
     const TTokenBatch& lines = b->Lines;
@@ -231,7 +231,7 @@ TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, const char* f
     splitter->Queue().PutEmpty(b);
   }
   const bool readAll = splitter->Finish();
-  static_cast<TBlockSource&>(TDrawingMemory::Of(d)).DropPrepared();  // the records are complete
+  static_cast<TBlockSource&>(detail::TDrawingMemory::Of(d)).DropPrepared();  // the records are complete
   return readAll ? srDone : srReadFailed;
 }
 

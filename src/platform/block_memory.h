@@ -8,7 +8,7 @@ namespace cadxform {
 
 // A new, empty source (throws std::bad_alloc), and giving one back with
 // all its memory (nullptr: nothing).
-TBlockMemory* NewBlockSource();
-void FreeBlockSource(TBlockMemory* source) noexcept;
+detail::TBlockMemory* NewBlockSource();
+void FreeBlockSource(detail::TBlockMemory* source) noexcept;
 
 }  // namespace cadxform

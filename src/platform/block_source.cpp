@@ -55,9 +55,9 @@ TBlockSource::~TBlockSource() {
   DropPrepared();
 }
 
-TBlockMemory* NewBlockSource() { return new TBlockSource; }
+detail::TBlockMemory* NewBlockSource() { return new TBlockSource; }
 
-void FreeBlockSource(TBlockMemory* source) noexcept { delete static_cast<TBlockSource*>(source); }
+void FreeBlockSource(detail::TBlockMemory* source) noexcept { delete static_cast<TBlockSource*>(source); }
 
 void* TBlockSource::Take(size_t bytes) {
   bytes = RoundUp(bytes == 0 ? 1 : bytes, kAlign);

@@ -26,7 +26,7 @@
 
 namespace cadxform {
 
-class TBlockSource final : public TBlockMemory {
+class TBlockSource final : public detail::TBlockMemory {
  public:
   // Size of a region; a request of more than kRegion / 4 bytes gets a
   // region of its own size.

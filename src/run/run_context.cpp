@@ -22,6 +22,16 @@ double TRunContext::RealArgument(size_t i, double absent) const {
   return i >= 1 && i <= args_.size() ? StrToFloatOrZero(args_[i - 1]) : absent;
 }
 
+std::optional<int32_t> TRunContext::TryIntArgument(size_t i) const {
+  if (i < 1 || i > args_.size()) return std::nullopt;
+  return TryStrToInt(args_[i - 1]);
+}
+
+std::optional<double> TRunContext::TryRealArgument(size_t i) const {
+  if (i < 1 || i > args_.size()) return std::nullopt;
+  return TryStrToFloat(args_[i - 1]);
+}
+
 namespace {
 
 // The program's name for its failure lines before its own path is known:

@@ -14,6 +14,7 @@
 #include "format/pass_freeze.h"
 #include "parallel/emit_split.h"
 #include "parallel/release_aside.h"
+#include "transforms/pass_work.h"
 #include "platform/file_system.h"
 
 namespace cadxform {
@@ -97,6 +98,10 @@ bool ApplyTransform(const TRun& run, TRunContext& context, TTransformResult& res
     return true;
   } catch (const std::bad_alloc&) {
     throw;
+  } catch (const detail::TRefusal& refusal) {
+    // A rule refused the drawing: its message is the output.
+    result = context.Message(refusal.Message());
+    return true;
   } catch (const TPassRuleBroken& e) {
     fault.Set(e.what());
   } catch (const std::exception& e) {
@@ -107,18 +112,27 @@ bool ApplyTransform(const TRun& run, TRunContext& context, TTransformResult& res
   return false;
 }
 
+// A message the line "h#" + message holds whole, on one line.
+bool FitsMessageLine(std::string_view message) {
+  return message.size() + 2 <= kOutLineMax && !BreaksLine(message);
+}
+
 // False, with fault described, when what the transform left cannot be
 // written as it asks: a record or order entry it broke, a message that
 // would not stay one line.
 bool CheckTransformOutput(const TDrawing& d, TTransformResult result, const TRunContext& context,
                           TTransformFault& fault) {
+  if (result != trDone && result != trOutOfRange && result != trSamePoint && result != trMessage) {
+    fault.Set("the transform returned no TTransformResult");
+    return false;
+  }
   if (result == trDone) {
     if (const char* bad = FindUnwritable(d)) {
       fault.Set("the transform left what cannot be written", bad);
       return false;
     }
-  } else if (result == trMessage && BreaksLine(context.MessageText())) {
-    fault.Set("the transform left a message holding CR, LF or NUL");
+  } else if (result == trMessage && !FitsMessageLine(context.MessageText())) {
+    fault.Set("the transform left a message longer than 253 bytes or holding CR, LF or NUL");
     return false;
   }
   return true;
@@ -136,7 +150,8 @@ TOutcome TransformAndWrite(const TRun& run, std::unique_ptr<TDrawing> d, TWriteS
   // file not be creatable now, the output is held in memory and the write
   // below tries again.
   BeginExchangeFile(w, run.Path);
-  TRunContext context(*d, run.Args, &run.Policy);
+  const detail::TRunThreads threads{run.Policy};
+  TRunContext context = detail::TRunContextMaker::Make(*d, run.Args, threads);
   TTransformResult result = trDone;
   if (!ApplyTransform(run, context, result, fault)) return ocTransformFailed;
   if (!CheckTransformOutput(*d, result, context, fault)) return ocTransformFailed;
@@ -186,7 +201,7 @@ void QueueRunOutput(const TDrawing& d, TWriteState& w, TTransformResult result, 
   switch (result) {
     case trDone:
       AddOutLine(w.Out, "hd");
-      EmitAll(d, w, overrides, escapeKeyDown, nullptr, policy);
+      EmitAll(d, w, overrides, escapeKeyDown, policy);
       if (!w.Out.HadNotFinite()) return;
       // A record held a value the host cannot read back.
       ClearOutLines(w.Out);
@@ -202,6 +217,14 @@ void QueueRunOutput(const TDrawing& d, TWriteState& w, TTransformResult result, 
       AddMessageLine(w.Out, message);
       return;
   }
+}
+
+void ApplyAndQueue(TDrawing& d, TWriteState& w, const std::vector<std::string>& args, const TTransformFunction& apply,
+                   const TEscapeKeySource& escapeKeyDown, const TPathPolicy& policy) {
+  const detail::TRunThreads threads{policy};
+  TRunContext context = detail::TRunContextMaker::Make(d, args, threads);
+  const TTransformResult result = apply(context);
+  QueueRunOutput(d, w, result, context.Overrides, context.MessageText(), escapeKeyDown, policy);
 }
 
 int RunSequence(const std::vector<std::string>& args, const TPath& exeDir, std::string_view name,

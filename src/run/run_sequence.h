@@ -73,6 +73,23 @@ int RunSequence(const std::vector<std::string>& args, const platform::TPath& exe
                 const TEscapeKeySource& escapeKeyDown = TEscapeKeySource(),
                 const TPathPolicy& policy = TPathPolicy());
 
+// How the run sequence (and the tests) make the context a transform gets.
+namespace detail {
+struct TRunContextMaker {
+  static TRunContext Make(TDrawing& d, const std::vector<std::string>& args, const TRunThreads& threads) {
+    return TRunContext(d, args, &threads);
+  }
+};
+}  // namespace detail
+
+// Runs apply on d as a run does (a context with args and policy's threads)
+// and queues its output in w (QueueRunOutput with the overrides and
+// message apply left). Nothing checks what apply left: for the tests of a
+// transform's own output.
+void ApplyAndQueue(TDrawing& d, TWriteState& w, const std::vector<std::string>& args, const TTransformFunction& apply,
+                   const TEscapeKeySource& escapeKeyDown = TEscapeKeySource(),
+                   const TPathPolicy& policy = TPathPolicy());
+
 // Queues in w the output of a transform of d that ended in result: for
 // trDone "hd" and every entity (EmitAll with overrides, polling
 // escapeKeyDown, segments as policy says), replaced by the out-of-range

@@ -29,33 +29,50 @@ struct TRecordShare {
 using TPendingTexts = std::vector<std::pair<TTextRef*, std::string>>;
 using TPendingHeads = std::vector<std::pair<THeadRef*, TEntHead>>;
 
+namespace detail {
+
 class TPassWork {
  public:
   // onOtherThread: the part runs beside the drawing's own thread, so its
   // texts wait until the pass is over too; else they go into the pool at
   // once. Heads always wait (the head table is held still during a pass).
-  TPassWork(TTextPool& pool, TRecordShare share, bool onOtherThread)
-      : Share(share), pool_(&pool), textsWait_(onOtherThread) {}
+  TPassWork(TDrawing& d, TRecordShare share, bool onOtherThread)
+      : Share(share), pool_(&d.TextPool), heads_(&d.Heads), textsWait_(onOtherThread) {}
 
   const TRecordShare Share;
 
   void NoteNotFinite() { bad_ = true; }
   bool AllFinite() const { return !bad_; }
   void SetText(TTextRef& ref, std::string text);
-  void SetHead(THeadRef& ref, const TEntHead& head) { heads_.emplace_back(&ref, head); }
+  void SetHead(THeadRef& ref, const TEntHead& head) { pendingHeads_.emplace_back(&ref, head); }
+  const THeadTable& Heads() const { return *heads_; }
 
  private:
   friend void StorePending(TDrawing& d, TPassWork* const* parts, int count);
 
   TTextPool* pool_;
+  const THeadTable* heads_;
   const bool textsWait_;
   TPendingTexts texts_;
-  TPendingHeads heads_;
+  TPendingHeads pendingHeads_;
   bool bad_ = false;
+};
+
+// What Refuse throws: the message the run writes instead of the drawing.
+// No std::exception, so that a rule's own catch of those lets it pass.
+class TRefusal {
+ public:
+  explicit TRefusal(std::string_view message) : message_(message) {}
+  const std::string& Message() const { return message_; }
+
+ private:
+  std::string message_;
 };
 
 // Once the pass is over: stores the texts and heads that the parts (in this
 // order) set, each part's in the order it set them.
 void StorePending(TDrawing& d, TPassWork* const* parts, int count);
+
+}  // namespace detail
 
 }  // namespace cadxform

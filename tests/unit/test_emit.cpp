@@ -1,5 +1,5 @@
 // The emission driver: per-kind attribute order, change detection, polyline
-// grouping, "bz", blocks, overrides, the Escape key and the progress text.
+// grouping, "bz", blocks, overrides and the Escape key.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -302,8 +302,8 @@ TEST_F(EmitTest, BzComesFirstAndBlocksLeaveNoTrace) {
   TWriteState w;
   d.BzSeen = true;
   AddEnt(d, d.Blocks, ekBlock, kHead);
-  AddOrder(d, 0, 0);   // unknown kind codes write nothing either
-  AddOrder(d, 16, 0);
+  detail::AddOrder(d, 0, 0);   // unknown kind codes write nothing either
+  detail::AddOrder(d, 16, 0);
   AddOutLine(w.Out, "hd");
   EmitAll(d, w);
   EXPECT_EQ(w.Out.Bytes(), "hd\r\nbz\r\nlg0\r\nly0\r\n");
@@ -502,31 +502,6 @@ TEST_F(EmitTest, EscapeAfter150EntitiesDiscardsTheOutput) {
     EXPECT_EQ(seenAt, (std::vector<int32_t>{1, 106, 206})) << c.Name;
     EXPECT_EQ(w.Out.Bytes(), c.Expected) << c.Name;
   }
-}
-
-TEST_F(EmitTest, ProgressTextEveryHundredEntities) {
-  TDrawing d;
-  TWriteState w;
-  class TRecorder : public TProgress {
-   public:
-    void SetTextAndRepaint(std::string_view text) override { Texts.emplace_back(text); }
-    std::vector<std::string> Texts;
-  };
-  // "処理中(ESC:中断)：" in code page 932, then the position, "／" (0x81 0x5E)
-  // and the total.
-  const std::string prefix = "\x8F\x88\x97\x9D\x92\x86(ESC:\x92\x86\x92\x66)\x81\x46";
-  AddLines(d, 250);
-  TRecorder recorder;
-  int polls = 0;
-  const TEscapeKeySource escape = [&] {
-    ++polls;
-    return false;
-  };
-  EmitAll(d, w, TEmitOverrides(), escape, &recorder);
-  EXPECT_EQ(recorder.Texts, (std::vector<std::string>{prefix + "1\x81\x5E" "250",
-                                                      prefix + "101\x81\x5E" "250",
-                                                      prefix + "201\x81\x5E" "250"}));
-  EXPECT_EQ(polls, 3);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Writing a drawing on two threads in segments: for every segment size (and
-// so for every cut position), the bytes, the final write state, the
-// progress texts and the Escape polls are those of one pass.
+// so for every cut position), the bytes, the final write state and the
+// Escape polls are those of one pass.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,13 +26,12 @@ struct TEmitted {
   int32_t Count = 0;
   TAttrs Last;
   std::array<bool, kAttrCount> Pending{};
-  std::vector<std::string> Progress;
   int32_t Polls = 0;
 };
 
 // The first difference between two runs' results, "" when none: the bytes,
 // the line count, every value of the last written attributes, the pending
-// flags, the progress texts and the Escape polls.
+// flags and the Escape polls.
 std::string Difference(const TEmitted& a, const TEmitted& b) {
   if (a.Bytes != b.Bytes) {
     const auto at = std::mismatch(a.Bytes.begin(), a.Bytes.end(), b.Bytes.begin(), b.Bytes.end());
@@ -41,16 +40,9 @@ std::string Difference(const TEmitted& a, const TEmitted& b) {
   if (a.Count != b.Count) return "line count " + std::to_string(a.Count) + " != " + std::to_string(b.Count);
   if (std::string last = AttrsDifference(a.Last, b.Last); !last.empty()) return "last written " + last;
   if (a.Pending != b.Pending) return "pending attribute flags differ";
-  if (a.Progress != b.Progress) return "progress texts differ";
   if (a.Polls != b.Polls) return "Escape polls " + std::to_string(a.Polls) + " != " + std::to_string(b.Polls);
   return "";
 }
-
-class TRecorder : public TProgress {
- public:
-  void SetTextAndRepaint(std::string_view text) override { Texts.emplace_back(text); }
-  std::vector<std::string> Texts;
-};
 
 // Keeps what the output hands it, as the temporary file does.
 class TStringSink : public TOutSink {
@@ -71,16 +63,14 @@ TEmitted Emit(const TDrawing& d, int32_t segment, const TEmitOverrides& o = TEmi
   if (spill) w.Out.SetSink(&sink);
   ResetAttrState(w, d);
   AddOutLine(w.Out, "hd");
-  TRecorder progress;
   TEmitted r;
   const TEscapeKeySource escape = [&] { return ++r.Polls == escapeAt; };
-  EmitAllInSegments(d, w, o, escape, &progress, segment);
+  EmitAllInSegments(d, w, o, escape, segment);
   r.Bytes = sink.Bytes + w.Out.Bytes();
   r.Count = w.Out.Count();
   w.Out.SetSink(nullptr);
   r.Last = w.Last;
   r.Pending = w.PendingAttr;
-  r.Progress = progress.Texts;
   return r;
 }
 

@@ -4,9 +4,11 @@
 
 #include <cmath>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "cadxform/write_rules.h"
 #include "format/entity_writers.h"
 
 namespace cadxform {
@@ -217,6 +219,54 @@ TEST(EntityWriters, SolidRings) {
         {"negative inner radius", ring(10, 1, -1), ""},
         {"zero ratio", ring(10, 0, 5), ""},
     });
+  }
+}
+
+// The published drop rules (IsWritten) say exactly whether the writer
+// writes a record: random records of every kind, their values drawn near
+// the tolerance so that every rule decides some of them.
+TEST(EntityWriters, IsWrittenAgreesWithTheWriters) {
+  std::mt19937 rng(7);
+  const double values[] = {0, 5E-9, 1E-8, 2E-8, 1, -1, 1 + 5E-9};
+  const int32_t codes[] = {100, 5, 0, -1, 3, 12};
+  auto v = [&] { return values[rng() % std::size(values)]; };
+  auto code = [&] { return codes[rng() % std::size(codes)]; };
+  auto writes = [](const std::function<void(TOutBuffer&)>& put) {
+    TOutBuffer out;
+    put(out);
+    return out.Count() > 0;
+  };
+  const std::string texts[] = {"A", " ", "\x81\x40", ""};  // "\x81\x40": a full-width space
+  for (int i = 0; i < 3000; ++i) {
+    const TLineEnt l{{}, 0, v(), v(), v(), v()};
+    EXPECT_EQ(IsWritten(l), writes([&](TOutBuffer& o) { PutLine(o, l.X1, l.Y1, l.X2, l.Y2); }));
+    const TCircleEnt c{{}, v(), v(), v()};
+    EXPECT_EQ(IsWritten(c), writes([&](TOutBuffer& o) { PutCircle(o, c.X, c.Y, c.R); }));
+    const TArcEnt a{{}, 0, 0, v(), 1, 2, v(), 3};
+    EXPECT_EQ(IsWritten(a), writes([&](TOutBuffer& o) { PutArc(o, a.X, a.Y, a.R, 1, 2, a.Ratio, 3); }));
+    const std::string& text = texts[rng() % std::size(texts)];
+    TTextEnt t{};
+    t.Text = TTextRef{text.data(), static_cast<uint32_t>(text.size())};
+    t.Dx = v();
+    t.Dy = v();
+    EXPECT_EQ(IsWritten(t), writes([&](TOutBuffer& o) { PutText(o, 0, text, 0, 0, t.Dx, t.Dy); }));
+    TDimEnt d{};
+    d.Line = l;
+    d.Text = t;
+    EXPECT_EQ(IsWritten(d), writes([&](TOutBuffer& o) {
+                PutDim(o, text, l.X1, l.Y1, l.X2, l.Y2, 0, 0, t.Dx, t.Dy);
+              }));
+    const TSolid3Ent s3{{}, 0, v(), v(), v(), v(), v(), v()};
+    EXPECT_EQ(IsWritten(s3), writes([&](TOutBuffer& o) { PutSolid3(o, s3.X1, s3.Y1, s3.X2, s3.Y2, s3.X3, s3.Y3); }));
+    const TSolid4Ent s4{{}, 0, v(), v(), v(), v(), v(), v(), v(), v()};
+    EXPECT_EQ(IsWritten(s4), writes([&](TOutBuffer& o) {
+                PutSolid4(o, s4.X1, s4.Y1, s4.X2, s4.Y2, s4.X3, s4.Y3, s4.X4, s4.Y4);
+              }));
+    const TSolidArcEnt sa{{}, 0, 0, 0, v(), v(), 0, 0, 0, code()};
+    EXPECT_EQ(IsWritten(sa, ekSc), writes([&](TOutBuffer& o) { PutSc(o, sa.Code, 0, 0, sa.R, sa.Ratio, 0, 0, 0); }));
+    EXPECT_EQ(IsWritten(sa, ekSe), writes([&](TOutBuffer& o) { PutSe(o, sa.Code, 0, 0, sa.R, sa.Ratio, 0, 0, 0); }));
+    const TSolidRingEnt r{{}, 0, 0, 0, v(), v(), 0, 0, 0, v()};
+    EXPECT_EQ(IsWritten(r), writes([&](TOutBuffer& o) { PutSo(o, 0, 0, r.R, r.Ratio, 0, 0, 0, r.R2); }));
   }
 }
 

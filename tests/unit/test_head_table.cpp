@@ -24,21 +24,21 @@ TEST(HeadTable, RecentHeadsAreShared) {
   const TEntHead a{0, 2, 3, 1, 1, 0, 0};
   const TEntHead b{0, 2, 3, 1, 1, 0, 1};  // differs only in the z-flags
   const TEntHead c{0, 2, 3, 7, 1, 0, 0};  // a text's own colour
-  const uint32_t ia = t.Intern(a, 0);
-  const uint32_t ic = t.Intern(c, 1);
-  EXPECT_EQ(t.Intern(a, 0), ia);
-  EXPECT_EQ(t.Intern(c, 1), ic);
-  EXPECT_EQ(t.Intern(a, 1), ia);  // found in the other slot
-  const uint32_t ib = t.Intern(b, 0);  // replaces a in slot 0
-  EXPECT_EQ(t.Intern(b, 0), ib);
+  const uint32_t ia = detail::InternInSlot(t, a, 0);
+  const uint32_t ic = detail::InternInSlot(t, c, 1);
+  EXPECT_EQ(detail::InternInSlot(t, a, 0), ia);
+  EXPECT_EQ(detail::InternInSlot(t, c, 1), ic);
+  EXPECT_EQ(detail::InternInSlot(t, a, 1), ia);  // found in the other slot
+  const uint32_t ib = detail::InternInSlot(t, b, 0);  // replaces a in slot 0
+  EXPECT_EQ(detail::InternInSlot(t, b, 0), ib);
   EXPECT_NE(ia, ib);
   EXPECT_NE(ia, ic);
   EXPECT_EQ(t[ia], a);
   EXPECT_EQ(t[ib], b);
   EXPECT_EQ(t[ic], c);
   EXPECT_EQ(t.Count(), 4);  // with the all-zero head
-  EXPECT_EQ(t.Intern(TEntHead{}, 2), 0u);
-  const uint32_t again = t.Intern(a, 0);  // no longer recent
+  EXPECT_EQ(detail::InternInSlot(t, TEntHead{}, 2), 0u);
+  const uint32_t again = detail::InternInSlot(t, a, 0);  // no longer recent
   EXPECT_NE(again, ia);
   EXPECT_EQ(t[again], a);
 }

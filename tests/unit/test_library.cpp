@@ -128,6 +128,28 @@ struct TRetext {
   }
 };
 
+// A rule that does to the drawing, while the pass runs, what no rule may.
+struct TMeddle {
+  TDrawing* D;
+  int What;
+  void Point(double&, double&) const {}
+  void Record(TCircleEnt& c, const TRecordOps<TMeddle>& ops) const {
+    if (What == 0) D->Circles.Clear();
+    if (What == 1) D->Heads.Clear();
+    if (What == 2) (void)TransformDrawing(*D, TEnlarge{2}, TSelection::Of(*D, true));
+    if (What == 3) {
+      TCircleEnt copy = c;
+      ops.SetHead(copy, TEntHead{});
+    }
+    if (What == 4) ops.Refuse("\x82\xa0");
+    if (What == 5) {
+      TEntHead h = ops.HeadOf(c);
+      h.Color = 5;
+      ops.SetHead(c, h);
+    }
+  }
+};
+
 // A rule that throws on whichever thread visits a circle.
 struct TThrowInRule {
   void Point(double&, double&) const {}
@@ -195,8 +217,50 @@ TEST_F(Library, RunWritesWhatTheTransformLeaves) {
        failed},
       {"an order entry of no kind", drawing([](TDrawing& d) { d.Order[0].Kind = 77; }), 1, failed},
       {"an order entry beyond its array", drawing([](TDrawing& d) { d.Order[0].Index = 1 << 30; }), 1, failed},
-      {"an order entry added beyond its array", drawing([](TDrawing& d) { AddOrder(d, ekCircle, 1); }), 1,
+      {"an order entry added beyond its array", drawing([](TDrawing& d) { detail::AddOrder(d, ekCircle, 1); }), 1,
        failed},
+      {"an input order emptied", drawing([](TDrawing& d) { d.Order.Clear(); }), 1, failed},
+      {"a record named twice in the input order", drawing([](TDrawing& d) { d.Order[1] = d.Order[0]; }), 1, failed},
+      {"a head of layer group 99", drawing([](TDrawing& d) {
+         TEntHead h = d.Heads[d.Circles[0].Head];
+         h.Group = 99;
+         d.Circles[0].Head = InternHead(d, h);
+       }),
+       1, failed},
+      {"a text of no bytes but a length", drawing([](TDrawing& d) { d.Texts[0].Text = TTextRef{nullptr, 5}; }), 1,
+       failed},
+      {"a text longer than a line holds", drawing([](TDrawing& d) { d.Texts[0].Text = d.TextPool.Add(std::string(300, 'a')); }),
+       1, failed},
+      {"minus infinity put into a radius", drawing([](TDrawing& d) { d.Circles[0].R = -1.0 / 0.0; }), 0,
+       message(kOutOfRangeMessage)},
+      {"a result that is none", [](TRunContext&) { return static_cast<TTransformResult>(42); }, 1, failed},
+      {"a message longer than a line holds", [](TRunContext& run) { return run.Message(std::string(254, 'a')); }, 1,
+       failed},
+      {"a head id beyond the table, then a pass over a group",
+       [](TRunContext& run) {
+         run.Drawing().Circles[0].Head.Id = 0x7fffffff;
+         return run.Transform(TEnlarge{2}, TSelection::Of(run.Drawing(), false));
+       },
+       1, failed},
+      {"a record array cleared by a rule", [](TRunContext& run) { return run.Transform(TMeddle{&run.Drawing(), 0}); },
+       1, failed},
+      {"the head table cleared by a rule", [](TRunContext& run) { return run.Transform(TMeddle{&run.Drawing(), 1}); },
+       1, failed},
+      {"a pass begun by a rule", [](TRunContext& run) { return run.Transform(TMeddle{&run.Drawing(), 2}); }, 1, failed},
+      {"a head set on a copy of the record",
+       [](TRunContext& run) { return run.Transform(TMeddle{&run.Drawing(), 3}); }, 1, failed},
+      {"a rule that refuses", [](TRunContext& run) { return run.Transform(TMeddle{&run.Drawing(), 4}); }, 0,
+       message("\x82\xa0")},
+      {"a mirror over a parameter text",
+       [](TRunContext& run) {
+         TDrawing& d = run.Drawing();
+         d.Texts[0].Text = d.TextPool.AddShort("^@BMpart,1,2,3,4,5,6");
+         return run.Transform(TMirror(0, 0, 0, 1));
+       },
+       0, message(kMirrorParamTextMessage)},
+      {"a head read and set through the ops",
+       [](TRunContext& run) { return run.Transform(TMeddle{&run.Drawing(), 5}); }, 0,
+       "hd\r\nlg0\r\nly0\r\nlc5\r\nlt1\r\nlw0\r\nci 0 0 2\r\n" + text + "ch 1 1 1 0 \"ab\r\n"},
   };
   // Every rule on this thread, and every rule on the second one (a cut
   // that leaves each one-record array to it).

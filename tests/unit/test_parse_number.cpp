@@ -2,6 +2,8 @@
 // inputs and independence from the locale.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <bit>
 #include <charconv>
 #include <clocale>
@@ -318,6 +320,37 @@ TEST(StrToFloatOrZero, IgnoresCommaLocale) {
   EXPECT_EQ(dot, 1.5);
   EXPECT_EQ(comma, 0.0);
   EXPECT_EQ(big, 1234567890.1234567890123);
+}
+
+// The parsers that can fail give the value of the ones that never fail,
+// or nothing exactly where those read 0 for a text that is no literal.
+TEST(ParseNumber, TryParsersTellMalformedFromZero) {
+  const struct {
+    const char* Text;
+    std::optional<int32_t> Int;
+    std::optional<double> Real;
+  } cases[] = {
+      {"0", 0, 0.0},           {"-0", 0, -0.0},          {"  000", 0, 0.0},       {"$0", 0, std::nullopt},
+      {"0x00", 0, std::nullopt}, {"42", 42, 42.0},       {"$F", 15, std::nullopt}, {"A", std::nullopt, std::nullopt},
+      {"abc", std::nullopt, std::nullopt}, {"", std::nullopt, std::nullopt}, {"5 ", std::nullopt, std::nullopt},
+      {"2147483648", std::nullopt, 2147483648.0}, {"1.0", std::nullopt, 1.0}, {"0.000", std::nullopt, 0.0},
+      {".0", std::nullopt, 0.0}, {"0e5", std::nullopt, 0.0}, {"1e-999", std::nullopt, 0.0},
+      {"-1e-999", std::nullopt, -0.0}, {"1e999", std::nullopt, std::nullopt}, {"0.001e-400", std::nullopt, 0.0},
+      {"1000e306", std::nullopt, std::nullopt}, {"1,5", std::nullopt, std::nullopt}, {"e5", std::nullopt, std::nullopt},
+      {"-", std::nullopt, std::nullopt}, {"1e", std::nullopt, std::nullopt}, {".", std::nullopt, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Text);
+    EXPECT_EQ(TryStrToInt(c.Text), c.Int);
+    const std::optional<double> real = TryStrToFloat(c.Text);
+    ASSERT_EQ(real.has_value(), c.Real.has_value());
+    if (real) {
+      EXPECT_EQ(*real, *c.Real);
+      EXPECT_EQ(std::signbit(*real), std::signbit(*c.Real));
+    }
+    EXPECT_EQ(TryStrToInt(c.Text).value_or(0), StrToIntOrZero(c.Text));
+    EXPECT_EQ(TryStrToFloat(c.Text).value_or(0.0), StrToFloatOrZero(c.Text));
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "cadxform/drawing.h"
 #include "cadxform/transform.h"
 #include "format/parse_line.h"
+#include "parallel/pass_cut.h"
 #include "drawing_compare.h"
 #include "store_records.h"
 
@@ -21,6 +22,18 @@ namespace {
 
 // The cuts tried: everything on the second thread, uneven and even halves.
 const TPassCut kCuts[] = {{0, 1}, {1, 3}, {1, 2}, {2, 3}, {999, 1000}};
+
+// The tool's transform for command line cl, on d with the records cut as
+// given.
+TTransformResult ApplyWithCut(TDrawing& d, const TCommandLine& cl, TPassCut cut) {
+  const TSelection sel = TSelection::Of(d, cl.AllEntities);
+  if (cl.IsTranslation()) {
+    return TransformDrawing(d, MoveAllTranslation(d, cl.DestX1, cl.DestY1), sel, cut) ? trDone : trOutOfRange;
+  }
+  const auto similarity = TwoPointSimilarity(d, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2);
+  if (!similarity) return trSamePoint;
+  return TransformDrawing(d, *similarity, sel, cut) ? trDone : trOutOfRange;
+}
 
 // Runs the transform the golden case `name` asks for on its input, with
 // the records cut as given; returns the queued output.
@@ -34,11 +47,7 @@ std::string TransformGolden(const std::string& name, TPassCut cut) {
   const TCommandLine cl = ParseCommandLine(args);
   TWriteState w;
   ResetAttrState(w, d);
-  const TTransformResult result =
-      cl.IsTranslation()
-          ? MoveAll(d, cl.AllEntities, cl.DestX1, cl.DestY1, cut)
-          : TwoPointTransform(d, cl.AllEntities, cl.DestX1, cl.DestY1, cl.DestX2, cl.DestY2, cut);
-  QueueTransformOutput(d, w, result);
+  QueueTransformOutput(d, w, ApplyWithCut(d, cl, cut));
   return w.Out.Bytes();
 }
 
@@ -89,7 +98,8 @@ TEST(TransformCut, FullPrecisionRecordsAreThoseOfOneThread) {
   BuildFullPrecisionDrawing(one);
   TWriteState w1;
   ResetAttrState(w1, one);
-  const TTransformResult r1 = TwoPointTransform(one, true, -3.3, 4.4, 97.7, 11.1, kOneThread);
+  const TCommandLine cl = ParseCommandLine({"1", "3", "-3.3", "4.4", "97.7", "11.1"});
+  const TTransformResult r1 = ApplyWithCut(one, cl, kOneThread);
   QueueTransformOutput(one, w1, r1);
   for (const TPassCut cut : kCuts) {
     SCOPED_TRACE(std::to_string(cut.Num) + "/" + std::to_string(cut.Den));
@@ -97,7 +107,7 @@ TEST(TransformCut, FullPrecisionRecordsAreThoseOfOneThread) {
     BuildFullPrecisionDrawing(two);
     TWriteState w2;
     ResetAttrState(w2, two);
-    const TTransformResult r2 = TwoPointTransform(two, true, -3.3, 4.4, 97.7, 11.1, cut);
+    const TTransformResult r2 = ApplyWithCut(two, cl, cut);
     QueueTransformOutput(two, w2, r2);
     EXPECT_EQ(DrawingDifference(two, one), "");
     EXPECT_EQ(w2.Out.Bytes(), w1.Out.Bytes());
