@@ -38,13 +38,8 @@ command -v valgrind >/dev/null && command -v callgrind_annotate >/dev/null ||
   { echo "bench/budget.sh needs valgrind (callgrind and callgrind_annotate)" >&2; exit 1; }
 
 # --- 1. build ----------------------------------------------------------------
-mkdir -p "$build"
 buildlog=$build/budget_build.log
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  quiet cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCADXFORM_BENCH=ON -DCADXFORM_TESTS=OFF
-fi
-quiet cmake --build "$build" --target cadxform cadxform_one_thread cadxform_gen
+build_bench cadxform cadxform_one_thread cadxform_gen
 
 # --- 2. drawings -------------------------------------------------------------
 # shellcheck disable=SC2086  # the sizes are meant to split

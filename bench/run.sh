@@ -57,13 +57,8 @@ source "$root/bench/common.sh"
 
 # --- 1. build ----------------------------------------------------------------
 echo "=== building release binaries in build/bench"
-mkdir -p "$build"
 buildlog=$build/bench_build.log
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  quiet cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCADXFORM_BENCH=ON -DCADXFORM_TESTS=OFF
-fi
-quiet cmake --build "$build" --target cadxform cadxform_gen cadxform_runstat cadxform_iofloor cadxform_micro
+build_bench cadxform cadxform_gen cadxform_runstat cadxform_iofloor cadxform_micro
 tool=$build/cadxform
 gen=$build/bench/cadxform_gen
 runstat=$build/bench/cadxform_runstat
