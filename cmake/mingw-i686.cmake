@@ -1,5 +1,8 @@
-# Cross build for 32-bit Windows with mingw-w64 (posix thread model, which
-# GoogleTest needs for std::mutex). Tests run under Wine.
+# Toolchain file for building a 32-bit Windows transform (or the library)
+# on Linux with mingw-w64 (Debian: g++-mingw-w64-i686-posix; the posix
+# thread model, since the library runs threads through std::thread):
+#   cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=<this file> -DCMAKE_PREFIX_PATH=<the SDK folder>
+# The .exe runs on Windows, or here under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)

@@ -33,7 +33,7 @@ for i in "${!rooms[@]}"; do rank[${rooms[$i]}]=$i; done
 # (or, for a header of declarations only, the lowest room it fits).
 declare -A installed=(
   [path.h]=platform [platform.h]=platform [block_array.h]=platform
-  [cp932.h]=numeric [fp_setup.h]=numeric [geometry.h]=numeric [parse_number.h]=numeric [rounding.h]=numeric
+  [cp932.h]=numeric [number_form.h]=numeric [fp_setup.h]=numeric [geometry.h]=numeric [parse_number.h]=numeric [rounding.h]=numeric
   [drawing.h]=format [head_table.h]=format [text_pool.h]=format [record_kinds.h]=format
   [emit_options.h]=format [version.h]=format [write_rules.h]=format
   [record_ops.h]=transforms [similarity.h]=transforms [mirror.h]=transforms

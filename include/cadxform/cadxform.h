@@ -21,6 +21,7 @@
 #include "cadxform/fp_setup.h"      // floating-point set-up of the process
 #include "cadxform/geometry.h"      // distance, angles, rotation
 #include "cadxform/head_table.h"    // TEntHead: the attributes of a record
+#include "cadxform/number_form.h"   // the file's number forms (RealForm)
 #include "cadxform/parse_number.h"  // numbers that never fail to parse
 #include "cadxform/mirror.h"        // TMirror: the reflection about a line
 #include "cadxform/path.h"          // paths, messages naming them

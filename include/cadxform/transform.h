@@ -5,7 +5,7 @@
 // check that every changed value is a finite number, and the texts and
 // attributes set on a second thread. A transform is a type that says what
 // it does to
-//   Point(double& x, double& y)     a position                     (required)
+//   Point(double& x, double& y)     a position   (required unless Record rules cover every kind)
 //   Vector(double& dx, double& dy)  a text's direction vector      (optional)
 //   Length(double& v)               a radius, size or text size    (optional)
 //   Degrees(double& a)              an arc's tilt, a mark's angle  (optional)

@@ -83,5 +83,26 @@ TEST(TransformPass, KindRulesSelectionAndTextsForEveryCut) {
   }
 }
 
+// A transform whose Record rule covers every kind needs no Point: it
+// compiles, and the rule alone decides (here: every head a colour 5).
+struct TRecolorEveryKind {
+  template <class E>
+  void Record(E& e, const TRecordOps<TRecolorEveryKind>& ops) const {
+    TEntHead h = ops.HeadOf(e);
+    h.Color = 5;
+    ops.SetHead(e, h);
+  }
+};
+
+TEST(TransformPass, PointIsOptionalWhenRecordRulesCoverEveryKind) {
+  TDrawing d;
+  TLineEnt& l = d.Lines.Append();
+  l.X2 = 1;
+  detail::AddOrder(d, ekLine, 0);
+  ASSERT_TRUE(TransformDrawing(d, TRecolorEveryKind{}, TSelection::Of(d, true)));
+  EXPECT_EQ(d.Heads[d.Lines[0].Head].Color, 5);
+  EXPECT_EQ(d.Lines[0].X2, 1);
+}
+
 }  // namespace
 }  // namespace cadxform
