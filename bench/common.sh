@@ -11,6 +11,18 @@ genkey=$(cat "$root"/bench/gen/*.h "$root"/bench/gen/*.cpp | md5sum | cut -c1-8)
 # quiet CMD...: runs CMD with its output in $buildlog, shown only when it fails.
 quiet() { "$@" >"$buildlog" 2>&1 || { cat "$buildlog"; exit 1; }; }
 
+# build_bench TARGET...: builds the targets in $build, configured once as a
+# release build with the benchmarks and without the tests; the output goes
+# to $buildlog (in $build), shown only on a failure.
+build_bench() {
+  mkdir -p "$build"
+  if [ ! -f "$build/CMakeCache.txt" ]; then
+    quiet cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCADXFORM_BENCH=ON -DCADXFORM_TESTS=OFF
+  fi
+  quiet cmake --build "$build" --target "$@"
+}
+
 # drawing N: the path of the drawing of N entities.
 drawing() { echo "$data/drawing_$1_s${seed}_$genkey.txt"; }
 

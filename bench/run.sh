@@ -20,7 +20,8 @@
 #    flushes the file it writes to disk and cp does not; and the I/O floor,
 #    cadxform_iofloor, which does the tool's file work and nothing else
 #    (reads the file, writes it beside in 1 MiB writes, flushes, renames it
-#    over the original, flushes the folder).
+#    over the original, flushes the folder); and after each run the same
+#    floor at the size of the run's output (cadxform_iofloor FILE BYTES).
 #    After each run it times the Windows exe (build/bench-windows) under Wine
 #    on a fresh copy of the same input, its standard output and error going
 #    to /dev/null (through pipes Wine runs it several times slower), and
@@ -56,13 +57,8 @@ source "$root/bench/common.sh"
 
 # --- 1. build ----------------------------------------------------------------
 echo "=== building release binaries in build/bench"
-mkdir -p "$build"
 buildlog=$build/bench_build.log
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  quiet cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCADXFORM_BENCH=ON -DCADXFORM_TESTS=OFF
-fi
-quiet cmake --build "$build" --target cadxform cadxform_gen cadxform_runstat cadxform_iofloor cadxform_micro
+build_bench cadxform cadxform_gen cadxform_runstat cadxform_iofloor cadxform_micro
 tool=$build/cadxform
 gen=$build/bench/cadxform_gen
 runstat=$build/bench/cadxform_runstat
@@ -102,11 +98,12 @@ median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]
 maximum() { sort -g | tail -n 1; }
 
 # time_tool N ARGS...: prints "median_s peak_kib median_cp_s out_bytes
-# median_cpu_s median_synced_copy_s median_iofloor_s median_wine_s" for the
-# runs of one size and kind (median_wine_s is - without the Windows exe).
+# median_cpu_s median_synced_copy_s median_iofloor_s median_wine_s
+# median_iofloor_out_s" for the runs of one size and kind (median_wine_s is
+# - without the Windows exe).
 time_tool() {
   local n=$1; shift
-  local input reps times="" rsss="" cps="" dds="" ios="" wines="" cpus="" t rss st cpu out
+  local input reps times="" rsss="" cps="" dds="" ios="" iouts="" wines="" cpus="" t rss st cpu out
   input=$(drawing "$n")
   reps=${BENCH_REPS:-$([ "$n" -ge 4000000 ] && echo 3 || echo 5)}
   for ((i = 0; i < reps; i++)); do
@@ -133,6 +130,11 @@ time_tool() {
     rsss+="$rss"$'\n'
     cpus+="$cpu"$'\n'
     out=$(stat -c %s "$work/ZPH_TEMP.TXT")
+    cp "$input" "$work/cp_copy.txt"
+    read -r t rss st cpu < <("$runstat" "$iofloor" "$work/cp_copy.txt" "$out")
+    [ "$st" = 0 ] || { echo "cadxform_iofloor at the output size on $n entities: exit status $st" >&2; exit 1; }
+    iouts+="$t"$'\n'
+    rm -f "$work/cp_copy.txt"
     if [ -n "$winexe" ]; then
       mv "$work/ZPH_TEMP.TXT" "$work/linux_out.txt"
       cp "$input" "$work/ZPH_TEMP.TXT"
@@ -151,7 +153,8 @@ time_tool() {
   local wine=-
   [ -n "$wines" ] && wine=$(printf %s "$wines" | median)
   echo "$(printf %s "$times" | median) $(printf %s "$rsss" | maximum) $(printf %s "$cps" | median)" \
-    "$out $(printf %s "$cpus" | median) $(printf %s "$dds" | median) $(printf %s "$ios" | median) $wine"
+    "$out $(printf %s "$cpus" | median) $(printf %s "$dds" | median) $(printf %s "$ios" | median) $wine" \
+    "$(printf %s "$iouts" | median)"
 }
 
 run_kind() {
@@ -159,20 +162,20 @@ run_kind() {
   local t1m="" t4m=""
   echo
   echo "=== $title: cadxform $*"
-  printf '%9s %8s %8s %8s %7s %7s %8s %7s %8s %7s %8s %7s %8s %6s %8s %6s %7s\n' \
+  printf '%9s %8s %8s %8s %7s %7s %8s %7s %8s %7s %8s %7s %8s %6s %8s %6s %8s %6s %7s\n' \
     entities "in MB" "wall s" "cpu s" "MB/s" "Ment/s" "peak MB" "peak/in" \
-    "cp s" "/cp" "sync s" "/sync" "io s" "/io" "wine s" "w/lin" "out MB"
+    "cp s" "/cp" "sync s" "/sync" "io s" "/io" "ioout s" "/ioout" "wine s" "w/lin" "out MB"
   for n in $sizes; do
-    local bytes result t rss cp outb cpu dd io wine
+    local bytes result t rss cp outb cpu dd io wine ioout
     bytes=$(stat -c %s "$(drawing "$n")")
     result=$(time_tool "$n" "$@")
-    read -r t rss cp outb cpu dd io wine <<<"$result"
+    read -r t rss cp outb cpu dd io wine ioout <<<"$result"
     awk -v n="$n" -v b="$bytes" -v t="$t" -v rss="$rss" -v cp="$cp" -v o="$outb" -v c="$cpu" -v dd="$dd" \
-        -v io="$io" -v w="$wine" 'BEGIN {
+        -v io="$io" -v w="$wine" -v iout="$ioout" 'BEGIN {
       ws = w == "-" ? sprintf("%8s %6s", "-", "-") : sprintf("%8.4f %6.2f", w, w / t)
-      printf "%9d %8.1f %8.4f %8.4f %7.1f %7.2f %8.1f %7.2f %8.4f %7.1f %8.4f %7.1f %8.4f %6.2f %s %7.1f\n",
+      printf "%9d %8.1f %8.4f %8.4f %7.1f %7.2f %8.1f %7.2f %8.4f %7.1f %8.4f %7.1f %8.4f %6.2f %8.4f %6.2f %s %7.1f\n",
         n, b / 1e6, t, c, b / 1e6 / t, n / t / 1e6, rss * 1024 / 1e6, rss * 1024 / b,
-        cp, t / cp, dd, t / dd, io, t / io, ws, o / 1e6 }'
+        cp, t / cp, dd, t / dd, io, t / io, iout, t / iout, ws, o / 1e6 }'
     [ "$n" = 1000000 ] && t1m=$t
     [ "$n" = 4000000 ] && t4m=$t
   done
@@ -188,7 +191,8 @@ echo "peak MB: the tool's peak resident memory (largest of the runs); peak/in: t
 echo "over the input size. cp s, sync s: median time of cp, and of a copy flushed"
 echo "to disk (dd conv=fsync; the tool flushes its output too), of the same input;"
 echo "io s: the I/O floor (read, write beside in 1 MiB writes, flush, rename, flush"
-echo "the folder: the tool's file work alone); /cp, /sync, /io: our wall time over"
+echo "the folder: the tool's file work alone); ioout s: the same floor writing as"
+echo "many bytes as the tool's output; /cp, /sync, /io, /ioout: our wall time over"
 echo "theirs. wine s: median wall time of the Windows exe under Wine (its start-up"
 echo "included); w/lin: that over ours. out MB: size of the rewritten file."
 run_kind "translation" 1 1 110 220

@@ -186,6 +186,52 @@ void PutShape(TOutBuffer& out, TKind<ekSg>, const TSolidRingEnt& e) {
   PutSg(out, e.X, e.Y, e.R, e.Ratio, e.TiltRad, e.ArcParam1, e.ArcParam2, e.R2);
 }
 
+// What an entity's NoteAttrs notes, as a key: entities of one note class
+// with the same head (and solid colour) note the same values. Noting the
+// same values twice in a row changes nothing the second time: each Note
+// writer leaves its value written and its flag cleared, and a later one
+// only re-arms a line noted after it (the layer after the group) or clears
+// flags. So an entity whose key equals that of the entity noted just
+// before, with nothing else changing the write state in between, has no
+// line due and may skip its notes. Texts and dimensions note more than
+// their head and always note (class ncAlways).
+enum TNoteClass : int32_t { ncAlways = 0, ncLineStyle, ncPointStyle, ncSolidWithWidth, ncSolid };
+
+struct TNoteKey {
+  int32_t Class = ncAlways;
+  uint32_t Head = 0;
+  int32_t SolidColor = 0;
+};
+
+bool SameNotes(const TNoteKey& a, const TNoteKey& b) {
+  return a.Class != ncAlways && a.Class == b.Class && a.Head == b.Head && a.SolidColor == b.SolidColor;
+}
+
+template <TEntKind K, class R>
+TNoteKey NoteKeyOf(TKind<K>, const R& e) {
+  if constexpr (K == ekLine || K == ekCircle || K == ekArc) {
+    return TNoteKey{ncLineStyle, e.Head.Id, 0};
+  } else if constexpr (K == ekPoint || K == ekMark) {
+    return TNoteKey{ncPointStyle, e.Head.Id, 0};
+  } else if constexpr (K == ekSolid2 || K == ekSe) {
+    return TNoteKey{ncSolidWithWidth, e.Head.Id, e.SolidColor};
+  } else if constexpr (K >= ekSolid2 && K <= ekSg) {
+    return TNoteKey{ncSolid, e.Head.Id, e.SolidColor};
+  } else {
+    return TNoteKey{};
+  }
+}
+
+// NoteAttrs, skipped for an entity that notes what the one before noted
+// (`last`, the key of the entity noted before in this range; updated).
+template <TEntKind K, class R>
+TAttrLines NoteAttrsAfter(const TEmission& em, TKind<K> kind, const R& e, TNoteKey& last) {
+  const TNoteKey key = NoteKeyOf(kind, e);
+  if (SameNotes(key, last)) return 0;
+  last = key;
+  return NoteAttrs(em, kind, e);
+}
+
 // Calls f(TKind<kind>(), record) for the record of input order entry
 // `entry`. Block references are never written and unknown kind codes
 // name no record: neither calls f.
@@ -199,7 +245,8 @@ void WithRecord(const TDrawing& d, const TOrderEntry& entry, F&& f) {
 // The z-flags and entity line of record e of kind K.
 template <TEntKind K, class R>
 void PutEntityLine(const TEmission& em, TKind<K> kind, const R& e) {
-  PutZFlags(em.W.Out, HeadOf(em, e.Head).ZFlags);
+  // Most entities have no z-flags: no call for them.
+  if (const int32_t z = HeadOf(em, e.Head).ZFlags; z != 0) PutZFlags(em.W.Out, z);
   PutShape(em.W.Out, kind, e);
 }
 
@@ -229,10 +276,11 @@ void EmitLine(const TEmission& em, const TLineEnt& e, int32_t pos, int32_t& open
 
 // Writes the entity at position `pos` of the input order: the attribute
 // lines due, then its entity line. Only lines leave a polyline open.
-void EmitEntry(const TEmission& em, int32_t pos, int32_t& openPl) {
+// `last` is the note key of the entity written before in this range.
+void EmitEntry(const TEmission& em, int32_t pos, int32_t& openPl, TNoteKey& last) {
   WithRecord(em.D, em.D.Order[pos], [&](auto kind, const auto& e) {
     // Most entities change no attribute: no call for them.
-    if (const TAttrLines due = NoteAttrs(em, kind, e); due != 0) PutAttrLines(em.W.Out, em.W.Last, due);
+    if (const TAttrLines due = NoteAttrsAfter(em, kind, e, last); due != 0) PutAttrLines(em.W.Out, em.W.Last, due);
     if constexpr (decltype(kind)::value == ekLine) {
       EmitLine(em, e, pos, openPl);
     } else {
@@ -242,9 +290,9 @@ void EmitEntry(const TEmission& em, int32_t pos, int32_t& openPl) {
 }
 
 // Notes the attribute values of the entity at position `pos`, writing
-// nothing.
-void PrimeEntry(const TEmission& em, int32_t pos) {
-  WithRecord(em.D, em.D.Order[pos], [&](auto kind, const auto& e) { NoteAttrs(em, kind, e); });
+// nothing; `last` as for EmitEntry.
+void PrimeEntry(const TEmission& em, int32_t pos, TNoteKey& last) {
+  WithRecord(em.D, em.D.Order[pos], [&](auto kind, const auto& e) { NoteAttrsAfter(em, kind, e, last); });
 }
 
 }  // namespace
@@ -277,6 +325,7 @@ int32_t EmitRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, in
                   int32_t to, const TEmitPolls* polls, const TStopTest* stop) {
   const TEmission em{d, w, o};
   int32_t openPl = OpenPolylineBefore(d, from);
+  TNoteKey last;  // the polls below change no write state
   int32_t pos = from;
   while (pos < to) {
     // Polls only at poll positions; the entities up to the next one are
@@ -287,14 +336,15 @@ int32_t EmitRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, in
     }
     const int32_t nextPoll = (pos / kPollInterval + 1) * kPollInterval;
     const int32_t end = nextPoll < to ? nextPoll : to;
-    for (; pos < end; ++pos) EmitEntry(em, pos, openPl);
+    for (; pos < end; ++pos) EmitEntry(em, pos, openPl, last);
   }
   return to;
 }
 
 void PrimeRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int32_t from, int32_t to) {
   const TEmission em{d, w, o};
-  for (int32_t pos = from; pos < to; ++pos) PrimeEntry(em, pos);
+  TNoteKey last;
+  for (int32_t pos = from; pos < to; ++pos) PrimeEntry(em, pos, last);
 }
 
 void EmitClosing(const TDrawing& d, TWriteState& w, bool complete) {

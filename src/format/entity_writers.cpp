@@ -15,17 +15,19 @@ namespace cadxform {
 
 namespace {
 
-// Builds one output line for `out` in a fixed stack buffer, so writing an
-// entity allocates nothing per line. Values are separated by one blank: a
-// value appended after a keyword that ends in its blank gets no extra one.
-//   TLineBuilder b(out); b.Word("ci "); b.Real(1); b.Real(2.5);  -> "ci 1 2.5"
+// Builds one output line in place at the end of `out` (TOutBuffer::
+// BeginLine), so writing an entity copies and allocates nothing per line.
+// Values are separated by one blank: a value appended after a keyword that
+// ends in its blank gets no extra one. Nothing else may be appended to out
+// until the line is added.
+//   TLineBuilder b(out); b.Word("ci "); b.Real(1); b.Real(2.5); b.AddLine();  -> "ci 1 2.5"
 class TLineBuilder {
  public:
-  explicit TLineBuilder(TOutBuffer& out) : out_(out) {}
+  explicit TLineBuilder(TOutBuffer& out) : out_(out), buf_(out.BeginLine()) {}
 
   // Appends bytes as they are.
   void Word(std::string_view s) {
-    assert(len_ + s.size() <= sizeof(buf_));
+    assert(len_ + s.size() <= kLineRoom);
     std::memcpy(buf_ + len_, s.data(), s.size());
     len_ += s.size();
   }
@@ -43,16 +45,19 @@ class TLineBuilder {
     Separate();
     len_ = static_cast<size_t>(AppendIntForm(buf_ + len_, v) - buf_);
   }
-  std::string_view View() const { return std::string_view(buf_, len_); }
+  // Adds the line to out as a plain line, or as a text header.
+  void AddLine() { out_.EndLine(buf_, buf_ + len_); }
+  void AddHeader() { out_.EndHeader(buf_, buf_ + len_); }
 
  private:
   void Separate() {
     if (len_ > 0 && buf_[len_ - 1] != ' ') Word(" ");
-    assert(len_ + kNumberFormMax <= sizeof(buf_));
+    assert(len_ + kNumberFormMax <= kLineRoom);
   }
-  TOutBuffer& out_;
   // The longest line, a four-point solid, is "sl " and eight values.
-  char buf_[3 + 8 * (kNumberFormMax + 1) + 8];
+  static_assert(3 + 8 * (kNumberFormMax + 1) + 8 <= kLineRoom, "room for the longest line");
+  TOutBuffer& out_;
+  char* buf_;
   size_t len_ = 0;
 };
 
@@ -75,7 +80,7 @@ void AddHeaderLine(TOutBuffer& out, std::string_view keyword, double x, double y
   b.Word(" ");
   b.Reals({x, y, dx, dy});
   b.Word(" \"");
-  out.AddHeader(b.View());
+  b.AddHeader();
 }
 
 // Length of the dimension line rounded to the nearest multiple of 1E-8,
@@ -99,7 +104,7 @@ void PutRing(TOutBuffer& out, std::string_view keyword, double x, double y, doub
   TLineBuilder b(out);
   SolidArcValues(b, keyword, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
   b.Real(r2);
-  out.AddLine(b.View());
+  b.AddLine();
 }
 
 void PutSolidArc(TOutBuffer& out, std::string_view keyword, int32_t code, double x, double y, double r,
@@ -107,7 +112,7 @@ void PutSolidArc(TOutBuffer& out, std::string_view keyword, int32_t code, double
   TLineBuilder b(out);
   SolidArcValues(b, keyword, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
   b.Int(code);
-  out.AddLine(b.View());
+  b.AddLine();
 }
 
 }  // namespace
@@ -116,7 +121,7 @@ void PutLine(TOutBuffer& out, double x1, double y1, double x2, double y2) {
   if (SamePoint(x1, y1, x2, y2)) return;
   TLineBuilder b(out);
   b.Reals({x1, y1, x2, y2});
-  out.AddLine(b.View());
+  b.AddLine();
 }
 
 void PutPlStart(TOutBuffer& out) { out.AddLine("pl"); }
@@ -127,7 +132,7 @@ void PutPoint(TOutBuffer& out, double x, double y) {
   TLineBuilder b(out);
   b.Word("pt ");
   b.Reals({x, y});
-  out.AddLine(b.View());
+  b.AddLine();
 }
 
 void PutMark(TOutBuffer& out, int32_t code, double x, double y, double size, double angle) {
@@ -139,7 +144,7 @@ void PutMark(TOutBuffer& out, int32_t code, double x, double y, double size, dou
   b.Word("pt ");
   b.Reals({x, y, size, angle});
   b.Int(code);
-  out.AddLine(b.View());
+  b.AddLine();
 }
 
 void PutCircle(TOutBuffer& out, double x, double y, double r) {
@@ -147,7 +152,7 @@ void PutCircle(TOutBuffer& out, double x, double y, double r) {
   TLineBuilder b(out);
   b.Word("ci ");
   b.Reals({x, y, r});
-  out.AddLine(b.View());
+  b.AddLine();
 }
 
 void PutArc(TOutBuffer& out, double x, double y, double r, double arcParam1, double arcParam2, double ratio,
@@ -156,7 +161,7 @@ void PutArc(TOutBuffer& out, double x, double y, double r, double arcParam1, dou
   TLineBuilder b(out);
   b.Word("ci ");
   b.Reals({x, y, r, arcParam1, arcParam2, ratio, tiltAngle});
-  out.AddLine(b.View());
+  b.AddLine();
 }
 
 void PutText(TOutBuffer& out, int32_t cmd, std::string_view text, double x, double y, double dx, double dy) {
@@ -177,7 +182,7 @@ void PutDim(TOutBuffer& out, std::string_view text, double x1, double y1, double
   out.AddLine("msg");
   TLineBuilder b(out);
   b.Reals({x1, y1, x2, y2});
-  out.AddLine(b.View());
+  b.AddLine();
   AddHeaderLine(out, "cs", x, y, dx, dy);
   out.AddLine(text);
 }
@@ -187,7 +192,7 @@ void PutSolid2(TOutBuffer& out, double x1, double y1, double x2, double y2) {
   TLineBuilder b(out);
   b.Word("sl ");
   b.Reals({x1, y1, x2, y2});
-  out.AddLine(b.View());
+  b.AddLine();
 }
 
 void PutSolid3(TOutBuffer& out, double x1, double y1, double x2, double y2, double x3, double y3) {
@@ -195,7 +200,7 @@ void PutSolid3(TOutBuffer& out, double x1, double y1, double x2, double y2, doub
   TLineBuilder b(out);
   b.Word("sl ");
   b.Reals({x1, y1, x2, y2, x3, y3});
-  out.AddLine(b.View());
+  b.AddLine();
 }
 
 void PutSolid4(TOutBuffer& out, double x1, double y1, double x2, double y2, double x3, double y3, double x4,
@@ -215,7 +220,7 @@ void PutSolid4(TOutBuffer& out, double x1, double y1, double x2, double y2, doub
   TLineBuilder b(out);
   b.Word("sl ");
   b.Reals({x1, y1, x2, y2, x3, y3, x4, y4});
-  out.AddLine(b.View());
+  b.AddLine();
 }
 
 void PutSc(TOutBuffer& out, int32_t code, double x, double y, double r, double ratio, double tiltRad,

@@ -76,6 +76,22 @@ void TOutBuffer::AppendSlow(const char* data, size_t size) {
 void TOutBuffer::AddEntry(std::string_view entry, bool header) {
   entry = entry.substr(0, kOutLineMax);
   Append(entry.data(), entry.size());
+  CloseEntry(header);
+}
+
+void TOutBuffer::EndEntry(char* begin, const char* end, bool header) {
+  size_t n = static_cast<size_t>(end - begin);
+  if (n > kOutLineMax) n = kOutLineMax;
+  if (begin == lineScratch_) {
+    Append(begin, n);
+  } else {
+    assert(!chunks_.empty() && begin == chunks_.back().Data.get() + used_);
+    used_ += n;  // written in place
+  }
+  CloseEntry(header);
+}
+
+void TOutBuffer::CloseEntry(bool header) {
   // The partner of a header ends the joined line, whatever it is.
   if (join_next_ || !header) {
     Append("\r\n", 2);

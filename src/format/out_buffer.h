@@ -37,6 +37,12 @@ namespace cadxform {
 // Longest entry of the output buffer.
 inline constexpr size_t kOutLineMax = 255;
 
+// Bytes a line written in place (TOutBuffer::BeginLine) may use, scratch
+// bytes after its end included; more than the longest entry and its line
+// end.
+inline constexpr size_t kLineRoom = 320;
+static_assert(kLineRoom >= kOutLineMax + 2);
+
 // Memory that several buffers share (the library's own business).
 class TChunkStore;
 
@@ -61,6 +67,30 @@ class TOutBuffer {
   void AddLine(std::string_view line);
   // Appends a text header (cut to 255 bytes); the next entry joins it.
   void AddHeader(std::string_view header);
+  // A line written in place, without a copy: BeginLine gives room for
+  // kLineRoom bytes (at the end of the last chunk when it has that room,
+  // else in a scratch area); EndLine(begin, end) or EndHeader(begin, end)
+  // then appends the bytes written from begin to end as AddLine or
+  // AddHeader would. Nothing else may be appended in between.
+  char* BeginLine() {
+    if (!chunks_.empty() && kChunk - used_ >= kLineRoom) return chunks_.back().Data.get() + used_;
+    return lineScratch_;
+  }
+  void EndLine(char* begin, const char* end) {
+    // In place, a plain line of at most kOutLineMax bytes takes its line end
+    // there too (the room holds it).
+    const auto n = static_cast<size_t>(end - begin);
+    if (begin != lineScratch_ && n <= kOutLineMax) {
+      begin[n] = '\r';
+      begin[n + 1] = '\n';
+      used_ += n + 2;
+      join_next_ = false;
+      ++count_;
+      return;
+    }
+    EndEntry(begin, end, false);
+  }
+  void EndHeader(char* begin, const char* end) { EndEntry(begin, end, true); }
   // Number of entries appended since the last Clear.
   int32_t Count() const { return count_; }
   // Empties the buffer and releases its storage; a sink is told to discard
@@ -113,6 +143,10 @@ class TOutBuffer {
   void Append(const char* data, size_t size);
   void AppendSlow(const char* data, size_t size);
   void AddEntry(std::string_view entry, bool header);
+  void EndEntry(char* begin, const char* end, bool header);
+  // Ends an entry whose bytes were appended: its line end, or none after a
+  // header.
+  void CloseEntry(bool header);
   // Adds an empty last chunk.
   void StartChunk();
   // Hands the first n chunks to the sink and releases them.
@@ -130,6 +164,7 @@ class TOutBuffer {
   TOutSink* sink_ = nullptr;
   TChunkStore* pool_ = nullptr;
   std::unique_ptr<char[]> spare_;  // a released chunk kept for the next one
+  char lineScratch_[kLineRoom];    // BeginLine's room when the chunk has none
 };
 
 // Appends line to the buffer as a plain line.

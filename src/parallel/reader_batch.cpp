@@ -40,7 +40,9 @@ void TTokenBatch::Add(std::string_view line, bool readReals) {
     GrowTo(reals_, realsUsed_ + stored);
     double* values = reals_.data() + realsUsed_;
     for (size_t k = 0; k < stored; ++k) {
-      values[k] = StrToFloatOrZeroPadded(std::string_view(bytes_.data() + spans[k].Begin, spans[k].End - spans[k].Begin));
+      // Keywords (the first token of most lines) read as 0 without a call.
+      const std::string_view token(bytes_.data() + spans[k].Begin, spans[k].End - spans[k].Begin);
+      values[k] = MayReadNonZero(token) ? StrToFloatOrZeroPadded(token) : 0.0;
     }
     e.Reals = static_cast<int32_t>(realsUsed_);
     realsUsed_ += stored;

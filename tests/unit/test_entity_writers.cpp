@@ -2,6 +2,7 @@
 // tolerance, mark normalisation, text headers and solid reduction.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <random>
 #include <string>
@@ -34,6 +35,8 @@ TEST(EntityWriters, LinesAndMarkers) {
       {"just above tolerance", [](TOutBuffer& out) { PutLine(out, 0, 0, 2E-8, 0); }, "0 0 2E-8 0\r\n"},
       {"exactly the tolerance apart is no coincidence", [](TOutBuffer& out) { PutLine(out, 0, 0, 1E-8, 0); },
        "0 0 1E-8 0\r\n"},
+      {"one unit apart at 1E8 is above tolerance",
+       [](TOutBuffer& out) { PutLine(out, 1E8, 0, std::nextafter(1E8, 2E8), 0); }, "100000000 0 100000000 0\r\n"},
       {"only one coordinate close", [](TOutBuffer& out) { PutLine(out, 0, 0, 5E-9, 3); }, "0 0 5E-9 3\r\n"},
       {"no keyword", [](TOutBuffer& out) { PutLine(out, 0.5, 1, 100, 1); }, "0.5 1 100 1\r\n"},
       {"negative values", [](TOutBuffer& out) { PutLine(out, -1.5, -2, 3, -0.25); }, "-1.5 -2 3 -0.25\r\n"},

@@ -289,6 +289,20 @@ TEST(StrToFloatOrZeroPadded, EdgesOfTheShortPath) {
   EXPECT_EQ(StrToFloatOrZeroPadded(std::string_view(fullThenZeros.data(), 17)), 0.785398163397448);
 }
 
+// A token the reader skips by its first byte must read as +0 whatever
+// follows that byte.
+TEST(StrToFloatOrZeroPadded, SkippedFirstBytesReadAsPlusZero) {
+  EXPECT_FALSE(MayReadNonZero(""));
+  for (int b = 0; b < 256; ++b) {
+    for (const char* tail : {"", "1", "5e3", ".25", "E2", "nf"}) {
+      const std::string text = std::string(1, static_cast<char>(b)) + tail;
+      if (!MayReadNonZero(text)) {
+        ASSERT_TRUE(SameBits(StrToFloatOrZero(text), 0.0)) << text;
+      }
+    }
+  }
+}
+
 TEST(StrToFloatOrZero, IgnoresCommaLocale) {
   const char* const names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German_Germany.1252"};
   const char* set = nullptr;
