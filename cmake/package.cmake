@@ -5,10 +5,10 @@
 #   lib/cmake/cadxform/cadxformConfig.cmake, cadxformConfigVersion.cmake,
 #   cadxformTargets*.cmake                        (targets cadxform::numeric,
 #                                                  cadxform::platform, cadxform::exchange)
-# Use: find_package(cadxform 1.1 REQUIRED)
+# Use: find_package(cadxform 1.2 REQUIRED)
 #      target_link_libraries(mytool PRIVATE cadxform::exchange)
 # The version file accepts a request of the same major version up to this
-# one (SameMajorVersion): 1.1.0 takes 1.0 and 1.1, refuses 1.2 and 2.0.
+# one (SameMajorVersion): 1.2.0 takes 1.0, 1.1 and 1.2, refuses 1.3 and 2.0.
 #
 # Included from the top-level CMakeLists.txt after the library targets.
 
