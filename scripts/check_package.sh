@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # Checks the release packages: scripts/package.sh run here and in a copy of
 # the sources in another folder must give a byte-identical executable, debug
-# information file, zip and SDK zip; the CAD users' zip must hold exactly
-# cadxform.exe, the Japanese user guide and change history and SHA256SUMS
-# with matching checksums, every text with CR LF line ends and lines that
-# fit Notepad's 80 columns, and the SDK zip the installed prefix, the two
-# examples, the toolchain file and the library guides, each listed in its
-# SHA256SUMS.
+# information file, mirror.exe, zip and SDK zip; the CAD users' zip must
+# hold exactly cadxform.exe, mirror.exe, the Japanese user guide and change
+# history and SHA256SUMS with matching checksums, every text with CR LF line
+# ends and lines that fit Notepad's 80 columns, and the SDK zip the
+# installed prefix, the three examples, the sample drawing, the toolchain
+# file and the library guides, each listed in its SHA256SUMS.
 # The packaged executable must carry no debug sections and no symbols but a
 # .gnu_debuglink naming the .debug file beside the zip with its CRC, that
 # file must hold the debug sections, and the executable must still run (one
-# case of the end-to-end tests, under Wine). examples/rotate_scale, built
-# from the unzipped SDK alone, must give the packaged exe's bytes under
-# Wine, and the SDK's package must refuse a request for a later minor
+# case of the end-to-end tests, under Wine); mirror.exe carries no symbols.
+# examples/rotate_scale, built from the unzipped SDK alone, must give the
+# packaged exe's bytes under Wine, examples/mirror so built the packaged
+# mirror.exe's bytes (and those tests/install expects), and the SDK's package must refuse a request for a later minor
 # version. Also checks that the README, the user guide and the change
 # history name the version of CMakeLists.txt (the history may have an entry
 # for the next minor version above it, written before the version is
@@ -40,6 +41,8 @@ scripts/package.sh build/package >/dev/null
 
 exe=build/package/stripped/cadxform.exe
 cmp "$exe" "$other/second copy/build/elsewhere/stripped/cadxform.exe"
+mirror=build/package/stripped/mirror.exe
+cmp "$mirror" "$other/second copy/build/elsewhere/stripped/mirror.exe"
 cmp "$debug" "$other/second copy/$debug"
 cmp "$zip" "$other/second copy/$zip"
 cmp "$sdk_zip" "$other/second copy/$sdk_zip"
@@ -52,7 +55,9 @@ sections=$($objdump -h "$exe")
 if grep -q '\.debug_' <<<"$sections"; then
   echo "check_package: the packaged exe carries debug sections" >&2; exit 1
 fi
-$objdump -t "$exe" | grep -qx 'no symbols' || { echo "check_package: the packaged exe carries symbols" >&2; exit 1; }
+for file in "$exe" "$mirror"; do
+  $objdump -t "$file" | grep -qx 'no symbols' || { echo "check_package: the packaged $file carries symbols" >&2; exit 1; }
+done
 grep -q '\.debug_info' <<<"$($objdump -h "$debug")" || { echo "check_package: $debug holds no debug sections" >&2; exit 1; }
 link=$($objdump -s -j .gnu_debuglink "$exe" | sed -n 's/^ [0-9a-f]* \(\([0-9a-f]\{2,8\} \)*\).*/\1/p' | tr -d ' \n')
 python3 - "$link" "$debug" <<'PY'
@@ -65,9 +70,9 @@ assert crc == zlib.crc32(open(debug, "rb").read()), f".gnu_debuglink's CRC {crc:
 print(f"check_package: the exe ({os.path.getsize(sys.argv[2]) // 1024} KiB of debug information aside) links to {name}")
 PY
 
-python3 - "$version" "$zip" "$exe" "$sdk_zip" build/package/sdk <<'PY'
+python3 - "$version" "$zip" "$exe" "$mirror" "$sdk_zip" build/package/sdk <<'PY'
 import hashlib, os, sys, unicodedata, zipfile
-version, zip_path, exe, sdk_path, prefix = sys.argv[1:]
+version, zip_path, exe, mirror, sdk_path, prefix = sys.argv[1:]
 
 def crlf_only(z, name):
     text = z.read(name)
@@ -98,7 +103,7 @@ def check_same(z, files):
 
 z = zipfile.ZipFile(zip_path)
 names = z.namelist()
-files = {"cadxform.exe": exe, "manual-ja.txt": "docs/ja/manual-ja.txt",
+files = {"cadxform.exe": exe, "mirror.exe": mirror, "manual-ja.txt": "docs/ja/manual-ja.txt",
          "changes-ja.txt": "docs/ja/changes-ja.txt"}
 assert names == sorted([*files, "SHA256SUMS"]), f"zip holds {names}"
 check_same(z, files)
@@ -117,18 +122,18 @@ for marker in ["ProductVersion", "FileDescription", "longPathAware"]:
     assert marker.encode("utf-16-le") in exe_bytes or marker.encode() in exe_bytes, f"no {marker} in the exe"
 print("check_package: the zip holds", ", ".join(names), "with matching checksums")
 
-# The SDK: the installed prefix, the examples' sources, the toolchain file
-# and the library guides, as they are here.
+# The SDK: the installed prefix, the examples' sources and drawing, the
+# toolchain file and the library guides, as they are here.
 z = zipfile.ZipFile(sdk_path)
 names = z.namelist()
 files = {os.path.relpath(os.path.join(d, f), prefix): os.path.join(d, f)
          for d, _, fs in os.walk(prefix) for f in fs}
 assert any(n.startswith("include/cadxform/") for n in files) and "lib/libcadxform_exchange.a" in files, \
     f"the installed prefix holds {sorted(files)}"
-for example in ["examples/recolor", "examples/rotate_scale"]:
+for example in ["examples/recolor", "examples/rotate_scale", "examples/mirror"]:
     files.update({f"{example}/{f}": f"{example}/{f}" for f in os.listdir(example)
                   if f == "CMakeLists.txt" or f.endswith((".md", ".cpp", ".h"))})
-for doc in ["cmake/mingw-i686.cmake", "docs/library.md", "docs/ja/library-ja.txt"]:
+for doc in ["cmake/mingw-i686.cmake", "docs/library.md", "docs/ja/library-ja.txt", "examples/drawing.txt"]:
     files[doc] = doc
 assert names == sorted([*files, "SHA256SUMS"]), f"the SDK zip holds {names}"
 check_same(z, files)
@@ -147,9 +152,9 @@ WINEDEBUG=-all wine "$other/run/cadxform.exe" "${args[@]}"
 cmp "$other/run/ZPH_TEMP.TXT" "$case_dir/expected.txt"
 echo "check_package: the packaged exe gives the expected bytes of $(basename "$case_dir") under Wine"
 
-# The SDK alone: unzipped into a fresh folder, its copy of
-# examples/rotate_scale built with its toolchain file and nothing of this
-# tree on any path. With indicated points (0, 0) and (10, 0) on the example
+# The SDK alone: unzipped into a fresh folder, its copies of
+# examples/rotate_scale and examples/mirror built with its toolchain file
+# and nothing of this tree on any path. With indicated points (0, 0) and (10, 0) on the example
 # drawing, `rotate_scale 1 90 2` must give the packaged exe's bytes for
 # `1 3 0 0 0 20` (a quarter turn doubled), each run in a fresh folder on its
 # own copy of the drawing.
@@ -158,9 +163,11 @@ python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.arg
 sdk_config=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$sdk/cmake/mingw-i686.cmake"
             -DCMAKE_PREFIX_PATH="$sdk" -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
             -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF)
-cmake -S "$sdk/examples/rotate_scale" -B "$other/sdk build" "${sdk_config[@]}" >"$other/sdk.log" 2>&1 &&
-  cmake --build "$other/sdk build" >>"$other/sdk.log" 2>&1 ||
-  { cat "$other/sdk.log" >&2; echo "check_package: rotate_scale does not build against the SDK" >&2; exit 1; }
+for example in rotate_scale mirror; do
+  cmake -S "$sdk/examples/$example" -B "$other/sdk build $example" "${sdk_config[@]}" >"$other/sdk.log" 2>&1 &&
+    cmake --build "$other/sdk build $example" >>"$other/sdk.log" 2>&1 ||
+    { cat "$other/sdk.log" >&2; echo "check_package: $example does not build against the SDK" >&2; exit 1; }
+done
 
 drawing="$other/drawing.txt"
 sed -E 's/^hp1[^ ]* .*$/hp1 0 0\r/; s/^(hp2[a-z]*) .*$/\1 10 0\r/' examples/drawing.txt >"$drawing"
@@ -175,12 +182,26 @@ run_fresh() {  # run_fresh EXE FOLDER ARGS...: EXE on a copy of the drawing in a
   [ "$(head -c 3 "$dir/ZPH_TEMP.TXT")" = $'hd\r' ] ||
     { echo "check_package: $(basename "$exe") $* wrote no drawing" >&2; exit 1; }
 }
-run_fresh "$other/sdk build/rotate_scale.exe" "$other/run rotate_scale" 1 90 2
+run_fresh "$other/sdk build rotate_scale/rotate_scale.exe" "$other/run rotate_scale" 1 90 2
 run_fresh "$exe" "$other/run cadxform" 1 3 0 0 0 20
 cmp "$other/run rotate_scale/ZPH_TEMP.TXT" "$other/run cadxform/ZPH_TEMP.TXT" ||
   { echo "check_package: rotate_scale built from the SDK differs from the packaged exe" >&2; exit 1; }
 echo "check_package: rotate_scale built from the unzipped SDK gives the packaged exe's bytes under Wine" \
   "($(wc -c <"$other/run cadxform/ZPH_TEMP.TXT") bytes)"
+
+# mirror built from the SDK and the packaged mirror.exe on a drawing of
+# every kind with an axis off the eighth turns (no parameter text): the
+# same bytes, those the native build gives.
+mirror_case=tests/install/mirror_every_kind
+drawing=$mirror_case/input.txt
+run_fresh "$other/sdk build mirror/mirror.exe" "$other/run sdk mirror" 1
+run_fresh "$mirror" "$other/run mirror" 1
+cmp "$other/run sdk mirror/ZPH_TEMP.TXT" "$other/run mirror/ZPH_TEMP.TXT" ||
+  { echo "check_package: mirror built from the SDK differs from the packaged mirror.exe" >&2; exit 1; }
+cmp "$other/run mirror/ZPH_TEMP.TXT" "$mirror_case/expected.txt" ||
+  { echo "check_package: the packaged mirror.exe does not give $mirror_case/expected.txt" >&2; exit 1; }
+echo "check_package: mirror built from the unzipped SDK gives the packaged mirror.exe's bytes under Wine" \
+  "($(wc -c <"$other/run mirror/ZPH_TEMP.TXT") bytes, as the native build)"
 
 # The SDK's version file takes the examples' request (the build above) and
 # refuses the next minor version.

@@ -2,6 +2,8 @@
 # Builds the Windows executable and libraries in release mode and writes the
 # release package for CAD users, dist/cadxform-<version>-win32.zip, with
 #   cadxform.exe     the tool (version from CMakeLists.txt)
+#   mirror.exe       the mirror transform (examples/mirror), built against
+#                    the SDK below as an author would build it
 #   manual-ja.txt    the user guide in Japanese (docs/ja/manual-ja.txt)
 #   changes-ja.txt   the change history in Japanese (docs/ja/changes-ja.txt)
 #   SHA256SUMS       the SHA-256 of the files above, with CR LF line ends
@@ -14,19 +16,21 @@
 #   lib/libcadxform_*.a             the i686 static libraries
 #   lib/cmake/cadxform/*.cmake      the CMake package (find_package(cadxform))
 #   cmake/mingw-i686.cmake          the toolchain file for a build on Linux
-#   examples/recolor/, examples/rotate_scale/   two transforms' sources
+#   examples/recolor/, examples/rotate_scale/, examples/mirror/
+#                                   three transforms' sources
+#   examples/drawing.txt            a sample drawing to run them on
 #   docs/library.md, docs/ja/library-ja.txt     the library guides
 #   SHA256SUMS                      the SHA-256 of every other file
-# The executable is shipped stripped of its symbols and debug information,
-# which go to dist/cadxform-<version>-win32.debug beside the zip, for
-# reading a crash address later; the executable names that file (and its
-# CRC) in its .gnu_debuglink section, so a debugger finds it when it lies
-# beside the executable.
+# The executables are shipped stripped of their symbols and debug
+# information; the tool's go to dist/cadxform-<version>-win32.debug beside
+# the zip, for reading a crash address later; the tool names that file (and
+# its CRC) in its .gnu_debuglink section, so a debugger finds it when it
+# lies beside the executable.
 # The packages are reproducible: the same commit, built in any folder, gives
-# the same bytes. The executable and the libraries have no time stamp or
-# build folder inside (cmake/windows/reproducible.cmake), and the zip
-# entries are sorted and dated with the commit time (SOURCE_DATE_EPOCH,
-# when set, instead).
+# the same bytes. The executables and the libraries have no time stamp or
+# build folder inside (cmake/windows/reproducible.cmake; the same options
+# for mirror.exe), and the zip entries are sorted and dated with the commit
+# time (SOURCE_DATE_EPOCH, when set, instead).
 #   scripts/package.sh [BUILD_DIR]      (default build/package)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -45,6 +49,22 @@ cmake --build "$build" --target cadxform cadxform_exchange cadxform_numeric cadx
 rm -rf "$build/sdk"
 cmake --install "$build" --prefix "$build/sdk" >/dev/null
 
+# mirror.exe: examples/mirror built against that prefix alone, with the
+# tool's reproducibility options (no link time stamp; the source and build
+# folders mapped away, the build folder's map, given last, taking the SDK's
+# headers below it).
+abs_build=$(cd "$build" && pwd)
+rm -rf "$build/mirror" && mkdir -p "$build/mirror"
+cat >"$build/mirror/reproducible.cmake" <<EOF
+add_link_options(-Wl,--no-insert-timestamp)
+add_compile_options("-ffile-prefix-map=$PWD/=" "-ffile-prefix-map=$abs_build/=")
+EOF
+cmake -S examples/mirror -B "$build/mirror" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$abs_build/sdk" \
+  -DCMAKE_PROJECT_INCLUDE="$abs_build/mirror/reproducible.cmake" \
+  -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF >/dev/null
+cmake --build "$build/mirror" -j 2 >/dev/null
+
 mkdir -p dist "$build/stripped"
 zip="dist/cadxform-$version-win32.zip"
 sdk_zip="dist/cadxform-$version-win32-sdk.zip"
@@ -55,6 +75,7 @@ exe="$build/stripped/cadxform.exe"
 SOURCE_DATE_EPOCH=0 i686-w64-mingw32-objcopy --only-keep-debug "$build/cadxform.exe" "$debug"
 SOURCE_DATE_EPOCH=0 i686-w64-mingw32-objcopy --strip-all --add-gnu-debuglink="$debug" \
   "$build/cadxform.exe" "$exe"
+SOURCE_DATE_EPOCH=0 i686-w64-mingw32-objcopy --strip-all "$build/mirror/mirror.exe" "$build/stripped/mirror.exe"
 
 # The SDK's files as "name-in-zip=path": the installed prefix, the
 # examples' sources (no build folder an author left in them), the guides.
@@ -62,13 +83,13 @@ sdk=()
 while IFS= read -r -d '' file; do
   sdk+=("${file#"$build/sdk/"}=$file")
 done < <(find "$build/sdk" -type f -print0)
-for example in examples/recolor examples/rotate_scale; do
+for example in examples/recolor examples/rotate_scale examples/mirror; do
   for file in "$example"/CMakeLists.txt "$example"/*.md "$example"/*.cpp "$example"/*.h; do
     [ -f "$file" ] && sdk+=("$file=$file")
   done
 done
 sdk+=(cmake/mingw-i686.cmake=cmake/mingw-i686.cmake docs/library.md=docs/library.md
-      docs/ja/library-ja.txt=docs/ja/library-ja.txt)
+      docs/ja/library-ja.txt=docs/ja/library-ja.txt examples/drawing.txt=examples/drawing.txt)
 
 # write_zip ZIP EPOCH EOL NAME=PATH...: the files and their SHA256SUMS
 # (each line ended by EOL: "crlf" or "lf"), sorted, dated with EPOCH, as a
@@ -96,7 +117,7 @@ with zipfile.ZipFile(zip_path, "w") as z:
 PY
 }
 
-write_zip "$zip" "$epoch" crlf cadxform.exe="$exe" manual-ja.txt=docs/ja/manual-ja.txt \
+write_zip "$zip" "$epoch" crlf cadxform.exe="$exe" mirror.exe="$build/stripped/mirror.exe" manual-ja.txt=docs/ja/manual-ja.txt \
   changes-ja.txt=docs/ja/changes-ja.txt
 write_zip "$sdk_zip" "$epoch" lf "${sdk[@]}"
 echo "package: $zip, $sdk_zip (debug information: $debug)"

@@ -4,7 +4,9 @@
 # examples/recolor against that prefix alone (not the build tree, not the
 # sources), runs it on each case of tests/install and compares the
 # rewritten exchange file byte for byte and the exit status with the
-# expected ones. It builds examples/rotate_scale the same way and checks
+# expected ones (mirror_* cases: examples/mirror, built the same way; their
+# expected bytes come from the native build, so the Windows build must give
+# the same). It builds examples/rotate_scale the same way and checks
 # that it gives the tool's bytes (the same preset's tool) for the
 # transforms both can do (see rotate_cases). For the native release build
 # it also compiles every
@@ -43,7 +45,7 @@ check_headers() {  # check_headers PREFIX
   scripts/check_public_names.py docs/library.md "$1"/include/cadxform/*.h
 }
 
-# Runs the recolor executable on one case folder; 0 when the bytes and the
+# Runs an example's executable on one case folder; 0 when the bytes and the
 # exit status are as expected.
 run_case() {  # run_case EXE CASE_DIR
   local exe=$1 case_dir=$2 dir="$tmp/run" status=0
@@ -121,29 +123,40 @@ check_rotate_scale() {  # check_rotate_scale ROTATE_EXE TOOL_EXE
   done
 }
 
-# One table of situations for the tool and both examples: each program is
-# built on the same run sequence, so each must end the same way. A row:
-#   name | tool's args | rotate_scale's args | recolor's args | exit status | result
-# Results: "same" (the three files byte-identical), "read" / "write" /
-# "range" (only that message line), "folder" (a folder still in place),
-# "hd" (an output of the drawing; recolor's own transform differs),
-# "input" (the drawing left exactly as it was).
+# One table of situations for the tool and the three examples: each program
+# is built on the same run sequence, so each must end the same way. A row:
+#   name | tool's | rotate_scale's | recolor's | mirror's args | exit status | result
+# ("-": the situation does not fit that program; mirror stops at the
+# parameter text of the drawings' last layer group, so it mostly runs on
+# the first one, scope 2).
+# Results: "same" (the files byte-identical), "read" / "write" / "range" /
+# "axis" / "samepoint" / "paramtext" (only that message line), "folder" (a
+# folder still in place), "hd" (an output of the drawing; recolor's own
+# transform differs), "input" (the drawing left exactly as it was).
 situations=(
-  "missing|1 1 0 0|1 0 1|5|0|same"
-  "empty|1 1 0 0|1 0 1|5|0|same"
-  "folder|1 1 0 0|1 0 1|5|1|folder"
-  "fifo|1 1 0 0|1 0 1|5|1|read"
-  "read_only_folder|1 1 0 0|1 0 1|5|1|write"
-  "read_only_file|1 1 0 0|1 0 1|5|1|input"
-  "overflow|1 1 1.7e308 0|1 0 1e308|5|0|range"
-  "huge|1 1 0 0|1 0 1|5|0|hd"
-  "unicode_folder|1 1 0 0|1 0 1|5|0|hd"
+  "missing|1 1 0 0|1 0 1|5|-|0|same"
+  "empty|1 1 0 0|1 0 1|5|-|0|same"
+  "folder|1 1 0 0|1 0 1|5|1|1|folder"
+  "fifo|1 1 0 0|1 0 1|5|1|1|read"
+  "read_only_folder|1 1 0 0|1 0 1|5|2|1|write"
+  "read_only_file|1 1 0 0|1 0 1|5|1|1|input"
+  "overflow|1 1 1.7e308 0|1 0 1e308|5|-|0|range"
+  "huge|1 1 0 0|1 0 1|5|-|0|hd"
+  "unicode_folder|1 1 0 0|1 0 1|5|2|0|hd"
+  "no_hp2|-|-|-|2|0|axis"
+  "same_point|1 3 0 0 0 20|-|-|1|0|samepoint"
+  "param_text|-|-|-|1|0|paramtext"
 )
 
 # The message lines, in code page 932: "交換ファイルを読み込めませんでした",
 # "変換結果を書き込めませんでした", "座標が大きすぎるため変換できません".
 printf 'h#\x8c\xf0\x8a\xb7\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x93\xc7\x82\xdd\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd\r\n' >"$tmp/read"
 printf 'h#\x95\xcf\x8a\xb7\x8c\x8b\x89\xca\x82\xf0\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82\xb5\x82\xbd\r\n' >"$tmp/write"
+# "反転の軸にする2点を指示してください", "同一点指示をしないで下さい",
+# "パラメータ付き文字（^@BM）は反転できないため変換できません".
+printf 'h#\x94\xbd\x93\x5d\x82\xcc\x8e\xb2\x82\xc9\x82\xb7\x82\xe9\x32\x93\x5f\x82\xf0\x8e\x77\x8e\xa6\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\r\n' >"$tmp/axis"
+printf 'h#\x93\xaf\x88\xea\x93\x5f\x8e\x77\x8e\xa6\x82\xf0\x82\xb5\x82\xc8\x82\xa2\x82\xc5\x89\xba\x82\xb3\x82\xa2\r\n' >"$tmp/samepoint"
+printf 'h#\x83\x70\x83\x89\x83\x81\x81\x5b\x83\x5e\x95\x74\x82\xab\x95\xb6\x8e\x9a\x81\x69\x5e\x40\x42\x4d\x81\x6a\x82\xcd\x94\xbd\x93\x5d\x82\xc5\x82\xab\x82\xc8\x82\xa2\x82\xbd\x82\xdf\x95\xcf\x8a\xb7\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\r\n' >"$tmp/paramtext"
 printf 'h#\x8d\xc0\x95\x57\x82\xaa\x91\xe5\x82\xab\x82\xb7\x82\xac\x82\xe9\x82\xbd\x82\xdf\x95\xcf\x8a\xb7\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\r\n' >"$tmp/range"
 
 # Lays out the situation NAME in a fresh folder for EXE and runs it there
@@ -165,6 +178,8 @@ run_situation() {  # run_situation NAME EXE ARGS...
     overflow) printf 'hp1 -1.7e308 0\r\nhp2 10 0\r\nci 0 0 2\r\n' >"$file" ;;
     huge) cp "$tmp/drawings/generated_100k.txt" "$file" ;;
     read_only_file) cp examples/drawing.txt "$file" && chmod 0444 "$file" ;;
+    no_hp2) grep -av '^hp2' examples/drawing.txt >"$file" ;;
+    same_point) sed -E 's/^(hp2[a-z]*) .*$/\1 0 0\r/' examples/drawing.txt >"$file" ;;
     *) cp examples/drawing.txt "$file" ;;
   esac
   local -a runner=()
@@ -178,20 +193,22 @@ run_situation() {  # run_situation NAME EXE ARGS...
   chmod 0755 "$dir"
 }
 
-# Every situation for the three programs of one build; Wine has no FIFOs or
+# Every situation for the four programs of one build; Wine has no FIFOs or
 # folder permissions to speak of, and the Japanese folder is its case.
-check_situations() {  # check_situations TOOL ROTATE RECOLOR
+check_situations() {  # check_situations TOOL ROTATE RECOLOR MIRROR
   local row name want kind i
-  local -a fields args exes=("$1" "$2" "$3")
+  local -a fields args exes=("$1" "$2" "$3" "$4")
   for row in "${situations[@]}"; do
     IFS='|' read -ra fields <<<"$row"
-    name=${fields[0]} want=${fields[4]} kind=${fields[5]}
+    name=${fields[0]} want=${fields[5]} kind=${fields[6]}
     if [[ $1 == *.exe ]]; then
       case $name in fifo | read_only_folder) continue ;; esac
     elif [ "$name" = unicode_folder ]; then
       continue
     fi
-    for i in 0 1 2; do
+    rm -f "$tmp"/result*
+    for i in 0 1 2 3; do
+      [ "${fields[$((i + 1))]}" = - ] && continue
       read -ra args <<<"${fields[$((i + 1))]}"
       run_situation "$name" "${exes[$i]}" "${args[@]}"
       local what="$name: $(basename "${exes[$i]}") ${args[*]}"
@@ -208,8 +225,9 @@ check_situations() {  # check_situations TOOL ROTATE RECOLOR
       esac
     done
     if [ "$kind" = same ]; then
-      cmp -s "$tmp/result0" "$tmp/result1" && cmp -s "$tmp/result0" "$tmp/result2" ||
-        { echo "test_install: $name: the three programs give different files" >&2; return 1; }
+      for i in "$tmp"/result*; do
+        cmp -s "$tmp/result0" "$i" || { echo "test_install: $name: the programs give different files" >&2; return 1; }
+      done
     fi
   done
 }
@@ -232,7 +250,7 @@ for preset in "$@"; do
                    -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all") ;;
     *) config+=(-DCMAKE_BUILD_TYPE=Release) ;;
   esac
-  for example in recolor rotate_scale; do
+  for example in recolor rotate_scale mirror; do
     cp -r "examples/$example" "$tmp/$preset/$example"
     quiet cmake -S "$tmp/$preset/$example" -B "$tmp/$preset/build_$example" "${config[@]}"
     quiet cmake --build "$tmp/$preset/build_$example"
@@ -242,12 +260,16 @@ for preset in "$@"; do
   exe="$tmp/$preset/build_recolor/recolor$suffix"
 
   for case_dir in tests/install/*/; do
-    run_case "$exe" "${case_dir%/}"
+    case $case_dir in
+      */mirror_*) run_case "$tmp/$preset/build_mirror/mirror$suffix" "${case_dir%/}" ;;
+      *) run_case "$exe" "${case_dir%/}" ;;
+    esac
   done
   check_rotate_scale "$tmp/$preset/build_rotate_scale/rotate_scale$suffix" "$build/cadxform$suffix"
-  check_situations "$build/cadxform$suffix" "$tmp/$preset/build_rotate_scale/rotate_scale$suffix" "$exe"
+  check_situations "$build/cadxform$suffix" "$tmp/$preset/build_rotate_scale/rotate_scale$suffix" "$exe" \
+    "$tmp/$preset/build_mirror/mirror$suffix"
   [ "$preset" = release ] && check_headers "$prefix"
-  echo "test_install: $preset: installed, recolor built against the prefix, $(ls -d tests/install/*/ | wc -l) cases pass;" \
+  echo "test_install: $preset: installed, recolor and mirror built against the prefix, $(ls -d tests/install/*/ | wc -l) cases pass;" \
     "rotate_scale gives the tool's bytes in ${#rotate_cases[@]} cases on both drawings;" \
-    "the tool and both examples end alike in ${#situations[@]} situations"
+    "the tool and the examples end alike in ${#situations[@]} situations"
 done
