@@ -26,7 +26,9 @@
 //   - block references are never changed (nothing writes them).
 // An axis along a whole number of eighth turns (horizontal, vertical,
 // diagonal) reflects exactly: its sines and cosines are 0 and 1, with no
-// residue in any coordinate. Intermediates are formed in long double and
+// residue in any coordinate; any other axis reflects to the precision of
+// long double, its direction taken from the two points themselves (angles
+// use the axis direction in degrees, AngleDeg). Intermediates are formed in long double and
 // rounded to double once, so the Linux and Windows builds give the same
 // bits; mirroring twice gives the drawing back within the last digit of
 // the number form.
@@ -78,7 +80,9 @@ class TMirror {
  private:
   double ax_, ay_;  // a point of the mirror line
   double axis_;     // its direction, degrees
-  TRotation turn_;  // the turn by twice the axis: a reflection is that turn after a flip of y
+  // Cosine and sine of twice the axis direction, from the axis vector
+  // itself: a reflection is the turn by twice the axis after a flip of y.
+  long double cos2_, sin2_;
 };
 
 }  // namespace cadxform

@@ -20,21 +20,23 @@ void ReverseArc(double& param1, double& param2) {
 }  // namespace
 
 TMirror::TMirror(double ax, double ay, double bx, double by)
-    : ax_(ax),
-      ay_(ay),
-      axis_(AngleDeg(Round(Ext{bx} - ax), Round(Ext{by} - ay))),
-      turn_(Round(Ext{axis_} * 2)) {}
+    : ax_(ax), ay_(ay), axis_(AngleDeg(Round(Ext{bx} - ax), Round(Ext{by} - ay))) {
+  // cos 2a = (ux^2 - uy^2) / |u|^2, sin 2a = 2 ux uy / |u|^2: exactly 0 and
+  // +-1 for a horizontal, vertical or diagonal axis.
+  const Ext ux = Ext{bx} - ax, uy = Ext{by} - ay, len2 = ux * ux + uy * uy;
+  cos2_ = (ux * ux - uy * uy) / len2;
+  sin2_ = 2 * ux * uy / len2;
+}
 
 void TMirror::Point(double& x, double& y) const {
-  double rx = 0.0, ry = 0.0;
-  turn_.Apply(Round(Ext{x} - ax_), -Round(Ext{y} - ay_), 0.0, 0.0, rx, ry);
-  x = Round(Ext{rx} + ax_);
-  y = Round(Ext{ry} + ay_);
+  const Ext dx = Ext{x} - ax_, dy = Ext{y} - ay_;
+  x = Round(cos2_ * dx + sin2_ * dy + ax_);
+  y = Round(sin2_ * dx - cos2_ * dy + ay_);
 }
 
 void TMirror::Vector(double& vx, double& vy) const {
-  double rx = 0.0, ry = 0.0;
-  turn_.Apply(vx, -vy, 0.0, 0.0, rx, ry);
+  double rx = Round(cos2_ * vx + sin2_ * vy);
+  double ry = Round(sin2_ * vx - cos2_ * vy);
   // Reads right to left, or downward: turned half round. The angle is
   // rounded to 10 digits, so a vertical direction with a residue of
   // rounding counts as vertical.

@@ -50,7 +50,7 @@ void Reflect(const TAxis& a, double& x, double& y) {
   y = static_cast<double>(2 * py - y);
 }
 
-bool Near(double a, double b) { return std::fabs(a - b) <= 1e-9 * (1 + std::fabs(a)); }
+bool Near(double a, double b) { return std::fabs(a - b) <= 1e-14 * (1 + std::fabs(a)); }
 
 TEST(Mirror, PointsLieOnTheReflectionAndTextsStayReadable) {
   for (const char* name : kDrawings) {
