@@ -57,8 +57,10 @@
 
 namespace cadxform {
 
-// What a transform made of the drawing.
-enum TTransformResult {
+// What a transform made of the drawing. Of a fixed type, so that any value
+// a transform returns can be looked at: one that is none of these fails
+// the run.
+enum TTransformResult : int {
   trDone,        // the records are changed: write "hd" and every entity
   trOutOfRange,  // a changed value was not finite: write only the out-of-range message
   trSamePoint,   // indicated or destination points coincide: write only that message
