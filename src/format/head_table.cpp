@@ -19,7 +19,9 @@ namespace {
 bool SameHead(const TEntHead& a, const TEntHead& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 }  // namespace
 
-uint32_t THeadTable::InternAt(const TEntHead& head, int slot) {
+// Kept out of line: InternInSlot settles most calls by the slot alone, and
+// pays for this body's registers and the append only when it misses.
+[[gnu::noinline]] uint32_t THeadTable::InternAt(const TEntHead& head, int slot) {
   assert(slot >= 0 && slot < kRecent);
   if (frozen_) throw TPassRuleBroken("the transform added a head to the drawing while the pass ran (use its ops.SetHead)");
   if (SameHead(recentHeads_[slot], head)) return recentIds_[slot];
@@ -35,7 +37,12 @@ uint32_t THeadTable::InternAt(const TEntHead& head, int slot) {
 
 namespace detail {
 
-uint32_t InternInSlot(THeadTable& table, const TEntHead& head, int slot) { return table.InternAt(head, slot); }
+uint32_t InternInSlot(THeadTable& table, const TEntHead& head, int slot) {
+  assert(slot >= 0 && slot < THeadTable::kRecent);
+  // The head of the entity before, in the same slot: no further test.
+  if (!table.frozen_ && SameHead(table.recentHeads_[slot], head)) return table.recentIds_[slot];
+  return table.InternAt(head, slot);
+}
 const TBlockArray<TEntHead>& EntriesOf(const THeadTable& table) { return table.heads_; }
 
 }  // namespace detail
