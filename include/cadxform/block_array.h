@@ -75,14 +75,17 @@ class TBlockArray {
   // then unchanged.
   T& Append() {
     if (held_) detail::RefuseWhileHeld("the transform added a record to the drawing while the pass ran");
-    if (count_ % kBlock == 0) {
+    // (Unsigned: count_ is never negative, and an unsigned remainder by a
+    // constant is a few instructions shorter.)
+    const uint32_t at = static_cast<uint32_t>(count_) % uint32_t{kBlock};
+    if (at == 0) {
       blocks_.reserve(blocks_.size() + 1);
       // Left uninitialised: each element is zero-filled as it is appended,
       // while its memory is about to be written anyway, instead of a pass
       // over the whole block that touches every page before it is needed.
       blocks_.push_back(NewBlock());
     }
-    T* slot = &blocks_.back()[static_cast<size_t>(count_ % kBlock)];
+    T* slot = &blocks_.back()[at];
     ::new (static_cast<void*>(slot)) T();
     ++count_;
     return *slot;
@@ -90,11 +93,13 @@ class TBlockArray {
 
   T& operator[](int32_t i) {
     assert(i >= 0 && i < count_);
-    return blocks_[static_cast<size_t>(i / kBlock)][static_cast<size_t>(i % kBlock)];
+    const auto u = static_cast<uint32_t>(i);
+    return blocks_[u / uint32_t{kBlock}][u % uint32_t{kBlock}];
   }
   const T& operator[](int32_t i) const {
     assert(i >= 0 && i < count_);
-    return blocks_[static_cast<size_t>(i / kBlock)][static_cast<size_t>(i % kBlock)];
+    const auto u = static_cast<uint32_t>(i);
+    return blocks_[u / uint32_t{kBlock}][u % uint32_t{kBlock}];
   }
 
   // Calls f(element) for elements 0..Count()-1 in order, block by block.
