@@ -279,21 +279,14 @@ inline double LanesValue(__m128i digits) {
   return _mm_cvtsd_f64(_mm_add_sd(halves, _mm_unpackhi_pd(halves, halves)));
 }
 
-// TryPlainDecimal for a text followed by at least 16 readable bytes, for up
-// to 15 digits (a lone "0" before the full stop not counted: "0.785398163397448"
-// qualifies). With the full stop taken out, the digits d1..dn read as the
-// whole number V = d1..dn 0..0 of 15 digits (below 10^15, an exact double),
-// and the value d1..dn / 10^f (f decimals) is V / 10^(15 - n + f), one IEEE
-// division of two exact doubles, so correctly rounded.
-bool TryPlainDecimalPadded(std::string_view text, double& value) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  if (p == end) return false;
-  const bool negative = *p == '-';
-  p += (*p == '-') | (*p == '+');
-  if constexpr (kDecimalsInWord) {
-    if (end - p <= 8) return TryPlainDecimalInWord(p, end - p, negative, value);
-  }
+// TryPlainDecimal for the text from p to end (after its sign), followed by
+// at least 16 readable bytes, for up to 15 digits (a lone "0" before the
+// full stop not counted: "0.785398163397448" qualifies). With the full stop
+// taken out, the digits d1..dn read as the whole number V = d1..dn 0..0 of
+// 15 digits (below 10^15, an exact double), and the value d1..dn / 10^f (f
+// decimals) is V / 10^(15 - n + f), one IEEE division of two exact
+// doubles, so correctly rounded.
+bool TryPlainDecimalInLanes(const char* p, const char* end, bool negative, double& value) {
   p += (end - p >= 2) & (p[0] == '0') & (p[1] == '.');  // *p is padding at worst
   const ptrdiff_t length = end - p;
   if (length < 1 || length > 16) return false;
@@ -322,20 +315,26 @@ bool TryPlainDecimalPadded(std::string_view text, double& value) {
   value = v * kSign[negative];
   return true;
 }
-#else
-// Without SSE2 the padded texts take the plain path, short ones the word's.
+#endif
+
+// TryPlainDecimal for a text followed by at least 16 readable bytes: short
+// ones in one word, longer ones in SSE2 lanes; without either, the plain way.
 bool TryPlainDecimalPadded(std::string_view text, double& value) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (p == end) return false;
+  const bool negative = *p == '-';
+  p += (*p == '-') | (*p == '+');
   if constexpr (kDecimalsInWord) {
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    if (p == end) return false;
-    const bool negative = *p == '-';
-    p += (*p == '-') | (*p == '+');
     if (end - p <= 8) return TryPlainDecimalInWord(p, end - p, negative, value);
   }
+#if CADXFORM_SSE2 && FLT_EVAL_METHOD == 0
+  return TryPlainDecimalInLanes(p, end, negative, value);
+#else
+  (void)negative;
   return TryPlainDecimal(text, value);
-}
 #endif
+}
 
 // Any literal. The significant digits (leading zeros dropped) are copied
 // into a fixed buffer as "<digits>e<exponent>" and handed to from_chars.
