@@ -61,12 +61,14 @@ bool ReadExchangeFile(const platform::TPath& path, TDrawing& d, const TPathPolic
   // Running out of memory throws std::bad_alloc: it is no fault of the file.
   // Plain lines are split in place in the chunk (kChunkPad bytes after it).
   const size_t chunkSize = policy.ReadChunkBytes();
-  std::unique_ptr<char[]> chunk(new char[chunkSize + kChunkPad]());
+  std::unique_ptr<char[]> chunk(new char[chunkSize + kChunkPad]);
   TReadState r(d);
   TLineAssembler lines;
   auto parse = [&](std::string_view line) { ParseLine(d, r, line); };
-  auto parseSplit = [&](std::string_view line, const TTokenSpan32* spans, int count) {
-    ParseTokens(d, r, TTokenView(line.data(), spans, nullptr, count));
+  TTokenSpan32 spans[kMaxTokens + kSpanRoomPad];
+  auto room = [&] { return spans; };
+  auto parseSplit = [&](std::string_view line, const TTokenSpan32* places, int count) {
+    ParseTokens(d, r, TTokenView(line.data(), places, nullptr, count));
   };
   for (bool firstChunk = true;; firstChunk = false) {
     size_t got = 0;
@@ -78,7 +80,7 @@ bool ReadExchangeFile(const platform::TPath& path, TDrawing& d, const TPathPolic
           ReadSplitOnTwoThreads(file.Handle(), chunk.get(), got, d, r, policy);
       if (res != srNoThread) return res == srDone && file.TookWholeFile();
     }
-    if (!lines.FeedSplit(chunk.get(), got, parseSplit, parse)) return file.TookWholeFile();  // Ctrl+Z
+    if (!lines.FeedSplit(chunk.get(), got, room, parseSplit, parse)) return file.TookWholeFile();  // Ctrl+Z
   }
   lines.Finish(parse);
   return file.TookWholeFile();

@@ -87,8 +87,9 @@ inline TBlockMasks ScanBlock(const char* p) {
 // without its LF (a CR in it still there), which returns false to stop.
 // Returns where the line that does not end in the chunk begins (size when
 // none), or kScanStopped when onOther stopped. data must be followed by
-// kChunkPad readable bytes, size must fit 32-bit offsets, and spans must
-// have room for kMaxTokens + 32 places.
+// kChunkPad readable bytes and size must fit 32-bit offsets. The token
+// places of a line go to room(), asked for at the start and after every
+// line handed out, which gives room for kMaxTokens + kSpanRoomPad places.
 //
 // A plain line may hold a double quote, which ends splitting, when the
 // quote lies in the block of its line end and no byte of the line is a
@@ -97,8 +98,13 @@ inline TBlockMasks ScanBlock(const char* p) {
 // bytes move one place up, over the quote) or makes a token of its own.
 inline constexpr size_t kScanStopped = ~size_t{0};
 
-template <class FPlain, class FOther>
-size_t ScanChunk(char* data, size_t from, size_t size, TTokenSpan32* spans, FPlain&& onPlain, FOther&& onOther) {
+// Places beyond kMaxTokens that ScanChunk may write to (a block adds up to
+// 32 tokens to a line before it knows the line has too many).
+inline constexpr size_t kSpanRoomPad = 32;
+
+template <class FRoom, class FPlain, class FOther>
+size_t ScanChunk(char* data, size_t from, size_t size, FRoom&& room, FPlain&& onPlain, FOther&& onOther) {
+  TTokenSpan32* spans = room();
   size_t lineStart = from;
   // The line being cut, in the blocks before: tokens begun, whether the
   // last one is still open, whether a special byte (or too many tokens)
@@ -182,6 +188,7 @@ size_t ScanChunk(char* data, size_t from, size_t size, TTokenSpan32* spans, FPla
       } else if (!onOther(std::string_view(data + lineStart, end - lineStart))) {
         return kScanStopped;
       }
+      spans = room();
       taken |= mine | endBit;
       ends &= ends - 1;
       lineStart = end + 1;

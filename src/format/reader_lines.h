@@ -69,15 +69,16 @@ class TLineAssembler {
     return true;
   }
 
-  // Feed for a chunk followed by kChunkPad readable bytes (its size must
-  // fit 32-bit offsets): a plain line that lies whole in the chunk is split
+  // Feed for a chunk followed by kChunkPad writable bytes, which it clears
+  // (the chunk's size must fit 32-bit offsets): a plain line that lies whole in the chunk is split
   // in place, which may move its bytes (see chunk_scan.h), and handed to
   // onSplit(std::string_view line, const TTokenSpan32* spans, int count),
-  // its token places offsets from line.data(), valid during the call; every
-  // other line goes to onLine as with Feed.
-  template <class FSplit, class FLine>
-  bool FeedSplit(char* data, size_t size, FSplit&& onSplit, FLine&& onLine) {
+  // its token places offsets from line.data(), written where room() said
+  // (see ScanChunk); every other line goes to onLine as with Feed.
+  template <class FRoom, class FSplit, class FLine>
+  bool FeedSplit(char* data, size_t size, FRoom&& room, FSplit&& onSplit, FLine&& onLine) {
     if (ended_) return false;
+    std::memset(data + size, 0, kChunkPad);
     size_t from = 0;
     if (!carry_.empty()) {
       // The line carried over ends in this chunk, or goes on past it.
@@ -92,9 +93,8 @@ class TLineAssembler {
       if (!go) return false;
       from = static_cast<size_t>(stop - data) + 1;
     }
-    TTokenSpan32 spans[kMaxTokens + 32];
     auto onOther = [&](std::string_view raw) { return Deliver(raw, onLine); };
-    const size_t rest = ScanChunk(data, from, size, spans, onSplit, onOther);
+    const size_t rest = ScanChunk(data, from, size, room, onSplit, onOther);
     if (rest == kScanStopped) return false;
     carry_.append(data + rest, size - rest);
     return true;
