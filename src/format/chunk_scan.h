@@ -42,28 +42,26 @@ struct TBlockMasks {
   uint64_t Returns; // CR
   uint64_t Blanks;  // ' '
   uint64_t Stops;   // no plain token byte: below 0x21 or from 0x80 up, '"', '='
-  uint64_t Low;     // below 0x21 or from 0x80 up
 };
 
 // The masks of the 64 bytes at p: sixteen at a time with SSE2, where the
 // bytes from 0x80 up are negative and so below 0x21 with the control bytes;
 // otherwise byte by byte from a table.
 inline TBlockMasks ScanBlock(const char* p) {
-  TBlockMasks m{0, 0, 0, 0, 0};
+  TBlockMasks m{0, 0, 0, 0};
 #if CADXFORM_SSE2
   for (unsigned k = 0; k < 64; k += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
     const __m128i ends = _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'));
     const __m128i returns = _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'));
     const __m128i blanks = _mm_cmpeq_epi8(v, _mm_set1_epi8(' '));
-    const __m128i low = _mm_cmplt_epi8(v, _mm_set1_epi8(0x21));
-    const __m128i stops = _mm_or_si128(
-        low, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('='))));
+    const __m128i stops = _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x21)),
+                                       _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
+                                                    _mm_cmpeq_epi8(v, _mm_set1_epi8('='))));
     m.Ends |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(ends))} << k;
     m.Returns |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(returns))} << k;
     m.Blanks |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(blanks))} << k;
     m.Stops |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(stops))} << k;
-    m.Low |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(low))} << k;
   }
 #else
   for (unsigned k = 0; k < 64; ++k) {
@@ -72,7 +70,6 @@ inline TBlockMasks ScanBlock(const char* p) {
     if (b == '\n') m.Ends |= bit;
     if (b == '\r') m.Returns |= bit;
     if (b == ' ') m.Blanks |= bit;
-    if (b < 0x21 || b >= 0x80) m.Low |= bit;
     if (b < 0x21 || b >= 0x80 || b == '"' || b == '=') m.Stops |= bit;
   }
 #endif
@@ -98,6 +95,18 @@ inline TBlockMasks ScanBlock(const char* p) {
 // bytes move one place up, over the quote) or makes a token of its own.
 inline constexpr size_t kScanStopped = ~size_t{0};
 
+// True when the special bytes of a line at the bits of `special` of the
+// block at p are a double quote and after it only quotes and equals signs,
+// which the quote's token keeps as they are.
+inline bool QuotedRest(const char* p, uint64_t special) {
+  if (p[CountLowZeros(special)] != '"') return false;
+  for (uint64_t rest = special & (special - 1); rest != 0; rest &= rest - 1) {
+    const char c = p[CountLowZeros(rest)];
+    if (c != '"' && c != '=') return false;
+  }
+  return true;
+}
+
 // Places beyond kMaxTokens that ScanChunk may write to (a block adds up to
 // 32 tokens to a line before it knows the line has too many).
 inline constexpr size_t kSpanRoomPad = 32;
@@ -122,11 +131,9 @@ size_t ScanChunk(char* data, size_t from, size_t size, FRoom&& room, FPlain&& on
     wordEdge = words >> 63;
     const uint64_t starts = words & ~after;
     const uint64_t stops = ~words & after;  // the byte after each token
-    // A CR right before an LF in the block is no special byte. Hard bytes
-    // keep a line from being split here even after a double quote.
+    // A CR right before an LF in the block is no special byte.
     const uint64_t crlf = m.Returns & (m.Ends >> 1);
     const uint64_t specials = m.Stops & ~m.Blanks & ~m.Ends & ~crlf;
-    const uint64_t hard = m.Low & ~m.Blanks & ~m.Ends & ~crlf;
     uint64_t taken = 0;  // the bits of the lines cut
     auto base = static_cast<uint32_t>(block - lineStart);  // offsets modulo 2^32
     // Takes the tokens that begin among the bits of s into the line; each
@@ -155,7 +162,7 @@ size_t ScanChunk(char* data, size_t from, size_t size, FRoom&& room, FPlain&& on
         const uint64_t first = specials & mine & (~(specials & mine) + 1);
         if (first != 0) {
           quote = first;
-          special = data[block + static_cast<size_t>(CountLowZeros(first))] != '"' || (hard & mine) != 0;
+          special = !QuotedRest(data + block, specials & mine);
         }
       }
       if (!special) {
@@ -163,7 +170,8 @@ size_t ScanChunk(char* data, size_t from, size_t size, FRoom&& room, FPlain&& on
         take(starts & mine & (upto - 1), stops & ~taken & (upto | (upto - 1)));
       }
       if (!special) {
-        const size_t contentEnd = end - (end > lineStart && data[end - 1] == '\r' ? 1 : 0);
+        // (A CR at the end of the block before would have been special.)
+        const size_t contentEnd = end - ((crlf & (endBit >> 1)) != 0 ? 1 : 0);
         const std::string_view line(data + lineStart, contentEnd - lineStart);
         const auto n = static_cast<uint32_t>(line.size());
         int count = static_cast<int>(tokens);

@@ -249,7 +249,12 @@ class TSplitter {
     TChunk* chunk = nullptr;  // the chunk being split (none for the first bytes)
     // Reading the numbers of every third line here gives both threads
     // about the same load.
-    auto readAhead = [&] { return b->Lines.Count() % kReadAheadEvery == 0; };
+    int32_t sinceReadAhead = kReadAheadEvery - 1;
+    auto readAhead = [&] {
+      if (++sinceReadAhead < kReadAheadEvery) return false;
+      sinceReadAhead = 0;
+      return true;
+    };
     auto handOver = [&] {
       queue_.PutFull(b);
       b = queue_.TakeEmpty();
