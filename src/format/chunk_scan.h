@@ -46,7 +46,7 @@ struct TBlockMasks {
 
 // The masks of the 64 bytes at p: sixteen at a time with SSE2, where the
 // bytes from 0x80 up are negative and so below 0x21 with the control bytes;
-// otherwise byte by byte from a table.
+// otherwise byte by byte.
 inline TBlockMasks ScanBlock(const char* p) {
   TBlockMasks m{0, 0, 0, 0};
 #if CADXFORM_SSE2
@@ -76,23 +76,7 @@ inline TBlockMasks ScanBlock(const char* p) {
   return m;
 }
 
-// Cuts data[from .. size) into lines and splits its plain lines in place.
-// For each line that ends in it, in order: a plain line goes to
-// onPlain(std::string_view line, const TTokenSpan32* spans, int count), line
-// without its line end and its token places in spans, as offsets from its
-// first byte; any other goes to onOther(std::string_view raw), raw the line
-// without its LF (a CR in it still there), which returns false to stop.
-// Returns where the line that does not end in the chunk begins (size when
-// none), or kScanStopped when onOther stopped. data must be followed by
-// kChunkPad readable bytes and size must fit 32-bit offsets. The token
-// places of a line go to room(), asked for at the start and after every
-// line handed out, which gives room for kMaxTokens + kSpanRoomPad places.
-//
-// A plain line may hold a double quote, which ends splitting, when the
-// quote lies in the block of its line end and no byte of the line is a
-// control byte, a tab or from 0x80 up: the rest of the line, blanks, quotes
-// and equals signs included, then joins the token the quote ends (whose
-// bytes move one place up, over the quote) or makes a token of its own.
+// What ScanChunk returns when a line handed out stopped it.
 inline constexpr size_t kScanStopped = ~size_t{0};
 
 // True when the special bytes of a line at the bits of `special` of the
@@ -111,6 +95,23 @@ inline bool QuotedRest(const char* p, uint64_t special) {
 // 32 tokens to a line before it knows the line has too many).
 inline constexpr size_t kSpanRoomPad = 32;
 
+// Cuts data[from .. size) into lines and splits its plain lines in place.
+// For each line that ends in it, in order: a plain line goes to
+// onPlain(std::string_view line, const TTokenSpan32* spans, int count), line
+// without its line end and its token places in spans, as offsets from its
+// first byte; any other goes to onOther(std::string_view raw), raw the line
+// without its LF (a CR in it still there), which returns false to stop.
+// Returns where the line that does not end in the chunk begins (size when
+// none), or kScanStopped when onOther stopped. data must be followed by
+// kChunkPad readable bytes and size must fit 32-bit offsets. The token
+// places of a line go to room(), asked for at the start and after every
+// line handed out, which gives room for kMaxTokens + kSpanRoomPad places.
+//
+// A plain line may hold a double quote, which ends splitting, when the
+// quote lies in the block of its line end and no byte of the line is a
+// control byte, a tab or from 0x80 up: the rest of the line, blanks, quotes
+// and equals signs included, then joins the token the quote ends (whose
+// bytes move one place up, over the quote) or makes a token of its own.
 template <class FRoom, class FPlain, class FOther>
 size_t ScanChunk(char* data, size_t from, size_t size, FRoom&& room, FPlain&& onPlain, FOther&& onOther) {
   TTokenSpan32* spans = room();
