@@ -58,7 +58,7 @@ mkdir -p "$keep"
 # and the stage's name; the first pattern that matches wins, the last
 # catches the rest (start-up, the C library, the system's calls).
 STAGES='
-ReadExchangeFile|TLineAssembler|ReadSplitOnTwoThreads|StripCr|FindEitherByte|FindByte|ReadFromFile|read chunks, cut lines
+ReadExchangeFile|TLineAssembler|ScanChunk|ReadSplitOnTwoThreads|StripCr|FindEitherByte|FindByte|ReadFromFile|read chunks, cut lines
 SplitCompact|TTokenLine::Split|SplitGeneral|SplitPlain|split lines into words
 TTokenBatch|TBatchQueue|TSplitter|copy words into batches (2 threads)
 StrToFloat|StrToInt|ParsePadded|ParseNumber|parse numbers

@@ -59,11 +59,17 @@ bool ReadExchangeFile(const platform::TPath& path, TDrawing& d, const TPathPolic
   TReadFile file(path);
   if (file.Handle() == platform::kNoFile) return false;
   // Running out of memory throws std::bad_alloc: it is no fault of the file.
-  const size_t chunkSize = policy.ReadChunk;
-  std::unique_ptr<char[]> chunk(new char[chunkSize]);
+  // Plain lines are split in place in the chunk (kChunkPad bytes after it).
+  const size_t chunkSize = policy.ReadChunkBytes();
+  std::unique_ptr<char[]> chunk(new char[chunkSize + kChunkPad]);
   TReadState r(d);
   TLineAssembler lines;
   auto parse = [&](std::string_view line) { ParseLine(d, r, line); };
+  TTokenSpan32 spans[kMaxTokens + kSpanRoomPad];
+  auto room = [&] { return spans; };
+  auto parseSplit = [&](std::string_view line, const TTokenSpan32* places, int count) {
+    ParseTokens(d, r, TTokenView(line.data(), places, nullptr, count));
+  };
   for (bool firstChunk = true;; firstChunk = false) {
     size_t got = 0;
     if (!platform::ReadFromFile(file.Handle(), chunk.get(), chunkSize, got)) return false;
@@ -74,7 +80,7 @@ bool ReadExchangeFile(const platform::TPath& path, TDrawing& d, const TPathPolic
           ReadSplitOnTwoThreads(file.Handle(), chunk.get(), got, d, r, policy);
       if (res != srNoThread) return res == srDone && file.TookWholeFile();
     }
-    if (!lines.Feed(chunk.get(), got, parse)) return file.TookWholeFile();  // Ctrl+Z
+    if (!lines.FeedSplit(chunk.get(), got, room, parseSplit, parse)) return file.TookWholeFile();  // Ctrl+Z
   }
   lines.Finish(parse);
   return file.TookWholeFile();

@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "format/byte_scan.h"
+#include "format/chunk_scan.h"
 
 namespace cadxform {
 
@@ -65,6 +66,37 @@ class TLineAssembler {
         return false;
       }
     }
+    return true;
+  }
+
+  // Feed for a chunk followed by kChunkPad writable bytes, which it clears
+  // (the chunk's size must fit 32-bit offsets): a plain line that lies whole in the chunk is split
+  // in place, which may move its bytes (see chunk_scan.h), and handed to
+  // onSplit(std::string_view line, const TTokenSpan32* spans, int count),
+  // its token places offsets from line.data(), written where room() said
+  // (see ScanChunk); every other line goes to onLine as with Feed.
+  template <class FRoom, class FSplit, class FLine>
+  bool FeedSplit(char* data, size_t size, FRoom&& room, FSplit&& onSplit, FLine&& onLine) {
+    if (ended_) return false;
+    std::memset(data + size, 0, kChunkPad);
+    size_t from = 0;
+    if (!carry_.empty()) {
+      // The line carried over ends in this chunk, or goes on past it.
+      const char* stop = FindByte(data, size, '\n');
+      if (stop == nullptr) {
+        carry_.append(data, size);
+        return true;
+      }
+      carry_.append(data, static_cast<size_t>(stop - data));
+      const bool go = Deliver(carry_, onLine);
+      carry_.clear();
+      if (!go) return false;
+      from = static_cast<size_t>(stop - data) + 1;
+    }
+    auto onOther = [&](std::string_view raw) { return Deliver(raw, onLine); };
+    const size_t rest = ScanChunk(data, from, size, room, onSplit, onOther);
+    if (rest == kScanStopped) return false;
+    carry_.append(data + rest, size - rest);
     return true;
   }
 

@@ -24,6 +24,12 @@ struct TPathPolicy {
   // (a second thread cuts and splits the lines, this one applies them).
   size_t ReadChunk = size_t{1} << 20;
   bool ReadOnTwoThreads = true;
+  // ReadChunk, at most 1 GiB: lines are split in place in a chunk, their
+  // token places 32-bit offsets into it.
+  size_t ReadChunkBytes() const {
+    constexpr size_t kMaxChunk = size_t{1} << 30;
+    return ReadChunk < kMaxChunk ? ReadChunk : kMaxChunk;
+  }
   // Lines per batch handed from the splitting thread to the applying one;
   // a batch is also handed over once its token bytes reach BatchBytes.
   int32_t BatchLines = 4096;

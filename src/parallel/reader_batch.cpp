@@ -7,19 +7,6 @@
 
 namespace cadxform {
 
-namespace {
-
-// Makes v at least `size` long, growing by at least half so that the
-// copies of a growing batch cost linear time.
-template <class T>
-void GrowTo(std::vector<T>& v, size_t size) {
-  if (v.size() >= size) return;
-  const size_t half = v.size() + v.size() / 2;
-  v.resize(size > half ? size : half);
-}
-
-}  // namespace
-
 void TTokenBatch::Add(std::string_view line, bool readReals) {
   if (line.size() > kLongLine) {
     AddLong(line);
@@ -28,36 +15,33 @@ void TTokenBatch::Add(std::string_view line, bool readReals) {
   // The offsets of a batch stay far below 2^32: it is handed over long
   // before (see the caller), and its lines are short.
   assert(bytesUsed_ + line.size() + kTokenPad < UINT32_MAX);
-  GrowTo(lines_, static_cast<size_t>(count_) + 1);
   GrowTo(bytes_, bytesUsed_ + line.size() + kTokenPad);
   GrowTo(spans_, spansUsed_ + kMaxTokens);
-  TTokenSpan32* spans = spans_.data() + spansUsed_;
-  const int count = SplitCompact(line, bytes_.data() + bytesUsed_, static_cast<uint32_t>(bytesUsed_), spans);
-  const size_t stored = static_cast<size_t>(count < kMaxTokens ? count : kMaxTokens);
-  TEntry& e = lines_[static_cast<size_t>(count_)];
-  e = TEntry{static_cast<uint32_t>(spansUsed_), count, -1, -1};
-  if (readReals) {
-    GrowTo(reals_, realsUsed_ + stored);
-    double* values = reals_.data() + realsUsed_;
-    for (size_t k = 0; k < stored; ++k) {
-      // Keywords (the first token of most lines) read as 0 without a call.
-      const std::string_view token(bytes_.data() + spans[k].Begin, spans[k].End - spans[k].Begin);
-      values[k] = MayReadNonZero(token) ? StrToFloatOrZeroPadded(token) : 0.0;
-    }
-    e.Reals = static_cast<int32_t>(realsUsed_);
-    realsUsed_ += stored;
-  }
-  ++count_;
+  const int count =
+      SplitCompact(line, bytes_.data() + bytesUsed_, static_cast<uint32_t>(bytesUsed_), spans_.data() + spansUsed_);
   // The line's tokens end at most at its end; its padding is kept readable.
   bytesUsed_ += line.size() + kTokenPad;
-  spansUsed_ += stored;
+  Append(nullptr, count, readReals);
+}
+
+void TTokenBatch::ReadReals(const char* bytes, size_t stored) {
+  const TTokenSpan32* spans = spans_.data() + spansUsed_;
+  GrowTo(reals_, realsUsed_ + stored);
+  double* values = reals_.data() + realsUsed_;
+  for (size_t k = 0; k < stored; ++k) {
+    // Keywords (the first token of most lines) read as 0 without a call.
+    const std::string_view token(bytes + spans[k].Begin, spans[k].End - spans[k].Begin);
+    values[k] = MayReadNonZero(token) ? StrToFloatOrZeroPadded(token) : 0.0;
+  }
+  lines_[static_cast<size_t>(count_)].Reals = static_cast<int32_t>(realsUsed_);
+  realsUsed_ += stored;
 }
 
 void TTokenBatch::AddLong(std::string_view line) {
   GrowTo(lines_, static_cast<size_t>(count_) + 1);
   if (longUsed_ == long_.size()) long_.emplace_back();
   long_[longUsed_].assign(line);
-  lines_[static_cast<size_t>(count_)] = TEntry{0, 1, -1, static_cast<int32_t>(longUsed_)};
+  lines_[static_cast<size_t>(count_)] = TEntry{nullptr, 0, 1, -1, static_cast<int32_t>(longUsed_)};
   ++longUsed_;
   ++count_;
 }

@@ -10,6 +10,7 @@
 #include "platform/block_source.h"
 #include "format/parse_line.h"
 #include "parallel/reader_batch.h"
+#include "format/chunk_scan.h"
 #include "format/reader_lines.h"
 #include "parallel/worker_thread.h"
 
@@ -34,9 +35,25 @@ constexpr size_t kWakeFree = kBatchCount / 2;
 // The splitting thread reads the reals of one line in this many.
 constexpr int32_t kReadAheadEvery = 3;
 
-// Split lines, in file order.
+// Chunks the file is read into by the splitting thread. Lines split in
+// place leave their tokens in their chunk, so a chunk is read into again
+// only when no batch holds a line of it: one being read, the others held
+// by the batches in circulation (a batch of the default size holds lines
+// of one or two chunks).
+constexpr size_t kChunkCount = kBatchCount + 2;
+
+// A chunk of the file and the number of its users: the splitting thread
+// while it reads and splits it, and each batch that holds a line split in
+// place there.
+struct TChunk {
+  std::unique_ptr<char[]> Bytes;
+  int Users = 0;
+};
+
+// Split lines, in file order, and the chunks their tokens lie in.
 struct TBatch {
   TTokenBatch Lines;
+  std::vector<TChunk*> Chunks;
 };
 
 // Hands batches between the two threads: empty ones to the splitting
@@ -51,6 +68,43 @@ class TBatchQueue {
  public:
   explicit TBatchQueue(TBlockSource& memory) : memory_(memory) {
     for (TBatch& b : batches_) free_.push_back(&b);
+  }
+  // Gives every chunk chunkSize bytes and the padding the scanner needs.
+  // Throws std::bad_alloc.
+  void MakeChunks(size_t chunkSize) {
+    for (TChunk& c : chunks_) {
+      c.Bytes.reset(new char[chunkSize + kChunkPad]);
+      freeChunks_.push_back(&c);
+    }
+  }
+  // A chunk no batch holds, for the splitting thread (its first user), or
+  // nullptr when none is free now.
+  TChunk* TryTakeChunk() {
+    std::lock_guard lock(mutex_);
+    return TakeChunkLocked();
+  }
+  // TryTakeChunk, waiting for one; nullptr once cancelled. Only while the
+  // splitting thread holds no batch with lines in place: every chunk is
+  // then freed by the applying thread.
+  TChunk* TakeChunk() {
+    std::unique_lock lock(mutex_);
+    if (freeChunks_.empty() && !cancelled_) {
+      splitterWaits_ = true;
+      changed_.wait(lock, [&] { return cancelled_ || !freeChunks_.empty(); });
+      splitterWaits_ = false;
+    }
+    return cancelled_ ? nullptr : TakeChunkLocked();
+  }
+  // b holds lines of c from now on.
+  void Hold(TBatch* b, TChunk* c) {
+    std::lock_guard lock(mutex_);
+    b->Chunks.push_back(c);
+    ++c->Users;
+  }
+  // The splitting thread is done with c.
+  void Drop(TChunk* c) {
+    std::lock_guard lock(mutex_);
+    DropLocked(c);
   }
   // An empty batch, waiting for kWakeFree of them when none is free;
   // nullptr once cancelled.
@@ -91,8 +145,10 @@ class TBatchQueue {
   void PutEmpty(TBatch* b) {
     b->Lines.Clear();
     std::lock_guard lock(mutex_);
+    for (TChunk* c : b->Chunks) DropLocked(c);
+    b->Chunks.clear();
     free_.push_back(b);
-    if (splitterWaits_ && free_.size() >= kWakeFree) changed_.notify_all();
+    if (splitterWaits_ && (free_.size() >= kWakeFree || !freeChunks_.empty())) changed_.notify_all();
   }
   // The splitting thread will put no more batches.
   void Close() {
@@ -120,8 +176,21 @@ class TBatchQueue {
     }
   }
 
+  TChunk* TakeChunkLocked() {
+    if (freeChunks_.empty()) return nullptr;
+    TChunk* c = freeChunks_.back();
+    freeChunks_.pop_back();
+    c->Users = 1;
+    return c;
+  }
+  void DropLocked(TChunk* c) {
+    if (--c->Users == 0) freeChunks_.push_back(c);
+  }
+
   TBlockSource& memory_;
   std::array<TBatch, kBatchCount> batches_;
+  std::array<TChunk, kChunkCount> chunks_;
+  std::vector<TChunk*> freeChunks_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<TBatch*> free_;
@@ -139,7 +208,7 @@ class TBatchQueue {
 // thread, so an exception on the applying thread never leaves it running.
 class TSplitter {
  public:
-  TSplitter(platform::TFileHandle file, const char* first, size_t got, TBlockSource& memory,
+  TSplitter(platform::TFileHandle file, char* first, size_t got, TBlockSource& memory,
             const TPathPolicy& policy)
       : file_(file), first_(first), got_(got), policy_(policy), queue_(memory) {}
   TSplitter(const TSplitter&) = delete;
@@ -174,24 +243,53 @@ class TSplitter {
 
   // Feeds the file to a line assembler whose lines are split into batches.
   void Split() {
+    const size_t readSize = policy_.ReadChunkBytes();
+    queue_.MakeChunks(readSize);
     TBatch* b = queue_.TakeEmpty();
+    TChunk* chunk = nullptr;  // the chunk being split (none for the first bytes)
+    // Reading the numbers of every third line here gives both threads
+    // about the same load.
+    int32_t sinceReadAhead = kReadAheadEvery - 1;
+    auto readAhead = [&] {
+      if (++sinceReadAhead < kReadAheadEvery) return false;
+      sinceReadAhead = 0;
+      return true;
+    };
+    auto handOver = [&] {
+      queue_.PutFull(b);
+      b = queue_.TakeEmpty();
+    };
     auto onLine = [&](std::string_view line) {
       if (b == nullptr) return;  // cancelled: the rest is not wanted
-      // Reading the numbers of every third line here gives both threads
-      // about the same load.
-      b->Lines.Add(line, b->Lines.Count() % kReadAheadEvery == 0);
-      if (b->Lines.Count() >= policy_.BatchLines || b->Lines.ByteCount() >= policy_.BatchBytes) {
-        queue_.PutFull(b);
-        b = queue_.TakeEmpty();
-      }
+      b->Lines.Add(line, readAhead());
+      if (b->Lines.Count() >= policy_.BatchLines || b->Lines.ByteCount() >= policy_.BatchBytes) handOver();
+    };
+    // The token places of a line split in place go straight to the batch
+    // (once cancelled, to a scratch area).
+    TTokenSpan32 scratch[kMaxTokens + kSpanRoomPad];
+    auto room = [&] { return b != nullptr ? b->Lines.SpanRoom() : scratch; };
+    auto onSplit = [&](std::string_view line, const TTokenSpan32*, int count) {
+      if (b == nullptr) return;
+      if (chunk != nullptr && (b->Chunks.empty() || b->Chunks.back() != chunk)) queue_.Hold(b, chunk);
+      b->Lines.AddInPlace(line, count, readAhead());
+      if (b->Lines.Count() >= policy_.BatchLines) handOver();
     };
     TLineAssembler lines;
-    const size_t readSize = policy_.ReadChunk;
-    std::unique_ptr<char[]> chunk(new char[readSize]);
-    bool more = lines.Feed(first_, got_, onLine);
+    bool more = lines.FeedSplit(first_, got_, room, onSplit, onLine);
     while (more && b != nullptr) {
+      TChunk* next = queue_.TryTakeChunk();
+      if (next == nullptr) {
+        // Every chunk is held: the batch being filled goes first, so that
+        // the applying thread can free them all.
+        if (b->Lines.Count() > 0) handOver();
+        if (b == nullptr) break;
+        next = queue_.TakeChunk();
+        if (next == nullptr) break;
+      }
+      if (chunk != nullptr) queue_.Drop(chunk);
+      chunk = next;
       size_t got = 0;
-      if (!platform::ReadFromFile(file_, chunk.get(), readSize, got)) {
+      if (!platform::ReadFromFile(file_, chunk->Bytes.get(), readSize, got)) {
         readFailed_ = true;
         break;
       }
@@ -199,13 +297,13 @@ class TSplitter {
         lines.Finish(onLine);
         break;
       }
-      more = lines.Feed(chunk.get(), got, onLine);  // false after a Ctrl+Z line
+      more = lines.FeedSplit(chunk->Bytes.get(), got, room, onSplit, onLine);  // false after a Ctrl+Z line
     }
     if (b != nullptr) queue_.PutFull(b);
   }
 
   platform::TFileHandle file_;
-  const char* first_;
+  char* first_;
   size_t got_;
   const TPathPolicy& policy_;
   TBatchQueue queue_;
@@ -215,7 +313,7 @@ class TSplitter {
 
 }  // namespace
 
-TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, const char* first, size_t got,
+TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, char* first, size_t got,
                                        TDrawing& d, TReadState& r, const TPathPolicy& policy) {
   auto splitter = std::make_unique<TSplitter>(file, first, got, static_cast<TBlockSource&>(detail::TDrawingMemory::Of(d)), policy);
   if (!splitter->Start()) return srNoThread;

@@ -17,13 +17,15 @@ namespace cadxform {
 enum TSplitReadResult { srDone, srReadFailed, srNoThread };
 
 // Reads the file on two threads into d with r, beginning with the `got`
-// bytes at `first`, which are the first bytes of the file, then reading the
+// bytes at `first`, which are the first bytes of the file (followed by
+// kChunkPad writable bytes; its lines are split in place there, and it must
+// stay unchanged until this returns), then reading the
 // rest of `file` to its end or a Ctrl+Z line, policy.ReadChunk bytes at a
 // time, in batches of policy.BatchLines lines or policy.BatchBytes bytes. srReadFailed when a read
 // failed (the lines before it were applied); srNoThread when no second
 // thread could be started (nothing was applied: the caller goes on alone).
 // Throws std::bad_alloc (from either thread) when memory runs out.
-TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, const char* first, size_t got,
+TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, char* first, size_t got,
                                        TDrawing& d, TReadState& r, const TPathPolicy& policy);
 
 }  // namespace cadxform

@@ -11,11 +11,13 @@
 #include <initializer_list>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "format/reader_lines.h"
+#include "format/tokenizer.h"
 #include "cadxform/drawing.h"
 #include "format/read_state.h"
 #include "platform/file_system.h"
@@ -779,6 +781,65 @@ TEST(LineAssembler, SameLinesWhereverTheChunksAreCut) {
         EXPECT_EQ(Assemble(c.bytes, {i, j}), c.lines) << c.name << " cut at " << i << ", " << j;
       }
     }
+  }
+}
+
+// Each line as the splitter gives it: the true count, then the tokens kept.
+using TSplitLines = std::vector<std::vector<std::string>>;
+
+std::vector<std::string> Tokens(const TTokenView& t) {
+  std::vector<std::string> out{std::to_string(t.Count())};
+  for (int k = 0; k < t.StoredCount(); ++k) out.emplace_back(t.Token(k));
+  return out;
+}
+
+// The lines of bytes cut in chunks at `cuts` by FeedSplit, each chunk in a
+// buffer of its own.
+TSplitLines FeedSplitLines(const std::string& bytes, const std::vector<size_t>& cuts) {
+  TSplitLines lines;
+  TTokenLine split;
+  auto onLine = [&](std::string_view line) {
+    split.Split(line);
+    lines.push_back(Tokens(split.View()));
+  };
+  auto onSplit = [&](std::string_view line, const TTokenSpan32* spans, int count) {
+    lines.push_back(Tokens(TTokenView(line.data(), spans, nullptr, count)));
+  };
+  TTokenSpan32 spans[kMaxTokens + kSpanRoomPad];
+  auto room = [&] { return spans; };
+  TLineAssembler a;
+  size_t from = 0;
+  for (size_t k = 0; k <= cuts.size(); ++k) {
+    const size_t to = k < cuts.size() ? cuts[k] : bytes.size();
+    std::string chunk = bytes.substr(from, to - from) + std::string(kChunkPad, '\n');
+    if (!a.FeedSplit(chunk.data(), to - from, room, onSplit, onLine)) return lines;
+    from = to;
+  }
+  a.Finish(onLine);
+  return lines;
+}
+
+TEST(LineAssembler, SplitInPlaceAsLineByLine) {
+  // Random files of mostly plain lines, with every kind of byte the
+  // splitter treats apart, lines long and short, cut in random chunks.
+  std::mt19937 random(7);
+  const std::string alphabets[] = {"aaaa1111.-    \n\n\r\t\"=\x82\x1a\xa0\xff", "aa1.-    \n\r\n\"\"="};
+  for (int round = 0; round < 4000; ++round) {
+    const std::string& alphabet = alphabets[round % 2];
+    std::string bytes(random() % 400, ' ');
+    for (char& c : bytes) c = alphabet[random() % alphabet.size()];
+    if (round % 3 == 0) bytes += "\r\n";
+    TSplitLines want;
+    TTokenLine split;
+    auto collect = [&](std::string_view line) {
+      split.Split(line);
+      want.push_back(Tokens(split.View()));
+    };
+    TLineAssembler a;
+    if (a.Feed(bytes.data(), bytes.size(), collect)) a.Finish(collect);
+    std::vector<size_t> cuts;
+    for (size_t at = random() % 150; at < bytes.size(); at += 1 + random() % 150) cuts.push_back(at);
+    ASSERT_EQ(FeedSplitLines(bytes, cuts), want) << "round " << round;
   }
 }
 
