@@ -45,9 +45,10 @@ class TLineBuilder {
     Separate();
     end_ = AppendIntForm(end_, v);
   }
-  // Adds the line to out as a plain line, or as a text header.
+  // Adds the line to out as a plain line.
   void AddLine() { out_.EndLine(begin_, end_); }
-  void AddHeader() { out_.EndHeader(begin_, end_); }
+  // Adds the line as a text header and `text` as the entry after it.
+  void AddHeaderWith(std::string_view text) { out_.EndHeaderWithLine(begin_, end_, text); }
 
  private:
   size_t Used() const { return static_cast<size_t>(end_ - begin_); }
@@ -76,16 +77,17 @@ std::string_view TextKeyword(int32_t cmd) {
   return (cmd >= 0 && cmd <= 9) ? kKeywords[cmd] : kKeywords[0];
 }
 
-// Appends a text header "<keyword> X Y Dx Dy \"" as a header entry, so that
-// the text queued after it continues the same file line.
-void AddHeaderLine(TOutBuffer& out, std::string_view keyword, double x, double y, double dx, double dy) {
+// Appends a text header "<keyword> X Y Dx Dy \"" as a header entry and
+// text as the entry after it: one file line.
+void AddTextLines(TOutBuffer& out, std::string_view keyword, double x, double y, double dx, double dy,
+                  std::string_view text) {
   assert(keyword.size() == 2);
   TLineBuilder b(out);
   b.Word(std::string_view(keyword.data(), 2));  // a copy of known size
   b.Word(" ");
   b.Reals(x, y, dx, dy);
   b.Word(" \"");
-  b.AddHeader();
+  b.AddHeaderWith(text);
 }
 
 // Length of the dimension line rounded to the nearest multiple of 1E-8,
@@ -171,8 +173,7 @@ void PutArc(TOutBuffer& out, double x, double y, double r, double arcParam1, dou
 
 void PutText(TOutBuffer& out, int32_t cmd, std::string_view text, double x, double y, double dx, double dy) {
   if (!drop::IsDrawableText(text, dx, dy)) return;
-  AddHeaderLine(out, TextKeyword(cmd), x, y, dx, dy);
-  out.AddLine(text);
+  AddTextLines(out, TextKeyword(cmd), x, y, dx, dy, text);
 }
 
 void PutDim(TOutBuffer& out, std::string_view text, double x1, double y1, double x2, double y2, double x, double y,
@@ -188,8 +189,7 @@ void PutDim(TOutBuffer& out, std::string_view text, double x1, double y1, double
   TLineBuilder b(out);
   b.Reals(x1, y1, x2, y2);
   b.AddLine();
-  AddHeaderLine(out, "cs", x, y, dx, dy);
-  out.AddLine(text);
+  AddTextLines(out, "cs", x, y, dx, dy, text);
 }
 
 void PutSolid2(TOutBuffer& out, double x1, double y1, double x2, double y2) {
