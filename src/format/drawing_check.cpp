@@ -99,6 +99,24 @@ struct TOrderScan {
   }
 };
 
+// Whether the input order lists the records of each kind in turn, 0, 1,
+// 2 ... up to the kind's count (`counts`, entry 0 for no kind holding
+// none), as the reader lists them: such an order names every record
+// exactly once, without a flag per record. Any other order is left to
+// TOrderScan.
+bool ListsEachKindInTurn(const TBlockArray<TOrderEntry>& order, const std::array<uint32_t, kKindCount + 1>& counts) {
+  std::array<uint32_t, kKindCount + 1> next{};
+  bool inTurn = true;
+  order.ForEach([&](const TOrderEntry& e) {
+    const auto kind = static_cast<uint32_t>(e.Kind);
+    const bool known = kind - 1 < static_cast<uint32_t>(kKindCount);
+    const uint32_t k = known ? kind : 0;
+    inTurn &= known & (static_cast<uint32_t>(e.Index) == next[k]);
+    ++next[k];
+  });
+  return inTurn && next == counts;
+}
+
 // One flag per head of the table: 1 for a head of a group or layer outside
 // 0..15.
 std::vector<uint8_t> BadHeadsOf(const THeadTable& heads) {
@@ -124,11 +142,15 @@ const char* FindUnwritable(const TDrawing& d) {
     order.Starts[kind] = total;
     total += static_cast<uint32_t>(array.Count());
   });
-  // One flag per record, and one more that entries beyond their arrays mark.
-  std::vector<uint8_t> named(size_t{total} + 1, 0);
-  order.Named = named.data();
-  order.Beyond = total;
-  d.Order.ForEach(order);
+  // One flag per record, and one more that entries beyond their arrays
+  // mark, unless each kind is listed in turn.
+  std::vector<uint8_t> named;
+  if (!ListsEachKindInTurn(d.Order, order.Counts)) {
+    named.assign(size_t{total} + 1, 0);
+    order.Named = named.data();
+    order.Beyond = total;
+    d.Order.ForEach(order);
+  }
   if (records.BadHead) return "a record whose head id is not in the head table, or whose group or layer is not 0 to 15";
   if (!IsGroupOrLayer(d.First.Group) || !IsGroupOrLayer(d.First.Layer)) {
     return "a first layer group or layer that is not 0 to 15";

@@ -295,6 +295,97 @@ void PrimeEntry(const TEmission& em, int32_t pos, TNoteKey& last) {
   WithRecord(em.D, em.D.Order[pos], [&](auto kind, const auto& e) { NoteAttrsAfter(em, kind, e, last); });
 }
 
+// The parts of a write state an entity's notes set, one bit each, named by
+// what they hold. Once an entity noted a part, the state holds what that
+// entity noted there, whatever it held before: each Note writer leaves its
+// value written and its flag cleared, due or not (a value not due already
+// is the one noted; the solid colour flag is down whenever the colour's
+// is). Text sizes are the exception: 0 and -0 compare equal, so a size of
+// 0 that is not due may keep the other zero; an entity that notes a zero
+// size is not counted as setting them.
+enum TNotedPart : uint32_t {
+  npGroupLayer = 1u << 0,   // group, layer and the layer's flag
+  npColor = 1u << 1,        // colour and the colour and solid colour flags
+  npSolidColor = 1u << 2,   // the RGB value of colour 10
+  npPointColor = 1u << 3,
+  npLineType = 1u << 4,
+  npLineWidth = 1u << 5,
+  npTextStyle = 1u << 6,    // text kind, "cc" and font name
+  npTextSizes = 1u << 7,    // the free size's sizes and colour
+};
+using TNotedParts = uint32_t;
+
+constexpr TNotedParts kLineStyleParts = npGroupLayer | npColor | npLineType | npLineWidth;
+
+// The parts the text style of t sets: its sizes too when it is a free size
+// of sizes other than zero (kinds outside 1..10 that fall back on the
+// drawing's own are not counted, which only makes PrimeRange look further).
+TNotedParts TextParts(const TEmission& em, const TTextEnt& t) {
+  const bool freeSize = em.O.TextColorOverride != -1 || t.Kind == 0;
+  const bool sized = freeSize && t.Width != 0 && t.Height != 0 && t.Spacing != 0;
+  return sized ? npTextStyle | npTextSizes : TNotedParts{npTextStyle};
+}
+
+// The parts record e of kind K sets when its attributes are noted, never
+// one it leaves as it is.
+template <TEntKind K, class R>
+TNotedParts PartsSetBy(const TEmission& em, TKind<K>, const R& e) {
+  if constexpr (K == ekLine || K == ekCircle || K == ekArc) {
+    return kLineStyleParts;
+  } else if constexpr (K == ekPoint || K == ekMark) {
+    return npGroupLayer | npPointColor | npLineWidth;
+  } else if constexpr (K == ekText) {
+    return npGroupLayer | TextParts(em, e);
+  } else if constexpr (K == ekDim) {
+    return kLineStyleParts | TextParts(em, e.Text);
+  } else if constexpr (K >= ekSolid2 && K <= ekSg) {
+    TNotedParts parts = npGroupLayer | npColor;
+    if (Pick(em.O.ColorOverride, HeadOf(em, e.Head).Color) == 10) parts |= npSolidColor;
+    if constexpr (K == ekSolid2 || K == ekSe) parts |= npLineWidth;
+    return parts;
+  } else {
+    return 0;
+  }
+}
+
+// Every part some record of kind K may set.
+template <TEntKind K>
+constexpr TNotedParts PartsKindMaySet() {
+  if constexpr (K == ekLine || K == ekCircle || K == ekArc) return kLineStyleParts;
+  if constexpr (K == ekPoint || K == ekMark) return npGroupLayer | npPointColor | npLineWidth;
+  if constexpr (K == ekText) return npGroupLayer | npTextStyle | npTextSizes;
+  if constexpr (K == ekDim) return kLineStyleParts | npTextStyle | npTextSizes;
+  if constexpr (K >= ekSolid2 && K <= ekSg) return npGroupLayer | npColor | npSolidColor | npLineWidth;
+  return 0;
+}
+
+// Every part the records of d may set.
+TNotedParts PartsDrawingMaySet(const TDrawing& d) {
+  TNotedParts parts = 0;
+  ForEachKind(d, [&](auto kind, const auto& records) {
+    if (records.Count() > 0) parts |= PartsKindMaySet<decltype(kind)::value>();
+  });
+  return parts;
+}
+
+// Entities PrimeRange looks back over before it notes the whole stretch.
+constexpr int32_t kLookBackMax = 4096;
+
+// The start of the shortest stretch that ends at `to` and holds, for each
+// part the entities at [from, to) set, the last entity setting it: from
+// there on noting gives the state that noting from `from` gives. `from`
+// when the parts were not all found within kLookBackMax entities.
+int32_t LastSettersStart(const TEmission& em, int32_t from, int32_t to) {
+  TNotedParts missing = PartsDrawingMaySet(em.D);
+  if (missing == 0) return to;  // no record notes anything
+  const int32_t stop = to - from > kLookBackMax ? to - kLookBackMax : from;
+  for (int32_t pos = to - 1; pos >= stop; --pos) {
+    WithRecord(em.D, em.D.Order[pos], [&](auto kind, const auto& e) { missing &= ~PartsSetBy(em, kind, e); });
+    if (missing == 0) return pos;
+  }
+  return from;
+}
+
 }  // namespace
 
 bool PollAt(const TEmitPolls& polls, int32_t pos) {
@@ -343,8 +434,10 @@ int32_t EmitRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, in
 
 void PrimeRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int32_t from, int32_t to) {
   const TEmission em{d, w, o};
+  // Only the last entity to set each part counts: the notes start at the
+  // earliest of those.
   TNoteKey last;
-  for (int32_t pos = from; pos < to; ++pos) PrimeEntry(em, pos, last);
+  for (int32_t pos = LastSettersStart(em, from, to); pos < to; ++pos) PrimeEntry(em, pos, last);
 }
 
 void EmitClosing(const TDrawing& d, TWriteState& w, bool complete) {

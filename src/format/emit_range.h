@@ -58,7 +58,10 @@ int32_t EmitRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, in
                   int32_t to, const TEmitPolls* polls, const TStopTest* stop);
 
 // Brings w's values written last and pending flags to what writing the
-// entities at [from, to) would leave. Writes nothing to w.Out.
+// entities at [from, to) would leave, w holding what writing those before
+// `from` left. Writes nothing to w.Out. Notes only from the last entities
+// that set each value on, so a long stretch costs little more than a short
+// one.
 void PrimeRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int32_t from, int32_t to);
 
 // The lines after the last entity: when the writing stopped before the end

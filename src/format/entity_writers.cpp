@@ -1,9 +1,9 @@
 #include "format/entity_writers.h"
 
 #include <cassert>
-#include <initializer_list>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include "numeric/number_forms.h"
 #include "format/out_buffer.h"
@@ -20,45 +20,50 @@ namespace {
 // Values are separated by one blank: a value appended after a keyword that
 // ends in its blank gets no extra one. Nothing else may be appended to out
 // until the line is added.
-//   TLineBuilder b(out); b.Word("ci "); b.Real(1); b.Real(2.5); b.AddLine();  -> "ci 1 2.5"
+//   TLineBuilder b(out); b.Word("ci "); b.Reals(1, 2.5); b.AddLine();  -> "ci 1 2.5"
 class TLineBuilder {
  public:
-  explicit TLineBuilder(TOutBuffer& out) : out_(out), buf_(out.BeginLine()) {}
+  explicit TLineBuilder(TOutBuffer& out) : out_(out), begin_(out.BeginLine()), end_(begin_) {}
 
   // Appends bytes as they are.
   void Word(std::string_view s) {
-    assert(len_ + s.size() <= kLineRoom);
-    std::memcpy(buf_ + len_, s.data(), s.size());
-    len_ += s.size();
+    assert(Used() + s.size() <= kLineRoom);
+    std::memcpy(end_, s.data(), s.size());
+    end_ += s.size();
   }
-  // Appends a value in the real form.
-  void Real(double v) {
+  // Appends values in the real form, in order; only the first may need its
+  // blank tested, the others always take one.
+  template <class... R>
+    requires(std::is_same_v<R, double> && ...)
+  void Reals(double first, R... rest) {
     Separate();
-    len_ = static_cast<size_t>(AppendWrittenReal(out_, buf_ + len_, v) - buf_);
-  }
-  // Appends values in the real form, in order.
-  void Reals(std::initializer_list<double> values) {
-    for (double v : values) Real(v);
+    PutReal(first);
+    ((*end_++ = ' ', PutReal(rest)), ...);
   }
   // Appends a value in the integer form.
   void Int(int32_t v) {
     Separate();
-    len_ = static_cast<size_t>(AppendIntForm(buf_ + len_, v) - buf_);
+    end_ = AppendIntForm(end_, v);
   }
-  // Adds the line to out as a plain line, or as a text header.
-  void AddLine() { out_.EndLine(buf_, buf_ + len_); }
-  void AddHeader() { out_.EndHeader(buf_, buf_ + len_); }
+  // Adds the line to out as a plain line.
+  void AddLine() { out_.EndLine(begin_, end_); }
+  // Adds the line as a text header and `text` as the entry after it.
+  void AddHeaderWith(std::string_view text) { out_.EndHeaderWithLine(begin_, end_, text); }
 
  private:
+  size_t Used() const { return static_cast<size_t>(end_ - begin_); }
+  void PutReal(double v) {
+    assert(Used() + kNumberFormMax <= kLineRoom);
+    end_ = AppendWrittenReal(out_, end_, v);
+  }
   void Separate() {
-    if (len_ > 0 && buf_[len_ - 1] != ' ') Word(" ");
-    assert(len_ + kNumberFormMax <= kLineRoom);
+    if (end_ != begin_ && end_[-1] != ' ') *end_++ = ' ';
   }
   // The longest line, a four-point solid, is "sl " and eight values.
   static_assert(3 + 8 * (kNumberFormMax + 1) + 8 <= kLineRoom, "room for the longest line");
   TOutBuffer& out_;
-  char* buf_;
-  size_t len_ = 0;
+  char* const begin_;
+  char* end_;
 };
 
 using drop::IsNearZero;
@@ -72,15 +77,17 @@ std::string_view TextKeyword(int32_t cmd) {
   return (cmd >= 0 && cmd <= 9) ? kKeywords[cmd] : kKeywords[0];
 }
 
-// Appends a text header "<keyword> X Y Dx Dy \"" as a header entry, so that
-// the text queued after it continues the same file line.
-void AddHeaderLine(TOutBuffer& out, std::string_view keyword, double x, double y, double dx, double dy) {
+// Appends a text header "<keyword> X Y Dx Dy \"" as a header entry and
+// text as the entry after it: one file line.
+void AddTextLines(TOutBuffer& out, std::string_view keyword, double x, double y, double dx, double dy,
+                  std::string_view text) {
+  assert(keyword.size() == 2);
   TLineBuilder b(out);
-  b.Word(keyword);
+  b.Word(std::string_view(keyword.data(), 2));  // a copy of known size
   b.Word(" ");
-  b.Reals({x, y, dx, dy});
+  b.Reals(x, y, dx, dy);
   b.Word(" \"");
-  b.AddHeader();
+  b.AddHeaderWith(text);
 }
 
 // Length of the dimension line rounded to the nearest multiple of 1E-8,
@@ -95,7 +102,7 @@ double RoundedLength(double x1, double y1, double x2, double y2) {
 void SolidArcValues(TLineBuilder& b, std::string_view keyword, double x, double y, double r,
                     double ratio, double tiltRad, double arcParam1, double arcParam2) {
   b.Word(keyword);
-  b.Reals({x, y, r, ratio, tiltRad, arcParam1, arcParam2});
+  b.Reals(x, y, r, ratio, tiltRad, arcParam1, arcParam2);
 }
 
 void PutRing(TOutBuffer& out, std::string_view keyword, double x, double y, double r, double ratio, double tiltRad,
@@ -103,7 +110,7 @@ void PutRing(TOutBuffer& out, std::string_view keyword, double x, double y, doub
   if (!drop::IsDrawableRing(r, ratio, r2)) return;
   TLineBuilder b(out);
   SolidArcValues(b, keyword, x, y, r, ratio, tiltRad, arcParam1, arcParam2);
-  b.Real(r2);
+  b.Reals(r2);
   b.AddLine();
 }
 
@@ -120,7 +127,7 @@ void PutSolidArc(TOutBuffer& out, std::string_view keyword, int32_t code, double
 void PutLine(TOutBuffer& out, double x1, double y1, double x2, double y2) {
   if (SamePoint(x1, y1, x2, y2)) return;
   TLineBuilder b(out);
-  b.Reals({x1, y1, x2, y2});
+  b.Reals(x1, y1, x2, y2);
   b.AddLine();
 }
 
@@ -131,7 +138,7 @@ void PutPlEnd(TOutBuffer& out) { out.AddLine("#"); }
 void PutPoint(TOutBuffer& out, double x, double y) {
   TLineBuilder b(out);
   b.Word("pt ");
-  b.Reals({x, y});
+  b.Reals(x, y);
   b.AddLine();
 }
 
@@ -142,7 +149,7 @@ void PutMark(TOutBuffer& out, int32_t code, double x, double y, double size, dou
   if (IsNearZero(size)) size = 1.0;
   TLineBuilder b(out);
   b.Word("pt ");
-  b.Reals({x, y, size, angle});
+  b.Reals(x, y, size, angle);
   b.Int(code);
   b.AddLine();
 }
@@ -151,7 +158,7 @@ void PutCircle(TOutBuffer& out, double x, double y, double r) {
   if (drop::IsTooSmallRadius(r)) return;
   TLineBuilder b(out);
   b.Word("ci ");
-  b.Reals({x, y, r});
+  b.Reals(x, y, r);
   b.AddLine();
 }
 
@@ -160,14 +167,13 @@ void PutArc(TOutBuffer& out, double x, double y, double r, double arcParam1, dou
   if (!drop::IsDrawableArc(r, ratio)) return;
   TLineBuilder b(out);
   b.Word("ci ");
-  b.Reals({x, y, r, arcParam1, arcParam2, ratio, tiltAngle});
+  b.Reals(x, y, r, arcParam1, arcParam2, ratio, tiltAngle);
   b.AddLine();
 }
 
 void PutText(TOutBuffer& out, int32_t cmd, std::string_view text, double x, double y, double dx, double dy) {
   if (!drop::IsDrawableText(text, dx, dy)) return;
-  AddHeaderLine(out, TextKeyword(cmd), x, y, dx, dy);
-  out.AddLine(text);
+  AddTextLines(out, TextKeyword(cmd), x, y, dx, dy, text);
 }
 
 void PutDim(TOutBuffer& out, std::string_view text, double x1, double y1, double x2, double y2, double x, double y,
@@ -181,17 +187,16 @@ void PutDim(TOutBuffer& out, std::string_view text, double x1, double y1, double
   }
   out.AddLine("msg");
   TLineBuilder b(out);
-  b.Reals({x1, y1, x2, y2});
+  b.Reals(x1, y1, x2, y2);
   b.AddLine();
-  AddHeaderLine(out, "cs", x, y, dx, dy);
-  out.AddLine(text);
+  AddTextLines(out, "cs", x, y, dx, dy, text);
 }
 
 void PutSolid2(TOutBuffer& out, double x1, double y1, double x2, double y2) {
   if (SamePoint(x1, y1, x2, y2)) return;
   TLineBuilder b(out);
   b.Word("sl ");
-  b.Reals({x1, y1, x2, y2});
+  b.Reals(x1, y1, x2, y2);
   b.AddLine();
 }
 
@@ -199,7 +204,7 @@ void PutSolid3(TOutBuffer& out, double x1, double y1, double x2, double y2, doub
   if (!drop::IsDrawableSolid3(x1, y1, x2, y2, x3, y3)) return;
   TLineBuilder b(out);
   b.Word("sl ");
-  b.Reals({x1, y1, x2, y2, x3, y3});
+  b.Reals(x1, y1, x2, y2, x3, y3);
   b.AddLine();
 }
 
@@ -219,7 +224,7 @@ void PutSolid4(TOutBuffer& out, double x1, double y1, double x2, double y2, doub
   }
   TLineBuilder b(out);
   b.Word("sl ");
-  b.Reals({x1, y1, x2, y2, x3, y3, x4, y4});
+  b.Reals(x1, y1, x2, y2, x3, y3, x4, y4);
   b.AddLine();
 }
 

@@ -32,6 +32,8 @@
 #include <string_view>
 #include <vector>
 
+#include "format/byte_copy.h"
+
 namespace cadxform {
 
 // Longest entry of the output buffer.
@@ -91,6 +93,23 @@ class TOutBuffer {
     EndEntry(begin, end, false);
   }
   void EndHeader(char* begin, const char* end) { EndEntry(begin, end, true); }
+  // EndHeader(begin, end) and then AddLine(line): a text header and its
+  // text, written together in place when the room holds both uncut.
+  void EndHeaderWithLine(char* begin, const char* end, std::string_view line) {
+    const auto n = static_cast<size_t>(end - begin);
+    if (begin != lineScratch_ && !join_next_ && n <= kOutLineMax && line.size() <= kOutLineMax &&
+        n + line.size() + 2 <= kLineRoom) {
+      CopyBytes(begin + n, line.data(), line.size());
+      char* lineEnd = begin + n + line.size();
+      lineEnd[0] = '\r';
+      lineEnd[1] = '\n';
+      used_ += n + line.size() + 2;
+      count_ += 2;
+      return;
+    }
+    EndHeader(begin, end);
+    AddLine(line);
+  }
   // Number of entries appended since the last Clear.
   int32_t Count() const { return count_; }
   // Empties the buffer and releases its storage; a sink is told to discard

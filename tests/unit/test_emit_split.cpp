@@ -12,6 +12,7 @@
 #include "files/reader.h"
 #include "cadxform/drawing.h"
 #include "parallel/emit_split.h"
+#include "format/emit_range.h"
 #include "format/parse_line.h"
 #include "parallel/segment_queue.h"
 #include "drawing_compare.h"
@@ -128,6 +129,53 @@ TEST(EmitSplit, EscapeInEitherWritersSegmentGivesTheOutputOfOnePass) {
           << "escape at poll " << escapeAt << ", segment " << segment;
       EXPECT_EQ(Difference(Emit(d, segment, TEmitOverrides(), escapeAt, true), one), "")
           << "escape at poll " << escapeAt << ", segment " << segment << " spilled";
+    }
+  }
+}
+
+// The write state after writing [0, to), compared field by field.
+std::string StateAfter(const TDrawing& d, int32_t from, int32_t to, TAttrs& last) {
+  TWriteState w;
+  ResetAttrState(w, d);
+  EmitRange(d, w, TEmitOverrides(), 0, from, nullptr, nullptr);
+  if (from < to) PrimeRange(d, w, TEmitOverrides(), from, to);
+  last = w.Last;
+  std::string pending;
+  for (bool p : w.PendingAttr) pending += p ? '1' : '0';
+  return pending;
+}
+
+// Priming a writer from any position to any later one leaves the values
+// and flags that writing up to there leaves: with free-size texts of sizes
+// 0, -0 and 2.5 (zero signs included), texts of a standard kind and of
+// kinds that fall back on the drawing's own free size, solids of colour 10
+// and other colours, between lines and points.
+TEST(EmitSplit, PrimingFromAnyPositionLeavesTheStateOfWriting) {
+  TDrawing d;
+  d.First.TextKind = 0;
+  d.First.TextWidth = -0.0;
+  const double sizes[] = {0.0, -0.0, 2.5};
+  for (int32_t i = 0; i < 40; ++i) {
+    TTextEnt& t = AddRecord(d, d.Texts, ekText);
+    t.Kind = i % 5 == 2 ? 11 : (i % 7 == 6 ? 3 : 0);
+    t.Width = sizes[i % 3];
+    t.Height = sizes[(i / 3) % 3];
+    t.Spacing = 1;
+    if (i % 4 == 0) AddRecord(d, d.Lines, ekLine).X2 = i;
+    if (i % 9 == 0) AddRecord(d, d.Points, ekPoint);
+    if (i % 6 == 1) {
+      TSolid2Ent& s = AddRecord(d, d.Solids2, ekSolid2, TEntHead{0, 0, 0, i % 12 == 1 ? 10 : 2, 1, 0, 0});
+      s.X2 = 1;
+      s.SolidColor = i;
+    }
+  }
+  for (int32_t to = 1; to <= d.Order.Count(); ++to) {
+    TAttrs written;
+    const std::string flags = StateAfter(d, to, to, written);
+    for (int32_t from = 0; from < to; ++from) {
+      TAttrs primed;
+      EXPECT_EQ(StateAfter(d, from, to, primed), flags) << from << " to " << to;
+      EXPECT_EQ(AttrsDifference(primed, written), "") << from << " to " << to;
     }
   }
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,35 @@ TEST(OutBuffer, EntriesToFileBytes) {
       {"empty entries", {{false, ""}, {true, ""}, {false, ""}}, "\r\n\r\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(BytesOf(c.entries), c.want) << c.name;
+}
+
+// A header and its text written in place together give the bytes and
+// count of AddHeader and AddLine, whatever their lengths, at the start of
+// the buffer (built aside), after a line and after a header.
+TEST(OutBuffer, HeaderWithLineInPlaceEqualsHeaderThenLine) {
+  for (const char* before : {"", "line", "header"}) {
+    for (size_t headerSize : {0, 10, 255, 300}) {
+      for (size_t textSize : {0, 1, 60, 255, 300}) {
+        const std::string header(headerSize, 'h');
+        const std::string text(textSize, 't');
+        TOutBuffer apart;
+        TOutBuffer together;
+        for (TOutBuffer* b : {&apart, &together}) {
+          if (before == std::string("line")) b->AddLine("hd");
+          if (before == std::string("header")) b->AddHeader("cs \"");
+        }
+        apart.AddHeader(header);
+        apart.AddLine(text);
+        char* begin = together.BeginLine();
+        std::memcpy(begin, header.data(), std::min(headerSize, kLineRoom));
+        together.EndHeaderWithLine(begin, begin + std::min(headerSize, kLineRoom), text);
+        const std::string name = std::string(before) + " " + std::to_string(headerSize) + " " +
+                                 std::to_string(textSize);
+        EXPECT_EQ(together.Bytes(), apart.Bytes()) << name;
+        EXPECT_EQ(together.Count(), apart.Count()) << name;
+      }
+    }
+  }
 }
 
 TEST(OutBuffer, ClearForgetsPendingHeader) {
