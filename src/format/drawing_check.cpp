@@ -25,9 +25,12 @@ bool AnyLineBreaker(std::string_view s) {
   return any;
 }
 
-// A layer group or layer number the "lg" and "ly" lines can say (one hex
-// digit).
-bool IsGroupOrLayer(int32_t v) { return v >= 0 && v <= 15; }
+// A layer group and a layer number the "lg" and "ly" lines can say (one
+// hex digit each): both inside 0..15 exactly when, taken as unsigned, their
+// bits together are.
+bool AreGroupAndLayer(int32_t group, int32_t layer) {
+  return (static_cast<uint32_t>(group) | static_cast<uint32_t>(layer)) <= 15;
+}
 
 // A short text the writer can write: at most 255 bytes, bytes to read
 // behind any length, none that ends a line.
@@ -39,17 +42,28 @@ bool IsWritableText(TTextRef t) {
 
 // What is wrong with the records: a head id outside the table or naming a
 // head of a group or layer outside 0..15, a text that cannot be written.
+struct TRecordFaults {
+  bool BadHead = false;
+  bool BadText = false;
+};
+
+// Looks at every record for TRecordFaults. With kAnyBadHead false no head
+// of the table is bad, and a head id need only be inside the table.
+template <bool kAnyBadHead>
 struct TRecordScan {
   // One flag per head of the table: 1 for one the writer cannot write.
   const uint8_t* BadHeads;
   uint32_t HeadCount;
-  bool BadHead = false;
-  bool BadText = false;
+  TRecordFaults Faults{};
   TTextRef LastFont{nullptr, 0};
 
   void Head(THeadRef ref) {
     const uint32_t id = ref.Id;
-    BadHead |= id >= HeadCount || BadHeads[id] != 0;
+    if constexpr (kAnyBadHead) {
+      Faults.BadHead |= id >= HeadCount || BadHeads[id] != 0;
+    } else {
+      Faults.BadHead |= id >= HeadCount;
+    }
   }
   template <class E>
   void operator()(const E& e) {
@@ -57,11 +71,11 @@ struct TRecordScan {
   }
   void operator()(const TTextEnt& e) {
     Head(e.Head);
-    BadText |= !IsWritableText(e.Text);
+    Faults.BadText |= !IsWritableText(e.Text);
     // Runs of texts share one font name: each is looked at once.
     if (e.FontName.Ptr != LastFont.Ptr || e.FontName.Len != LastFont.Len) {
       LastFont = e.FontName;
-      BadText |= !IsWritableText(e.FontName);
+      Faults.BadText |= !IsWritableText(e.FontName);
     }
   }
   void operator()(const TDimEnt& e) {
@@ -105,16 +119,26 @@ struct TOrderScan {
 // exactly once, without a flag per record. Any other order is left to
 // TOrderScan.
 bool ListsEachKindInTurn(const TBlockArray<TOrderEntry>& order, const std::array<uint32_t, kKindCount + 1>& counts) {
+  // Entries of no kind are counted in entry 0, which the counts leave at 0.
   std::array<uint32_t, kKindCount + 1> next{};
-  bool inTurn = true;
+  uint32_t offTurn = 0;  // bits where an index differs from its kind's next
   order.ForEach([&](const TOrderEntry& e) {
     const auto kind = static_cast<uint32_t>(e.Kind);
-    const bool known = kind - 1 < static_cast<uint32_t>(kKindCount);
-    const uint32_t k = known ? kind : 0;
-    inTurn &= known & (static_cast<uint32_t>(e.Index) == next[k]);
+    const uint32_t k = kind <= static_cast<uint32_t>(kKindCount) ? kind : 0;
+    offTurn |= static_cast<uint32_t>(e.Index) ^ next[k];
     ++next[k];
   });
-  return inTurn && next == counts;
+  return offTurn == 0 && next == counts;
+}
+
+// Whether a head of the table names a group or layer outside 0..15: the
+// bits of every group and layer number together, taken as unsigned, are
+// above 15 exactly when one is.
+bool AnyBadHead(const THeadTable& heads) {
+  uint32_t bits = 0;
+  detail::EntriesOf(heads).ForEach(
+      [&](const TEntHead& h) { bits |= static_cast<uint32_t>(h.Group) | static_cast<uint32_t>(h.Layer); });
+  return bits > 15;
 }
 
 // One flag per head of the table: 1 for a head of a group or layer outside
@@ -122,9 +146,24 @@ bool ListsEachKindInTurn(const TBlockArray<TOrderEntry>& order, const std::array
 std::vector<uint8_t> BadHeadsOf(const THeadTable& heads) {
   std::vector<uint8_t> bad;
   bad.reserve(static_cast<size_t>(heads.Count()));
-  detail::EntriesOf(heads).ForEach(
-      [&](const TEntHead& h) { bad.push_back(!IsGroupOrLayer(h.Group) || !IsGroupOrLayer(h.Layer)); });
+  detail::EntriesOf(heads).ForEach([&](const TEntHead& h) { bad.push_back(!AreGroupAndLayer(h.Group, h.Layer)); });
   return bad;
+}
+
+// Scans every record for faults, noting in `order` each kind's count and
+// where its records start among all; `total` becomes the number of records.
+// `badHeads` holds a flag per head when kAnyBadHead is true.
+template <bool kAnyBadHead>
+TRecordFaults ScanRecords(const TDrawing& d, const uint8_t* badHeads, TOrderScan& order, uint32_t& total) {
+  TRecordScan<kAnyBadHead> records{badHeads, static_cast<uint32_t>(d.Heads.Count())};
+  total = 0;
+  ForEachKind(d, [&](TEntKind kind, const auto& array) {
+    array.ForEach(records);
+    order.Counts[kind] = static_cast<uint32_t>(array.Count());
+    order.Starts[kind] = total;
+    total += static_cast<uint32_t>(array.Count());
+  });
+  return records.Faults;
 }
 
 }  // namespace
@@ -132,16 +171,13 @@ std::vector<uint8_t> BadHeadsOf(const THeadTable& heads) {
 bool BreaksLine(std::string_view s) { return AnyLineBreaker(s); }
 
 const char* FindUnwritable(const TDrawing& d) {
-  const std::vector<uint8_t> badHeads = BadHeadsOf(d.Heads);
-  TRecordScan records{badHeads.data(), static_cast<uint32_t>(badHeads.size())};
+  // Nearly always no head is bad, and no flag per head is needed.
+  const bool anyBadHead = AnyBadHead(d.Heads);
+  const std::vector<uint8_t> badHeads = anyBadHead ? BadHeadsOf(d.Heads) : std::vector<uint8_t>();
   TOrderScan order;
   uint32_t total = 0;
-  ForEachKind(d, [&](TEntKind kind, const auto& array) {
-    array.ForEach(records);
-    order.Counts[kind] = static_cast<uint32_t>(array.Count());
-    order.Starts[kind] = total;
-    total += static_cast<uint32_t>(array.Count());
-  });
+  const TRecordFaults records = anyBadHead ? ScanRecords<true>(d, badHeads.data(), order, total)
+                                           : ScanRecords<false>(d, badHeads.data(), order, total);
   // One flag per record, and one more that entries beyond their arrays
   // mark, unless each kind is listed in turn.
   std::vector<uint8_t> named;
@@ -152,7 +188,7 @@ const char* FindUnwritable(const TDrawing& d) {
     d.Order.ForEach(order);
   }
   if (records.BadHead) return "a record whose head id is not in the head table, or whose group or layer is not 0 to 15";
-  if (!IsGroupOrLayer(d.First.Group) || !IsGroupOrLayer(d.First.Layer)) {
+  if (!AreGroupAndLayer(d.First.Group, d.First.Layer)) {
     return "a first layer group or layer that is not 0 to 15";
   }
   if (records.BadText || BreaksLine(d.First.FontName)) return "a text longer than 255 bytes or holding CR, LF or NUL";
