@@ -37,6 +37,12 @@ class TLineBuilder {
     requires(std::is_same_v<R, double> && ...)
   void Reals(double first, R... rest) {
     Separate();
+    // Nearly always every value is finite, tested once for all of them.
+    if (AllFinite(first, rest...)) [[likely]] {
+      PutFiniteReal(first);
+      ((*end_++ = ' ', PutFiniteReal(rest)), ...);
+      return;
+    }
     PutReal(first);
     ((*end_++ = ' ', PutReal(rest)), ...);
   }
@@ -55,6 +61,11 @@ class TLineBuilder {
   void PutReal(double v) {
     assert(Used() + kNumberFormMax <= kLineRoom);
     end_ = AppendWrittenReal(out_, end_, v);
+  }
+  // PutReal of a value known to be finite.
+  void PutFiniteReal(double v) {
+    assert(Used() + kNumberFormMax <= kLineRoom);
+    end_ = AppendRealForm(end_, v);
   }
   void Separate() {
     if (end_ != begin_ && end_[-1] != ' ') *end_++ = ' ';

@@ -6,11 +6,21 @@
 #pragma once
 
 #include <cmath>
+#include <type_traits>
 
 #include "format/out_buffer.h"
 #include "numeric/number_forms.h"
 
 namespace cadxform {
+
+// True when every value is finite: v - v is 0 for a finite value and NaN
+// for an infinite or NaN one, and a NaN carries through the sum. One test
+// for a line's values instead of one per value.
+template <class... R>
+  requires(std::is_same_v<R, double> && ...)
+inline bool AllFinite(R... v) {
+  return !std::isnan(((v - v) + ...));
+}
 
 inline char* AppendWrittenReal(TOutBuffer& out, char* p, double v) {
   if (!std::isfinite(v)) [[unlikely]] {
