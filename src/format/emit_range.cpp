@@ -106,8 +106,9 @@ TAttrLines NoteSolidStyle(const TEmission& em, const TEntHead& head, int32_t sol
 template <TEntKind K, class R>
   requires(K == ekLine || K == ekCircle || K == ekArc)
 TAttrLines NoteAttrs(const TEmission& em, TKind<K>, const R& e) {
-  TAttrLines due = NoteGroupAndLayer(em, HeadOf(em, e.Head));
-  due |= NoteLineStyle(em, HeadOf(em, e.Head));
+  const TEntHead& h = HeadOf(em, e.Head);
+  TAttrLines due = NoteGroupAndLayer(em, h);
+  due |= NoteLineStyle(em, h);
   return due;
 }
 
@@ -122,8 +123,9 @@ TAttrLines NoteAttrs(const TEmission& em, TKind<ekText>, const TTextEnt& e) {
 template <TEntKind K, class R>
   requires(K == ekPoint || K == ekMark)
 TAttrLines NoteAttrs(const TEmission& em, TKind<K>, const R& e) {
-  TAttrLines due = NoteGroupAndLayer(em, HeadOf(em, e.Head));
-  due |= NotePointStyle(em, HeadOf(em, e.Head));
+  const TEntHead& h = HeadOf(em, e.Head);
+  TAttrLines due = NoteGroupAndLayer(em, h);
+  due |= NotePointStyle(em, h);
   return due;
 }
 
@@ -222,14 +224,28 @@ TNoteKey NoteKeyOf(TKind<K>, const R& e) {
   }
 }
 
+// NoteAttrs for an entity of note key `key`, which becomes `last`. Out of
+// line: its calls need a frame that skipping the notes does not.
+template <TEntKind K, class R>
+[[gnu::noinline]] TAttrLines NoteAttrsKeyed(const TEmission& em, TKind<K> kind, const R& e, const TNoteKey& key,
+                                            TNoteKey& last) {
+  last = key;
+  return NoteAttrs(em, kind, e);
+}
+
 // NoteAttrs, skipped for an entity that notes what the one before noted
 // (`last`, the key of the entity noted before in this range; updated).
+// Texts and dimensions always note (ncAlways), in line as before.
 template <TEntKind K, class R>
 TAttrLines NoteAttrsAfter(const TEmission& em, TKind<K> kind, const R& e, TNoteKey& last) {
   const TNoteKey key = NoteKeyOf(kind, e);
-  if (SameNotes(key, last)) return 0;
-  last = key;
-  return NoteAttrs(em, kind, e);
+  if constexpr (K == ekText || K == ekDim) {
+    last = key;
+    return NoteAttrs(em, kind, e);
+  } else {
+    if (SameNotes(key, last)) return 0;
+    return NoteAttrsKeyed(em, kind, e, key, last);
+  }
 }
 
 // Calls f(TKind<kind>(), record) for the record of input order entry
