@@ -220,6 +220,8 @@ TEST_F(Library, RunWritesWhatTheTransformLeaves) {
       {"a head id beyond the head table", drawing([](TDrawing& d) { d.Circles[0].Head.Id = 0x7fffffff; }), 1,
        failed},
       {"an order entry of no kind", drawing([](TDrawing& d) { d.Order[0].Kind = 77; }), 1, failed},
+      {"an order entry of a negative kind", drawing([](TDrawing& d) { d.Order[0].Kind = -1; }), 1, failed},
+      {"an order entry of a negative index", drawing([](TDrawing& d) { d.Order[0].Index = -1; }), 1, failed},
       {"an order entry beyond its array", drawing([](TDrawing& d) { d.Order[0].Index = 1 << 30; }), 1, failed},
       {"an order entry added beyond its array", drawing([](TDrawing& d) { detail::AddOrder(d, ekCircle, 1); }), 1,
        failed},
@@ -228,6 +230,12 @@ TEST_F(Library, RunWritesWhatTheTransformLeaves) {
       {"a head of layer group 99", drawing([](TDrawing& d) {
          TEntHead h = d.Heads[d.Circles[0].Head];
          h.Group = 99;
+         d.Circles[0].Head = InternHead(d, h);
+       }),
+       1, failed},
+      {"a head of layer -1", drawing([](TDrawing& d) {
+         TEntHead h = d.Heads[d.Circles[0].Head];
+         h.Layer = -1;
          d.Circles[0].Head = InternHead(d, h);
        }),
        1, failed},
