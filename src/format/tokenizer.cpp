@@ -7,6 +7,7 @@
 #include <new>
 
 #include "format/byte_copy.h"
+#include "format/chunk_scan.h"
 #include "numeric/word_bits.h"
 
 #if CADXFORM_SSE2
@@ -71,9 +72,7 @@ constexpr uint64_t SpecialBytes(uint64_t w) {
 int FirstStop16(const char* p) {
 #if CADXFORM_SSE2
   const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  const __m128i stops = _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x21)),
-                                     _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
-                                                  _mm_cmpeq_epi8(v, _mm_set1_epi8('='))));
+  const __m128i stops = StopLanes(v);
   const auto bits = static_cast<uint32_t>(_mm_movemask_epi8(stops)) | (uint32_t{1} << 16);
   return std::countr_zero(bits);
 #else
@@ -151,9 +150,7 @@ struct TLineMasks {
 void AddPieceMasks(const char* p, unsigned shift, TLineMasks& m) {
   const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
   const __m128i blank = _mm_cmpeq_epi8(v, _mm_set1_epi8(' '));
-  const __m128i stop = _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x21)),
-                                    _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
-                                                 _mm_cmpeq_epi8(v, _mm_set1_epi8('='))));
+  const __m128i stop = StopLanes(v);
   m.Blanks |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(blank))} << shift;
   m.Stops |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(stop))} << shift;
 }
