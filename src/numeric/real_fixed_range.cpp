@@ -2,6 +2,7 @@
 // from their exact 15-digit rounding: a * 10^(15-E) in exact integer
 // arithmetic (a 128-bit product, or 32-bit pieces) or, on the 32-bit target,
 // as an exact sum of two doubles.
+#include <array>
 #include <bit>
 #include <cassert>
 #include <cfloat>
@@ -26,68 +27,96 @@ constexpr const auto& kPow10 = kPow10Int;
 constexpr double kDecade[] = {1e-4, 1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
                               1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
-// E = floor(log10 a) + 1 for a in [kFixedMin, kFixedMax), so that
-// 10^(E-1) <= a < 10^E.
-int DecimalExponent(double a) {
-  assert(a >= kFixedMin && a < kFixedMax);
-  // a is normal, and lies in [2^(exp2-1), 2^exp2).
-  const uint64_t bits = std::bit_cast<uint64_t>(a);
-  const int exp2 = static_cast<int>(bits >> 52) - 1022;
-  // Guessed from the binary exponent: 78913 / 2^18 is log10(2) closely
-  // enough for these exponents, and the shift floors. The guess is the true
-  // E or one short, which one comparison settles.
-  const int E = (((exp2 - 1) * 78913) >> 18) + 1;
-  assert(E >= -4 && E <= 15);
-  // Positive doubles order like their bit patterns; an integer comparison
-  // adds the 1 without a branch (the outcome is unpredictable).
-  return E + static_cast<int>(bits >= std::bit_cast<uint64_t>(kDecade[E + 4]));
+// What the fixed range needs to know of one binary exponent: a double a of
+// this exponent has the decimal exponent E (10^(E-1) <= a < 10^E) of E0,
+// or E0 + 1 when its bits are at least Threshold (the bits of 10^E0; a
+// binade spans less than a decade). Scale[u] is 10^(15-E) * 2^(64-n) for
+// E = E0 + u, with a = m * 2^-n (m the 53-bit significand): the 128-bit
+// product m * Scale[u] holds a * 10^(15-E) with its whole part in the high
+// word and the fraction in the low one.
+struct TBinade {
+  uint64_t Threshold;
+  uint64_t Scale[2];
+  int32_t E0;
+};
+
+// Biased exponents of the fixed range: 2^-14 < 10^-4 and 10^15 < 2^50.
+constexpr int kFirstBiased = 1023 - 14;
+constexpr int kBinades = 64;
+
+// 10^s * 2^(64-n), or 0 where no value of the range needs it. Where one
+// does, a * 10^s < 10^15 < 2^50 and m >= 2^52 give 10^s < 2^(n-2): the
+// shift loses nothing; for n > 64 (values below 2^-12, so s = 18) the
+// 18 low zero bits of 10^18 are what the right shift drops.
+constexpr uint64_t ScaleFor(int s, int n) {
+  if (s < 0 || s > 19) return 0;
+  const uint64_t p = kPow10Int[static_cast<size_t>(s)];
+  if (n >= 64) return p >> (n - 64);
+  if ((p >> n) != 0) return 0;
+  return p << (64 - n);
+}
+
+constexpr std::array<TBinade, kBinades> kBinadeTable = [] {
+  std::array<TBinade, kBinades> t{};
+  double low = 1;  // 2^(exp2 - 1), the binade's least value
+  for (int i = 0; i < 14; ++i) low /= 2;
+  for (int i = 0; i < kBinades; ++i, low *= 2) {
+    const int exp2 = i - 13;  // the binade is [2^(exp2-1), 2^exp2)
+    int E0 = -4;
+    while (E0 < 15 && low >= kDecade[E0 + 4]) ++E0;
+    t[static_cast<size_t>(i)].Threshold = std::bit_cast<uint64_t>(kDecade[E0 + 4]);
+    t[static_cast<size_t>(i)].E0 = E0;
+    for (int u = 0; u < 2; ++u) t[static_cast<size_t>(i)].Scale[u] = ScaleFor(15 - E0 - u, 53 - exp2);
+  }
+  return t;
+}();
+
+// The row of a's binary exponent, a in [kFixedMin, kFixedMax).
+const TBinade& BinadeOf(uint64_t bits) {
+  const int i = static_cast<int>(bits >> 52) - kFirstBiased;
+  assert(i >= 0 && i < kBinades);
+  return kBinadeTable[static_cast<size_t>(i)];
 }
 
 #if CADXFORM_INT128 || FLT_EVAL_METHOD != 0 || defined(CADXFORM_PORTABLE)
-// m * 10^s (m < 2^53, s <= 19) shifted right by n (3 <= n <= 65): returns
-// the bits from n up (they fit in 64 bits) and sets `half` to bit n - 1.
+// The high word of m * scale, rounded: one more when the low word is at
+// least one half (bit 63), which rounds a tie away from zero.
 #if CADXFORM_INT128
 // GCC's 128-bit integer (64-bit targets): one multiplication.
 __extension__ typedef unsigned __int128 TU128;
 
-uint64_t ScaledBits(uint64_t m, int s, int n, bool& half) {
-  const TU128 p = static_cast<TU128>(m) * kPow10[s];
-  half = ((p >> (n - 1)) & 1) != 0;
-  return static_cast<uint64_t>(p >> n);
+uint64_t RoundedHighWord(uint64_t m, uint64_t scale) {
+  const TU128 p = static_cast<TU128>(m) * scale;
+  return static_cast<uint64_t>(p >> 64) + (static_cast<uint64_t>(p) >> 63);
 }
 #else
-// Exact product of two 64-bit numbers, in 32-bit pieces (a 32-bit target
-// has no 128-bit integer type).
-uint64_t ScaledBits(uint64_t m, int s, int n, bool& half) {
-  const uint64_t b = kPow10[s];
+// The product in 32-bit pieces (a 32-bit target has no 128-bit integer
+// type).
+uint64_t RoundedHighWord(uint64_t m, uint64_t scale) {
   const uint64_t a0 = m & 0xFFFFFFFFu, a1 = m >> 32;
-  const uint64_t b0 = b & 0xFFFFFFFFu, b1 = b >> 32;
+  const uint64_t b0 = scale & 0xFFFFFFFFu, b1 = scale >> 32;
   const uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
   const uint64_t mid = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
   const uint64_t hi = p11 + (p01 >> 32) + (p10 >> 32) + (mid >> 32);
-  const uint64_t lo = (mid << 32) | (p00 & 0xFFFFFFFFu);
-  const int h = n - 1;
-  half = ((h >= 64 ? hi >> (h - 64) : lo >> h) & 1) != 0;
-  return n >= 64 ? hi >> (n - 64) : (lo >> n) | (hi << (64 - n));
+  return hi + ((mid >> 31) & 1);  // bit 63 of the low word
 }
 #endif
 
 // The 15-digit rounding of a in [kFixedMin, kFixedMax), exactly: q with
 // 10^14 <= q < 10^15 and E such that the rounded value is q * 10^(E-15).
-// With a = m * 2^-n (m < 2^53, 3 <= n <= 65) and s = 15 - E (0 <= s <= 19),
-// q = floor(a * 10^s) = (m * 10^s) >> n, and bit n-1 of m * 10^s tells
-// whether the rest is at least one half: then q goes up, which rounds a tie
-// away from zero.
+// q = floor(a * 10^(15-E)), one more when the rest is at least one half,
+// which rounds a tie away from zero; both come from one product (TBinade).
 uint64_t FixedRangeDigits(double a, int& E) {
-  // The stored fraction with its hidden bit, and the binary exponent.
   const uint64_t bits = std::bit_cast<uint64_t>(a);
+  const TBinade& row = BinadeOf(bits);
+  // Positive doubles order like their bit patterns; the decade is chosen
+  // without a branch (the outcome is unpredictable).
+  const int up = static_cast<int>(bits >= row.Threshold);
+  E = row.E0 + up;
+  // The stored fraction with its hidden bit.
   const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
-  const int exp2 = static_cast<int>(bits >> 52) - 1022;
-  E = DecimalExponent(a);
-  bool half = false;
-  uint64_t q = ScaledBits(m, 15 - E, 53 - exp2, half);
-  assert(q >= kPow10[14] && q < kPow10[15]);
-  q += half ? 1 : 0;  // the rounding bit is random: added, not branched on
+  uint64_t q = RoundedHighWord(m, row.Scale[up]);
+  assert(q >= kPow10[14] && q <= kPow10[15]);
   if (q == kPow10[15]) {  // carries into a new digit
     q = kPow10[14];
     ++E;
@@ -114,6 +143,17 @@ void FixedRangeHalves(double a, int& E, uint32_t& high, uint32_t& low) {
 // The 32-bit target with plain double arithmetic: the product a * 10^s is
 // taken exactly as the sum of two doubles instead of in 32-bit integer
 // pieces.
+
+// E = floor(log10 a) + 1 for a in [kFixedMin, kFixedMax), so that
+// 10^(E-1) <= a < 10^E.
+int DecimalExponent(double a) {
+  assert(a >= kFixedMin && a < kFixedMax);
+  const uint64_t bits = std::bit_cast<uint64_t>(a);
+  const TBinade& row = BinadeOf(bits);
+  // Positive doubles order like their bit patterns; an integer comparison
+  // adds the 1 without a branch (the outcome is unpredictable).
+  return row.E0 + static_cast<int>(bits >= row.Threshold);
+}
 
 // x * y == hi + lo exactly (no overflow or underflow): Veltkamp's split of
 // each factor into halves of at most 26 significant bits, whose products
