@@ -18,6 +18,16 @@ namespace {
 
 using namespace real_form;
 
+// |v|, computed in an SSE register. (The 32-bit target's C library headers
+// make std::fabs the x87 instruction, a round trip through memory.)
+double Magnitude(double v) {
+#if defined(__GNUC__)
+  return __builtin_fabs(v);
+#else
+  return std::fabs(v);
+#endif
+}
+
 // Short decimals, the most common values of a drawing: magnitudes below
 // 10^8 with at most seven decimals (a drawing's coordinates, and those
 // coordinates moved by a point given to seven decimals). N / 10^7 then has
@@ -26,7 +36,11 @@ using namespace real_form;
 // decimal, far closer than half a unit of the 15th digit, so N / 10^7 is the
 // 15-digit rounding of a. This needs exactly rounded double arithmetic (no
 // x87 excess precision), hence the guard.
-constexpr double kShortMax = 1e8;
+//
+// The bound is 10^8 less one unit of the seventh decimal: below it, a * 10^7
+// stays below 10^15 - 1/2 and N below 10^15 without a test of its own (the
+// one short decimal at the bound goes the general way).
+constexpr double kShortMax = 99999999.9999999;
 constexpr double kShortScale = 1e7;
 constexpr uint64_t kShortUnits = 10000000u;  // kShortScale as an integer
 
@@ -55,7 +69,7 @@ char* TryShortDecimal(char* out, double a) {
   // point and go the general way. (No division and no branch on whether a is
   // exactly the short decimal: for moved coordinates that is unpredictable.)
   const double off = scaled - n;
-  if (!((off < scaled * 3.5e-16) & (off > scaled * -3.5e-16) & (n < kShortMax * kShortScale))) return nullptr;
+  if (!(Magnitude(off) < scaled * 3.5e-16)) return nullptr;
   // Whole part below 10^8 and fraction below 10^7. N / 10^7 is a whole
   // number or at least 10^-7 from one, so (N + 0.5) * 10^-7 lies at least
   // 0.5e-7 inside the whole part's unit; the product's error is below 2e-8,
@@ -99,16 +113,6 @@ char* TryShortDecimal(char* out, double a) {
   (void)out;
   (void)a;
   return nullptr;
-#endif
-}
-
-// |v|, computed in an SSE register. (The 32-bit target's C library headers
-// make std::fabs the x87 instruction, a round trip through memory.)
-double Magnitude(double v) {
-#if defined(__GNUC__)
-  return __builtin_fabs(v);
-#else
-  return std::fabs(v);
 #endif
 }
 
