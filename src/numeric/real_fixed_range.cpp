@@ -209,6 +209,26 @@ void FixedRangeHalves(double a, int& E, uint32_t& high, uint32_t& low) {
 #endif
 
 #if CADXFORM_SSE2
+// The lanes of a fixed form with its point in lane E (1 <= E <= 14): 0xFF
+// in lanes 0..E-1 (Head) and E+1..15 (Tail), '.' in lane E (Point).
+struct TPointMasks {
+  alignas(16) unsigned char Head[16];
+  alignas(16) unsigned char Tail[16];
+  alignas(16) unsigned char Point[16];
+};
+
+constexpr std::array<TPointMasks, 16> kPointMasks = [] {
+  std::array<TPointMasks, 16> t{};
+  for (size_t e = 0; e < t.size(); ++e) {
+    for (size_t lane = 0; lane < 16; ++lane) {
+      t[e].Head[lane] = lane < e ? 0xFF : 0;
+      t[e].Tail[lane] = lane > e ? 0xFF : 0;
+      t[e].Point[lane] = lane == e ? '.' : 0;
+    }
+  }
+  return t;
+}();
+
 // Writes the 15 rounded digits d1..d15 (in lanes 1..15 of digits, lane 0
 // '0') of the value 0.d1..d15 x 10^E, -3 <= E <= 15, in fixed notation
 // without trailing zeros; returns the end. Stores 16 bytes at a time: bytes
@@ -230,10 +250,11 @@ char* WriteFixedDigits(char* out, __m128i digits, int E) {
   }
   // d1..dE in lanes 0..E-1, the point in lane E, d(E+1).. from lane E+1
   // on, where the digits stand in lanes of the same number.
-  const __m128i head = LanesBelow(E);
-  const __m128i point = _mm_andnot_si128(head, LanesBelow(E + 1));
-  const __m128i line = _mm_or_si128(_mm_or_si128(_mm_and_si128(head, significant), _mm_and_si128(point, _mm_set1_epi8('.'))),
-                                    _mm_andnot_si128(LanesBelow(E + 1), digits));
+  const TPointMasks& masks = kPointMasks[E];
+  const __m128i head = _mm_and_si128(significant, _mm_load_si128(reinterpret_cast<const __m128i*>(masks.Head)));
+  const __m128i tail = _mm_and_si128(digits, _mm_load_si128(reinterpret_cast<const __m128i*>(masks.Tail)));
+  const __m128i point = _mm_load_si128(reinterpret_cast<const __m128i*>(masks.Point));
+  const __m128i line = _mm_or_si128(_mm_or_si128(head, tail), point);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), line);
   return out + count + 1;
 }
