@@ -35,6 +35,20 @@ void RotateRad(double x, double y, double cx, double cy, double theta, double& o
 // Any other d goes through RotateRad with d / 180 * pi.
 void RotateDeg(double x, double y, double cx, double cy, double d, double& outX, double& outY);
 
+namespace detail {
+
+// Rotation of (x,y) about (cx,cy) given the sine s and cosine c of the
+// angle, in extended precision, rounded to double once.
+inline void RotateBySinCos(double x, double y, double cx, double cy, long double s, long double c, double& outX,
+                           double& outY) {
+  const long double dx = static_cast<long double>(x) - cx;
+  const long double dy = static_cast<long double>(y) - cy;
+  outX = static_cast<double>(cx + c * dx - s * dy);
+  outY = static_cast<double>(cy + s * dx + c * dy);
+}
+
+}  // namespace detail
+
 // A turn by a fixed angle in degrees, for turning many points alike: Apply
 // gives exactly what RotateDeg with this angle gives, with the sine and
 // cosine worked out once instead of for every point.
@@ -42,7 +56,10 @@ void RotateDeg(double x, double y, double cx, double cy, double d, double& outX,
 class TRotation {
  public:
   explicit TRotation(double degrees);
-  void Apply(double x, double y, double cx, double cy, double& outX, double& outY) const;
+  // Defined here so that a pass turning every point inlines it.
+  void Apply(double x, double y, double cx, double cy, double& outX, double& outY) const {
+    detail::RotateBySinCos(x, y, cx, cy, sin_, cos_, outX, outY);
+  }
 
  private:
   long double sin_, cos_;

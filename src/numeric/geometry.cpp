@@ -42,15 +42,6 @@ long double Cos(long double x) { return std::cos(x); }
 long double Atan2(long double y, long double x) { return std::atan2(y, x); }
 #endif
 
-// Rotation of (x,y) about (cx,cy) given the sine s and cosine c of the angle.
-void RotateBySinCos(double x, double y, double cx, double cy, long double s, long double c, double& outX,
-                    double& outY) {
-  const long double dx = static_cast<long double>(x) - cx;
-  const long double dy = static_cast<long double>(y) - cy;
-  outX = static_cast<double>(cx + c * dx - s * dy);
-  outY = static_cast<double>(cy + s * dx + c * dy);
-}
-
 }  // namespace
 
 double Distance(double x1, double y1, double x2, double y2) {
@@ -82,7 +73,7 @@ double NormDeg(double degrees) {
 }
 
 void RotateRad(double x, double y, double cx, double cy, double theta, double& outX, double& outY) {
-  RotateBySinCos(x, y, cx, cy, Sin(theta), Cos(theta), outX, outY);
+  detail::RotateBySinCos(x, y, cx, cy, Sin(theta), Cos(theta), outX, outY);
 }
 
 // Whole quarter turns use the exact sine and cosine (0, 1, -1): through
@@ -104,10 +95,6 @@ TRotation::TRotation(double degrees) {
     sin_ = Sin(theta);
     cos_ = Cos(theta);
   }
-}
-
-void TRotation::Apply(double x, double y, double cx, double cy, double& outX, double& outY) const {
-  RotateBySinCos(x, y, cx, cy, sin_, cos_, outX, outY);
 }
 
 void RotateDeg(double x, double y, double cx, double cy, double d, double& outX, double& outY) {
