@@ -299,6 +299,18 @@ TEST(RealForm, MatchesExactReferenceOnManyValues) {
       check(std::ldexp(static_cast<double>(q * p5), u - 1));
     }
   }
+  // The edges of the decades and binades of the fixed range, where the
+  // decimal exponent and the power of ten to scale by change.
+  auto checkAround = [&](double edge) {
+    double below = edge, above = edge;
+    check(edge);
+    for (int k = 0; k < 20; ++k) {
+      check(below = std::nextafter(below, 0.0));
+      check(above = std::nextafter(above, 1e300));
+    }
+  };
+  for (int e = -5; e <= 16; ++e) checkAround(Parse("1e" + std::to_string(e)));
+  for (int k = -15; k <= 51; ++k) checkAround(std::ldexp(1.0, k));
   EXPECT_GT(checked, 100000);
 }
 
