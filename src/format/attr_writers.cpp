@@ -17,13 +17,16 @@ constexpr int32_t kMaxRgb = 16777215;
 // Largest line width number the host accepts.
 constexpr int32_t kMaxLineWidth = 30000;
 
-// Queues keyword + number (integer form, or hex form when hex is set).
-void AddKeywordLine(TOutBuffer& out, const char* keyword, int32_t value, bool hex = false) {
-  char buf[8 + kNumberFormMax];
-  const size_t n = std::strlen(keyword);
-  std::memcpy(buf, keyword, n);
-  char* end = hex ? AppendHexForm(buf + n, value) : AppendIntForm(buf + n, value);
-  out.AddLine(std::string_view(buf, static_cast<size_t>(end - buf)));
+// Queues keyword + number (integer form, or hex form when hex is set),
+// built in place at the end of out.
+template <size_t N>
+void AddKeywordLine(TOutBuffer& out, const char (&keyword)[N], int32_t value, bool hex = false) {
+  constexpr size_t n = N - 1;
+  static_assert(n + kNumberFormMax <= kLineRoom);
+  char* begin = out.BeginLine();
+  std::memcpy(begin, keyword, n);
+  char* end = hex ? AppendHexForm(begin + n, value) : AppendIntForm(begin + n, value);
+  out.EndLine(begin, end);
 }
 
 // True when the attribute line of flag `index` must be written for value
@@ -43,32 +46,33 @@ int32_t AddWrapping(int32_t value, int32_t offset) {
 }
 
 // Queues the text kind line of `last`: "cn" + kind, or for the free size
-// (kind 0) "cn0 " width height spacing colour.
+// (kind 0) "cn0 " width height spacing colour; built in place.
 void AddTextKindLine(TOutBuffer& out, const TAttrs& last) {
   if (last.TextKind != 0) return AddKeywordLine(out, "cn", last.TextKind);
-  char buf[8 + 4 * (kNumberFormMax + 1)];
-  char* p = buf;
-  std::memcpy(p, "cn0 ", 4);
-  p = AppendWrittenReal(out, p + 4, last.TextWidth);
+  static_assert(4 + 4 * (kNumberFormMax + 1) <= kLineRoom);
+  char* const begin = out.BeginLine();
+  std::memcpy(begin, "cn0 ", 4);
+  char* p = AppendWrittenReal(out, begin + 4, last.TextWidth);
   *p++ = ' ';
   p = AppendWrittenReal(out, p, last.TextHeight);
   *p++ = ' ';
   p = AppendWrittenReal(out, p, last.TextSpacing);
   *p++ = ' ';
   p = AppendIntForm(p, last.TextColor);
-  out.AddLine(std::string_view(buf, static_cast<size_t>(p - buf)));
+  out.EndLine(begin, p);
 }
 
-// Queues the font line "cn\"$" + name. A plain line: the buffer never joins
-// it with the next, even when the name ends in a double quote. Built on the
-// stack: the buffer keeps no more than kOutLineMax bytes of a line anyway.
+// Queues the font line "cn\"$" + name, built in place. A plain line: the
+// buffer never joins it with the next, even when the name ends in a double
+// quote. The buffer keeps no more than kOutLineMax bytes of it anyway.
 void AddFontNameLine(TOutBuffer& out, std::string_view name) {
-  char line[kOutLineMax];
   constexpr size_t kPrefix = 4;  // cn"$
-  std::memcpy(line, "cn\"$", kPrefix);
+  static_assert(kOutLineMax <= kLineRoom);
+  char* const begin = out.BeginLine();
+  std::memcpy(begin, "cn\"$", kPrefix);
   const size_t take = name.size() < kOutLineMax - kPrefix ? name.size() : kOutLineMax - kPrefix;
-  CopyBytes(line + kPrefix, name.data(), take);
-  out.AddLine(std::string_view(line, kPrefix + take));
+  CopyBytes(begin + kPrefix, name.data(), take);
+  out.EndLine(begin, begin + kPrefix + take);
 }
 
 }  // namespace
