@@ -21,32 +21,13 @@ namespace {
 // Every attribute writer is called without number conversion.
 constexpr int32_t kNoConversion = 0;
 
-// A text style as a text or dimension notes it (NoteTextStyle), overrides
-// applied: texts of equal keys note the same values. Reals compare by their
-// bits, font names by where their bytes are.
-struct TTextStyleKey {
-  int32_t Kind = 0;
-  int32_t Color = 0;
-  int32_t Cc = 0;
-  uint64_t Width = 0;
-  uint64_t Height = 0;
-  uint64_t Spacing = 0;
-  const char* Font = nullptr;
-  uint32_t FontLen = 0;
-};
-
-bool SameTextStyle(const TTextStyleKey& a, const TTextStyleKey& b) {
-  return a.Kind == b.Kind && a.Color == b.Color && a.Cc == b.Cc && a.Width == b.Width && a.Height == b.Height &&
-         a.Spacing == b.Spacing && a.Font == b.Font && a.FontLen == b.FontLen;
-}
-
 // What the entities noted before in one range leave for the next: the
 // z-flags of the head the last entity noted its attributes from, and the
-// text style noted last.
+// text (or dimension text) whose style was noted last, with its colour.
 struct TRangeNotes {
   int32_t ZFlags = 0;
-  bool HasTextStyle = false;
-  TTextStyleKey TextStyle;
+  const TTextEnt* StyledText = nullptr;
+  int32_t StyledTextColor = 0;
 };
 
 // What every per-kind routine works with: the drawing it reads, the write
@@ -99,22 +80,16 @@ TAttrLines NoteLineStyle(const TEmission& em, const TEntHead& head) {
   return due;
 }
 
-// The text style key of t, overrides applied.
-TTextStyleKey TextStyleOf(const TEmission& em, const TTextEnt& t) {
-  TTextStyleKey key;
-  if (em.O.TextColorOverride == -1) {
-    key.Kind = t.Kind;
-    key.Color = em.D.Heads[t.Head].Color;
-  } else {
-    key.Color = em.O.TextColorOverride;  // a free size (kind 0)
-  }
-  key.Cc = Pick(em.O.CcOverride, t.Cc);
-  key.Width = std::bit_cast<uint64_t>(t.Width);
-  key.Height = std::bit_cast<uint64_t>(t.Height);
-  key.Spacing = std::bit_cast<uint64_t>(t.Spacing);
-  key.Font = t.FontName.Ptr;
-  key.FontLen = t.FontName.Len;
-  return key;
+// True when a and b hold the same bits.
+bool SameBits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
+
+// True when text t notes the text style that text s of colour sColor
+// noted: all it depends on is the same, reals to the bit and the font name
+// where its bytes are (the overrides are those of the whole range).
+bool SameTextStyle(const TEmission& em, const TTextEnt& t, const TTextEnt& s, int32_t sColor) {
+  return t.Kind == s.Kind && t.Cc == s.Cc && SameBits(t.Width, s.Width) && SameBits(t.Height, s.Height) &&
+         SameBits(t.Spacing, s.Spacing) && t.FontName.Ptr == s.FontName.Ptr && t.FontName.Len == s.FontName.Len &&
+         (t.Head.Id == s.Head.Id || HeadOf(em, t.Head).Color == sColor);
 }
 
 // Text kind, "cc" and font of a text or a dimension text. A text colour
@@ -123,12 +98,18 @@ TTextStyleKey TextStyleOf(const TEmission& em, const TTextEnt& t) {
 // writers left their values written and their flags cleared, and no other
 // writer sets them. Runs of texts share one style, noted once.
 TAttrLines NoteTextStyle(const TEmission& em, const TTextEnt& t) {
-  const TTextStyleKey key = TextStyleOf(em, t);
-  if (em.Notes.HasTextStyle && SameTextStyle(key, em.Notes.TextStyle)) return 0;
-  em.Notes.HasTextStyle = true;
-  em.Notes.TextStyle = key;
-  TAttrLines due = NoteTextKind(em.W, key.Kind, key.Color, kNoConversion, t.Width, t.Height, t.Spacing);
-  due |= NoteCc(em.W, key.Cc);
+  const TTextEnt* styled = em.Notes.StyledText;
+  if (styled != nullptr && SameTextStyle(em, t, *styled, em.Notes.StyledTextColor)) return 0;
+  const int32_t color = HeadOf(em, t.Head).Color;
+  em.Notes.StyledText = &t;
+  em.Notes.StyledTextColor = color;
+  TAttrLines due = 0;
+  if (em.O.TextColorOverride == -1) {
+    due = NoteTextKind(em.W, t.Kind, color, kNoConversion, t.Width, t.Height, t.Spacing);
+  } else {
+    due = NoteTextKind(em.W, 0, em.O.TextColorOverride, kNoConversion, t.Width, t.Height, t.Spacing);
+  }
+  due |= NoteCc(em.W, Pick(em.O.CcOverride, t.Cc));
   due |= NoteFontName(em.W, t.FontName.View());
   return due;
 }
