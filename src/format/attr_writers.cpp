@@ -12,29 +12,17 @@ namespace cadxform {
 
 namespace {
 
-// Largest 24-bit RGB value of a solid colour.
-constexpr int32_t kMaxRgb = 16777215;
-// Largest line width number the host accepts.
-constexpr int32_t kMaxLineWidth = 30000;
-
-// Queues keyword + number (integer form, or hex form when hex is set).
-void AddKeywordLine(TOutBuffer& out, const char* keyword, int32_t value, bool hex = false) {
-  char buf[8 + kNumberFormMax];
-  const size_t n = std::strlen(keyword);
-  std::memcpy(buf, keyword, n);
-  char* end = hex ? AppendHexForm(buf + n, value) : AppendIntForm(buf + n, value);
-  out.AddLine(std::string_view(buf, static_cast<size_t>(end - buf)));
+// Queues keyword + number (integer form, or hex form when hex is set),
+// built in place at the end of out.
+template <size_t N>
+void AddKeywordLine(TOutBuffer& out, const char (&keyword)[N], int32_t value, bool hex = false) {
+  constexpr size_t n = N - 1;
+  static_assert(n + kNumberFormMax <= kLineRoom);
+  char* begin = out.BeginLine();
+  std::memcpy(begin, keyword, n);
+  char* end = hex ? AppendHexForm(begin + n, value) : AppendIntForm(begin + n, value);
+  out.EndLine(begin, end);
 }
-
-// True when the attribute line of flag `index` must be written for value
-// (pending, or different from the value written last).
-bool NeedsLine(const TWriteState& w, int index, int32_t value, int32_t current) {
-  return w.PendingAttr[static_cast<size_t>(index)] || value != current;
-}
-
-// Marks the attribute of flag `index` as written with the value now in its
-// current-attribute variable.
-void MarkWritten(TWriteState& w, int index) { w.PendingAttr[static_cast<size_t>(index)] = false; }
 
 // value + offset with 32-bit wrap-around: numbers from the file may be near
 // the int32 limit, where a plain addition would overflow.
@@ -43,32 +31,33 @@ int32_t AddWrapping(int32_t value, int32_t offset) {
 }
 
 // Queues the text kind line of `last`: "cn" + kind, or for the free size
-// (kind 0) "cn0 " width height spacing colour.
+// (kind 0) "cn0 " width height spacing colour; built in place.
 void AddTextKindLine(TOutBuffer& out, const TAttrs& last) {
   if (last.TextKind != 0) return AddKeywordLine(out, "cn", last.TextKind);
-  char buf[8 + 4 * (kNumberFormMax + 1)];
-  char* p = buf;
-  std::memcpy(p, "cn0 ", 4);
-  p = AppendWrittenReal(out, p + 4, last.TextWidth);
+  static_assert(4 + 4 * (kNumberFormMax + 1) <= kLineRoom);
+  char* const begin = out.BeginLine();
+  std::memcpy(begin, "cn0 ", 4);
+  char* p = AppendWrittenReal(out, begin + 4, last.TextWidth);
   *p++ = ' ';
   p = AppendWrittenReal(out, p, last.TextHeight);
   *p++ = ' ';
   p = AppendWrittenReal(out, p, last.TextSpacing);
   *p++ = ' ';
   p = AppendIntForm(p, last.TextColor);
-  out.AddLine(std::string_view(buf, static_cast<size_t>(p - buf)));
+  out.EndLine(begin, p);
 }
 
-// Queues the font line "cn\"$" + name. A plain line: the buffer never joins
-// it with the next, even when the name ends in a double quote. Built on the
-// stack: the buffer keeps no more than kOutLineMax bytes of a line anyway.
+// Queues the font line "cn\"$" + name, built in place. A plain line: the
+// buffer never joins it with the next, even when the name ends in a double
+// quote. The buffer keeps no more than kOutLineMax bytes of it anyway.
 void AddFontNameLine(TOutBuffer& out, std::string_view name) {
-  char line[kOutLineMax];
   constexpr size_t kPrefix = 4;  // cn"$
-  std::memcpy(line, "cn\"$", kPrefix);
+  static_assert(kOutLineMax <= kLineRoom);
+  char* const begin = out.BeginLine();
+  std::memcpy(begin, "cn\"$", kPrefix);
   const size_t take = name.size() < kOutLineMax - kPrefix ? name.size() : kOutLineMax - kPrefix;
-  CopyBytes(line + kPrefix, name.data(), take);
-  out.AddLine(std::string_view(line, kPrefix + take));
+  CopyBytes(begin + kPrefix, name.data(), take);
+  out.EndLine(begin, begin + kPrefix + take);
 }
 
 }  // namespace
@@ -84,50 +73,6 @@ int32_t FileLineTypeNo(const TWriteState& w, int32_t lineType) {
   if (lineType <= 9) return lineType;
   if (lineType <= 18) return lineType + 1;
   return AddWrapping(lineType, 12);
-}
-
-TAttrLines NoteGroup(TWriteState& w, int32_t group) {
-  if (!NeedsLine(w, paGroup, group, w.Last.Group)) return 0;
-  w.Last.Group = group;
-  MarkWritten(w, paGroup);
-  // A new group line must be followed by its layer line, whatever the layer.
-  w.PendingAttr[paLayer] = true;
-  return alGroup;
-}
-
-TAttrLines NoteLayer(TWriteState& w, int32_t layer) {
-  if (!NeedsLine(w, paLayer, layer, w.Last.Layer)) return 0;
-  w.Last.Layer = layer;
-  MarkWritten(w, paLayer);
-  return alLayer;
-}
-
-TAttrLines NoteColor(TWriteState& w, int32_t color, int32_t mode) {
-  if (mode == 1) color = FileColorNo(w, color);
-  if (!NeedsLine(w, paColor, color, w.Last.Color)) return 0;
-  w.Last.Color = color;
-  MarkWritten(w, paColor);
-  // A solid after this line writes its "lc10 " line only when the colour is
-  // not 10 or its RGB value differs from the one held.
-  w.PendingAttr[paSolidColor] = false;
-  return alColor;
-}
-
-TAttrLines NoteLineType(TWriteState& w, int32_t lineType, int32_t mode) {
-  if (mode == 1) lineType = FileLineTypeNo(w, lineType);
-  if (!NeedsLine(w, paLineType, lineType, w.Last.LineType)) return 0;
-  w.Last.LineType = lineType;
-  MarkWritten(w, paLineType);
-  return alLineType;
-}
-
-TAttrLines NoteLineWidth(TWriteState& w, int32_t width) {
-  if (width == -1) width = w.First.LineWidth;  // -1: the drawing's own width
-  if (width < 0 || width > kMaxLineWidth) width = 0;
-  if (!NeedsLine(w, paLineWidth, width, w.Last.LineWidth)) return 0;
-  w.Last.LineWidth = width;
-  MarkWritten(w, paLineWidth);
-  return alLineWidth;
 }
 
 TAttrLines NoteTextKind(TWriteState& w, int32_t kind, int32_t color, int32_t mode, double width,
@@ -155,46 +100,16 @@ TAttrLines NoteTextKind(TWriteState& w, int32_t kind, int32_t color, int32_t mod
     w.Last.TextColor = color;
   }
   w.Last.TextKind = kind;
-  MarkWritten(w, paTextKind);
+  attr_detail::MarkWritten(w, paTextKind);
   return alTextKind;
-}
-
-TAttrLines NoteCc(TWriteState& w, int32_t value) {
-  if (value < 0 || value > 8) value = 0;
-  if (!NeedsLine(w, paCc, value, w.Last.Cc)) return 0;
-  w.Last.Cc = value;
-  MarkWritten(w, paCc);
-  return alCc;
 }
 
 TAttrLines NoteFontName(TWriteState& w, std::string_view name) {
   if (name.empty() || name == "<>") name = w.First.FontName;  // the drawing's own font
   if (!w.PendingAttr[paFontName] && SameBytes(name, w.Last.FontName)) return 0;
   w.Last.FontName.assign(name);
-  MarkWritten(w, paFontName);
+  attr_detail::MarkWritten(w, paFontName);
   return alFontName;
-}
-
-TAttrLines NotePointColor(TWriteState& w, int32_t color, int32_t mode) {
-  if (mode == 1) color = FileColorNo(w, color);
-  if (!NeedsLine(w, paPointColor, color, w.Last.PointColor)) return 0;
-  w.Last.PointColor = color;
-  MarkWritten(w, paPointColor);
-  return alPointColor;
-}
-
-TAttrLines NoteSolidColor(TWriteState& w, int32_t rgb) {
-  if (rgb < 0 || rgb > kMaxRgb) rgb = 0;
-  // Nothing to write only when colour 10 is in force with this RGB value.
-  if (!w.PendingAttr[paColor] && w.Last.Color == 10 && !w.PendingAttr[paSolidColor] &&
-      rgb == w.Last.SolidColor) {
-    return 0;
-  }
-  w.Last.SolidColor = rgb;
-  MarkWritten(w, paSolidColor);
-  w.Last.Color = 10;
-  MarkWritten(w, paColor);
-  return alSolidColor;
 }
 
 void PutAttrLines(TOutBuffer& out, const TAttrs& last, TAttrLines due) {

@@ -15,6 +15,7 @@
 // then writes their lines; priming a writer state notes them only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -63,17 +64,95 @@ using TAttrLines = uint32_t;
 // The state halves of the Put writers above (same arguments): each brings
 // w.Last and w.PendingAttr to what its Put writer leaves and returns the
 // bit of its line when the line is due, 0 when not. They write nothing.
-TAttrLines NoteGroup(TWriteState& w, int32_t group);
-TAttrLines NoteLayer(TWriteState& w, int32_t layer);
-TAttrLines NoteColor(TWriteState& w, int32_t color, int32_t mode);
-TAttrLines NoteLineType(TWriteState& w, int32_t lineType, int32_t mode);
-TAttrLines NoteLineWidth(TWriteState& w, int32_t width);
+// The emission notes every entity that changes its head: the writers of
+// one number are inline.
 TAttrLines NoteTextKind(TWriteState& w, int32_t kind, int32_t color, int32_t mode, double width,
                         double height, double spacing);
-TAttrLines NoteCc(TWriteState& w, int32_t value);
 TAttrLines NoteFontName(TWriteState& w, std::string_view name);
-TAttrLines NotePointColor(TWriteState& w, int32_t color, int32_t mode);
-TAttrLines NoteSolidColor(TWriteState& w, int32_t rgb);
+
+namespace attr_detail {
+
+// Largest 24-bit RGB value of a solid colour.
+inline constexpr int32_t kMaxRgb = 16777215;
+// Largest line width number the host accepts.
+inline constexpr int32_t kMaxLineWidth = 30000;
+
+// True when the attribute line of flag `index` must be written for value
+// (pending, or different from the value written last).
+inline bool NeedsLine(const TWriteState& w, int index, int32_t value, int32_t current) {
+  return w.PendingAttr[static_cast<size_t>(index)] || value != current;
+}
+
+// Marks the attribute of flag `index` as written with the value now in its
+// current-attribute variable.
+inline void MarkWritten(TWriteState& w, int index) { w.PendingAttr[static_cast<size_t>(index)] = false; }
+
+// The common part of the Note writers: when the line of flag `index` is
+// due for value, value becomes the one written last (`last`), the flag is
+// cleared and the result is `line`; else 0.
+inline TAttrLines NoteValue(TWriteState& w, int index, int32_t value, int32_t& last, TAttrLine line) {
+  if (!NeedsLine(w, index, value, last)) return 0;
+  last = value;
+  MarkWritten(w, index);
+  return line;
+}
+
+}  // namespace attr_detail
+
+inline TAttrLines NoteGroup(TWriteState& w, int32_t group) {
+  const TAttrLines due = attr_detail::NoteValue(w, paGroup, group, w.Last.Group, alGroup);
+  // A new group line must be followed by its layer line, whatever the layer.
+  if (due != 0) w.PendingAttr[paLayer] = true;
+  return due;
+}
+
+inline TAttrLines NoteLayer(TWriteState& w, int32_t layer) {
+  return attr_detail::NoteValue(w, paLayer, layer, w.Last.Layer, alLayer);
+}
+
+inline TAttrLines NoteColor(TWriteState& w, int32_t color, int32_t mode) {
+  if (mode == 1) color = FileColorNo(w, color);
+  const TAttrLines due = attr_detail::NoteValue(w, paColor, color, w.Last.Color, alColor);
+  // A solid after this line writes its "lc10 " line only when the colour is
+  // not 10 or its RGB value differs from the one held.
+  if (due != 0) w.PendingAttr[paSolidColor] = false;
+  return due;
+}
+
+inline TAttrLines NoteLineType(TWriteState& w, int32_t lineType, int32_t mode) {
+  if (mode == 1) lineType = FileLineTypeNo(w, lineType);
+  return attr_detail::NoteValue(w, paLineType, lineType, w.Last.LineType, alLineType);
+}
+
+inline TAttrLines NoteLineWidth(TWriteState& w, int32_t width) {
+  if (width == -1) width = w.First.LineWidth;  // -1: the drawing's own width
+  if (width < 0 || width > attr_detail::kMaxLineWidth) width = 0;
+  return attr_detail::NoteValue(w, paLineWidth, width, w.Last.LineWidth, alLineWidth);
+}
+
+inline TAttrLines NoteCc(TWriteState& w, int32_t value) {
+  if (value < 0 || value > 8) value = 0;
+  return attr_detail::NoteValue(w, paCc, value, w.Last.Cc, alCc);
+}
+
+inline TAttrLines NotePointColor(TWriteState& w, int32_t color, int32_t mode) {
+  if (mode == 1) color = FileColorNo(w, color);
+  return attr_detail::NoteValue(w, paPointColor, color, w.Last.PointColor, alPointColor);
+}
+
+inline TAttrLines NoteSolidColor(TWriteState& w, int32_t rgb) {
+  if (rgb < 0 || rgb > attr_detail::kMaxRgb) rgb = 0;
+  // Nothing to write only when colour 10 is in force with this RGB value.
+  if (!w.PendingAttr[paColor] && w.Last.Color == 10 && !w.PendingAttr[paSolidColor] &&
+      rgb == w.Last.SolidColor) {
+    return 0;
+  }
+  w.Last.SolidColor = rgb;
+  attr_detail::MarkWritten(w, paSolidColor);
+  w.Last.Color = 10;
+  attr_detail::MarkWritten(w, paColor);
+  return alSolidColor;
+}
 
 // Appends the lines of `due` in bit order, each with its value in `last`
 // (the values written last once the Note writers ran). Each attribute may

@@ -3,6 +3,7 @@
 // entity from them, PrimeEntry only notes its attribute values.
 #include "format/emit_range.h"
 
+#include <bit>
 #include <cstring>
 #include <string_view>
 #include <type_traits>
@@ -20,12 +21,23 @@ namespace {
 // Every attribute writer is called without number conversion.
 constexpr int32_t kNoConversion = 0;
 
+// What the entities noted before in one range leave for the next: the
+// z-flags of the head the last entity noted its attributes from, and the
+// text (or dimension text) whose style was noted last, with its colour.
+struct TRangeNotes {
+  int32_t ZFlags = 0;
+  const TTextEnt* StyledText = nullptr;
+  int32_t StyledTextColor = 0;
+};
+
 // What every per-kind routine works with: the drawing it reads, the write
-// state it changes and the overrides it applies.
+// state it changes, the overrides it applies and what the range noted so
+// far.
 struct TEmission {
   const TDrawing& D;
   TWriteState& W;
   const TEmitOverrides& O;
+  TRangeNotes& Notes;
 };
 
 // The per-kind routines below are overloads on TKind (record_kinds.h), so
@@ -45,8 +57,10 @@ int32_t Pick(int32_t forced, int32_t own) { return forced != -1 ? forced : own; 
 // The attribute values kinds share. Each notes its values in the write state
 // (in the order their lines are written) and returns the lines now due.
 
-// Layer group and layer: every kind.
+// Layer group and layer: every kind, from its own head, whose z-flags its
+// entity line then takes (PutEntityLine).
 TAttrLines NoteGroupAndLayer(const TEmission& em, const TEntHead& head) {
+  em.Notes.ZFlags = head.ZFlags;
   TAttrLines due = NoteGroup(em.W, PickGroupOrLayer(em.O.GroupOverride, head.Group));
   due |= NoteLayer(em.W, PickGroupOrLayer(em.O.LayerOverride, head.Layer));
   return due;
@@ -66,13 +80,32 @@ TAttrLines NoteLineStyle(const TEmission& em, const TEntHead& head) {
   return due;
 }
 
+// True when a and b hold the same bits.
+bool SameBits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
+
+// True when text t notes the text style that text s of colour sColor
+// noted: all it depends on is the same, reals to the bit and the font name
+// where its bytes are (the overrides are those of the whole range).
+bool SameTextStyle(const TEmission& em, const TTextEnt& t, const TTextEnt& s, int32_t sColor) {
+  return t.Kind == s.Kind && t.Cc == s.Cc && SameBits(t.Width, s.Width) && SameBits(t.Height, s.Height) &&
+         SameBits(t.Spacing, s.Spacing) && t.FontName.Ptr == s.FontName.Ptr && t.FontName.Len == s.FontName.Len &&
+         (t.Head.Id == s.Head.Id || HeadOf(em, t.Head).Color == sColor);
+}
+
 // Text kind, "cc" and font of a text or a dimension text. A text colour
 // override turns the style into a free size with the text's own sizes.
+// Noting the style noted last in the range again changes nothing: its
+// writers left their values written and their flags cleared, and no other
+// writer sets them. Runs of texts share one style, noted once.
 TAttrLines NoteTextStyle(const TEmission& em, const TTextEnt& t) {
+  const TTextEnt* styled = em.Notes.StyledText;
+  if (styled != nullptr && SameTextStyle(em, t, *styled, em.Notes.StyledTextColor)) return 0;
+  const int32_t color = HeadOf(em, t.Head).Color;
+  em.Notes.StyledText = &t;
+  em.Notes.StyledTextColor = color;
   TAttrLines due = 0;
   if (em.O.TextColorOverride == -1) {
-    due = NoteTextKind(em.W, t.Kind, em.D.Heads[t.Head].Color, kNoConversion, t.Width, t.Height,
-                       t.Spacing);
+    due = NoteTextKind(em.W, t.Kind, color, kNoConversion, t.Width, t.Height, t.Spacing);
   } else {
     due = NoteTextKind(em.W, 0, em.O.TextColorOverride, kNoConversion, t.Width, t.Height, t.Spacing);
   }
@@ -258,11 +291,14 @@ void WithRecord(const TDrawing& d, const TOrderEntry& entry, F&& f) {
   });
 }
 
-// The z-flags and entity line of record e of kind K.
+// The z-flags and entity line of record e of kind K, once its attributes
+// were noted: the z-flags of its head are those noted last, its own or
+// those of the entity of the same head before it that it skipped its notes
+// for.
 template <TEntKind K, class R>
 void PutEntityLine(const TEmission& em, TKind<K> kind, const R& e) {
   // Most entities have no z-flags: no call for them.
-  if (const int32_t z = HeadOf(em, e.Head).ZFlags; z != 0) PutZFlags(em.W.Out, z);
+  if (const int32_t z = em.Notes.ZFlags; z != 0) PutZFlags(em.W.Out, z);
   PutShape(em.W.Out, kind, e);
 }
 
@@ -290,11 +326,11 @@ void EmitLine(const TEmission& em, const TLineEnt& e, int32_t pos, int32_t& open
   }
 }
 
-// Writes the entity at position `pos` of the input order: the attribute
-// lines due, then its entity line. Only lines leave a polyline open.
-// `last` is the note key of the entity written before in this range.
-void EmitEntry(const TEmission& em, int32_t pos, int32_t& openPl, TNoteKey& last) {
-  WithRecord(em.D, em.D.Order[pos], [&](auto kind, const auto& e) {
+// Writes the entity `entry` at position `pos` of the input order: the
+// attribute lines due, then its entity line. Only lines leave a polyline
+// open. `last` is the note key of the entity written before in this range.
+void EmitEntry(const TEmission& em, const TOrderEntry& entry, int32_t pos, int32_t& openPl, TNoteKey& last) {
+  WithRecord(em.D, entry, [&](auto kind, const auto& e) {
     // Most entities change no attribute: no call for them.
     if (const TAttrLines due = NoteAttrsAfter(em, kind, e, last); due != 0) PutAttrLines(em.W.Out, em.W.Last, due);
     if constexpr (decltype(kind)::value == ekLine) {
@@ -428,9 +464,14 @@ void EmitOpening(const TDrawing& d, TWriteState& w) {
   if (d.BzSeen) w.Out.AddLine("bz");
 }
 
+// The entries between two poll positions lie in one block of the input
+// order, side by side.
+static_assert(TBlockArray<TOrderEntry>::kBlock % kPollInterval == 0);
+
 int32_t EmitRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int32_t from,
                   int32_t to, const TEmitPolls* polls, const TStopTest* stop) {
-  const TEmission em{d, w, o};
+  TRangeNotes notes;
+  const TEmission em{d, w, o, notes};
   int32_t openPl = OpenPolylineBefore(d, from);
   TNoteKey last;  // the polls below change no write state
   int32_t pos = from;
@@ -443,13 +484,15 @@ int32_t EmitRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, in
     }
     const int32_t nextPoll = (pos / kPollInterval + 1) * kPollInterval;
     const int32_t end = nextPoll < to ? nextPoll : to;
-    for (; pos < end; ++pos) EmitEntry(em, pos, openPl, last);
+    const TOrderEntry* entry = &d.Order[pos];
+    for (; pos < end; ++pos, ++entry) EmitEntry(em, *entry, pos, openPl, last);
   }
   return to;
 }
 
 void PrimeRange(const TDrawing& d, TWriteState& w, const TEmitOverrides& o, int32_t from, int32_t to) {
-  const TEmission em{d, w, o};
+  TRangeNotes notes;
+  const TEmission em{d, w, o, notes};
   // Only the last entity to set each part counts: the notes start at the
   // earliest of those.
   TNoteKey last;

@@ -102,8 +102,6 @@ void TOutBuffer::CloseEntry(bool header) {
   ++count_;
 }
 
-void TOutBuffer::AddLine(std::string_view line) { AddEntry(line, false); }
-
 void TOutBuffer::AddHeader(std::string_view header) { AddEntry(header, true); }
 
 void TOutBuffer::MoveFrom(TOutBuffer& other) {

@@ -65,8 +65,17 @@ class TOutBuffer {
   // (nullptr: keep everything in memory). The buffer does not own it.
   void SetSink(TOutSink* sink);
   TOutSink* Sink() const { return sink_; }
-  // Appends a plain line (cut to 255 bytes).
-  void AddLine(std::string_view line);
+  // Appends a plain line (cut to 255 bytes). A line that fits the room of
+  // the last chunk is copied there with its line end at once.
+  void AddLine(std::string_view line) {
+    if (line.size() <= kOutLineMax && HasLineRoom()) {
+      char* begin = chunks_.back().Data.get() + used_;
+      CopyBytes(begin, line.data(), line.size());
+      CloseInPlace(begin, line.size());
+      return;
+    }
+    AddEntry(line, false);
+  }
   // Appends a text header (cut to 255 bytes); the next entry joins it.
   void AddHeader(std::string_view header);
   // A line written in place, without a copy: BeginLine gives room for
@@ -75,21 +84,14 @@ class TOutBuffer {
   // then appends the bytes written from begin to end as AddLine or
   // AddHeader would. Nothing else may be appended in between.
   char* BeginLine() {
-    if (!chunks_.empty() && kChunk - used_ >= kLineRoom) return chunks_.back().Data.get() + used_;
+    if (HasLineRoom()) return chunks_.back().Data.get() + used_;
     return lineScratch_;
   }
   void EndLine(char* begin, const char* end) {
     // In place, a plain line of at most kOutLineMax bytes takes its line end
     // there too (the room holds it).
     const auto n = static_cast<size_t>(end - begin);
-    if (begin != lineScratch_ && n <= kOutLineMax) {
-      begin[n] = '\r';
-      begin[n + 1] = '\n';
-      used_ += n + 2;
-      join_next_ = false;
-      ++count_;
-      return;
-    }
+    if (begin != lineScratch_ && n <= kOutLineMax) return CloseInPlace(begin, n);
     EndEntry(begin, end, false);
   }
   void EndHeader(char* begin, const char* end) { EndEntry(begin, end, true); }
@@ -158,6 +160,17 @@ class TOutBuffer {
     size_t Used;
   };
 
+  // True when the last chunk has room for a line written in place.
+  bool HasLineRoom() const { return !chunks_.empty() && kChunk - used_ >= kLineRoom; }
+  // Ends the plain line of n bytes (at most kOutLineMax) written in place
+  // at begin, the end of the last chunk: its line end follows it there.
+  void CloseInPlace(char* begin, size_t n) {
+    begin[n] = '\r';
+    begin[n + 1] = '\n';
+    used_ += n + 2;
+    join_next_ = false;
+    ++count_;
+  }
   // Appends bytes; the slow path starts a new chunk or spills a full one.
   void Append(const char* data, size_t size);
   void AppendSlow(const char* data, size_t size);

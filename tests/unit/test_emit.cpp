@@ -239,6 +239,31 @@ TEST_F(EmitTest, AttributeLinesOnlyOnChange) {
             "|lg4|ly3|lw0|0 3 1 3|lg2|ly3");
 }
 
+// A text notes its style lines only where they differ from the last ones
+// written, whatever lies between two texts: kinds, colours, fonts (by their
+// bytes) and a dimension's text all count.
+TEST_F(EmitTest, TextStyleLinesOnlyOnChange) {
+  TDrawing d;
+  TWriteState w;
+  UseFirstGroupAndLayerOfHead(d);
+  const TEntHead h = Head(2, 3, 7, 0, 0, 0);
+  AddText(d, h, "A", 0, 0);
+  AddText(d, h, "B", 0, 0).Kind = 4;
+  AddText(d, h, "C", 0, 0);
+  AddLine(d, Head(4, 3, 9, 5, 0, 2), 0, 0, 3, 1, 3);
+  AddText(d, h, "D", 0, 0);
+  AddText(d, h, "E", 0, 0).FontName = d.TextPool.AddShort("<F>");
+  AddText(d, h, "F", 0, 0).FontName = d.TextPool.AddShort("<G>");
+  AddDim(d, h, h, h);
+  AddText(d, Head(2, 3, 8, 0, 0, 0), "G", 0, 0).Kind = 0;
+  AddText(d, Head(2, 3, 8, 0, 0, 0), "H", 0, 0).Kind = 0;
+  EmitAll(d, w);
+  EXPECT_EQ(OutLines(w.Out),
+            "lg2|ly3|cn3|cc1|cn\"$<F>|ch 0 0 1 0 \"A|cn4|ch 0 0 1 0 \"B|cn3|ch 0 0 1 0 \"C"
+            "|lg4|ly3|lc9|lt5|lw0|z2|0 3 1 3|lg2|ly3|ch 0 0 1 0 \"D|ch 0 0 1 0 \"E|cn\"$<G>|ch 0 0 1 0 \"F"
+            "|lc7|lt0|cn\"$<F>|msg|0 0 10 0|cs 5 1 1 0 \"12|cn0 2.5 3 0.5 8|ch 0 0 1 0 \"G|ch 0 0 1 0 \"H");
+}
+
 TEST_F(EmitTest, PolylineGrouping) {
   // Each entry: kind ('L' line, 'C' circle, 'T' text, 'B' block) and PlNo.
   struct TCase {

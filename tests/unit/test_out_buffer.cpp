@@ -53,6 +53,8 @@ TEST(OutBuffer, EntriesToFileBytes) {
        {{false, "cn\"$Q\""}, {false, "lc1"}},
        "cn\"$Q\"\r\nlc1\r\n"},
       {"plain line cut to 255", {{false, s300}}, std::string(255, 'y') + "\r\n"},
+      {"plain line cut to 255 after another", {{false, "hd"}, {false, s300}},
+       "hd\r\n" + std::string(255, 'y') + "\r\n"},
       {"header cut to 255, text whole",
        {{true, s300}, {false, "T"}},
        std::string(255, 'y') + "T\r\n"},
