@@ -9,9 +9,9 @@
 // bytes and blanks before its LF (a CR right before the LF is allowed), or
 // a double quote under the conditions below; its tokens then come out
 // exactly as the splitter in tokenizer.h gives them. Every other line
-// (double-byte characters, equals signs, tabs, control bytes, a Ctrl+Z, a
-// lone CR, more than kMaxTokens - 1 tokens) is handed out raw, for the
-// general way.
+// (double-byte characters before a quote, equals signs, tabs, control
+// bytes, a Ctrl+Z, a lone CR, more than kMaxTokens - 1 tokens) is handed
+// out raw, for the general way.
 //
 //   chunk "ci 1 2\r\nch 1 \"A B\nfile=x\n" -> plain "ci 1 2" ("ci" "1" "2"),
 //   plain "ch 1 \"A B" ("ch" "1" "A B"), raw "file=x"
@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "cadxform/cp932.h"
 #include "format/token_view.h"
 #include "numeric/cpu_paths.h"
 #include "numeric/word_bits.h"
@@ -88,16 +89,34 @@ inline TBlockMasks ScanBlock(const char* p) {
 // What ScanChunk returns when a line handed out stopped it.
 inline constexpr size_t kScanStopped = ~size_t{0};
 
+// True when the bytes p[from .. end) end in a lead byte without its second
+// byte, p[from] being the first byte of a character: the last run of lead
+// bytes there, which starts a character, pairs its bytes from its start.
+inline bool EndsInLoneLead(const char* p, size_t from, size_t end) {
+  size_t run = 0;
+  while (end > from + run && IsLeadByte(static_cast<unsigned char>(p[end - run - 1]))) ++run;
+  return run % 2 != 0;
+}
+
 // True when the special bytes of a line at the bits of `special` of the
-// block at p are a double quote and after it only quotes and equals signs,
-// which the quote's token keeps as they are.
-inline bool QuotedRest(const char* p, uint64_t special) {
-  if (p[CountLowZeros(special)] != '"') return false;
+// block at p, whose content ends at p[end] (its CR or LF), are a double
+// quote and after it only bytes that the quote's token keeps as they are:
+// quotes, equals signs and the bytes of double-byte characters and
+// single-byte kana (0x80 to 0xFD), the line not ending in a lead byte
+// without its second byte (which is dropped).
+inline bool QuotedRest(const char* p, uint64_t special, size_t end) {
+  const size_t quote = CountLowZeros(special);
+  if (p[quote] != '"') return false;
+  bool wide = false;
   for (uint64_t rest = special & (special - 1); rest != 0; rest &= rest - 1) {
-    const char c = p[CountLowZeros(rest)];
-    if (c != '"' && c != '=') return false;
+    const auto c = static_cast<unsigned char>(p[CountLowZeros(rest)]);
+    if (c >= 0x80 && c <= 0xFD) {
+      wide = true;
+    } else if (c != '"' && c != '=') {
+      return false;
+    }
   }
-  return true;
+  return !wide || !EndsInLoneLead(p, quote + 1, end);
 }
 
 // Places beyond kMaxTokens that ScanChunk may write to (a block adds up to
@@ -117,10 +136,12 @@ inline constexpr size_t kSpanRoomPad = 32;
 // line handed out, which gives room for kMaxTokens + kSpanRoomPad places.
 //
 // A plain line may hold a double quote, which ends splitting, when the
-// quote lies in the block of its line end and no byte of the line is a
-// control byte, a tab or from 0x80 up: the rest of the line, blanks, quotes
-// and equals signs included, then joins the token the quote ends (whose
-// bytes move one place up, over the quote) or makes a token of its own.
+// quote lies in the block of its line end, no byte of the line is a control
+// byte, a tab, 0xFE or 0xFF, none before the quote is from 0x80 up, and the
+// line does not end in a lead byte without its second byte: the rest of the
+// line, blanks, quotes, equals signs and double-byte characters included,
+// then joins the token the quote ends (whose bytes move one place up, over
+// the quote) or makes a token of its own.
 template <class FRoom, class FPlain, class FOther>
 size_t ScanChunk(char* data, size_t from, size_t size, FRoom&& room, FPlain&& onPlain, FOther&& onOther) {
   TTokenSpan32* spans = room();
@@ -172,7 +193,8 @@ size_t ScanChunk(char* data, size_t from, size_t size, FRoom&& room, FPlain&& on
         const uint64_t first = specials & mine & (~(specials & mine) + 1);
         if (first != 0) {
           quote = first;
-          special = !QuotedRest(data + block, specials & mine);
+          const size_t contentEnd = CountLowZeros(endBit) - ((crlf & (endBit >> 1)) != 0 ? 1 : 0);
+          special = !QuotedRest(data + block, specials & mine, contentEnd);
         }
       }
       if (!special) {

@@ -1,6 +1,7 @@
 #include "parallel/reader_batch.h"
 
 #include <cassert>
+#include <new>
 
 #include "format/tokenizer.h"
 #include "numeric/parse_padded.h"
@@ -16,47 +17,58 @@ void TTokenBatch::Add(std::string_view line, bool readReals) {
   // before (see the caller), and its lines are short.
   assert(bytesUsed_ + line.size() + kTokenPad < UINT32_MAX);
   GrowTo(bytes_, bytesUsed_ + line.size() + kTokenPad);
-  GrowTo(spans_, spansUsed_ + kMaxTokens);
-  const int count =
-      SplitCompact(line, bytes_.data() + bytesUsed_, static_cast<uint32_t>(bytesUsed_), spans_.data() + spansUsed_);
+  const int count = SplitCompact(line, bytes_.data() + bytesUsed_, static_cast<uint32_t>(bytesUsed_), SpanRoom());
   // The line's tokens end at most at its end; its padding is kept readable.
   bytesUsed_ += line.size() + kTokenPad;
   Append(nullptr, count, readReals);
 }
 
-void TTokenBatch::ReadReals(const char* bytes, size_t stored) {
-  const TTokenSpan32* spans = spans_.data() + spansUsed_;
-  GrowTo(reals_, realsUsed_ + stored);
-  double* values = reals_.data() + realsUsed_;
-  for (size_t k = 0; k < stored; ++k) {
-    // Keywords (the first token of most lines) read as 0 without a call.
-    const std::string_view token(bytes + spans[k].Begin, spans[k].End - spans[k].Begin);
-    values[k] = MayReadNonZero(token) ? StrToFloatOrZeroPadded(token) : 0.0;
+void TTokenBatch::MakeSpanRoom() {
+  // A batch of the default size holds some 16 thousand places: the first
+  // room made is about that, so that a batch seldom grows.
+  constexpr size_t kFirstRoom = size_t{1} << 14;
+  const size_t used = static_cast<size_t>(spanAt_ - spans_.data());
+  // The places are offsets below the flag bit of an entry.
+  if (used + kLineRoom >= kReadAhead) throw std::bad_alloc();
+  GrowTo(spans_, used + kLineRoom > kFirstRoom ? used + kLineRoom : kFirstRoom);
+  reals_.resize(spans_.size());
+  spanAt_ = spans_.data() + used;
+  spanFit_ = spans_.data() + (spans_.size() - kLineRoom + 1);
+}
+
+void TTokenBatch::GrowLines() {
+  const size_t used = static_cast<size_t>(lineAt_ - lines_.data());
+  GrowTo(lines_, used + 1);
+  lineAt_ = lines_.data() + used;
+  lineEnd_ = lines_.data() + lines_.size();
+}
+
+void TTokenBatch::ReadReals(const char* bytes, uint32_t at, uint32_t stored) {
+  const TTokenSpan32* spans = spans_.data() + at;
+  double* values = reals_.data() + at;
+  for (uint32_t k = 0; k < stored; ++k) {
+    values[k] = StrToFloatOrZeroPadded(std::string_view(bytes + spans[k].Begin, spans[k].End - spans[k].Begin));
   }
-  lines_[static_cast<size_t>(count_)].Reals = static_cast<int32_t>(realsUsed_);
-  realsUsed_ += stored;
 }
 
 void TTokenBatch::AddLong(std::string_view line) {
-  GrowTo(lines_, static_cast<size_t>(count_) + 1);
+  if (lineAt_ == lineEnd_) GrowLines();
   if (longUsed_ == long_.size()) long_.emplace_back();
   long_[longUsed_].assign(line);
-  lines_[static_cast<size_t>(count_)] = TEntry{nullptr, 0, 1, -1, static_cast<int32_t>(longUsed_)};
+  *lineAt_++ = TEntry{nullptr, static_cast<uint32_t>(longUsed_), 0};
   ++longUsed_;
-  ++count_;
 }
 
 void TTokenBatch::Clear() {
-  count_ = 0;
+  lineAt_ = lines_.data();
   bytesUsed_ = 0;
-  spansUsed_ = 0;
-  realsUsed_ = 0;
+  spanAt_ = spans_.data();
   longUsed_ = 0;
 }
 
 std::string_view TTokenBatch::LongLine(int32_t i) const {
   assert(IsLong(i));
-  return long_[static_cast<size_t>(lines_[static_cast<size_t>(i)].Long)];
+  return long_[lines_[static_cast<size_t>(i)].Spans];
 }
 
 }  // namespace cadxform

@@ -32,8 +32,19 @@ constexpr size_t kBatchCount = 4;
 // batch.
 constexpr size_t kWakeFree = kBatchCount / 2;
 
-// The splitting thread reads the reals of one line in this many.
-constexpr int32_t kReadAheadEvery = 3;
+// Of this many lines that begin with a number, the splitting thread reads
+// the numbers of all but one.
+constexpr int32_t kReadAheadRun = 3;
+
+// Whether a line that begins with byte c begins with a number (the lines
+// of polyline points and the like, all numbers): a digit, a sign or a
+// point. (The byte after an empty line is its line end.)
+inline bool StartsWithNumber(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  constexpr uint64_t kNumberStarts = (uint64_t{0x3FF} << '0') | (uint64_t{1} << '+') | (uint64_t{1} << '-') |
+                                     (uint64_t{1} << '.');
+  return u < 64 && ((kNumberStarts >> u) & 1) != 0;
+}
 
 // Chunks the file is read into by the splitting thread. Lines split in
 // place leave their tokens in their chunk, so a chunk is read into again
@@ -247,21 +258,27 @@ class TSplitter {
     queue_.MakeChunks(readSize);
     TBatch* b = queue_.TakeEmpty();
     TChunk* chunk = nullptr;  // the chunk being split (none for the first bytes)
-    // Reading the numbers of every third line here gives both threads
-    // about the same load.
-    int32_t sinceReadAhead = kReadAheadEvery - 1;
-    auto readAhead = [&] {
-      if (++sinceReadAhead < kReadAheadEvery) return false;
-      sinceReadAhead = 0;
-      return true;
+    // Reading the numbers of two of every three lines that begin with a
+    // number here gives both threads about the same load; such a line is
+    // all numbers, which the applying thread all reads as reals.
+    int32_t sinceSkipped = 0;
+    auto readAhead = [&](std::string_view line) {
+      if (!StartsWithNumber(*line.data())) return false;
+      if (++sinceSkipped < kReadAheadRun) return true;
+      sinceSkipped = 0;
+      return false;
     };
+    // Whether b holds the chunk being split (it is held from the first
+    // line split in place there that b takes).
+    bool holdsChunk = chunk == nullptr;
     auto handOver = [&] {
       queue_.PutFull(b);
       b = queue_.TakeEmpty();
+      holdsChunk = chunk == nullptr;
     };
     auto onLine = [&](std::string_view line) {
       if (b == nullptr) return;  // cancelled: the rest is not wanted
-      b->Lines.Add(line, readAhead());
+      b->Lines.Add(line, false);
       if (b->Lines.Count() >= policy_.BatchLines || b->Lines.ByteCount() >= policy_.BatchBytes) handOver();
     };
     // The token places of a line split in place go straight to the batch
@@ -270,8 +287,11 @@ class TSplitter {
     auto room = [&] { return b != nullptr ? b->Lines.SpanRoom() : scratch; };
     auto onSplit = [&](std::string_view line, const TTokenSpan32*, int count) {
       if (b == nullptr) return;
-      if (chunk != nullptr && (b->Chunks.empty() || b->Chunks.back() != chunk)) queue_.Hold(b, chunk);
-      b->Lines.AddInPlace(line, count, readAhead());
+      if (!holdsChunk) {
+        queue_.Hold(b, chunk);
+        holdsChunk = true;
+      }
+      b->Lines.AddInPlace(line, count, readAhead(line));
       if (b->Lines.Count() >= policy_.BatchLines) handOver();
     };
     TLineAssembler lines;
@@ -288,6 +308,7 @@ class TSplitter {
       }
       if (chunk != nullptr) queue_.Drop(chunk);
       chunk = next;
+      holdsChunk = false;
       size_t got = 0;
       if (!platform::ReadFromFile(file_, chunk->Bytes.get(), readSize, got)) {
         readFailed_ = true;
@@ -319,7 +340,8 @@ TSplitReadResult ReadSplitOnTwoThreads(platform::TFileHandle file, char* first, 
   if (!splitter->Start()) return srNoThread;
   while (TBatch* b = splitter->Queue().TakeFull()) {
     const TTokenBatch& lines = b->Lines;
-    for (int32_t i = 0; i < lines.Count(); ++i) {
+    const int32_t count = lines.Count();
+    for (int32_t i = 0; i < count; ++i) {
       if (lines.IsLong(i)) {
         ParseLine(d, r, lines.LongLine(i));
       } else {

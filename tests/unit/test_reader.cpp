@@ -823,9 +823,11 @@ TEST(LineAssembler, SplitInPlaceAsLineByLine) {
   // Random files of mostly plain lines, with every kind of byte the
   // splitter treats apart, lines long and short, cut in random chunks.
   std::mt19937 random(7);
-  const std::string alphabets[] = {"aaaa1111.-    \n\n\r\t\"=\x82\x1a\xa0\xff", "aa1.-    \n\r\n\"\"="};
-  for (int round = 0; round < 4000; ++round) {
-    const std::string& alphabet = alphabets[round % 2];
+  const std::string alphabets[] = {"aaaa1111.-    \n\n\r\t\"=\x82\x1a\xa0\xff", "aa1.-    \n\r\n\"\"=",
+                                   // text after a quote: lead bytes, second bytes of every kind
+                                   "a1   \"\"\"=\n\r\n\x82\x82\x9f\xe0\xfd\xa0\x40\x5c\xfe\x01"};
+  for (int round = 0; round < 6000; ++round) {
+    const std::string& alphabet = alphabets[round % 3];
     std::string bytes(random() % 400, ' ');
     for (char& c : bytes) c = alphabet[random() % alphabet.size()];
     if (round % 3 == 0) bytes += "\r\n";
