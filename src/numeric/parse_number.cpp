@@ -366,6 +366,18 @@ double ParseRealLiteral(std::string_view text) {
 }  // namespace
 
 int32_t StrToIntOrZero(std::string_view text) {
+  // Most integers of a file are a few digits alone ("3", "15"): up to nine
+  // digits fit in int32 whatever they are, so the value needs no checks.
+  if (text.size() - 1 < 9) {
+    uint32_t value = 0;
+    size_t i = 0;
+    for (; i < text.size(); ++i) {
+      const auto digit = static_cast<uint32_t>(static_cast<unsigned char>(text[i])) - uint32_t{'0'};
+      if (digit > 9) break;
+      value = value * 10 + digit;
+    }
+    if (i == text.size()) return static_cast<int32_t>(value);
+  }
   text = SkipBlanks(text);
   const bool negative = TakeSign(text);
   if (!text.empty() && (text[0] == '$' || text[0] == 'x' || text[0] == 'X')) {

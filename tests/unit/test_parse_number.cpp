@@ -58,6 +58,11 @@ TEST(StrToIntOrZero, Grammar) {
       {"99999999999999999999999", 0},
       {"000000000042", 42},
       {"-000000000042", -42},
+      {"999999999", 999999999},
+      {"0000000007", 7},
+      {"12x", 0},
+      {"9:", 0},
+      {"/1", 0},
   };
   for (const IntCase& c : cases) EXPECT_EQ(StrToIntOrZero(c.Text), c.Expected) << '"' << c.Text << '"';
 }
