@@ -24,9 +24,10 @@ bool SameHead(const TEntHead& a, const TEntHead& b) { return std::memcmp(&a, &b,
 [[gnu::noinline]] uint32_t THeadTable::InternAt(const TEntHead& head, int slot) {
   assert(slot >= 0 && slot < kRecent);
   if (frozen_) throw TPassRuleBroken("the transform added a head to the drawing while the pass ran (use its ops.SetHead)");
-  if (SameHead(recentHeads_[slot], head)) return recentIds_[slot];
+  // Equal heads in two slots have the same id (a head enters a slot only
+  // when it is in none), so the slots can be searched in any order.
   for (int i = 0; i < kRecent; ++i) {
-    if (i != slot && SameHead(recentHeads_[i], head)) return recentIds_[i];
+    if (SameHead(recentHeads_[i], head)) return recentIds_[i];
   }
   heads_.Append() = head;
   const auto id = static_cast<uint32_t>(heads_.Count() - 1);

@@ -276,18 +276,20 @@ void AddSolidRing(TDrawing& d, TReadState& r, const TTokenView& t, TEntKind kind
 }
 
 void ReadFourNumberLine(TDrawing& d, TReadState& r, const TTokenView& t) {
+  double v[4];
+  RealsFrom(t, 0, v);
   if (r.InDim) {
     // The line of the dimension being read; the dimension is appended by its
     // "cs" text, which also takes the z-flags, so they are kept here.
     TLineEnt& l = r.PendingDimLine;
     l.Head = InternHead(d, CurrentHead(r));
     l.PlNo = 0;
-    l.X1 = Real(t, 0), l.Y1 = Real(t, 1), l.X2 = Real(t, 2), l.Y2 = Real(t, 3);
+    l.X1 = v[0], l.Y1 = v[1], l.X2 = v[2], l.Y2 = v[3];
     return;
   }
   Append(d, r, d.Lines, ekLine, [&](TLineEnt& e) {
     e.PlNo = r.InPl ? r.PlCount : 0;
-    e.X1 = Real(t, 0), e.Y1 = Real(t, 1), e.X2 = Real(t, 2), e.Y2 = Real(t, 3);
+    e.X1 = v[0], e.Y1 = v[1], e.X2 = v[2], e.Y2 = v[3];
   });
   // A polyline block goes on until a marker, attribute or other entity ends it.
   r.CurZFlags = 0;

@@ -11,7 +11,9 @@
 //                       Real(t, 9) -> 0 (no such token)
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "format/token_view.h"
 #include "numeric/parse_padded.h"
@@ -27,6 +29,19 @@ inline int32_t Int(const TTokenView& t, int k) { return StrToIntOrZero(t.Token(k
 inline double Real(const TTokenView& t, int k) {
   if (t.Reals() != nullptr && k >= 0 && k < t.StoredCount()) return t.Reals()[k];
   return StrToFloatOrZeroPadded(t.Token(k));
+}
+
+// Tokens first .. first + N - 1 read as Real reads each, into values, with
+// one test for values read ahead.
+template <size_t N>
+[[gnu::always_inline]] inline void RealsFrom(const TTokenView& t, int first, double (&values)[N]) {
+  if (t.Reals() != nullptr) {
+    for (size_t k = 0; k < N; ++k) values[k] = Real(t, first + static_cast<int>(k));
+  } else {
+    std::string_view texts[N];
+    for (size_t k = 0; k < N; ++k) texts[k] = t.Token(first + static_cast<int>(k));
+    for (size_t k = 0; k < N; ++k) values[k] = StrToFloatOrZeroPadded(texts[k]);
+  }
 }
 
 }  // namespace cadxform::reading

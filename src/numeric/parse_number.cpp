@@ -202,51 +202,6 @@ bool TryPlainDecimal(std::string_view text, double& value) {
 #endif
 }
 
-// ---- Plain decimals of at most eight bytes in one 64-bit word ----
-//
-// Most numbers of the exchange file are short ("2254", "-500", "1537.5"):
-// after its sign such a text fits in one word, where testing its bytes,
-// taking out the full stop and combining the digits are a few whole-word
-// operations. 64-bit targets only: the 32-bit one would do each in pieces
-// (and the division needs plain double arithmetic, as TryShortReal's).
-constexpr bool kDecimalsInWord = kWideRegisters && FLT_EVAL_METHOD == 0;
-
-// The whole number d0d1..d7 spelt by the digit values d0..d7 in the byte
-// lanes of w (d0 in the lowest): pairs, fours, then the eight joined in
-// 16-, 32- and 64-bit lanes.
-inline uint32_t WordDigitsValue(uint64_t w) {
-  w = (w * 10 + (w >> 8)) & 0x00FF00FF00FF00FFu;
-  w = (w * 100 + (w >> 16)) & 0x0000FFFF0000FFFFu;
-  return static_cast<uint32_t>(w * 10000 + (w >> 32));
-}
-
-// TryPlainDecimal for the n bytes at p (the text after its sign, n = 0..8),
-// which must be followed by readable bytes up to p + 8. With the full stop
-// taken out, the digits are an exact whole number m below 10^8 and the
-// value m / 10^f (f decimals) is one IEEE division of two exact doubles.
-bool TryPlainDecimalInWord(const char* p, ptrdiff_t n, bool negative, double& value) {
-  if (n == 0) return false;
-  // The text's bytes in the top lanes, digits read as their values 0..9,
-  // the lanes below as leading zeros. A byte that is no digit reads above 9
-  // and gets its high bit set by adding 0x76 (a byte from 0x80 on carries
-  // into the lane above it, which only ever adds a second non-digit).
-  const uint64_t x = (LoadWord(p) ^ (kOnes * '0')) << (8 * (8 - n));
-  const uint64_t other = ((x + kOnes * 0x76) | x) & kHighBits;
-  // At most one byte is no digit: a full stop, with a digit beside it.
-  // (Whole numbers and decimals take two ways here: written without the
-  // branch, the word path costs 15 more instructions a number.)
-  const int stop = CountLowZeros(other) / 8;  // 8 when there is none: p[n] is readable
-  const bool dot = other != 0;
-  if (((other & (other - 1)) != 0) | (dot & ((p[stop + n - 8] != '.') | (n == 1)))) return false;
-  // The lanes up to the full stop move up one onto it.
-  const uint64_t upToStop = (other << 1) - static_cast<uint64_t>(dot);
-  const uint64_t digits = x ^ ((x ^ (x << 8)) & upToStop);
-  const int fracCount = dot ? CountHighZeros(other) / 8 : 0;
-  static constexpr double kSign[] = {1.0, -1.0};
-  value = static_cast<double>(WordDigitsValue(digits)) / kPow10[fracCount] * kSign[negative];
-  return true;
-}
-
 // ---- Plain decimals sixteen bytes at a time (texts followed by padding) ----
 //
 // The reader's tokens are followed by readable bytes in their buffer, so a
@@ -317,16 +272,25 @@ bool TryPlainDecimalInLanes(const char* p, const char* end, bool negative, doubl
 }
 #endif
 
-// TryPlainDecimal for a text followed by at least 16 readable bytes: short
-// ones in one word, longer ones in SSE2 lanes; without either, the plain way.
+// TryPlainDecimal for a text followed by at least 16 readable bytes that
+// the inline word path (StrToFloatOrZeroPadded) has not settled: after its
+// sign, a short one in the word, a longer one in SSE2 lanes; without
+// either, the plain way.
 bool TryPlainDecimalPadded(std::string_view text, double& value) {
   const char* p = text.data();
   const char* const end = p + text.size();
   if (p == end) return false;
   const bool negative = *p == '-';
-  p += (*p == '-') | (*p == '+');
+  const bool sign = (*p == '-') | (*p == '+');
+  p += sign;
   if constexpr (kDecimalsInWord) {
-    if (end - p <= 8) return TryPlainDecimalInWord(p, end - p, negative, value);
+    if (end - p <= 8) {
+      // Without a sign the word path has already said no.
+      double v = 0.0;
+      if (!sign || !TryUnsignedDecimalInWord(p, static_cast<size_t>(end - p), v)) return false;
+      value = negative ? -v : v;  // exact; -0 for "-0"
+      return true;
+    }
   }
 #if CADXFORM_SSE2 && FLT_EVAL_METHOD == 0
   return TryPlainDecimalInLanes(p, end, negative, value);
@@ -402,6 +366,18 @@ double ParseRealLiteral(std::string_view text) {
 }  // namespace
 
 int32_t StrToIntOrZero(std::string_view text) {
+  // Most integers of a file are a few digits alone ("3", "15"): up to nine
+  // digits fit in int32 whatever they are, so the value needs no checks.
+  if (text.size() - 1 < 9) {
+    uint32_t value = 0;
+    size_t i = 0;
+    for (; i < text.size(); ++i) {
+      const auto digit = static_cast<uint32_t>(static_cast<unsigned char>(text[i])) - uint32_t{'0'};
+      if (digit > 9) break;
+      value = value * 10 + digit;
+    }
+    if (i == text.size()) return static_cast<int32_t>(value);
+  }
   text = SkipBlanks(text);
   const bool negative = TakeSign(text);
   if (!text.empty() && (text[0] == '$' || text[0] == 'x' || text[0] == 'X')) {
@@ -419,7 +395,7 @@ double StrToFloatOrZero(std::string_view text) {
   return ParseRealLiteral(text);
 }
 
-double StrToFloatOrZeroPadded(std::string_view text) {
+double ReadPaddedRealBeyondWord(std::string_view text) {
   double value = 0.0;
   if (TryPlainDecimalPadded(text, value)) return value;
   return StrToFloatOrZero(text);
