@@ -61,7 +61,7 @@ STAGES='
 ReadExchangeFile|TLineAssembler|ScanChunk|ReadSplitOnTwoThreads|StripCr|FindEitherByte|FindByte|ReadFromFile|read chunks, cut lines
 SplitCompact|TTokenLine::Split|SplitGeneral|SplitPlain|split lines into words
 TTokenBatch|TBatchQueue|TSplitter|copy words into batches (2 threads)
-StrToFloat|StrToInt|ParsePadded|ParseNumber|parse numbers
+StrToFloat|StrToInt|ParsePadded|ReadPaddedReal|ParseNumber|parse numbers
 ParseLine|ParseTokens|reading::|THeadTable|AddOrder|TTextPool|TBlockSource|TBlockArray|TextCommand|build records
 ForEachKind|pass_rules|TTranslation|TSimilarity|TRotation|RewrittenParams|TPassWork|Pass|the pass
 AppendRealForm|AppendFixedRange|AppendOtherReal|AppendDecimal|LibraryDigits|TryShortDecimal|15-digit number form
