@@ -281,8 +281,10 @@ void ReadFourNumberLine(TDrawing& d, TReadState& r, const TTokenView& t) {
   if (r.InDim) {
     // The line of the dimension being read; the dimension is appended by its
     // "cs" text, which also takes the z-flags, so they are kept here.
+    // Its head is the plain head of the current attributes: the slot of
+    // the lines before it mostly holds it already.
     TLineEnt& l = r.PendingDimLine;
-    l.Head = InternHead(d, CurrentHead(r));
+    l.Head = THeadRef{detail::InternInSlot(d.Heads, CurrentHead(r), hsPlain)};
     l.PlNo = 0;
     l.X1 = v[0], l.Y1 = v[1], l.X2 = v[2], l.Y2 = v[3];
     return;
