@@ -256,61 +256,29 @@ class TSplitter {
   void Split() {
     const size_t readSize = policy_.ReadChunkBytes();
     queue_.MakeChunks(readSize);
-    TBatch* b = queue_.TakeEmpty();
-    TChunk* chunk = nullptr;  // the chunk being split (none for the first bytes)
-    // Reading the numbers of two of every three lines that begin with a
-    // number here gives both threads about the same load; such a line is
-    // all numbers, which the applying thread all reads as reals.
-    int32_t sinceSkipped = 0;
-    auto readAhead = [&](std::string_view line) {
-      if (!StartsWithNumber(*line.data())) return false;
-      if (++sinceSkipped < kReadAheadRun) return true;
-      sinceSkipped = 0;
-      return false;
-    };
-    // Whether b holds the chunk being split (it is held from the first
-    // line split in place there that b takes).
-    bool holdsChunk = chunk == nullptr;
-    auto handOver = [&] {
-      queue_.PutFull(b);
-      b = queue_.TakeEmpty();
-      holdsChunk = chunk == nullptr;
-    };
-    auto onLine = [&](std::string_view line) {
-      if (b == nullptr) return;  // cancelled: the rest is not wanted
-      b->Lines.Add(line, false);
-      if (b->Lines.Count() >= policy_.BatchLines || b->Lines.ByteCount() >= policy_.BatchBytes) handOver();
-    };
-    // The token places of a line split in place go straight to the batch
-    // (once cancelled, to a scratch area).
-    TTokenSpan32 scratch[kMaxTokens + kSpanRoomPad];
-    auto room = [&] { return b != nullptr ? b->Lines.SpanRoom() : scratch; };
-    auto onSplit = [&](std::string_view line, const TTokenSpan32*, int count) {
-      if (b == nullptr) return;
-      if (!holdsChunk) {
-        queue_.Hold(b, chunk);
-        holdsChunk = true;
-      }
-      b->Lines.AddInPlace(line, count, readAhead(line));
-      if (b->Lines.Count() >= policy_.BatchLines) handOver();
-    };
+    b_ = queue_.TakeEmpty();
+    holdsChunk_ = true;  // the first bytes lie in no chunk
+    // The sinks reach the state through this, one pointer for all of it.
+    auto room = [this] { return Room(); };
+    auto onSplit = [this](std::string_view line, const TTokenSpan32*, int count) { AddSplit(line, count); };
+    auto onLine = [this](std::string_view line) { AddLine(line); };
     TLineAssembler lines;
     bool more = lines.FeedSplit(first_, got_, room, onSplit, onLine);
-    while (more && b != nullptr) {
+    while (more && b_ != nullptr) {
       TChunk* next = queue_.TryTakeChunk();
       if (next == nullptr) {
         // Every chunk is held: the batch being filled goes first, so that
         // the applying thread can free them all.
-        if (b->Lines.Count() > 0) handOver();
-        if (b == nullptr) break;
+        if (b_->Lines.Count() > 0) HandOver();
+        if (b_ == nullptr) break;
         next = queue_.TakeChunk();
         if (next == nullptr) break;
       }
-      if (chunk != nullptr) queue_.Drop(chunk);
-      chunk = next;
-      holdsChunk = false;
+      if (chunk_ != nullptr) queue_.Drop(chunk_);
+      chunk_ = next;
+      holdsChunk_ = false;
       size_t got = 0;
-      if (!platform::ReadFromFile(file_, chunk->Bytes.get(), readSize, got)) {
+      if (!platform::ReadFromFile(file_, chunk_->Bytes.get(), readSize, got)) {
         readFailed_ = true;
         break;
       }
@@ -318,9 +286,43 @@ class TSplitter {
         lines.Finish(onLine);
         break;
       }
-      more = lines.FeedSplit(chunk->Bytes.get(), got, room, onSplit, onLine);  // false after a Ctrl+Z line
+      more = lines.FeedSplit(chunk_->Bytes.get(), got, room, onSplit, onLine);  // false after a Ctrl+Z line
     }
-    if (b != nullptr) queue_.PutFull(b);
+    if (b_ != nullptr) queue_.PutFull(b_);
+  }
+
+  // Reading the numbers of two of every three lines that begin with a
+  // number here gives both threads about the same load; such a line is
+  // all numbers, which the applying thread all reads as reals.
+  bool ReadAhead(std::string_view line) {
+    if (!StartsWithNumber(*line.data())) return false;
+    if (++sinceSkipped_ < kReadAheadRun) return true;
+    sinceSkipped_ = 0;
+    return false;
+  }
+  void HandOver() {
+    queue_.PutFull(b_);
+    b_ = queue_.TakeEmpty();
+    holdsChunk_ = chunk_ == nullptr;
+  }
+  // A line split the general way.
+  void AddLine(std::string_view line) {
+    if (b_ == nullptr) return;  // cancelled: the rest is not wanted
+    b_->Lines.Add(line, false);
+    if (b_->Lines.Count() >= policy_.BatchLines || b_->Lines.ByteCount() >= policy_.BatchBytes) HandOver();
+  }
+  // The token places of a line split in place go straight to the batch
+  // (once cancelled, to a scratch area).
+  TTokenSpan32* Room() { return b_ != nullptr ? b_->Lines.SpanRoom() : scratch_; }
+  // A line split in place, its places written at Room().
+  void AddSplit(std::string_view line, int count) {
+    if (b_ == nullptr) return;
+    if (!holdsChunk_) {
+      queue_.Hold(b_, chunk_);
+      holdsChunk_ = true;
+    }
+    b_->Lines.AddInPlace(line, count, ReadAhead(line));
+    if (b_->Lines.Count() >= policy_.BatchLines) HandOver();
   }
 
   platform::TFileHandle file_;
@@ -329,6 +331,15 @@ class TSplitter {
   const TPathPolicy& policy_;
   TBatchQueue queue_;
   bool readFailed_ = false;
+  // What Split fills: the batch (nullptr once cancelled), the chunk being
+  // split (none for the first bytes), whether the batch holds it (from the
+  // first line split in place there that it takes), the lines that began
+  // with a number since one was left to the applying thread.
+  TBatch* b_ = nullptr;
+  TChunk* chunk_ = nullptr;
+  bool holdsChunk_ = false;
+  int32_t sinceSkipped_ = 0;
+  TTokenSpan32 scratch_[kMaxTokens + kSpanRoomPad];
   TWorkerThread worker_;  // last: stops before the members it uses go
 };
 
