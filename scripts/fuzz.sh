@@ -13,7 +13,7 @@
 # build/PRESET/work, kept between runs); its log goes to WORK/<target>.log.
 # Findings land in FINDINGS (default fuzz/findings); keep each as a
 # regression input in fuzz/regressions/NAME once fixed. The test command runs
-# this for a minute per target in a fresh WORK under build/.
+# this for 20 seconds per target in a fresh WORK under build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-600}"

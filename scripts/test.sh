@@ -13,7 +13,7 @@
 #             drawing large enough for every two-thread path
 #             (scripts/test_threads.sh)
 #   fuzz      the fuzz preset (clang, ASan + UBSan) built and each fuzz
-#             target run for 30 seconds (scripts/fuzz.sh)
+#             target run for 20 seconds (scripts/fuzz.sh)
 # Installs what is missing first, then runs the stages named (default: all,
 # in this order; install needs the three builds) and prints the time each
 # took. Usage: scripts/test.sh [STAGE...]
@@ -38,7 +38,7 @@ stage() {
     tsan) scripts/test_threads.sh ;;
     fuzz)
       rm -rf build/fuzz/brief
-      scripts/fuzz.sh 30 build/fuzz/brief build/fuzz/brief/findings
+      scripts/fuzz.sh 20 build/fuzz/brief build/fuzz/brief/findings
       ;;
     *)
       echo "test.sh: no stage '$1'" >&2
